@@ -1,0 +1,136 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include "FtpError.h"
+
+namespace ftp {
+
+// State values. 0 and 2 are the two resting states; every other value means an operation runs.
+enum State : int {
+    kNotConnected = 0,
+    kConnecting = 1,
+    kIdle = 2,           // connected and idle
+    kChangingFolder = 3,
+    kListing = 4,
+    kCreatingFolder = 5,
+    kDeleting = 6,
+    kRenaming = 7,
+    kRemovingFolder = 8,
+    kDisconnecting = 9,
+    kSendingFile = 17,   // SendFile runs
+    kReceivingFile = 18, // ReceiveFile runs
+    kReceivingFiles = 19,// ReceiveFiles runs
+    kSendingFiles = 20,  // SendFiles runs
+};
+
+// Kinds of a listed entry (ListingItem's kind, FolderItem::ItemType).
+enum ItemKind : int { kFile = 0, kFolder = 1, kLink = 2 };
+
+// Reasons given with SkippingFile.
+enum SkipReason : qint32 {
+    kSkipKept = 1,            // the target existed and ReplacingFile answered 0
+    kSkipUnsafeName = 2,      // a listed name that would leave the target folder
+    kSkipNotRegular = 3,      // a local entry that is neither file nor folder (device, socket)
+    kSkipUnreadable = 4,      // a local file or folder that cannot be read
+    kSkipLink = 5,            // a remote link met by a receive with a mask
+    kSkipUnparsed = 6,        // a listing line that parses as nothing
+};
+
+struct FolderItem {
+    QString ItemName;
+    int ItemType = kFile;
+    qint64 size = 0;
+    QDateTime date;
+    QString raw;  // the listing line as the server sent it
+};
+
+class FolderItems : public QList<FolderItem> {
+public:
+    using QList<FolderItem>::QList;
+    int Count() const { return int(size()); }
+};
+
+// The FTP component. Operations block their caller in a nested event loop, so window messages
+// keep flowing, and fail by throwing FtpError. Notifications are signals delivered on the
+// caller's thread during the operation; the by-reference arguments are read back after the
+// signal returns, so connect them directly.
+class FtpClient : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    ~FtpClient() override = default;
+
+    // Properties.
+    virtual QString ServerAddress() const = 0;
+    virtual void setServerAddress(const QString& address) = 0;
+    virtual quint16 ServerPort() const = 0;
+    virtual void setServerPort(quint16 port) = 0;
+    virtual QString UserName() const = 0;
+    virtual void setUserName(const QString& name) = 0;
+    virtual QString Password() const = 0;
+    virtual void setPassword(const QString& password) = 0;
+    virtual bool PassiveMode() const = 0;
+    virtual void setPassiveMode(bool passive) = 0;
+    // Connect options: see the implementation's header for the bits.
+    virtual qint32 ConnectOption() const = 0;
+    virtual void setConnectOption(qint32 option) = 0;
+    virtual QString CommandLogFilename() const = 0;
+    virtual void setCommandLogFilename(const QString& path) = 0;
+    virtual qint32 ListingOption() const = 0;
+    virtual void setListingOption(qint32 option) = 0;
+    // 0 binary, 1 ASCII.
+    virtual int TransferMode() const = 0;
+    virtual void setTransferMode(int mode) = 0;
+    virtual bool AbortRequested() const = 0;
+    // Asks the running operation to stop; throws FtpError when the request cannot be taken.
+    virtual void setAbortRequested(bool abort) = 0;
+    // Seconds of server silence after which an operation fails and the connection is closed.
+    virtual int Timeout() const = 0;
+    virtual void setTimeout(int seconds) = 0;
+    // The absolute path of the current remote folder. Throws when not connected.
+    virtual QString CurrentFolder() = 0;
+    virtual int State() const = 0;
+
+    // Operations.
+    virtual void Connect() = 0;
+    virtual void Disconnect() = 0;
+    virtual void ChangeToParentFolder() = 0;
+    virtual void ChangeFolder(const QString& path) = 0;
+    virtual void CreateFolder(const QString& path) = 0;
+    virtual void DeleteFile(const QString& name) = 0;
+    virtual void RemoveFolder(const QString& name) = 0;
+    virtual void RenameFile(const QString& oldName, const QString& newName) = 0;
+    virtual void ListFolder(const QString& mask) = 0;
+    virtual FolderItems GetFolderItems(const QString& mask, qint32 option) = 0;
+    virtual void SendFile(const QString& localPath, qint32 option, const QString& remotePath,
+                          bool flag) = 0;
+    virtual void SendFiles(const QString& localMask, const QString& remoteFolder,
+                           bool includeSubfolders, bool flag) = 0;
+    virtual void ReceiveFile(const QString& remoteName, qint32 option,
+                             const QString& localPath) = 0;
+    virtual void ReceiveFiles(const QString& remoteMask, const QString& localFolder,
+                              bool includeSubfolders) = 0;
+
+signals:
+    void ListingItem(const QString& name, const QDateTime& date, qint64 size, int kind,
+                     const QString& text);
+    // fileName: local (send) or remote (receive) name; secondName: the other side's name.
+    // percent: of the whole operation, 0 to 100.
+    void TransferProgress(const QString& fileName, const QString& secondName, qint64 fileSize,
+                          qint64 bytesDone, int percent);
+    void SendingFile(const QString& fileName, const QString& remoteName, qint64 fileSize);
+    void SkippingFile(const QString& firstName, const QString& secondName, qint32 reason);
+    // answer: 1 replace, 0 keep. Preset to 1 before the signal.
+    void ReplacingFile(const QString& existingName, const QString& newName, qint64 existingSize,
+                       qint64 newSize, const QDateTime& existingDate, int& answer);
+    void CommandLogged(const QString& line, int direction);
+    void Disconnected();
+    void AccountRequired(QString& account);
+    void PasswordRequired(QString& password);
+};
+
+}  // namespace ftp

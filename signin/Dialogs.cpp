@@ -1,0 +1,44 @@
+#include "Dialogs.h"
+
+#include <QDialog>
+#include <QInputDialog>
+
+namespace {
+
+class ScreenDialogs final : public Dialogs {
+public:
+    QMessageBox::StandardButton message(QWidget* parent, QMessageBox::Icon icon,
+                                        const QString& title, const QString& text,
+                                        QMessageBox::StandardButtons buttons,
+                                        QMessageBox::StandardButton defaultButton) override {
+        QMessageBox box(icon, title, text, buttons, parent);
+        box.setDefaultButton(defaultButton);
+        const int answer = box.exec();
+        return QMessageBox::StandardButton(answer);
+    }
+
+    QString input(QWidget* parent, const QString& title, const QString& label,
+                  const QString& defaultText) override {
+        bool ok = false;
+        const QString text =
+            QInputDialog::getText(parent, title, label, QLineEdit::Normal, defaultText, &ok);
+        return ok ? text : QString();
+    }
+
+    void exec(QDialog& form) override { form.exec(); }
+};
+
+ScreenDialogs screenDialogs;
+Dialogs* current = &screenDialogs;
+
+}  // namespace
+
+Dialogs& dialogs() { return *current; }
+
+void setDialogs(Dialogs* replacement) { current = replacement ? replacement : &screenDialogs; }
+
+bool Confirm(QWidget* parent, const QString& question) {
+    return dialogs().message(parent, QMessageBox::Question, BoxTitle(QStringLiteral("[Confirm]")),
+                             question, QMessageBox::Yes | QMessageBox::No,
+                             QMessageBox::Yes) == QMessageBox::Yes;
+}
