@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QDateTime>
+#include <QLocale>
+#include <QString>
+#include <QStyle>
+#include <QTreeWidget>
+#include <QTreeWidgetItem>
+
+// Rows of the local and the remote list. A row shows a text that may differ from the entry's real
+// name (local folders are shown upper-cased), so every path is built from NameRole, never from the
+// text.
+
+constexpr int KindRole = Qt::UserRole;      // RowKind of the row
+constexpr int NameRole = Qt::UserRole + 1;  // the name as the file system or server spells it
+
+enum RowKind { kFileRow = 1, kFolderRow = 2, kLinkRow = 3 };
+
+inline int RowKindOf(const QTreeWidgetItem* row) {
+    return row ? row->data(0, KindRole).toInt() : 0;
+}
+
+// The real name of a row; rows added without one fall back to their text.
+inline QString RowNameOf(const QTreeWidgetItem* row) {
+    if (!row)
+        return {};
+    const QVariant name = row->data(0, NameRole);
+    return name.isValid() ? name.toString() : row->text(0);
+}
+
+inline QTreeWidgetItem* AddListRow(QTreeWidget* list, const QString& text, const QString& realName,
+                                   int kind, const QString& dateText) {
+    QStyle::StandardPixmap image = QStyle::SP_FileIcon;
+    QString kindName = QStringLiteral("file");
+    if (kind == kFolderRow) {
+        image = QStyle::SP_DirIcon;
+        kindName = QStringLiteral("folder");
+    } else if (kind == kLinkRow) {
+        image = QStyle::SP_FileLinkIcon;
+        kindName = QStringLiteral("link");
+    }
+    auto* row = new QTreeWidgetItem(list, QStringList{text, dateText});
+    row->setIcon(0, list->style()->standardIcon(image));
+    row->setData(0, KindRole, kind);
+    row->setData(0, NameRole, realName);
+    // The image alone tells folders from files; screen readers get it in words.
+    row->setData(0, Qt::AccessibleTextRole, text + QStringLiteral(", ") + kindName);
+    return row;
+}
+
+// The general date of the user's locale: short date and long time, the time left out at exactly
+// midnight. Qt's long time format names the time zone, which the general date does not.
+inline QString DateText(const QDateTime& when) {
+    if (!when.isValid())
+        return {};
+    const QLocale locale;
+    const QString date = locale.toString(when.date(), QLocale::ShortFormat);
+    if (when.time() == QTime(0, 0))
+        return date;
+    QString format;
+    bool quoted = false;
+    for (const QChar c : locale.timeFormat(QLocale::LongFormat)) {
+        if (c == u'\'')
+            quoted = !quoted;
+        if (!quoted && c == u't')
+            continue;
+        format += c;
+    }
+    return date + u' ' + locale.toString(when.time(), format.trimmed());
+}
