@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+#include <QtGlobal>
+#include <memory>
+
+class QProcess;
+
+// One real FTP server on a loopback port serving `root` to one account. Tests run as root.
+class TestFtpServer {
+public:
+    virtual ~TestFtpServer();  // stops the server
+    TestFtpServer(const TestFtpServer&) = delete;
+    TestFtpServer& operator=(const TestFtpServer&) = delete;
+
+    // Starts serving `root` for the account; false with error() when the server did not come up.
+    virtual bool start(const QString& root, const QString& user, const QString& password) = 0;
+    virtual void stop() = 0;
+
+    quint16 port() const { return m_port; }  // valid after start() returned true
+    QString user() const { return m_user; }
+    QString password() const { return m_password; }
+    QString root() const { return m_root; }
+    QString error() const { return m_error; }
+
+protected:
+    TestFtpServer();
+    // Starts the program in a session of its own, so stopping it also ends the per-connection
+    // children that vsftpd forks.
+    bool launch(const QString& program, const QStringList& arguments);
+    void terminate();
+    bool fail(const QString& why);
+    bool running() const;
+    QString output() const;  // what the server wrote to stderr so far
+
+    std::unique_ptr<QProcess> m_process;
+    quint16 m_port = 0;
+    QString m_user, m_password, m_root, m_error;
+};
+
+// pyftpdlib run by /usr/bin/python3 tests/support/pyftpd.py, serving MLSD listings.
+class PyFtpServer : public TestFtpServer {
+public:
+    PyFtpServer() = default;
+    ~PyFtpServer() override;
+    bool start(const QString& root, const QString& user, const QString& password) override;
+    void stop() override;
+};
+
+// vsftpd with a configuration of its own, authenticating a dedicated system account (created
+// with useradd when missing, its password set with chpasswd on each start; never use "root").
+// The account works in `root` (chroot), which start() hands over to it recursively: files a test
+// adds under `root` later are readable to it, but folders it should write into must be created
+// before start() or be given to it with adopt().
+class VsFtpServer : public TestFtpServer {
+public:
+    VsFtpServer() = default;
+    ~VsFtpServer() override;
+    bool start(const QString& root, const QString& user, const QString& password) override;
+    void stop() override;
+    // Gives `path` (recursively) to the account, for what a test creates after start().
+    bool adopt(const QString& path) const;
+
+private:
+    bool ensureAccount();
+    bool waitForBanner();
+    std::unique_ptr<QTemporaryDir> m_dir;  // configuration, log, empty secure chroot
+};
+
+// A free TCP port on 127.0.0.1 at the time of the call.
+quint16 freeLoopbackPort();

@@ -1,0 +1,148 @@
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTcpSocket>
+
+#include "FtpServers.h"
+
+namespace {
+
+bool run(const QString& program, const QStringList& arguments, const QByteArray& input,
+         QString* error) {
+    QProcess p;
+    p.start(program, arguments);
+    if (!p.waitForStarted(10000)) {
+        *error = program + ": " + p.errorString();
+        return false;
+    }
+    p.write(input);
+    p.closeWriteChannel();
+    if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+        *error = program + " " + arguments.join(' ') +
+                 " failed: " + QString::fromLocal8Bit(p.readAllStandardError()).trimmed();
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+VsFtpServer::~VsFtpServer() {
+    stop();
+}
+
+bool VsFtpServer::ensureAccount() {
+    QString why;
+    if (!run("id", {"-u", m_user}, {}, &why) &&
+        !run("useradd", {"-M", "-s", "/bin/sh", "-d", "/", m_user}, {}, &why) &&
+        !run("id", {"-u", m_user}, {}, &why))  // created meanwhile by a parallel test
+        return fail(why);
+    if (!run("chpasswd", {}, (m_user + ":" + m_password + "\n").toUtf8(), &why))
+        return fail(why);
+    return true;
+}
+
+bool VsFtpServer::adopt(const QString& path) const {
+    QString why;
+    return run("chown", {"-R", m_user + ":", path}, {}, &why);
+}
+
+bool VsFtpServer::start(const QString& root, const QString& user, const QString& password) {
+    stop();
+    m_root = QDir(root).absolutePath();
+    m_user = user;
+    m_password = password;
+    m_error.clear();
+    if (user.isEmpty() || user == "root")
+        return fail("vsftpd needs a dedicated account, not \"" + user + "\"");
+    if (!ensureAccount())
+        return false;
+    if (!adopt(m_root))
+        return fail("cannot give " + m_root + " to " + user);
+
+    m_dir = std::make_unique<QTemporaryDir>();
+    if (!m_dir->isValid())
+        return fail("no temporary folder for the vsftpd configuration");
+    const QString empty = m_dir->filePath("empty");
+    QDir().mkpath(empty);
+    QFile::setPermissions(empty, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                     QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
+
+    // A port that is free now; another process may take it before vsftpd binds, so retry.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        m_port = freeLoopbackPort();
+        const int pasvMin = 20000 + QRandomGenerator::global()->bounded(30000);
+        const QString conf = m_dir->filePath("vsftpd.conf");
+        QFile f(conf);
+        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            return fail("cannot write " + conf);
+        const QString text = QStringLiteral(
+                                 "listen=YES\n"
+                                 "listen_ipv6=NO\n"
+                                 "listen_address=127.0.0.1\n"
+                                 "listen_port=%1\n"
+                                 "background=NO\n"
+                                 "anonymous_enable=NO\n"
+                                 "local_enable=YES\n"
+                                 "write_enable=YES\n"
+                                 "local_umask=022\n"
+                                 "file_open_mode=0666\n"
+                                 "chroot_local_user=YES\n"
+                                 "allow_writeable_chroot=YES\n"
+                                 "local_root=%2\n"
+                                 "seccomp_sandbox=NO\n"
+                                 "pam_service_name=vsftpd\n"
+                                 "userlist_enable=NO\n"
+                                 "secure_chroot_dir=%3\n"
+                                 "pasv_enable=YES\n"
+                                 "pasv_address=127.0.0.1\n"
+                                 "pasv_min_port=%4\n"
+                                 "pasv_max_port=%5\n"
+                                 "port_enable=YES\n"
+                                 "connect_from_port_20=NO\n"
+                                 "utf8_filesystem=YES\n"
+                                 "delay_failed_login=0\n"
+                                 "delay_successful_login=0\n"
+                                 "use_localtime=NO\n"
+                                 "xferlog_enable=YES\n"
+                                 "log_ftp_protocol=YES\n"
+                                 "vsftpd_log_file=%6\n")
+                                 .arg(m_port)
+                                 .arg(m_root, empty)
+                                 .arg(pasvMin)
+                                 .arg(pasvMin + 99)
+                                 .arg(m_dir->filePath("vsftpd.log"));
+        f.write(text.toUtf8());
+        f.close();
+        if (!launch("/usr/sbin/vsftpd", {conf}))
+            return false;
+        if (waitForBanner())
+            return true;
+        if (running())
+            return fail("vsftpd did not greet on port " + QString::number(m_port));
+    }
+    return fail("vsftpd did not stay up");
+}
+
+bool VsFtpServer::waitForBanner() {
+    const QDeadlineTimer deadline(10000);
+    while (!deadline.hasExpired() && running()) {
+        QTcpSocket probe;
+        probe.connectToHost(QHostAddress::LocalHost, m_port);
+        if (probe.waitForConnected(500)) {
+            while (!probe.canReadLine() && probe.waitForReadyRead(1000)) {
+            }
+            if (probe.readLine().startsWith("220"))
+                return true;
+        }
+        m_process->waitForFinished(100);
+    }
+    return false;
+}
+
+void VsFtpServer::stop() {
+    terminate();
+    m_dir.reset();
+}
