@@ -5,7 +5,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev
   python3-pyftpdlib vsftpd lftp curl
-  xvfb xauth x11-apps imagemagick
+  xvfb xauth x11-apps imagemagick xdotool
   clang libclang-rt-14-dev
 )
 missing=()

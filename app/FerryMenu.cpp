@@ -1,0 +1,211 @@
+#include "FerryMenu.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QHeaderView>
+#include <QShortcut>
+
+#include "AppPath.h"
+#include "Dialogs.h"
+#include "Download.h"
+#include "FtpClient.h"
+#include "FtpSession.h"
+#include "ProjectDir.h"
+#include "ProjectUpload.h"
+#include "RemoteManagement.h"
+#include "RemoteSide.h"
+#include "TransferNotifications.h"
+#include "ui_FerryMenu.h"
+
+namespace {
+
+void SetUpList(QTreeWidget* list, const QString& first, const QString& second) {
+    list->clear();
+    list->setColumnCount(2);
+    list->setHeaderLabels({first, second});
+    const int width = list->width();
+    list->header()->resizeSection(0, int(width * 0.66));
+    list->header()->resizeSection(1, int(width * 0.33));
+    list->setFrameShape(QFrame::Box);
+    list->setSortingEnabled(true);
+    list->sortByColumn(0, Qt::AscendingOrder);
+    list->setRootIsDecorated(false);
+}
+
+}  // namespace
+
+FerryMenu::FerryMenu(ftp::FtpClient& ftpClient, QWidget* parent)
+    : QMainWindow(parent), ui(std::make_unique<Ui::FerryMenu>()), xFtp(ftpClient) {
+    ui->setupUi(this);
+    ui->Picture1->setPixmap(style()->standardIcon(QStyle::SP_DriveNetIcon).pixmap(48, 48));
+    ui->cmdReceive->setIcon(style()->standardIcon(QStyle::SP_ArrowDown));
+    ui->cmdUpFtp->setIcon(style()->standardIcon(QStyle::SP_FileDialogToParent));
+    ui->cmdUpLocal->setIcon(style()->standardIcon(QStyle::SP_FileDialogToParent));
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &FerryMenu::cmdCancel_Click);
+}
+
+FerryMenu::~FerryMenu() = default;
+
+void FerryMenu::Form_Load() {
+    SetUpList(ui->lstRemoteFileList, QStringLiteral("Website"), QStringLiteral("Date"));
+    SetUpList(ui->lstLocalFileList, QStringLiteral("Pictavo Project"), QStringLiteral("Date"));
+
+    m_local = new LocalSide(ui->cboLocalPath, ui->lstLocalFileList, *this, this, this);
+    m_remote = new RemoteSide(ui->cboRemotePath, ui->lstRemoteFileList, xFtp, *this, this);
+    m_session = new FtpSession(xFtp, *m_remote, ui->cboRemotePath, *this, m_record, this);
+    m_upload = new ProjectUpload(ui->lstLocalFileList, ui->lstRemoteFileList, xFtp, *m_remote,
+                                 *this, m_record, this);
+    m_download = new Download(ui->lstRemoteFileList, xFtp, *this, this);
+    m_remoteManagement = new RemoteManagement(ui->lstRemoteFileList, xFtp, *m_remote, *this, this);
+    m_notifications = new TransferNotifications(xFtp, *this, this);
+    ConnectCommands();
+
+    ui->optBinary->setChecked(true);
+    m_record = ConnectionRecord();
+
+    EnableLocalCommands();
+    EnableRemoteCommands();
+    EnableConnectedCommands(false);
+    EnableAbortCommands(false);
+
+    m_local->localPaths().RetrieveLogicalDrives();
+    const ProjectDir projects = ReadProjectDir(GetAppPath() + QStringLiteral("initialize.txt"));
+    if (!projects.folder.isEmpty()) {
+        m_local->SetLocalPath(projects.folder);
+        m_local->localPaths().RetrieveLocalFolderContents(m_local->LocalPath());
+    }
+    StatusBarInfo(QStringLiteral("Welcome to the Pictavo Ferrymate."));
+    SetProgress(0);
+    if (!projects.problem.isEmpty())
+        dialogs().message(this, QMessageBox::Warning, BoxTitle(QStringLiteral("[Notice]")),
+                          projects.problem, QMessageBox::Ok, QMessageBox::Ok);
+
+    m_session->ConnectToServer();
+}
+
+void FerryMenu::ConnectCommands() {
+    const auto both = [this](QAbstractButton* button, QAction* action, auto* receiver, auto slot) {
+        if (button)
+            connect(button, &QAbstractButton::clicked, receiver, slot);
+        if (action)
+            connect(action, &QAction::triggered, receiver, slot);
+    };
+    connect(ui->cmdCancel, &QPushButton::clicked, this, &FerryMenu::cmdCancel_Click);
+
+    both(ui->cmdConnect, ui->miConnect, m_session, &FtpSession::cmdConnect_Click);
+    both(ui->cmdDisconnect, ui->miDisconnect, m_session, &FtpSession::cmdDisconnect_Click);
+    both(ui->cmdAbort, ui->miAbort, m_session, &FtpSession::cmdAbort_Click);
+    connect(ui->optAscii, &QRadioButton::toggled, m_session, [this](bool checked) {
+        if (checked)
+            m_session->optAscii_Click();
+    });
+    connect(ui->optBinary, &QRadioButton::toggled, m_session, [this](bool checked) {
+        if (checked)
+            m_session->optBinary_Click();
+    });
+
+    both(ui->cmdSend, ui->miSend, m_upload, &ProjectUpload::cmdSend_Click);
+    both(ui->cmdView, nullptr, m_upload, &ProjectUpload::cmdView_Click);
+    connect(ui->lstLocalFileList, &QTreeWidget::itemDoubleClicked, m_upload,
+            &ProjectUpload::lstLocalFileList_DblClick);
+    both(ui->cmdReceive, ui->miReceive, m_download, &Download::cmdReceive_Click);
+
+    both(ui->cmdDelete, nullptr, m_remoteManagement, &RemoteManagement::cmdDelete_Click);
+    both(ui->cmdDeleteRemoteFile, ui->miDeleteRemoteFile, m_remoteManagement,
+         &RemoteManagement::cmdDeleteRemoteFile_Click);
+    both(ui->cmdRenameRemoteFile, ui->miRenameRemoteFile, m_remoteManagement,
+         &RemoteManagement::cmdRenameRemoteFile_Click);
+    both(ui->cmdDeleteRemoteFolder, ui->miRemoveRemoteFolder, m_remoteManagement,
+         &RemoteManagement::cmdDeleteRemoteFolder_Click);
+    both(ui->cmdCreateRemoteFolder, ui->miCreateRemoteFolder, m_remoteManagement,
+         &RemoteManagement::cmdCreateRemoteFolder_Click);
+    both(ui->cmdUpFtp, nullptr, m_remote, &RemoteSide::cmdUpFtp_Click);
+
+    both(ui->cmdDeleteLocalFile, ui->miDeleteLocalFile, m_local,
+         &LocalSide::DeleteSelectedLocalFiles);
+    both(ui->cmdRenameLocalFile, ui->miRenameLocalFile, m_local,
+         &LocalSide::RenameSelectedLocalFile);
+    both(ui->cmdCreateLocalFolder, ui->miCreateLocalFolder, m_local,
+         &LocalSide::CreateNewLocalFolder);
+    both(ui->cmdRemoveLocalFolder, ui->miRemoveLocalFolder, m_local,
+         &LocalSide::RemoveSelectedLocalFolder);
+    both(ui->cmdUpLocal, nullptr, m_local, &LocalSide::cmdUpLocal_Click);
+
+    // Every selection change re-evaluates the rules, so keyboard users get the same commands.
+    connect(ui->lstLocalFileList, &QTreeWidget::itemSelectionChanged, this,
+            &FerryMenu::EnableLocalCommands);
+    connect(ui->lstRemoteFileList, &QTreeWidget::itemSelectionChanged, this,
+            &FerryMenu::EnableRemoteCommands);
+    ui->lstLocalFileList->setContextMenuPolicy(Qt::CustomContextMenu);
+    ui->lstRemoteFileList->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ui->lstLocalFileList, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { ShowPopup(ui->lstLocalFileList, pos, ui->miLocal); });
+    connect(ui->lstRemoteFileList, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { ShowPopup(ui->lstRemoteFileList, pos, ui->miRemote); });
+}
+
+void FerryMenu::ShowPopup(QTreeWidget* list, const QPoint& pos, QMenu* menu) {
+    menu->popup(list->viewport()->mapToGlobal(pos));
+}
+
+void FerryMenu::StatusBarInfo(const QString& sMessage) {
+    ui->lblStatus->setText(sMessage);
+}
+
+void FerryMenu::DisplayMessage(const QString& line) {
+    ui->lstConnectionInfo->addItem(line);
+    ui->lstConnectionInfo->setCurrentRow(ui->lstConnectionInfo->count() - 1);
+}
+
+void FerryMenu::SetProgress(int percent) {
+    ui->prgStatus->setValue(qBound(0, percent, 100));
+}
+
+int FerryMenu::Progress() const {
+    return ui->prgStatus->value();
+}
+
+QString FerryMenu::LocalPath() const {
+    return m_local ? m_local->LocalPath() : QString();
+}
+
+void FerryMenu::RefreshLocalFileList() {
+    if (m_local)
+        m_local->RefreshLocalFileList();
+}
+
+void FerryMenu::ShowUserAddress(const QString& caption) {
+    ui->lblUserAddr->setText(caption);
+}
+
+void FerryMenu::ShowTransferWindow() {
+    show();
+}
+
+void FerryMenu::cmdCancel_Click() {
+    m_session->CloseConnection();
+    UnloadWindow();
+}
+
+void FerryMenu::closeEvent(QCloseEvent* event) {
+    if (!m_bUnloaded)
+        Form_Unload();
+    event->accept();
+}
+
+void FerryMenu::UnloadWindow() {
+    if (m_bUnloaded)
+        return;
+    Form_Unload();
+}
+
+void FerryMenu::Form_Unload() {
+    m_bUnloaded = true;
+    if (m_session)
+        m_session->CloseConnection();
+    hide();
+    // Ends every event loop of the thread, the nested ones of a running operation included; the
+    // window itself stays alive until main() returns, so no frame below uses a destroyed object.
+    QCoreApplication::exit(0);
+}

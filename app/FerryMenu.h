@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QMainWindow>
+#include <memory>
+
+#include "ConnectionRecord.h"
+#include "LocalSide.h"
+#include "TransferWindow.h"
+
+namespace Ui {
+class FerryMenu;
+}
+namespace ftp {
+class FtpClient;
+}
+class QTreeWidget;
+class Download;
+class FtpSession;
+class ProjectUpload;
+class RemoteManagement;
+class RemoteSide;
+class TransferNotifications;
+
+// The transfer window: the program's one main window. It holds the controls, the connection
+// record and the FTP component, and joins the local side, the remote side and the transfer
+// commands to them.
+class FerryMenu : public QMainWindow, public TransferWindow, public LocalSide::Hooks {
+    Q_OBJECT
+public:
+    // The window uses `xFtp` for all FTP work; it does not own it.
+    explicit FerryMenu(ftp::FtpClient& xFtp, QWidget* parent = nullptr);
+    ~FerryMenu() override;
+
+    // The start-up sequence; it ends by signing in and connecting.
+    void Form_Load();
+    // True once the window was unloaded: the program is to end.
+    bool IsUnloaded() const { return m_bUnloaded; }
+
+    void StatusBarInfo(const QString& sMessage) override;
+    void DisplayMessage(const QString& line) override;
+    void EnableConnectedCommands(bool bConnected) override;
+    void EnableAbortCommands(bool bBusy) override;
+    void EnableRemoteCommands() override;
+    void EnableLocalCommands() override;
+    void SetProgress(int percent) override;
+    int Progress() const override;
+    QString LocalPath() const override;
+    void RefreshLocalFileList() override;
+    void ShowUserAddress(const QString& caption) override;
+    void ShowTransferWindow() override;
+    void UnloadWindow() override;
+    QWidget* DialogParent() override { return this; }
+
+    // For the tests: the window's parts.
+    Ui::FerryMenu& form() { return *ui; }
+    const ConnectionRecord& record() const { return m_record; }
+    LocalSide& localSide() { return *m_local; }
+    RemoteSide& remoteSide() { return *m_remote; }
+    FtpSession& session() { return *m_session; }
+    ProjectUpload& upload() { return *m_upload; }
+    Download& download() { return *m_download; }
+    RemoteManagement& remoteManagement() { return *m_remoteManagement; }
+
+public slots:
+    void cmdCancel_Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void Form_Unload();
+    void ConnectCommands();
+    void ShowPopup(QTreeWidget* list, const QPoint& pos, QMenu* menu);
+
+    std::unique_ptr<Ui::FerryMenu> ui;
+    ftp::FtpClient& xFtp;
+    ConnectionRecord m_record;
+    LocalSide* m_local = nullptr;
+    RemoteSide* m_remote = nullptr;
+    FtpSession* m_session = nullptr;
+    ProjectUpload* m_upload = nullptr;
+    Download* m_download = nullptr;
+    RemoteManagement* m_remoteManagement = nullptr;
+    TransferNotifications* m_notifications = nullptr;
+    bool m_bUnloaded = false;
+};

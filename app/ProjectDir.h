@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+// The projects folder named by the line "projectDir=" of "initialize.txt": the rest of the line up
+// to its first "&" (all of it when there is none), with a trailing separator.
+struct ProjectDir {
+    QString folder;   // empty when the file names none
+    QString problem;  // what the user is told when folder is empty
+};
+
+ProjectDir ReadProjectDir(const QString& filePath);

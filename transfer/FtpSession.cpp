@@ -1,0 +1,208 @@
+#include "FtpSession.h"
+
+#include <QAbstractEventDispatcher>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QPushButton>
+
+#include "AppPath.h"
+#include "ConnectionRecord.h"
+#include "Dialogs.h"
+#include "FerryConnect.h"
+#include "FerryLogin.h"
+#include "FtpClient.h"
+#include "PathBox.h"
+#include "ProfileFile.h"
+#include "RemoteSide.h"
+#include "TransferWindow.h"
+#include "WaitPointer.h"
+
+namespace {
+
+const QString kFailureMessage = QStringLiteral(
+    "Unable to connect to your FTP Server.\r"
+    "Please verify you account information.\r"
+    "\r"
+    "Click 'OK' if you would like to try again.");
+
+}  // namespace
+
+FtpSession::FtpSession(ftp::FtpClient& xFtp, RemoteSide& remote, QComboBox* cboRemotePath,
+                       TransferWindow& window, ConnectionRecord& record, QObject* parent)
+    : QObject(parent),
+      m_xFtp(xFtp),
+      m_remote(remote),
+      m_cboRemotePath(cboRemotePath),
+      m_window(window),
+      m_record(record) {
+    connect(&m_xFtp, &ftp::FtpClient::Disconnected, this, &FtpSession::xFtp_Disconnected);
+    connect(&m_xFtp, &ftp::FtpClient::CommandLogged, this, &FtpSession::xFtp_CommandLogged);
+    connect(&m_xFtp, &ftp::FtpClient::AccountRequired, this, &FtpSession::xFtp_AccountRequired,
+            Qt::DirectConnection);
+    connect(&m_xFtp, &ftp::FtpClient::PasswordRequired, this, &FtpSession::xFtp_PasswordRequired,
+            Qt::DirectConnection);
+}
+
+void FtpSession::ApplySettings() {
+    m_xFtp.setServerAddress(m_record.sAddress);
+    m_xFtp.setServerPort(m_record.sPort.toUShort());
+    m_xFtp.setUserName(m_record.sUserName.left(8).toLower().trimmed());
+    m_xFtp.setPassword(m_record.sPassword);
+    m_xFtp.setPassiveMode(m_record.bPassive);
+}
+
+bool FtpSession::AskToTryAgain() {
+    FerryConnect& prompt = ferryConnect();
+    prompt.setWindowTitle(QStringLiteral("Pictavo Ferrymate -Internet Connection"));
+    prompt.Label1->setText(kFailureMessage);
+    prompt.ShowButtons(false, true, true);
+    prompt.cmdConnect->setText(QStringLiteral("OK"));
+    return prompt.ShowForm();
+}
+
+void FtpSession::ConnectToServer() {
+    for (;;) {
+        WaitPointer wait;
+        bool signedIn = false;
+        {
+            FerryLogin login(m_window.DialogParent());
+            signedIn = login.ShowForm(m_record.sAddress, m_record.sPort, m_record.sUserName,
+                                      m_record.sPassword, m_record.bIsAnonymous, m_record.bPassive);
+            if (signedIn) {
+                m_window.ShowUserAddress(QStringLiteral("http://") + m_record.sAddress);
+                m_window.ShowTransferWindow();
+            }
+        }
+        if (!signedIn) {
+            m_window.StatusBarInfo(QStringLiteral("Connect operation cancelled."));
+            m_window.UnloadWindow();
+            return;
+        }
+        ApplySettings();
+        m_window.StatusBarInfo(QStringLiteral("Connecting to ") + m_xFtp.ServerAddress());
+        m_xFtp.setConnectOption(200);
+        OpenConnection();
+        if (m_xFtp.State() == ftp::kIdle) {
+            m_remote.ListFilesOnServer();
+            m_window.EnableConnectedCommands(true);
+            m_window.StatusBarInfo(QStringLiteral("Connected to ") + m_xFtp.ServerAddress());
+            m_window.EnableLocalCommands();
+            return;
+        }
+        m_window.StatusBarInfo(QStringLiteral("Could not connect to ") + m_xFtp.ServerAddress());
+        if (!AskToTryAgain()) {
+            m_window.StatusBarInfo(QStringLiteral("Connect operation cancelled."));
+            m_window.UnloadWindow();
+            return;
+        }
+        WriteProfileString(QStringLiteral("ConnectionInfo"),
+                           QStringLiteral("LastServerAddressUsed"), QString(), SettingsPath());
+    }
+}
+
+void FtpSession::OpenConnection() {
+    if (m_xFtp.State() != ftp::kNotConnected) {
+        m_window.StatusBarInfo(QStringLiteral("Already connected to ") + m_xFtp.ServerAddress() +
+                               QStringLiteral("!"));
+        return;
+    }
+    try {
+        m_xFtp.setCommandLogFilename(GetAppPath() + QStringLiteral("FerryFTP.log"));
+        m_xFtp.Connect();
+    } catch (const ftp::FtpError& e) {
+        m_window.DisplayMessage(QStringLiteral("Error while connecting to '") +
+                                m_xFtp.ServerAddress() + QStringLiteral("'. Description: ") +
+                                e.description);
+        m_window.StatusBarInfo(QStringLiteral("Error connecting to ") + m_xFtp.ServerAddress());
+        return;
+    }
+    try {
+        AddPathToComboBox(m_xFtp.CurrentFolder(), m_cboRemotePath);
+    } catch (const ftp::FtpError& e) {
+        m_window.DisplayMessage(
+            QStringLiteral("Error while obtaining current remote folder after connection. "
+                           "Description: ") +
+            e.description);
+        m_window.StatusBarInfo(QStringLiteral("Error obtaining current remote folder."));
+    }
+}
+
+void FtpSession::CloseConnection() {
+    const auto busy = [this] {
+        const int state = m_xFtp.State();
+        return state != ftp::kIdle && state != ftp::kNotConnected;
+    };
+    if (busy()) {
+        try {
+            m_xFtp.setAbortRequested(true);
+        } catch (const ftp::FtpError&) {
+            // The component ends the operation by itself; waiting still applies.
+        }
+        // The running operation sits lower on this thread's stack; its notifications arrive
+        // through these events until it reports idle or disconnected.
+        while (busy())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    if (m_xFtp.State() != ftp::kNotConnected) {
+        m_window.StatusBarInfo(QStringLiteral("Disconnecting from ") + m_xFtp.ServerAddress());
+        try {
+            m_xFtp.Disconnect();
+        } catch (const ftp::FtpError& e) {
+            m_window.DisplayMessage(QStringLiteral("Error while disconnecting from '") +
+                                    m_xFtp.ServerAddress() + QStringLiteral("'. Description: ") +
+                                    e.description);
+        }
+    }
+}
+
+void FtpSession::Abort() {
+    try {
+        m_xFtp.setAbortRequested(true);
+    } catch (const ftp::FtpError& e) {
+        dialogs().message(m_window.DialogParent(), QMessageBox::Warning,
+                          BoxTitle(QStringLiteral("[Notice]")) + QLatin1Char('"'),
+                          QStringLiteral("Cannot abort the current operation. Error: \r\n") +
+                              e.description + QString::number(e.number),
+                          QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok);
+        m_window.StatusBarInfo(QStringLiteral("Cannot abort the current operation."));
+        return;
+    }
+    m_window.StatusBarInfo(QStringLiteral("Aborting current operaion."));
+}
+
+void FtpSession::optAscii_Click() {
+    m_xFtp.setTransferMode(1);
+}
+
+void FtpSession::optBinary_Click() {
+    m_xFtp.setTransferMode(0);
+}
+
+void FtpSession::xFtp_Disconnected() {
+    const QString server = m_xFtp.ServerAddress();
+    dialogs().message(
+        m_window.DialogParent(), QMessageBox::NoIcon, BoxTitle(QStringLiteral("[Notice]")),
+        QStringLiteral("Disconnected from FTP server ") + server, QMessageBox::Ok, QMessageBox::Ok);
+    if (m_cboRemotePath)
+        m_cboRemotePath->clear();
+    m_window.StatusBarInfo(QStringLiteral("Disconnected from ") + server);
+    m_remote.ClearRemoteFileList();
+    m_window.EnableConnectedCommands(false);
+    m_window.EnableRemoteCommands();
+    CloseConnection();
+}
+
+void FtpSession::xFtp_CommandLogged(const QString& line) {
+    m_window.DisplayMessage(line);
+}
+
+void FtpSession::xFtp_AccountRequired(QString& account) {
+    account = dialogs().input(m_window.DialogParent(), BoxTitle(QStringLiteral("[Query]")),
+                              QStringLiteral("An account is required for this server."), QString());
+}
+
+void FtpSession::xFtp_PasswordRequired(QString& password) {
+    password = dialogs().input(m_window.DialogParent(), BoxTitle(QStringLiteral("[Query]")),
+                               QStringLiteral("Please enter the correct password"), QString());
+}

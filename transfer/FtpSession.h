@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+class QComboBox;
+class RemoteSide;
+class TransferWindow;
+struct ConnectionRecord;
+namespace ftp {
+class FtpClient;
+}
+
+// The window's one FTP connection: sign-in and connect with its retry loop, disconnect, abort,
+// the transfer mode, and the component's connection notifications.
+class FtpSession : public QObject {
+    Q_OBJECT
+public:
+    FtpSession(ftp::FtpClient& xFtp, RemoteSide& remote, QComboBox* cboRemotePath,
+               TransferWindow& window, ConnectionRecord& record, QObject* parent = nullptr);
+
+    void ConnectToServer();
+    void OpenConnection();
+    void CloseConnection();
+    void Abort();
+
+public slots:
+    void cmdConnect_Click() { ConnectToServer(); }
+    void cmdDisconnect_Click() { CloseConnection(); }
+    void cmdAbort_Click() { Abort(); }
+    void optAscii_Click();
+    void optBinary_Click();
+    void xFtp_Disconnected();
+    void xFtp_CommandLogged(const QString& line);
+    void xFtp_AccountRequired(QString& account);
+    void xFtp_PasswordRequired(QString& password);
+
+private:
+    void ApplySettings();
+    bool AskToTryAgain();
+
+    ftp::FtpClient& m_xFtp;
+    RemoteSide& m_remote;
+    QPointer<QComboBox> m_cboRemotePath;
+    TransferWindow& m_window;
+    ConnectionRecord& m_record;
+};

@@ -1,0 +1,90 @@
+#include "ProjectDeletion.h"
+
+#include <QStringList>
+
+#include "FtpClient.h"
+#include "TransferTexts.h"
+
+namespace {
+bool IsDotEntry(const QString& name) {
+    return name == QLatin1String(".") || name == QLatin1String("..");
+}
+}  // namespace
+
+ProjectDeletion::ProjectDeletion(ftp::FtpClient& xFtp, ProgressSink setProgress,
+                                 ProgressSource progress)
+    : m_xFtp(xFtp), m_setProgress(std::move(setProgress)), m_progress(std::move(progress)) {}
+
+void ProjectDeletion::DeleteProject(const QString& sFolder) {
+    const QString savedFolder = m_xFtp.CurrentFolder();
+    m_counter = 0;
+    CountFolderRecursive(sFolder);
+    m_total = m_counter;
+    m_xFtp.ChangeFolder(savedFolder);
+    RemoveFolderRecursive(sFolder);
+}
+
+void ProjectDeletion::CountFolderRecursive(const QString& sFolder) {
+    const QString returnFolder = m_xFtp.CurrentFolder();
+    if (!sFolder.isEmpty())
+        m_xFtp.ChangeFolder(sFolder);
+    const ftp::FolderItems items = m_xFtp.GetFolderItems(QString(), 0);
+    m_counter += items.Count();
+    QStringList subfolders;
+    for (const ftp::FolderItem& item : items) {
+        switch (item.ItemType) {
+            case ftp::kFile:
+            case ftp::kLink:
+                ++m_counter;
+                break;
+            case ftp::kFolder:
+                if (!IsDotEntry(item.ItemName)) {
+                    ++m_counter;
+                    subfolders << item.ItemName;
+                }
+                break;
+            default:
+                break;
+        }
+    }
+    for (const QString& subfolder : subfolders)
+        CountFolderRecursive(subfolder);
+    m_xFtp.ChangeFolder(returnFolder);
+}
+
+void ProjectDeletion::RemoveFolderRecursive(const QString& sFolder) {
+    const QString returnFolder = m_xFtp.CurrentFolder();
+    if (!sFolder.isEmpty())
+        m_xFtp.ChangeFolder(sFolder);
+    const ftp::FolderItems items = m_xFtp.GetFolderItems(QString(), 0);
+    QStringList subfolders;
+    for (const ftp::FolderItem& item : items) {
+        switch (item.ItemType) {
+            case ftp::kFile:
+            case ftp::kLink:
+                // A link goes as a link; one the server will not delete stops the deletion rather
+                // than being entered and emptied.
+                m_xFtp.DeleteFile(item.ItemName);
+                --m_counter;
+                ShowProgress();
+                break;
+            case ftp::kFolder:
+                if (!IsDotEntry(item.ItemName))
+                    subfolders << item.ItemName;
+                break;
+            default:
+                break;
+        }
+    }
+    for (const QString& subfolder : subfolders)
+        RemoveFolderRecursive(subfolder);
+    m_xFtp.ChangeFolder(returnFolder);
+    m_xFtp.RemoveFolder(sFolder);
+    --m_counter;
+    if (m_progress() < 100)
+        ShowProgress();
+}
+
+void ProjectDeletion::ShowProgress() {
+    m_setProgress(DeletionProgress(m_total, m_counter));
+}

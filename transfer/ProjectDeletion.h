@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+namespace ftp {
+class FtpClient;
+}
+
+// Deletes published project trees on the server: a counting pass sizes the tree, a removal pass
+// deletes it depth first and reports progress. Links are deleted as links and never entered, so
+// nothing outside the project can be reached through one.
+class ProjectDeletion {
+public:
+    using ProgressSink = std::function<void(int percent)>;
+    using ProgressSource = std::function<int()>;
+
+    ProjectDeletion(ftp::FtpClient& xFtp, ProgressSink setProgress, ProgressSource progress);
+
+    // Counts and removes the folder `sFolder` (relative to the current folder) with everything
+    // below it; the current folder is the same afterwards. Throws FtpError on the first failure.
+    void DeleteProject(const QString& sFolder);
+
+    void CountFolderRecursive(const QString& sFolder);
+    void RemoveFolderRecursive(const QString& sFolder);
+
+    qint64 counter() const { return m_counter; }
+    qint64 total() const { return m_total; }
+
+private:
+    void ShowProgress();
+
+    ftp::FtpClient& m_xFtp;
+    ProgressSink m_setProgress;
+    ProgressSource m_progress;
+    // Each entry counts twice (once in its folder's count, once by its kind), so the removal pass
+    // takes the counter from the total towards half of it.
+    qint64 m_counter = 0;
+    qint64 m_total = 0;
+};

@@ -1,0 +1,102 @@
+#include "ProjectUpload.h"
+
+#include <QTreeWidget>
+
+#include "ConnectionRecord.h"
+#include "Dialogs.h"
+#include "FtpClient.h"
+#include "ListRows.h"
+#include "RemoteSide.h"
+#include "TransferTexts.h"
+#include "TransferWindow.h"
+#include "WaitPointer.h"
+#include "WebPage.h"
+
+ProjectUpload::ProjectUpload(QTreeWidget* lstLocalFileList, QTreeWidget* lstRemoteFileList,
+                             ftp::FtpClient& xFtp, RemoteSide& remote, TransferWindow& window,
+                             const ConnectionRecord& record, QObject* parent)
+    : QObject(parent),
+      m_lstLocalFileList(lstLocalFileList),
+      m_lstRemoteFileList(lstRemoteFileList),
+      m_xFtp(xFtp),
+      m_remote(remote),
+      m_window(window),
+      m_record(record) {}
+
+void ProjectUpload::UploadProject(const QString& projectName) {
+    const QString projectPath = m_window.LocalPath() + projectName;
+    const QString remoteName = RemoteProjectName(projectName);
+    m_xFtp.SendFile(projectPath + QStringLiteral("/bin/pictavo.html"), 0,
+                    remoteName + QStringLiteral("\\pictavo.html"), false);
+    m_xFtp.SendFiles(projectPath + QStringLiteral("/bin/*.swf"), remoteName, true, false);
+    m_xFtp.SendFiles(projectPath + QStringLiteral("/bin/*.txt"), remoteName, true, false);
+    m_xFtp.SendFiles(projectPath + QStringLiteral("/bin/images/*.*"),
+                     remoteName + QStringLiteral("\\images"), true, false);
+}
+
+void ProjectUpload::UploadSelectedProjects() {
+    {
+        WaitPointer wait;
+        m_window.EnableAbortCommands(true);
+        try {
+            // The names are taken first: the list may be reread while the transfers pump
+            // events. Each keeps the spelling of the file system; the row shows it upper-cased.
+            QStringList projects;
+            for (int i = 0; m_lstLocalFileList && i < m_lstLocalFileList->topLevelItemCount();
+                 ++i) {
+                const QTreeWidgetItem* row = m_lstLocalFileList->topLevelItem(i);
+                if (row->isSelected() && RowKindOf(row) == kFolderRow)
+                    projects << RowNameOf(row);
+            }
+            for (const QString& project : projects)
+                UploadProject(project);
+            m_window.StatusBarInfo(
+                QStringLiteral("Successfully uploaded the selected Pictavo(s)."));
+        } catch (const ftp::FtpError& e) {
+            if (e.number == ftp::kErrAborted) {
+                m_window.DisplayMessage(QStringLiteral("Upload successfully aborted."));
+                m_window.StatusBarInfo(QStringLiteral("Upload aborted."));
+            } else {
+                m_window.DisplayMessage(
+                    QStringLiteral("Error while uploading file(s). Description: ") + e.description);
+                m_window.StatusBarInfo(QStringLiteral("Error while uploading file(s)."));
+            }
+        }
+        m_window.SetProgress(0);
+    }
+    m_window.EnableAbortCommands(false);
+    m_remote.RefreshRemoteFileList();
+}
+
+void ProjectUpload::cmdSend_Click() {
+    UploadSelectedProjects();
+    m_window.EnableLocalCommands();
+}
+
+void ProjectUpload::lstLocalFileList_DblClick() {
+    if (!m_lstLocalFileList)
+        return;
+    const QTreeWidgetItem* row = m_lstLocalFileList->currentItem();
+    if (!row || !row->isSelected() || RowKindOf(row) != kFolderRow)
+        return;
+    if (m_xFtp.State() == ftp::kNotConnected) {
+        m_window.StatusBarInfo(QStringLiteral("Cannot upload Pictavo(s) when not connected."));
+        return;
+    }
+    if (Confirm(m_window.DialogParent(),
+                QStringLiteral("Upload Pictavo '") + row->text(0) + QStringLiteral("'?")))
+        UploadSelectedProjects();
+    else
+        m_window.StatusBarInfo(QStringLiteral("Pictavo(s) not uploaded to FTP server."));
+}
+
+void ProjectUpload::cmdView_Click() {
+    QStringList addresses;
+    for (int i = 0; m_lstRemoteFileList && i < m_lstRemoteFileList->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* row = m_lstRemoteFileList->topLevelItem(i);
+        if (row->isSelected())
+            addresses << ProjectViewAddress(m_record.sAddress, row->text(0));
+    }
+    for (const QString& address : addresses)
+        OpenWebPage(address);
+}

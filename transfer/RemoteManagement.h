@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+class QTreeWidget;
+class RemoteSide;
+class TransferWindow;
+namespace ftp {
+class FtpClient;
+}
+
+// Changes to what is on the server: deleting, renaming and creating entries of the current
+// remote folder, and deleting whole published projects.
+class RemoteManagement : public QObject {
+    Q_OBJECT
+public:
+    RemoteManagement(QTreeWidget* lstRemoteFileList, ftp::FtpClient& xFtp, RemoteSide& remote,
+                     TransferWindow& window, QObject* parent = nullptr);
+
+    void DeleteSelectedRemoteFiles();
+    void RenameRemoteFile();
+    void RemoveRemoteFolder();
+    void CreateRemoteFolder();
+    void DeleteSelectedProjects();
+
+public slots:
+    void cmdDeleteRemoteFile_Click() { DeleteSelectedRemoteFiles(); }
+    void cmdRenameRemoteFile_Click() { RenameRemoteFile(); }
+    void cmdDeleteRemoteFolder_Click() { RemoveRemoteFolder(); }
+    void cmdCreateRemoteFolder_Click() { CreateRemoteFolder(); }
+    void cmdDelete_Click();
+
+private:
+    QString SelectedRowText() const;
+
+    QPointer<QTreeWidget> m_lstRemoteFileList;
+    ftp::FtpClient& m_xFtp;
+    RemoteSide& m_remote;
+    TransferWindow& m_window;
+};

@@ -1,0 +1,51 @@
+#include "TransferTexts.h"
+
+#include <QtMath>
+#include <cmath>
+
+#include "FtpClient.h"
+
+QString ProgressText(int ftpState, const QString& fileName, qint64 bytesDone, qint64 fileSize) {
+    const bool sending = ftpState == ftp::kSendingFile || ftpState == ftp::kSendingFiles;
+    return (sending ? QStringLiteral("Uploading file '") : QStringLiteral("Processing file '")) +
+           fileName + QStringLiteral("' (") + QString::number(bytesDone / 1024) +
+           QStringLiteral(" of ") + QString::number(fileSize / 1024) + QStringLiteral("K)");
+}
+
+QStringList SkipLines(const QString& firstName, const QString& secondName, qint32 reasonCode) {
+    const QString tail = QStringLiteral(" was skipped. Reason code: 0x") +
+                         QString::number(quint32(reasonCode), 16).toUpper();
+    QStringList lines;
+    if (firstName.isEmpty())
+        lines << secondName + tail;
+    if (secondName.isEmpty())
+        lines << firstName + tail;
+    return lines;
+}
+
+QString ReplaceQuestion(const QString& existingName) {
+    return existingName + QStringLiteral(" already exits. Do you want to replace it?");
+}
+
+QString RemoteProjectName(const QString& projectName) {
+    QString name = projectName;
+    name.remove(QLatin1Char(' '));
+    return name.toLower();
+}
+
+QString ProjectViewAddress(const QString& serverAddress, const QString& rowText) {
+    return QStringLiteral("http://") + serverAddress + QLatin1Char('/') + rowText +
+           QStringLiteral("/pictavo.html");
+}
+
+int DeletionProgress(qint64 total, qint64 counter) {
+    const float value = (float(total) / float(counter) - 1.0f) * 100.0f;
+    // A counter at 0 leaves nothing to delete: the tree is gone.
+    if (std::isnan(value))
+        return 100;
+    if (value <= 0.0f)
+        return 0;
+    if (value >= 100.0f)
+        return 100;
+    return qRound(value);
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Texts of the transfer notifications, apart from the widgets that show them.
+
+// "Uploading file '…' (12 of 345K)" while a send runs (states 17 and 20), "Processing file '…'"
+// otherwise; whole kibibytes, truncated.
+QString ProgressText(int ftpState, const QString& fileName, qint64 bytesDone, qint64 fileSize);
+
+// The message-log lines for a skipped file: one per empty name, naming the other one.
+QStringList SkipLines(const QString& firstName, const QString& secondName, qint32 reasonCode);
+
+// The question asked before a file is replaced.
+QString ReplaceQuestion(const QString& existingName);
+
+// The remote folder a project is published in: its name without spaces, in lower case.
+QString RemoteProjectName(const QString& projectName);
+
+// The address of a published project's start page.
+QString ProjectViewAddress(const QString& serverAddress, const QString& rowText);
+
+// The progress bar value during a project deletion, kept within 0 to 100.
+int DeletionProgress(qint64 total, qint64 counter);
