@@ -1,7 +1,6 @@
 #include "FerryMenu.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QHeaderView>
 #include <QShortcut>
 
@@ -205,7 +204,5 @@ void FerryMenu::Form_Unload() {
     if (m_session)
         m_session->CloseConnection();
     hide();
-    // Ends every event loop of the thread, the nested ones of a running operation included; the
-    // window itself stays alive until main() returns, so no frame below uses a destroyed object.
-    QCoreApplication::exit(0);
+    emit unloaded();
 }

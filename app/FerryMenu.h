@@ -64,6 +64,10 @@ public:
 public slots:
     void cmdCancel_Click();
 
+signals:
+    // The window was unloaded: the program ends once control is back in its main loop.
+    void unloaded();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 

@@ -9,6 +9,9 @@ int main(int argc, char* argv[]) {
     QApplication::setQuitOnLastWindowClosed(false);
     ftp::FtpComponent xFtp;
     FerryMenu window(xFtp);
+    // Queued, so an operation the unload interrupted unwinds before the program leaves.
+    QObject::connect(&window, &FerryMenu::unloaded, &app, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
     window.Form_Load();
     if (window.IsUnloaded())
         return 0;

@@ -1,0 +1,63 @@
+// Texts of the transfer notifications and the deletion progress value.
+#include <QtTest>
+
+#include "FtpClient.h"
+#include "TransferTexts.h"
+
+class TransferTextsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void progress() {
+        QCOMPARE(ProgressText(ftp::kSendingFiles, "a.swf", 12800, 353280),
+                 QString("Uploading file 'a.swf' (12 of 345K)"));
+        QCOMPARE(ProgressText(ftp::kSendingFile, "x", 1023, 2047),
+                 QString("Uploading file 'x' (0 of 1K)"));
+        QCOMPARE(ProgressText(ftp::kReceivingFiles, "x", 2048, 4096),
+                 QString("Processing file 'x' (2 of 4K)"));
+        // Sizes beyond 32 bits are shown in full.
+        QCOMPARE(ProgressText(ftp::kSendingFile, "big", 5LL << 30, 6LL << 30),
+                 QString("Uploading file 'big' (5242880 of 6291456K)"));
+    }
+
+    void skipLines() {
+        QCOMPARE(SkipLines("", "x.swf", 31), QStringList{"x.swf was skipped. Reason code: 0x1F"});
+        QCOMPARE(SkipLines("a", "x.swf", 31), QStringList());
+        QCOMPARE(SkipLines("a", "", 0x2A), QStringList{"a was skipped. Reason code: 0x2A"});
+        QCOMPARE(SkipLines("", "", 1),
+                 (QStringList{" was skipped. Reason code: 0x1", " was skipped. Reason code: 0x1"}));
+        QCOMPARE(SkipLines("", "n", -1), QStringList{"n was skipped. Reason code: 0xFFFFFFFF"});
+    }
+
+    void names() {
+        QCOMPARE(RemoteProjectName("My Folio 2"), QString("myfolio2"));
+        QCOMPARE(RemoteProjectName("  A  b "), QString("ab"));
+        QCOMPARE(RemoteProjectName("Tab\tKept"), QString("tab\tkept"));
+        QCOMPARE(ReplaceQuestion("pictavo.html"),
+                 QString("pictavo.html already exits. Do you want to replace it?"));
+        QCOMPARE(ProjectViewAddress("ann.hostavia.example", "alpha"),
+                 QString("http://ann.hostavia.example/alpha/pictavo.html"));
+    }
+
+    void deletionProgress_data() {
+        QTest::addColumn<qint64>("total");
+        QTest::addColumn<qint64>("counter");
+        QTest::addColumn<int>("value");
+        QTest::newRow("start") << qint64(14) << qint64(14) << 0;
+        QTest::newRow("half way to the end") << qint64(14) << qint64(7) << 100;
+        QTest::newRow("rounded") << qint64(14) << qint64(13) << 8;
+        QTest::newRow("past half, clamped") << qint64(14) << qint64(3) << 100;
+        QTest::newRow("counter at zero") << qint64(14) << qint64(0) << 100;
+        QTest::newRow("empty tree") << qint64(0) << qint64(-1) << 0;
+        QTest::newRow("nothing counted, nothing left") << qint64(0) << qint64(0) << 100;
+        QTest::newRow("beyond 16 bits") << qint64(80000) << qint64(60000) << 33;
+    }
+    void deletionProgress() {
+        QFETCH(qint64, total);
+        QFETCH(qint64, counter);
+        QFETCH(int, value);
+        QCOMPARE(DeletionProgress(total, counter), value);
+    }
+};
+
+QTEST_GUILESS_MAIN(TransferTextsTest)
+#include "tst_transfertexts.moc"
