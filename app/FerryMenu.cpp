@@ -150,6 +150,7 @@ void FerryMenu::ShowPopup(QTreeWidget* list, const QPoint& pos, QMenu* menu) {
 
 void FerryMenu::StatusBarInfo(const QString& sMessage) {
     ui->lblStatus->setText(sMessage);
+    emit statusChanged(sMessage);
 }
 
 void FerryMenu::DisplayMessage(const QString& line) {

@@ -65,6 +65,8 @@ public slots:
     void cmdCancel_Click();
 
 signals:
+    // The status line now shows this text.
+    void statusChanged(const QString& text);
     // The window was unloaded: the program ends once control is back in its main loop.
     void unloaded();
 

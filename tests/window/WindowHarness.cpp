@@ -1,0 +1,119 @@
+#include "WindowHarness.h"
+
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QPushButton>
+
+#include "AppPath.h"
+
+void WriteFile(const QString& path, const QByteArray& data) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly)) file.write(data);
+}
+
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void MakeProject(const QString& folder, int movies, int texts, int images, int movieBytes) {
+    const QString bin = folder + QStringLiteral("/bin/");
+    WriteFile(bin + QStringLiteral("pictavo.html"), "<html>" + folder.toUtf8() + "</html>\n");
+    for (int i = 1; i <= movies; ++i)
+        WriteFile(bin + QStringLiteral("movie%1.swf").arg(i), QByteArray(movieBytes + i, char('a' + i)));
+    for (int i = 1; i <= texts; ++i)
+        WriteFile(bin + QStringLiteral("text%1.txt").arg(i), QByteArray("caption ") + QByteArray::number(i));
+    for (int i = 1; i <= images; ++i)
+        WriteFile(bin + QStringLiteral("images/photo %1.png").arg(i), QByteArray(1000 + i, char(i)));
+    WriteFile(folder + QStringLiteral("/project.pvo"), "not published");
+}
+
+QStringList FilesBelow(const QString& root) {
+    QStringList files;
+    QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext()) files << QDir(root).relativeFilePath(it.next());
+    files.sort();
+    return files;
+}
+
+WindowHarness::WindowHarness(Server kind, const QString& accountName, const QString& pass)
+    : account(accountName), password(pass) {
+    setConnectedState(&online);
+    SetAppPathForTesting(m_program.path());
+    if (kind == Py)
+        server = std::make_unique<PyFtpServer>();
+    else
+        server = std::make_unique<VsFtpServer>();
+    m_started = server->start(m_serverRoot.path(), account.left(8).toLower().trimmed(), password);
+    WriteInitialize(QStringLiteral("projectDir=") + m_projects.path() + QStringLiteral("&x=1\r\n"));
+    WriteSettings();
+}
+
+WindowHarness::~WindowHarness() {
+    window.reset();
+    xFtp.reset();
+    server.reset();
+    SetAppPathForTesting(QString());
+    setConnectedState(nullptr);
+}
+
+void WindowHarness::WriteInitialize(const QString& content) {
+    WriteFile(m_program.filePath(QStringLiteral("initialize.txt")), content.toUtf8());
+}
+
+void WindowHarness::WriteSettings(const QString& extra) {
+    WriteFile(m_program.filePath(QStringLiteral("Ferrymate.ini")),
+              (QStringLiteral("[Service]\r\nDomain=localhost\r\nPort=%1\r\n").arg(server->port()) +
+               extra)
+                  .toLatin1());
+}
+
+void WindowHarness::ScriptSignIn(const QString& name, const QString& pass, bool cancel) {
+    script.answerForm([name, pass, cancel](QDialog& form) {
+        form.findChild<QLineEdit*>(QStringLiteral("txtUserName"))->setText(name);
+        form.findChild<QLineEdit*>(QStringLiteral("txtPassword"))->setText(pass);
+        form.findChild<QPushButton*>(cancel ? QStringLiteral("cmdCancel")
+                                            : QStringLiteral("cmdConnect"))
+            ->click();
+    });
+}
+
+bool WindowHarness::Open() {
+    xFtp = std::make_unique<ftp::FtpComponent>();
+    xFtp->setTimeout(10);
+    window = std::make_unique<FerryMenu>(*xFtp);
+    QObject::connect(window.get(), &FerryMenu::unloaded, [this] { ++unloadedSignals; });
+    QObject::connect(window.get(), &FerryMenu::statusChanged,
+                     [this](const QString& text) { statuses << text; });
+    QObject::connect(window->form().prgStatus, &QProgressBar::valueChanged,
+                     [this](int value) { progress << value; });
+    window->Form_Load();
+    return xFtp->State() == ftp::kIdle;
+}
+
+QStringList WindowHarness::log() const {
+    QStringList lines;
+    const QListWidget* list = window->form().lstConnectionInfo;
+    for (int i = 0; i < list->count(); ++i) lines << list->item(i)->text();
+    return lines;
+}
+
+QStringList WindowHarness::rowTexts(QTreeWidget* list) const {
+    QStringList texts;
+    for (int i = 0; i < list->topLevelItemCount(); ++i) texts << list->topLevelItem(i)->text(0);
+    return texts;
+}
+
+void WindowHarness::Select(QTreeWidget* list, const QStringList& texts) {
+    list->clearSelection();
+    bool first = true;
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* row = list->topLevelItem(i);
+        if (!texts.contains(row->text(0))) continue;
+        if (first) list->setCurrentItem(row);
+        row->setSelected(true);
+        first = false;
+    }
+}

@@ -1,0 +1,87 @@
+#pragma once
+
+#include <QDir>
+#include <QLineEdit>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <memory>
+
+#include "FerryMenu.h"
+#include "FtpComponent.h"
+#include "FtpServers.h"
+#include "NetConnect.h"
+#include "ScriptedDialogs.h"
+#include "ui_FerryMenu.h"
+
+// The computer counts as online, whatever the test machine's network looks like.
+class OnlineState : public ConnectedState {
+public:
+    bool query(quint32& flags) override {
+        flags = kConnectionLan;
+        return true;
+    }
+    bool dialUpConfigured(quint32) override { return false; }
+    void autodial() override {}
+};
+
+// Writes a file (and its folders) with the given bytes.
+void WriteFile(const QString& path, const QByteArray& data);
+QByteArray ReadFile(const QString& path);
+// A Pictavo project as the authoring product writes it: bin/pictavo.html, movies, texts and
+// `images` pictures under bin/images, plus a file that is never published.
+void MakeProject(const QString& folder, int movies = 2, int texts = 1, int images = 3,
+                 int movieBytes = 4000);
+// Every file below `root`, as relative paths, sorted.
+QStringList FilesBelow(const QString& root);
+
+// One transfer window in a program folder of its own, with a projects folder, a real FTP server
+// and scripted dialogs.
+class WindowHarness {
+public:
+    enum Server { Py, Vs };
+    // The account is signed in as typed; the server knows it as its first 8 characters in lower
+    // case.
+    explicit WindowHarness(Server kind = Py, const QString& account = QStringLiteral("Mary.Jones"),
+                           const QString& password = QStringLiteral("secret 1"));
+    ~WindowHarness();
+
+    bool serverStarted() const { return m_started; }
+    QString serverError() const { return server->error(); }
+    QString projects() const { return m_projects.path() + QLatin1Char('/'); }
+    QString serverRoot() const { return m_serverRoot.path(); }
+    QString programDir() const { return m_program.path(); }
+    QString serverAddress() const { return account + QStringLiteral(".localhost"); }
+
+    void WriteInitialize(const QString& content);
+    void WriteSettings(const QString& extra = {});
+    // The next sign-in is answered with this name and password (Cancel when `cancel`).
+    void ScriptSignIn(const QString& name, const QString& pass, bool cancel = false);
+    void ScriptSignIn() { ScriptSignIn(account, password); }
+
+    // Creates the window and runs its start-up; true when it ended connected.
+    bool Open();
+
+    Ui::FerryMenu& ui() { return window->form(); }
+    QString status() { return ui().lblStatus->text(); }
+    QStringList log() const;
+    int logSize() const { return log().size(); }
+    QStringList logSince(int from) const { return log().mid(from); }
+    QStringList rowTexts(QTreeWidget* list) const;
+    // Selects exactly the rows with these texts, the first as current, as a user would.
+    void Select(QTreeWidget* list, const QStringList& texts);
+
+    QString account, password;
+    ScriptedDialogs script;
+    OnlineState online;
+    std::unique_ptr<TestFtpServer> server;
+    std::unique_ptr<ftp::FtpComponent> xFtp;
+    std::unique_ptr<FerryMenu> window;
+    int unloadedSignals = 0;
+    QStringList statuses;  // every status line shown, in order
+    QList<int> progress;   // every value the progress bar took, in order
+
+private:
+    QTemporaryDir m_program, m_projects, m_serverRoot;
+    bool m_started = false;
+};

@@ -1,0 +1,188 @@
+// Changing what is on the server through the transfer window: deleting published projects,
+// deleting, renaming, removing and creating remote entries.
+#include <QtTest>
+
+#include "RemoteManagement.h"
+#include "RemoteSide.h"
+#include "WindowHarness.h"
+
+namespace {
+
+void MakeTree(const QString& root) {
+    WriteFile(root + "/proj/pictavo.html", "start");
+    WriteFile(root + "/proj/a.swf", "movie");
+    WriteFile(root + "/proj/images/1.png", "1");
+    WriteFile(root + "/proj/images/2.png", "2");
+    WriteFile(root + "/proj/one/inner/x.txt", "x");
+    WriteFile(root + "/proj/two/inner2/y.txt", "y");
+    QDir(root).mkpath("proj/two/empty");
+    WriteFile(root + "/keep/pictavo.html", "kept");
+}
+
+}  // namespace
+
+class RemoteManagementTest : public QObject {
+    Q_OBJECT
+private slots:
+    void deletesAProjectTree_data() {
+        QTest::addColumn<int>("server");
+        QTest::newRow("pyftpdlib") << int(WindowHarness::Py);
+        QTest::newRow("vsftpd") << int(WindowHarness::Vs);
+    }
+    void deletesAProjectTree() {
+        QFETCH(int, server);
+        WindowHarness h(WindowHarness::Server(server));
+        MakeTree(h.serverRoot() + "/sites");
+        QVERIFY2(h.serverStarted(), qPrintable(h.serverError()));
+        if (auto* vs = dynamic_cast<VsFtpServer*>(h.server.get())) QVERIFY(vs->adopt(h.serverRoot()));
+        h.ScriptSignIn();
+        QVERIFY(h.Open());
+        QVERIFY(h.window->remoteSide().ChangeCurrentRemoteFolder("sites", true));
+        h.window->remoteSide().RefreshRemoteFileList();
+        h.Select(h.ui().lstRemoteFileList, {"proj"});
+        QVERIFY(h.ui().cmdDelete->isEnabled());
+        h.script.answer(QMessageBox::Yes);
+        h.progress.clear();
+        h.ui().cmdDelete->click();
+        QCOMPARE(h.script.shown.last().text,
+                 QString("Are you sure you want to delete the selected Pictavo(s)?"));
+        QVERIFY(!QFileInfo::exists(h.serverRoot() + "/sites/proj"));
+        QCOMPARE(FilesBelow(h.serverRoot()), QStringList{"sites/keep/pictavo.html"});
+        QCOMPARE(h.xFtp->CurrentFolder(), QString("/sites"));
+        QCOMPARE(h.rowTexts(h.ui().lstRemoteFileList), QStringList{"keep"});
+        QVERIFY(h.statuses.contains("Deleting 'proj'."));
+        QCOMPARE(h.status(), QString("Selected Pictavo(s) successfully deleted."));
+        QVERIFY(h.progress.size() >= 2);
+        QCOMPARE(h.progress.last(), 0);
+        QCOMPARE(h.progress.at(h.progress.size() - 2), 100);
+        for (int i = 1; i < h.progress.size() - 1; ++i) QVERIFY(h.progress[i] >= h.progress[i - 1]);
+        QVERIFY(h.log().filter("Error").isEmpty());
+    }
+
+    // A link inside a project is deleted as a link: what it points to stays.
+    void linkToAFolderOutsideTheProject() {
+        WindowHarness h(WindowHarness::Vs);
+        QTemporaryDir outside;
+        WriteFile(outside.path() + "/precious/file.txt", "precious");
+        WriteFile(h.serverRoot() + "/proj/pictavo.html", "start");
+        QVERIFY(QFile::link(outside.path() + "/precious", h.serverRoot() + "/proj/shortcut"));
+        QVERIFY(QFile::link(h.serverRoot() + "/keep", h.serverRoot() + "/proj/inside"));
+        WriteFile(h.serverRoot() + "/keep/k.txt", "k");
+        QVERIFY2(h.serverStarted(), qPrintable(h.serverError()));
+        h.ScriptSignIn();
+        QVERIFY(h.Open());
+        h.Select(h.ui().lstRemoteFileList, {"proj"});
+        h.script.answer(QMessageBox::Yes);
+        h.ui().cmdDelete->click();
+        QCOMPARE(ReadFile(outside.path() + "/precious/file.txt"), QByteArray("precious"));
+        QCOMPARE(ReadFile(h.serverRoot() + "/keep/k.txt"), QByteArray("k"));
+        QVERIFY(!QFileInfo::exists(h.serverRoot() + "/proj"));
+        QVERIFY(!QFileInfo(h.serverRoot() + "/proj/shortcut").isSymLink());
+        QCOMPARE(h.status(), QString("Selected Pictavo(s) successfully deleted."));
+    }
+
+    void declinedAndNonFolderRows() {
+        WindowHarness h(WindowHarness::Vs);
+        WriteFile(h.serverRoot() + "/proj/pictavo.html", "start");
+        WriteFile(h.serverRoot() + "/target.txt", "t");
+        QVERIFY(QFile::link("target.txt", h.serverRoot() + "/alink"));
+        QVERIFY2(h.serverStarted(), qPrintable(h.serverError()));
+        h.ScriptSignIn();
+        QVERIFY(h.Open());
+        QCOMPARE(h.rowTexts(h.ui().lstRemoteFileList), (QStringList{"alink", "proj"}));
+        h.Select(h.ui().lstRemoteFileList, {"proj"});
+        h.script.answer(QMessageBox::No);
+        h.window->remoteManagement().DeleteSelectedProjects();
+        QCOMPARE(h.status(), QString("Selected Pictavo(s) not deleted."));
+        QVERIFY(QFileInfo::exists(h.serverRoot() + "/proj/pictavo.html"));
+
+        // A link row is announced but nothing is deleted for it.
+        h.Select(h.ui().lstRemoteFileList, {"alink"});
+        h.script.answer(QMessageBox::Yes);
+        h.window->remoteManagement().DeleteSelectedProjects();
+        QVERIFY(h.statuses.contains("Deleting 'alink'."));
+        QVERIFY(QFileInfo(h.serverRoot() + "/alink").isSymLink());
+        QCOMPARE(h.status(), QString("Selected Pictavo(s) successfully deleted."));
+    }
+
+    void deleteRenameRemoveAndCreate() {
+        WindowHarness h(WindowHarness::Vs);
+        WriteFile(h.serverRoot() + "/t1.txt", "1");
+        WriteFile(h.serverRoot() + "/t3.txt", "3");
+        QVERIFY(QFile::link("t1.txt", h.serverRoot() + "/l1"));
+        QDir(h.serverRoot()).mkpath("l2 folder");
+        QVERIFY(QFile::link("t3.txt", h.serverRoot() + "/l3"));
+        WriteFile(h.serverRoot() + "/full/f.txt", "f");
+        QDir(h.serverRoot()).mkpath("alpha");
+        QVERIFY2(h.serverStarted(), qPrintable(h.serverError()));
+        h.ScriptSignIn();
+        QVERIFY(h.Open());
+        RemoteManagement& m = h.window->remoteManagement();
+
+        // Three rows deleted as files: the folder in the middle fails, the third stays.
+        h.Select(h.ui().lstRemoteFileList, {"l1", "l2 folder", "l3"});
+        h.script.answer(QMessageBox::Yes);
+        m.DeleteSelectedRemoteFiles();
+        QCOMPARE(h.script.shown.last().text,
+                 QString("Are you sure you want to delete the selected remote file(s)?"));
+        QVERIFY(!QFileInfo(h.serverRoot() + "/l1").isSymLink());
+        QVERIFY(QFileInfo(h.serverRoot() + "/l3").isSymLink());
+        QCOMPARE(h.log().filter("Error deleting remote file(s): ").size(), 1);
+        QVERIFY(h.statuses.contains("Remote files not deleted."));
+        QCOMPARE(h.status(), QString("Listing of remote folder completed."));
+
+        // Removing a folder that is not empty is refused by the server.
+        h.Select(h.ui().lstRemoteFileList, {"full"});
+        h.script.answer(QMessageBox::Yes);
+        m.RemoveRemoteFolder();
+        QCOMPARE(h.script.shown.last().text, QString("Delete full?"));
+        QCOMPARE(h.log().filter("Error deleting remote folder: ").size(), 1);
+        QVERIFY(h.statuses.contains("Remote folder not deleted."));
+        QVERIFY(QFileInfo::exists(h.serverRoot() + "/full/f.txt"));
+        h.Select(h.ui().lstRemoteFileList, {"l2 folder"});
+        h.script.answer(QMessageBox::Yes);
+        m.RemoveRemoteFolder();
+        QCOMPARE(h.status(), QString("Remote folder deleted."));
+        QVERIFY(!QFileInfo::exists(h.serverRoot() + "/l2 folder"));
+
+        // Rename: declined, cancelled, done, refused.
+        h.Select(h.ui().lstRemoteFileList, {"alpha"});
+        h.script.answer(QMessageBox::No);
+        m.RenameRemoteFile();
+        QCOMPARE(h.script.shown.last().text, QString("Rename remote file alpha?"));
+        QCOMPARE(h.status(), QString("Remote file not renamed."));
+        const int logBefore = h.logSize();
+        h.script.answer(QMessageBox::Yes).answerInput("");
+        m.RenameRemoteFile();
+        QCOMPARE(h.script.shown.last().text, QString("Rename remote file to : "));
+        QCOMPARE(h.script.shown.last().title, QString("Pictavo Ferrymate "));
+        QCOMPARE(h.status(), QString("Remote file not renamed."));
+        QVERIFY(h.logSince(logBefore).filter("RNFR").isEmpty());
+        h.script.answer(QMessageBox::Yes).answerInput("gamma");
+        m.RenameRemoteFile();
+        QCOMPARE(h.status(), QString("Remote file renamed."));
+        QVERIFY(QFileInfo::exists(h.serverRoot() + "/gamma"));
+        h.Select(h.ui().lstRemoteFileList, {"gamma"});
+        h.script.answer(QMessageBox::Yes).answerInput("no/such/place");
+        m.RenameRemoteFile();
+        QCOMPARE(h.log().filter("Error renaming remote file: ").size(), 1);
+        QVERIFY(h.statuses.contains("Remote file not renamed."));
+
+        // Create: a plain name is created; one that would leave the folder is refused.
+        h.script.answerInput("new site");
+        m.CreateRemoteFolder();
+        QCOMPARE(h.status(), QString("Remote folder created."));
+        QVERIFY(QFileInfo(h.serverRoot() + "/new site").isDir());
+        for (const char* bad : {"../up", "a/b", "..", "."}) {
+            h.script.answerInput(bad).answer(QMessageBox::Ok);
+            m.CreateRemoteFolder();
+            QCOMPARE(h.status(), QString("Remote folder not created."));
+            QCOMPARE(h.script.shown.last().title, QString("Pictavo Ferrymate [Notice]"));
+        }
+        QVERIFY(!QFileInfo::exists(h.serverRoot() + "/a"));
+        QCOMPARE(h.script.unexpected, 0);
+    }
+};
+
+QTEST_MAIN(RemoteManagementTest)
+#include "tst_remote.moc"

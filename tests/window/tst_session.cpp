@@ -1,0 +1,325 @@
+// The FTP session of the transfer window against real servers: signing in and connecting, the
+// retry dialog, remote browsing, the command rules, losing the connection, abort and close.
+#include <QtTest>
+
+#include "FtpSession.h"
+#include "ProfileFile.h"
+#include "RemoteSide.h"
+#include "WindowHarness.h"
+
+namespace {
+
+QStringList Matching(const QStringList& lines, const QString& part) {
+    QStringList found;
+    for (const QString& line : lines)
+        if (line.contains(part)) found << line;
+    return found;
+}
+
+}  // namespace
+
+class SessionTest : public QObject {
+    Q_OBJECT
+private slots:
+    void connectsWithFirstEightLetters_data() {
+        QTest::addColumn<int>("server");
+        QTest::newRow("pyftpdlib") << int(WindowHarness::Py);
+        QTest::newRow("vsftpd") << int(WindowHarness::Vs);
+    }
+    void connectsWithFirstEightLetters() {
+        QFETCH(int, server);
+        WindowHarness h(WindowHarness::Server(server));
+        QVERIFY2(h.serverStarted(), qPrintable(h.serverError()));
+        QDir(h.serverRoot()).mkpath("alpha");
+        QDir(h.serverRoot()).mkpath("beta");
+        WriteFile(h.serverRoot() + "/index.html", "not a row");
+        MakeProject(h.projects() + "One");
+        h.ScriptSignIn();
+        QVERIFY(h.Open());
+        QVERIFY(h.window->isVisible());
+        QCOMPARE(h.status(), QString("Connected to Mary.Jones.localhost"));
+        QCOMPARE(h.ui().lblUserAddr->text(), QString("http://Mary.Jones.localhost"));
+        QCOMPARE(h.xFtp->UserName(), QString("mary.jon"));
+        QVERIFY(!Matching(h.log(), "USER mary.jon").isEmpty());
+        QVERIFY(Matching(h.log(), h.password).isEmpty());
+        QCOMPARE(h.rowTexts(h.ui().lstRemoteFileList), (QStringList{"alpha", "beta"}));
+        QCOMPARE(h.ui().cboRemotePath->count(), 1);
+        QCOMPARE(h.ui().cboRemotePath->currentText(), QString("/"));
+        QVERIFY(h.ui().cmdDisconnect->isEnabled());
+        QVERIFY(!h.ui().cmdConnect->isEnabled());
+        QVERIFY(!h.ui().miConnect->isEnabled());
+        QVERIFY(!h.ui().cmdAbort->isEnabled());
+        // The command log file beside the program has the dialogue, without the password.
+        const QByteArray ftpLog = ReadFile(h.programDir() + "/FerryFTP.log");
+        QVERIFY(ftpLog.contains("mary.jon"));
+        QVERIFY(!ftpLog.contains(h.password.toUtf8()));
+        // The settings file holds the sign-in.
+        QCOMPARE(ReadProfileString("ConnectionInfo", "LastServerAddressUsed", "", 256,
+                                   h.programDir() + "/Ferrymate.ini"),
+                 QString("Mary.Jones.localhost"));
+        QCOMPARE(h.script.unexpected, 0);
+    }
+
+    void wrongPasswordOffersToTryAgain() {
+        WindowHarness h;
+        QVERIFY2(h.serverStarted(), qPrintable(h.serverError()));
+        h.ScriptSignIn(h.account, "wrong");
+        QString statusAtPrompt, caption, message, okCaption;
+        bool okShown = true, connectShown = false, cancelShown = false;
+        QString savedAddress = "unset";
+        h.script.answerForm([&](QDialog& prompt) {
+            statusAtPrompt = h.status();
+            caption = prompt.windowTitle();
+            message = prompt.findChild<QLabel*>("Label1")->text();
+            auto* connect = prompt.findChild<QPushButton*>("cmdConnect");
+            okCaption = connect->text();
+            okShown = !prompt.findChild<QPushButton*>("cmdOK")->isHidden();
+            connectShown = !connect->isHidden() && connect->isEnabled();
+            cancelShown = !prompt.findChild<QPushButton*>("cmdCancel")->isHidden();
+            connect->click();
+        });
+        h.script.answerForm([&](QDialog& form) {
+            savedAddress = ReadProfileString("ConnectionInfo", "LastServerAddressUsed", "x", 256,
+                                             h.programDir() + "/Ferrymate.ini");
+            form.findChild<QLineEdit*>("txtUserName")->setText(h.account);
+            form.findChild<QLineEdit*>("txtPassword")->setText(h.password);
+            form.findChild<QPushButton*>("cmdConnect")->click();
+        });
+        QVERIFY(h.Open());
+        QCOMPARE(statusAtPrompt, QString("Could not connect to Mary.Jones.localhost"));
+        QCOMPARE(caption, QString("Pictavo Ferrymate -Internet Connection"));
+        QCOMPARE(message, QString("Unable to connect to your FTP Server.\rPlease verify you account "
+                                  "information.\r\rClick 'OK' if you would like to try again."));
+        QCOMPARE(okCaption, QString("OK"));
+        QVERIFY(!okShown);
+        QVERIFY(connectShown);
+        QVERIFY(cancelShown);
+        QCOMPARE(savedAddress, QString(""));
+        const QStringList errors = Matching(h.log(), "Error while connecting to 'Mary.Jones.localhost'. Description: ");
+        QCOMPARE(errors.size(), 1);
+        QCOMPARE(h.status(), QString("Connected to Mary.Jones.localhost"));
+        QCOMPARE(h.script.unexpected, 0);
+    }
+
+    void cancellingTheRetryEndsTheProgram() {
+        WindowHarness h;
+        h.ScriptSignIn(h.account, "wrong");
+        h.script.answerForm([](QDialog& prompt) {
+            prompt.findChild<QPushButton*>("cmdCancel")->click();
+        });
+        QVERIFY(!h.Open());
+        QCOMPARE(h.status(), QString("Connect operation cancelled."));
+        QVERIFY(h.window->IsUnloaded());
+        QCOMPARE(h.unloadedSignals, 1);
+    }
+
+    void browsing() {
+        WindowHarness h;
+        QVERIFY2(h.serverStarted(), qPrintable(h.serverError()));
+        QDir root(h.serverRoot());
+        root.mkpath("Alpha/inner");
+        root.mkpath("ALPHA");
+        root.mkpath("files");
+        WriteFile(h.serverRoot() + "/files/a.txt", "a");
+        WriteFile(h.serverRoot() + "/files/b.txt", "b");
+        h.ScriptSignIn();
+        QVERIFY(h.Open());
+        RemoteSide& remote = h.window->remoteSide();
+        QComboBox* box = h.ui().cboRemotePath;
+
+        // A folder holding only files lists as an empty list.
+        QVERIFY(remote.ChangeCurrentRemoteFolder("files", true));
+        QCOMPARE(h.status(), QString("Remote folder changed to /files"));
+        remote.RefreshRemoteFileList();
+        QCOMPARE(h.ui().lstRemoteFileList->topLevelItemCount(), 0);
+        QCOMPARE(h.status(), QString("Listing of remote folder completed."));
+
+        // The parent-folder button goes up, then stays at the root.
+        h.window->remoteSide().cmdUpFtp_Click();
+        QCOMPARE(h.status(), QString("Remote path now up one folder."));
+        QCOMPARE(h.xFtp->CurrentFolder(), QString("/"));
+        QCOMPARE(h.rowTexts(h.ui().lstRemoteFileList), (QStringList{"ALPHA", "Alpha", "files"}));
+        remote.cmdUpFtp_Click();
+        QCOMPARE(h.status(), QString("Remote path already at a root folder."));
+        QCOMPARE(h.ui().lstRemoteFileList->topLevelItemCount(), 3);
+
+        // Paths that differ only in letter case share one entry of the path box.
+        QVERIFY(remote.ChangeCurrentRemoteFolder("/Alpha", true));
+        const int entries = box->count();
+        QVERIFY(remote.ChangeCurrentRemoteFolder("/ALPHA", true));
+        QCOMPARE(box->count(), entries);
+        QCOMPARE(box->currentText(), QString("/ALPHA"));
+
+        // Choosing the entry of the current folder does nothing.
+        const int logLines = h.logSize();
+        h.window->StatusBarInfo("unchanged");
+        remote.cboRemotePath_Click();
+        QCOMPARE(h.status(), QString("unchanged"));
+        QCOMPARE(h.logSize(), logLines);
+
+        // A choice the server refuses is logged and keeps the old listing.
+        remote.RefreshRemoteFileList();
+        const QStringList before = h.rowTexts(h.ui().lstRemoteFileList);
+        const int from = h.logSize();
+        box->addItem("/gone");
+        box->setCurrentIndex(box->count() - 1);
+        QCOMPARE(Matching(h.logSince(from), "Error while attempting to change current remote folder to '/gone'. Description: ").size(), 1);
+        QCOMPARE(h.status(), QString("Could not change current remote folder."));
+        QCOMPARE(h.rowTexts(h.ui().lstRemoteFileList), before);
+
+        // Choosing another folder in the box lists it.
+        box->setCurrentIndex(box->findText("/"));
+        QCOMPARE(h.xFtp->CurrentFolder(), QString("/"));
+        QCOMPARE(h.ui().lstRemoteFileList->topLevelItemCount(), 3);
+    }
+
+    void transferModeAndServerQuestions() {
+        WindowHarness h;
+        h.ScriptSignIn();
+        QVERIFY(h.Open());
+        h.ui().optAscii->setChecked(true);
+        QCOMPARE(h.xFtp->TransferMode(), 1);
+        h.ui().optBinary->setChecked(true);
+        QCOMPARE(h.xFtp->TransferMode(), 0);
+
+        h.script.answerInput("acct-7");
+        QString account;
+        emit h.xFtp->AccountRequired(account);
+        QCOMPARE(account, QString("acct-7"));
+        QCOMPARE(h.script.shown.last().title, QString("Pictavo Ferrymate [Query]"));
+        QCOMPARE(h.script.shown.last().text, QString("An account is required for this server."));
+        h.script.answerInput("");
+        QString password = "old";
+        emit h.xFtp->PasswordRequired(password);
+        QCOMPARE(password, QString(""));
+        QCOMPARE(h.script.shown.last().text, QString("Please enter the correct password"));
+        QCOMPARE(h.window->record().sPassword, h.password);
+    }
+
+    void publishedProjectLimit() {
+        WindowHarness h;
+        for (int i = 0; i < 10; ++i) QDir(h.serverRoot()).mkpath(QString("site%1").arg(i));
+        MakeProject(h.projects() + "New");
+        h.ScriptSignIn();
+        QVERIFY(h.Open());
+        h.Select(h.ui().lstLocalFileList, {"NEW"});
+        QVERIFY(!h.ui().cmdSend->isEnabled());
+        QVERIFY(!h.ui().miSend->isEnabled());
+        QVERIFY(h.ui().cmdRemoveLocalFolder->isEnabled());
+
+        QDir(h.serverRoot()).rmdir("site9");
+        for (const char* special : {"cgi-bin", "cp", "images"}) QDir(h.serverRoot()).mkpath(special);
+        h.window->remoteSide().RefreshRemoteFileList();
+        QCOMPARE(h.ui().lstRemoteFileList->topLevelItemCount(), 12);
+        h.Select(h.ui().lstLocalFileList, {});
+        h.Select(h.ui().lstLocalFileList, {"NEW"});
+        QVERIFY(h.ui().cmdSend->isEnabled());
+        QVERIFY(h.ui().miSend->isEnabled());
+
+        // Two remote folders selected: no single-project commands, but receive and delete.
+        h.Select(h.ui().lstRemoteFileList, {"site1", "site2"});
+        QVERIFY(!h.ui().cmdDelete->isEnabled());
+        QVERIFY(!h.ui().cmdView->isEnabled());
+        QVERIFY(h.ui().cmdReceive->isEnabled());
+        QVERIFY(h.ui().cmdDeleteRemoteFile->isEnabled());
+        h.Select(h.ui().lstRemoteFileList, {"site1"});
+        QVERIFY(h.ui().cmdDelete->isEnabled());
+        QVERIFY(h.ui().miRemoveRemoteFolder->isEnabled());
+        QVERIFY(!h.ui().cmdRenameRemoteFile->isEnabled());
+    }
+
+    // Keyboard selection changes re-evaluate the rules, so the upload works without a mouse.
+    void keyboardSelectionEnablesUpload() {
+        WindowHarness h;
+        MakeProject(h.projects() + "Only");
+        h.ScriptSignIn();
+        QVERIFY(h.Open());
+        QTreeWidget* list = h.ui().lstLocalFileList;
+        QVERIFY(!h.ui().cmdSend->isEnabled());
+        list->setFocus();
+        QTest::keyClick(list->viewport(), Qt::Key_Down);
+        QTest::keyClick(list->viewport(), Qt::Key_Space);
+        QVERIFY(list->topLevelItem(0)->isSelected());
+        QVERIFY(h.ui().cmdSend->isEnabled());
+    }
+
+    void serverDropResetsTheWindow() {
+        WindowHarness h;
+        QDir(h.serverRoot()).mkpath("alpha");
+        h.ScriptSignIn();
+        QVERIFY(h.Open());
+        QCOMPARE(h.ui().lstRemoteFileList->topLevelItemCount(), 1);
+        h.script.answer(QMessageBox::Ok);
+        h.server->stop();
+        QTRY_COMPARE_WITH_TIMEOUT(h.status(), QString("Disconnected from Mary.Jones.localhost"), 15000);
+        const ScriptedDialogs::Shown notice = h.script.shown.last();
+        QCOMPARE(notice.text, QString("Disconnected from FTP server Mary.Jones.localhost"));
+        QCOMPARE(notice.title, QString("Pictavo Ferrymate [Notice]"));
+        QCOMPARE(notice.icon, QMessageBox::NoIcon);
+        QCOMPARE(h.ui().cboRemotePath->count(), 0);
+        QCOMPARE(h.ui().lstRemoteFileList->topLevelItemCount(), 0);
+        QVERIFY(h.ui().cmdConnect->isEnabled());
+        QVERIFY(h.ui().miConnect->isEnabled());
+        QVERIFY(!h.ui().cmdDisconnect->isEnabled());
+        QVERIFY(!h.ui().cmdSend->isEnabled());
+        QVERIFY(!h.window->IsUnloaded());
+
+        // The menu reopens the sign-in after a lost connection.
+        const int forms = h.script.shown.size();
+        h.ScriptSignIn(h.account, h.password, true);
+        h.ui().miConnect->trigger();
+        QCOMPARE(h.script.shown.size(), forms + 1);
+        QCOMPARE(h.script.shown.last().formName, QString("frmFerryLogin"));
+        QCOMPARE(h.status(), QString("Connect operation cancelled."));
+        QVERIFY(h.window->IsUnloaded());
+    }
+
+    void abortDuringListing() {
+        WindowHarness h;
+        for (int i = 0; i < 3000; ++i) QDir(h.serverRoot()).mkpath(QString("big/folder%1").arg(i));
+        h.ScriptSignIn();
+        QVERIFY(h.Open());
+        QVERIFY(h.window->remoteSide().ChangeCurrentRemoteFolder("big", true));
+        int seen = 0;
+        bool abortEnabled = false;
+        QObject::connect(h.xFtp.get(), &ftp::FtpClient::ListingItem, h.window.get(), [&] {
+            if (++seen == 20) {
+                abortEnabled = h.ui().miAbort->isEnabled();
+                h.ui().miAbort->trigger();
+            }
+        });
+        const int from = h.logSize();
+        h.window->remoteSide().RefreshRemoteFileList();
+        QVERIFY(abortEnabled);
+        QCOMPARE(Matching(h.logSince(from), "Error while listing remote folder's contents. Description: ").size(), 1);
+        QCOMPARE(h.status(), QString("Could not list remote folder's contents."));
+        QVERIFY(h.ui().lstRemoteFileList->topLevelItemCount() >= 20);
+        QVERIFY(h.ui().lstRemoteFileList->topLevelItemCount() < 3000);
+        QVERIFY(!h.ui().cmdAbort->isEnabled());
+        const int state = h.xFtp->State();
+        QVERIFY(state == ftp::kIdle || state == ftp::kNotConnected);
+    }
+
+    void closingDuringAListingEndsCleanly() {
+        WindowHarness h;
+        for (int i = 0; i < 3000; ++i) QDir(h.serverRoot()).mkpath(QString("big/folder%1").arg(i));
+        h.ScriptSignIn();
+        QVERIFY(h.Open());
+        QVERIFY(h.window->remoteSide().ChangeCurrentRemoteFolder("big", true));
+        int seen = 0;
+        QObject::connect(h.xFtp.get(), &ftp::FtpClient::ListingItem, h.window.get(), [&] {
+            if (++seen == 20) h.window->close();
+        });
+        h.script.answer(QMessageBox::Ok);
+        QElapsedTimer timer;
+        timer.start();
+        h.window->remoteSide().RefreshRemoteFileList();
+        QVERIFY(timer.elapsed() < 10000);
+        QVERIFY(h.window->IsUnloaded());
+        QCOMPARE(h.unloadedSignals, 1);
+        QCOMPARE(h.xFtp->State(), int(ftp::kNotConnected));
+    }
+};
+
+QTEST_MAIN(SessionTest)
+#include "tst_session.moc"

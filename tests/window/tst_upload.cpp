@@ -1,0 +1,257 @@
+// Publishing projects through the transfer window against real servers: what lands on the
+// server, the replace questions, abort and failure part-way, the double-click and View.
+#include <QtTest>
+
+#include "ListRows.h"
+#include "ProjectUpload.h"
+#include "WebPage.h"
+#include "WindowHarness.h"
+
+namespace {
+
+class RecordingLauncher : public WebLauncher {
+public:
+    int open(const QString& url) override {
+        urls << url;
+        return 42;
+    }
+    QStringList urls;
+};
+
+// What a published project holds, relative to its remote folder.
+QStringList PublishedFiles(int movies, int texts, int images) {
+    QStringList files{"pictavo.html"};
+    for (int i = 1; i <= movies; ++i) files << QString("movie%1.swf").arg(i);
+    for (int i = 1; i <= texts; ++i) files << QString("text%1.txt").arg(i);
+    for (int i = 1; i <= images; ++i) files << QString("images/photo %1.png").arg(i);
+    files.sort();
+    return files;
+}
+
+// Every file of the remote project folder equals its local source.
+void VerifyPublished(const QString& local, const QString& remote, const QStringList& files) {
+    for (const QString& file : files) {
+        const QString source = local + "/bin/" + file;
+        QVERIFY2(QFileInfo::exists(remote + "/" + file), qPrintable(file));
+        QCOMPARE(ReadFile(remote + "/" + file), ReadFile(source));
+    }
+}
+
+QStringList Prefixed(const QString& prefix, const QStringList& files) {
+    QStringList out;
+    for (const QString& f : files) out << prefix + f;
+    return out;
+}
+
+}  // namespace
+
+class UploadTest : public QObject {
+    Q_OBJECT
+private slots:
+    void uploadsProjects_data() {
+        QTest::addColumn<int>("server");
+        QTest::newRow("pyftpdlib") << int(WindowHarness::Py);
+        QTest::newRow("vsftpd") << int(WindowHarness::Vs);
+    }
+    void uploadsProjects() {
+        QFETCH(int, server);
+        WindowHarness h(WindowHarness::Server(server));
+        QVERIFY2(h.serverStarted(), qPrintable(h.serverError()));
+        MakeProject(h.projects() + "My Folio 2", 2, 1, 3);
+        MakeProject(h.projects() + "Garden", 1, 1, 0);
+        MakeProject(h.projects() + "beach Trip", 1, 2, 2);
+        h.ScriptSignIn();
+        QVERIFY(h.Open());
+
+        h.Select(h.ui().lstLocalFileList, {"MY FOLIO 2"});
+        QVERIFY(h.ui().cmdSend->isEnabled());
+        h.ui().cmdSend->click();
+        QCOMPARE(FilesBelow(h.serverRoot()), Prefixed("myfolio2/", PublishedFiles(2, 1, 3)));
+        VerifyPublished(h.projects() + "My Folio 2", h.serverRoot() + "/myfolio2",
+                        PublishedFiles(2, 1, 3));
+        QVERIFY(h.statuses.contains("Successfully uploaded the selected Pictavo(s)."));
+        QCOMPARE(h.status(), QString("Listing of remote folder completed."));
+        QCOMPARE(h.rowTexts(h.ui().lstRemoteFileList), QStringList{"myfolio2"});
+        QCOMPARE(h.ui().prgStatus->value(), 0);
+        QVERIFY(h.progress.contains(100));
+        QVERIFY(!h.ui().cmdAbort->isEnabled());
+        QVERIFY(!h.statuses.filter(QRegularExpression("^Sending .*pictavo.html$")).isEmpty());
+        QVERIFY(!h.statuses.filter(QRegularExpression("^Uploading file '.*' \\(\\d+ of \\d+K\\)$")).isEmpty());
+
+        h.Select(h.ui().lstLocalFileList, {"BEACH TRIP", "GARDEN"});
+        h.ui().miSend->trigger();
+        QStringList expected = Prefixed("myfolio2/", PublishedFiles(2, 1, 3)) +
+                               Prefixed("garden/", PublishedFiles(1, 1, 0)) +
+                               Prefixed("beachtrip/", PublishedFiles(1, 2, 2));
+        expected.sort();
+        QCOMPARE(FilesBelow(h.serverRoot()), expected);
+        QCOMPARE(h.rowTexts(h.ui().lstRemoteFileList),
+                 (QStringList{"beachtrip", "garden", "myfolio2"}));
+        QVERIFY(h.log().filter("Error").isEmpty());
+        QCOMPARE(h.script.unexpected, 0);
+    }
+
+    void onlyFolderRowsAreSent() {
+        WindowHarness h;
+        MakeProject(h.projects() + "Alpha", 1, 0, 0);
+        h.ScriptSignIn();
+        QVERIFY(h.Open());
+        AddListRow(h.ui().lstLocalFileList, "unreadable", "unreadable", kFileRow, "");
+        h.Select(h.ui().lstLocalFileList, {"ALPHA", "unreadable"});
+        h.window->upload().UploadSelectedProjects();
+        QCOMPARE(FilesBelow(h.serverRoot()), Prefixed("alpha/", PublishedFiles(1, 0, 0)));
+        QVERIFY(h.statuses.contains("Successfully uploaded the selected Pictavo(s)."));
+    }
+
+    void nothingSelectedStillRefreshes() {
+        WindowHarness h;
+        h.ScriptSignIn();
+        QVERIFY(h.Open());
+        QDir(h.serverRoot()).mkpath("appeared");
+        h.window->upload().UploadSelectedProjects();
+        QVERIFY(h.statuses.contains("Successfully uploaded the selected Pictavo(s)."));
+        QCOMPARE(h.rowTexts(h.ui().lstRemoteFileList), QStringList{"appeared"});
+    }
+
+    void missingStartPageStopsTheWalk() {
+        WindowHarness h;
+        MakeProject(h.projects() + "A", 1, 1, 1);
+        MakeProject(h.projects() + "B", 1, 1, 1);
+        MakeProject(h.projects() + "C", 1, 1, 1);
+        QFile::remove(h.projects() + "B/bin/pictavo.html");
+        h.ScriptSignIn();
+        QVERIFY(h.Open());
+        h.Select(h.ui().lstLocalFileList, {"A", "B", "C"});
+        h.ui().cmdSend->click();
+        QCOMPARE(FilesBelow(h.serverRoot()), Prefixed("a/", PublishedFiles(1, 1, 1)));
+        const QStringList errors = h.log().filter("Error while uploading file(s). Description: ");
+        QCOMPARE(errors.size(), 1);
+        QVERIFY(errors.first().size() > QString("Error while uploading file(s). Description: ").size());
+        QVERIFY(h.statuses.contains("Error while uploading file(s)."));
+        QCOMPARE(h.status(), QString("Listing of remote folder completed."));
+        QCOMPARE(h.rowTexts(h.ui().lstRemoteFileList), QStringList{"a"});
+        QCOMPARE(h.ui().prgStatus->value(), 0);
+    }
+
+    void replaceQuestions() {
+        WindowHarness h;
+        MakeProject(h.projects() + "Site", 2, 0, 0);
+        h.ScriptSignIn();
+        QVERIFY(h.Open());
+        h.Select(h.ui().lstLocalFileList, {"SITE"});
+        h.ui().cmdSend->click();
+        const QByteArray oldMovie = ReadFile(h.serverRoot() + "/site/movie1.swf");
+
+        WriteFile(h.projects() + "Site/bin/pictavo.html", "<html>new start page</html>");
+        WriteFile(h.projects() + "Site/bin/movie1.swf", "new movie");
+        // pictavo.html: Yes; movie1.swf and movie2.swf: No.
+        h.script.answer(QMessageBox::Yes).answer(QMessageBox::No).answer(QMessageBox::No);
+        const int shown = h.script.shown.size();
+        h.Select(h.ui().lstLocalFileList, {"SITE"});
+        h.ui().cmdSend->click();
+        QCOMPARE(h.script.pending(), 0);
+        QCOMPARE(h.script.unexpected, 0);
+        const QList<ScriptedDialogs::Shown> questions = h.script.shown.mid(shown);
+        QCOMPARE(questions.size(), 3);
+        for (const ScriptedDialogs::Shown& q : questions) {
+            QVERIFY(q.text.endsWith(" already exits. Do you want to replace it?"));
+            QCOMPARE(q.title, QString("Pictavo Ferrymate [Confirm]"));
+            QCOMPARE(q.icon, QMessageBox::Question);
+            QCOMPARE(q.buttons, QMessageBox::Yes | QMessageBox::No);
+            QCOMPARE(q.defaultButton, QMessageBox::Yes);
+        }
+        QVERIFY(questions.first().text.contains("pictavo.html"));
+        QCOMPARE(ReadFile(h.serverRoot() + "/site/pictavo.html"), QByteArray("<html>new start page</html>"));
+        QCOMPARE(ReadFile(h.serverRoot() + "/site/movie1.swf"), oldMovie);
+        // Nothing but the project's own files: no temporary leftovers.
+        QCOMPARE(FilesBelow(h.serverRoot()), Prefixed("site/", PublishedFiles(2, 0, 0)));
+    }
+
+    void abortDuringTheSecondProject() {
+        WindowHarness h;
+        MakeProject(h.projects() + "One", 1, 1, 2);
+        MakeProject(h.projects() + "Two", 1, 1, 0);
+        MakeProject(h.projects() + "Three", 1, 1, 1);
+        for (int i = 1; i <= 3; ++i)
+            WriteFile(h.projects() + QString("Two/bin/images/big %1.png").arg(i),
+                      QByteArray(8 * 1024 * 1024, char('0' + i)));
+        h.ScriptSignIn();
+        QVERIFY(h.Open());
+        bool aborted = false;
+        QObject::connect(h.xFtp.get(), &ftp::FtpClient::TransferProgress, h.window.get(),
+                         [&](const QString& name, const QString&, qint64 size, qint64 done) {
+                             if (!aborted && name.contains("big 2") && done > 0 && done < size) {
+                                 aborted = true;
+                                 h.ui().cmdAbort->click();
+                             }
+                         });
+        h.Select(h.ui().lstLocalFileList, {"ONE", "TWO", "THREE"});
+        h.ui().cmdSend->click();
+        QVERIFY(aborted);
+        QVERIFY(h.statuses.contains("Aborting current operaion."));
+        QVERIFY(h.log().contains("Upload successfully aborted."));
+        QVERIFY(h.statuses.contains("Upload aborted."));
+        QCOMPARE(h.status(), QString("Listing of remote folder completed."));
+        QCOMPARE(h.ui().prgStatus->value(), 0);
+        // The first project is complete, the second partial, the third not started; no file on
+        // the server is partly written.
+        VerifyPublished(h.projects() + "One", h.serverRoot() + "/one", PublishedFiles(1, 1, 2));
+        QVERIFY(!QFileInfo::exists(h.serverRoot() + "/three"));
+        const QStringList two = FilesBelow(h.serverRoot() + "/two");
+        QVERIFY(two.contains("pictavo.html"));
+        QVERIFY(two.contains("images/big 1.png"));
+        QVERIFY(!two.contains("images/big 3.png"));
+        for (const QString& file : two)
+            QCOMPARE(ReadFile(h.serverRoot() + "/two/" + file),
+                     ReadFile(h.projects() + "Two/bin/" + file));
+        QCOMPARE(h.xFtp->State(), int(ftp::kIdle));
+    }
+
+    void doubleClick() {
+        WindowHarness h;
+        MakeProject(h.projects() + "A", 1, 0, 0);
+        MakeProject(h.projects() + "B", 1, 0, 0);
+        MakeProject(h.projects() + "C", 1, 0, 0);
+        h.ScriptSignIn();
+        QVERIFY(h.Open());
+        QTreeWidget* list = h.ui().lstLocalFileList;
+        h.Select(list, {"A", "B", "C"});
+        list->setCurrentItem(list->topLevelItem(1), 0, QItemSelectionModel::NoUpdate);
+
+        h.script.answer(QMessageBox::No);
+        emit list->itemDoubleClicked(list->topLevelItem(1), 0);
+        QCOMPARE(h.script.shown.last().text, QString("Upload Pictavo 'B'?"));
+        QCOMPARE(h.status(), QString("Pictavo(s) not uploaded to FTP server."));
+        QVERIFY(FilesBelow(h.serverRoot()).isEmpty());
+
+        h.script.answer(QMessageBox::Yes);
+        emit list->itemDoubleClicked(list->topLevelItem(1), 0);
+        QCOMPARE(h.rowTexts(h.ui().lstRemoteFileList), (QStringList{"a", "b", "c"}));
+
+        h.script.answer(QMessageBox::Ok);  // the disconnection notice
+        h.window->session().CloseConnection();
+        const int shown = h.script.shown.size();
+        emit list->itemDoubleClicked(list->topLevelItem(0), 0);
+        QCOMPARE(h.status(), QString("Cannot upload Pictavo(s) when not connected."));
+        QCOMPARE(h.script.shown.size(), shown);
+    }
+
+    void viewOpensEachSelectedProject() {
+        WindowHarness h;
+        QDir(h.serverRoot()).mkpath("alpha");
+        QDir(h.serverRoot()).mkpath("beta");
+        QDir(h.serverRoot()).mkpath("gamma");
+        RecordingLauncher launcher;
+        setWebLauncher(&launcher);
+        h.ScriptSignIn();
+        QVERIFY(h.Open());
+        h.Select(h.ui().lstRemoteFileList, {"alpha", "beta"});
+        h.window->upload().cmdView_Click();
+        setWebLauncher(nullptr);
+        QCOMPARE(launcher.urls, (QStringList{"http://Mary.Jones.localhost/alpha/pictavo.html",
+                                             "http://Mary.Jones.localhost/beta/pictavo.html"}));
+    }
+};
+
+QTEST_MAIN(UploadTest)
+#include "tst_upload.moc"
