@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QDialog>
+#include <QFile>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "AppPath.h"
+#include "NetConnect.h"
+#include "WebPage.h"
+
+// A program folder of its own: GetAppPath points into a fresh temporary directory.
+class ProgramFolder {
+public:
+    ProgramFolder() { SetAppPathForTesting(m_dir.path()); }
+    ~ProgramFolder() { SetAppPathForTesting(QString()); }
+    ProgramFolder(const ProgramFolder&) = delete;
+    ProgramFolder& operator=(const ProgramFolder&) = delete;
+
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+    QString settings() const { return SettingsPath(); }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+inline QByteArray FileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+inline void WriteBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// Connected-state services answering from fields.
+class ScriptedState final : public ConnectedState {
+public:
+    ScriptedState(quint32 flags, bool online, bool dialUp = false)
+        : flags(flags), online(online), dialUp(dialUp) {
+        setConnectedState(this);
+    }
+    ~ScriptedState() override { setConnectedState(nullptr); }
+
+    bool query(quint32& out) override {
+        out = flags;
+        return online;
+    }
+    bool dialUpConfigured(quint32) override { return dialUp; }
+    void autodial() override { ++dialled; }
+
+    quint32 flags;
+    bool online;
+    bool dialUp;
+    int dialled = 0;
+};
+
+// A launcher that records the addresses and answers with a fixed result.
+class RecordingLauncher final : public WebLauncher {
+public:
+    explicit RecordingLauncher(int result) : result(result) { setWebLauncher(this); }
+    ~RecordingLauncher() override { setWebLauncher(nullptr); }
+
+    int open(const QString& url) override {
+        opened << url;
+        return result;
+    }
+
+    int result;
+    QStringList opened;
+};
+
+template <class T>
+T* Child(QDialog& form, const char* name) {
+    T* child = form.findChild<T*>(QLatin1String(name));
+    if (!child)
+        qFatal("no control %s in %s", name, qPrintable(form.objectName()));
+    return child;
+}
