@@ -1,0 +1,91 @@
+#include "NetConnect.h"
+
+#include <QLabel>
+#include <QWidget>
+
+#include "Dialogs.h"
+#include "FerryConnect.h"
+#include "NetworkInfoState.h"
+
+namespace {
+
+NetworkInfoState platformState;
+ConnectedState* currentState = &platformState;
+
+quint32 QueryFlags() {
+    quint32 flags = 0;
+    connectedState().query(flags);
+    return flags;
+}
+
+QString NoConnectionNotice() {
+    return QStringLiteral("You are not connected to the Internet and ") +
+           QStringLiteral("Pictavo Ferrymate cannot establish a connection.") +
+           QStringLiteral("\r\r") + QStringLiteral("Please contact your System Administrator.");
+}
+
+QString DialUpOffer() {
+    return QStringLiteral("You are not connected to the  Internet. However, ") +
+           QStringLiteral("you do have a dial-up connection configured on this computer.") +
+           QStringLiteral("Would you like to use this dial-up connection to connect?");
+}
+
+}  // namespace
+
+ConnectedState& connectedState() {
+    return *currentState;
+}
+
+void setConnectedState(ConnectedState* state) {
+    currentState = state ? state : &platformState;
+}
+
+bool IsModemConnection() {
+    return QueryFlags() & kConnectionModem;
+}
+
+bool IsLanConnection() {
+    return QueryFlags() & kConnectionLan;
+}
+
+bool IsProxyConnection() {
+    return QueryFlags() & kConnectionProxy;
+}
+
+bool IsOnline() {
+    quint32 flags = 0;
+    return connectedState().query(flags);
+}
+
+bool IsDialUpConfigured() {
+    return connectedState().dialUpConfigured(QueryFlags());
+}
+
+bool CheckInternetConnection(QWidget* parent) {
+    const bool proxy = IsProxyConnection();
+    const bool modem = IsModemConnection();
+    const bool lan = IsLanConnection();
+    const bool online = IsOnline();
+    if (online || lan || (modem && proxy))
+        return true;
+
+    FerryConnect& prompt = ferryConnect();
+    prompt.setWindowTitle(BoxTitle(QStringLiteral("-Internet Connection")));
+    const bool dialUp = IsDialUpConfigured();
+    const bool dialUpModem = IsModemConnection();
+    bool accepted = false;
+    if (dialUp && dialUpModem) {
+        prompt.Label1->setText(DialUpOffer());
+        prompt.ShowButtons(false, true, true);
+        accepted = prompt.ShowForm();
+        if (accepted)
+            connectedState().autodial();
+    } else {
+        prompt.Label1->setText(NoConnectionNotice());
+        prompt.ShowButtons(true, false, false);
+        prompt.ShowForm();
+    }
+    if (parent)
+        parent->close();
+    return accepted;
+}
