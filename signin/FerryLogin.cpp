@@ -1,0 +1,130 @@
+#include "FerryLogin.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QStyle>
+
+#include "AppPath.h"
+#include "CancelKey.h"
+#include "Crypt.h"
+#include "Dialogs.h"
+#include "FerryConnect.h"
+#include "NetConnect.h"
+#include "ProfileFile.h"
+#include "Service.h"
+#include "WebPage.h"
+
+namespace {
+
+const QString kSection = QStringLiteral("ConnectionInfo");
+const QString kAddressKey = QStringLiteral("LastServerAddressUsed");
+const QString kUserNameKey = QStringLiteral("LastUsernameUsed");
+const QString kPasswordKey = QStringLiteral("LastPasswordUsed");
+constexpr int kSettingBuffer = 256;
+
+// Drops leading and trailing spaces only, as the account fields always did.
+QString TrimSpaces(const QString& text) {
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text[first] == u' ')
+        ++first;
+    while (last > first && text[last - 1] == u' ')
+        --last;
+    return text.mid(first, last - first);
+}
+
+}  // namespace
+
+FerryLogin::FerryLogin(QWidget* parent) : QDialog(parent) {
+    setupUi(this);
+    cmdPictavo->hide();
+    Picture1->setPixmap(style()->standardIcon(QStyle::SP_DriveNetIcon, nullptr, this).pixmap(48));
+    lblLink->setText(ProductPageAddress());
+    lblLink->installEventFilter(this);
+    connect(cmdConnect, &QPushButton::clicked, this, &FerryLogin::cmdConnect_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &FerryLogin::cmdCancel_Click);
+    Form_Load();
+}
+
+bool FerryLogin::ShowForm(QString& sAddress, QString& sPort, QString& sUserName, QString& sPassword,
+                          bool& bIsAnonymous, bool& bPassive) {
+    const QString settings = SettingsPath();
+    sAddress = ReadProfileString(kSection, kAddressKey, QString(), kSettingBuffer, settings);
+    sUserName = ReadProfileString(kSection, kUserNameKey, QString(), kSettingBuffer, settings);
+    sPassword = LoadPassword();
+    m_bCancelled = true;
+    txtUserName->setText(sUserName);
+    txtPassword->setText(sPassword);
+    if (!sPassword.isEmpty())
+        chkSavePassword->setChecked(true);
+
+    dialogs().exec(*this);
+
+    bool result = false;
+    if (!m_bCancelled) {
+        sPort = ServicePort();
+        sAddress = txtUserName->text() + u'.' + ServiceDomain();
+        sUserName = TrimSpaces(txtUserName->text());
+        sPassword = TrimSpaces(txtPassword->text());
+        bIsAnonymous = false;
+        bPassive = false;
+        result = CheckInternetConnection(this);
+    }
+
+    WriteProfileString(kSection, kAddressKey, sAddress, settings);
+    WriteProfileString(kSection, kUserNameKey, sUserName, settings);
+    if (chkSavePassword->isChecked())
+        SavePassword(sPassword);
+    else
+        WriteProfileString(kSection, kPasswordKey, QString(), settings);
+    return result;
+}
+
+bool FerryLogin::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == lblLink && event->type() == QEvent::MouseButtonRelease) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton &&
+            lblLink->rect().contains(mouse->position().toPoint())) {
+            lblLink_Click();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void FerryLogin::keyPressEvent(QKeyEvent* event) {
+    if (!PressCancelOnEscape(event, cmdCancel))
+        QDialog::keyPressEvent(event);
+}
+
+void FerryLogin::Form_Load() {
+    QFont font = lblLink->font();
+    font.setUnderline(true);
+    lblLink->setFont(font);
+    QPalette palette = lblLink->palette();
+    palette.setColor(QPalette::WindowText, QColor(0, 0, 255));
+    lblLink->setPalette(palette);
+    lblLink->setCursor(cmdPictavo->cursor());
+}
+
+void FerryLogin::cmdConnect_Click() {
+    if (txtUserName->text().isEmpty() || txtPassword->text().isEmpty()) {
+        FerryConnect& notice = ferryConnect();
+        notice.setWindowTitle(BoxTitle(QStringLiteral("- Enter username & password")));
+        notice.Label1->setText(QStringLiteral("Please enter your user name and a password."));
+        notice.ShowButtons(true, false, false);
+        dialogs().exec(notice);
+        return;
+    }
+    m_bCancelled = false;
+    hide();
+}
+
+void FerryLogin::cmdCancel_Click() {
+    m_bCancelled = true;
+    hide();
+}
+
+void FerryLogin::lblLink_Click() {
+    OpenWebPage(ProductPageAddress());
+}

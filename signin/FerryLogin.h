@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QDialog>
+
+#include "ui_FerryLogin.h"
+
+// The sign-in dialog: asks for the account and hands back the connection record. Load it, call
+// ShowForm once, then unload it.
+class FerryLogin : public QDialog, private Ui::frmFerryLogin {
+    Q_OBJECT
+public:
+    explicit FerryLogin(QWidget* parent = nullptr);
+
+    using Ui::frmFerryLogin::chkSavePassword;
+    using Ui::frmFerryLogin::cmdCancel;
+    using Ui::frmFerryLogin::cmdConnect;
+    using Ui::frmFerryLogin::cmdPictavo;
+    using Ui::frmFerryLogin::lblLink;
+    using Ui::frmFerryLogin::txtPassword;
+    using Ui::frmFerryLogin::txtUserName;
+
+    // Fills the dialog from the settings, waits for the user, checks the Internet connection and
+    // writes the settings back. True when the caller may connect with the record; on false the
+    // record keeps the values read from the settings.
+    bool ShowForm(QString& sAddress, QString& sPort, QString& sUserName, QString& sPassword,
+                  bool& bIsAnonymous, bool& bPassive);
+
+    bool m_bCancelled = true;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private slots:
+    void Form_Load();
+    void cmdConnect_Click();
+    void cmdCancel_Click();
+    void lblLink_Click();
+};
