@@ -1,0 +1,131 @@
+// The local file commands: delete, rename, create folder, remove folder. Whether the change itself
+// worked is reported by LocalPaths in its own box; the status line tells only that it was tried.
+
+#include <QTreeWidget>
+
+#include "Dialogs.h"
+#include "ListRows.h"
+#include "LocalSide.h"
+
+namespace {
+
+const QString kPromptTitle = QStringLiteral("Pictavo - Ferrymate");
+
+}  // namespace
+
+bool LocalSide::IsAcceptableName(const QString& name) {
+    // These commands change entries of the current folder only.
+    if (!name.contains(u'/') && !name.contains(u'\\') && name != u"." && name != u"..")
+        return true;
+    dialogs().message(m_dialogParent, QMessageBox::Warning, BoxTitle(QStringLiteral("[Notice]")),
+                      QStringLiteral("The name \"") + name +
+                          QStringLiteral("\" cannot be used: a name must not contain / or \\ and "
+                                         "must not be . or .."),
+                      QMessageBox::Ok, QMessageBox::Ok);
+    return false;
+}
+
+void LocalSide::DeleteSelectedLocalFiles() {
+    const QPointer<LocalSide> self(this);
+    const bool yes =
+        Confirm(m_dialogParent,
+                QStringLiteral("Are you sure you want to delete the selected local file(s)?"));
+    if (!self || !HasControls())
+        return;
+    if (!yes) {
+        m_hooks.StatusBarInfo(QStringLiteral("Local file(s) not deleted."));
+        return;
+    }
+    // Paths first: a failure box runs its own event loop between the deletions.
+    QStringList paths;
+    for (int i = 0; i < m_lstLocalFileList->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* row = m_lstLocalFileList->topLevelItem(i);
+        if (row->isSelected())
+            paths << m_sLocalPath + RowNameOf(row);
+    }
+    for (const QString& path : paths) {
+        m_xLocalPaths.DeleteLocalFile(path);
+        if (!self)
+            return;
+    }
+    RefreshLocalFileList();
+    if (self)
+        m_hooks.StatusBarInfo(QStringLiteral("Local file(s) deleted."));
+}
+
+void LocalSide::RenameSelectedLocalFile() {
+    if (!HasControls())
+        return;
+    const QTreeWidgetItem* row = m_lstLocalFileList->currentItem();
+    if (!row) {
+        m_hooks.StatusBarInfo(QStringLiteral("Local file not renamed."));
+        return;
+    }
+    const QString folder = m_sLocalPath;
+    const QString path = folder + RowNameOf(row);
+    const QPointer<LocalSide> self(this);
+    const bool yes =
+        Confirm(m_dialogParent, QStringLiteral("Rename local file ") + path + QStringLiteral("?"));
+    if (!self)
+        return;
+    const QString name =
+        yes ? dialogs().input(m_dialogParent, kPromptTitle,
+                              QStringLiteral("Enter the new name for ") + path, QString())
+            : QString();
+    if (!self)
+        return;
+    if (name.isEmpty() || !IsAcceptableName(name)) {
+        if (self)
+            m_hooks.StatusBarInfo(QStringLiteral("Local file not renamed."));
+        return;
+    }
+    m_xLocalPaths.RenameLocalFile(path, folder + name);
+    if (!self)
+        return;
+    RefreshLocalFileList();
+    if (self)
+        m_hooks.StatusBarInfo(QStringLiteral("Local file renamed."));
+}
+
+void LocalSide::CreateNewLocalFolder() {
+    const QPointer<LocalSide> self(this);
+    const QString name = dialogs().input(
+        m_dialogParent, kPromptTitle,
+        QStringLiteral("Enter the name of the local folder you wish to create."), QString());
+    // Only a refused name shows a box, and then nothing follows.
+    if (!self || name.isEmpty() || !IsAcceptableName(name))
+        return;
+    m_xLocalPaths.CreateLocalFolder(m_sLocalPath + name);
+    if (self)
+        RefreshLocalFileList();
+}
+
+void LocalSide::RemoveSelectedLocalFolder() {
+    if (!HasControls())
+        return;
+    const QTreeWidgetItem* row = m_lstLocalFileList->currentItem();
+    if (!row) {
+        m_hooks.StatusBarInfo(QStringLiteral("Local folder not deleted."));
+        return;
+    }
+    // The question names the row as shown; the path uses the folder's real name.
+    const QString path = m_sLocalPath + RowNameOf(row);
+    const QPointer<LocalSide> self(this);
+    const bool yes = Confirm(m_dialogParent,
+                             QStringLiteral("Are you sure you want to delete the local folder '") +
+                                 row->text(0) + QStringLiteral("'?"));
+    if (!self)
+        return;
+    if (!yes) {
+        m_hooks.StatusBarInfo(QStringLiteral("Local folder not deleted."));
+        return;
+    }
+    m_xLocalPaths.RemoveLocalFolder(path);
+    if (!self)
+        return;
+    RefreshLocalFileList();
+    if (!self)
+        return;
+    m_hooks.EnableLocalCommands();
+    m_hooks.StatusBarInfo(QStringLiteral("Local folder deleted."));
+}
