@@ -1,0 +1,87 @@
+#pragma once
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <QComboBox>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "ListRows.h"
+#include "LocalSide.h"
+
+inline void MakeFolder(const QString& path) {
+    QVERIFY(QDir().mkpath(path));
+}
+
+inline void MakeFile(const QString& path, const QByteArray& content = "x") {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(content), content.size());
+}
+
+// Sets an entry's modification time; works on folders too.
+inline void SetModified(const QString& path, const QDateTime& when) {
+    const timespec times[2] = {{when.toSecsSinceEpoch(), 0}, {when.toSecsSinceEpoch(), 0}};
+    QCOMPARE(utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
+}
+
+struct RecordingHooks final : LocalSide::Hooks {
+    QStringList status;
+    QStringList log;
+    int enables = 0;
+    void StatusBarInfo(const QString& text) override { status << text; }
+    void DisplayMessage(const QString& text) override { log << text; }
+    void EnableLocalCommands() override { ++enables; }
+};
+
+// A local side on a projects folder "Sites" of mixed-case project folders, in its own temporary
+// folder; the path box and list are built as the window builds them.
+struct SideFixture {
+    QTemporaryDir tmp;
+    QString root = tmp.path() + QStringLiteral("/Sites/");
+    QComboBox cboLocalPath;
+    QTreeWidget lstLocalFileList;
+    RecordingHooks hooks;
+    LocalSide side{&cboLocalPath, &lstLocalFileList, hooks, nullptr};
+    QSignalSpy reads{&side.localPaths(), &LocalPaths::AddToLocalPaths};
+
+    SideFixture() {
+        lstLocalFileList.setColumnCount(2);
+        lstLocalFileList.setSelectionMode(QAbstractItemView::ExtendedSelection);
+    }
+
+    // The window's start-up order.
+    void StartUp() {
+        side.localPaths().RetrieveLogicalDrives();
+        side.SetLocalPath(root);
+        side.localPaths().RetrieveLocalFolderContents(side.LocalPath());
+    }
+
+    QStringList RowTexts() const {
+        QStringList texts;
+        for (int i = 0; i < lstLocalFileList.topLevelItemCount(); ++i)
+            texts << lstLocalFileList.topLevelItem(i)->text(0);
+        texts.sort();
+        return texts;
+    }
+
+    QTreeWidgetItem* Row(const QString& realName) const {
+        for (int i = 0; i < lstLocalFileList.topLevelItemCount(); ++i)
+            if (RowNameOf(lstLocalFileList.topLevelItem(i)) == realName)
+                return lstLocalFileList.topLevelItem(i);
+        return nullptr;
+    }
+
+    QStringList BoxTexts() const {
+        QStringList texts;
+        for (int i = 0; i < cboLocalPath.count(); ++i)
+            texts << cboLocalPath.itemText(i);
+        return texts;
+    }
+};
