@@ -27,7 +27,11 @@ bool IsPathInComboBox(const QString& path, QComboBox* CB) {
 void AddPathToComboBox(const QString& sPathToAdd, QComboBox* CB, const QString& display) {
     const int present = IndexOfPath(sPathToAdd, CB);
     if (present >= 0) {
+        // The entry now shows the path as given: on a case-sensitive system it is that folder.
         const QSignalBlocker quiet(CB);
+        CB->setItemText(present, display.isEmpty() ? sPathToAdd : display);
+        if (!display.isEmpty())
+            CB->setItemData(present, sPathToAdd);
         CB->setCurrentIndex(present);
         return;
     }

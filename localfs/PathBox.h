@@ -9,9 +9,9 @@ class QComboBox;
 // upper-cased) the real path is kept as the entry's Qt::UserRole data.
 
 // Enters a path and selects it. A path already present (letter case ignored) adds nothing: its
-// entry is selected without the box's selection signals, so a handler never moves to an entry that
-// differs from the path only in letter case (another folder on a case-sensitive system). A new
-// entry shows `display` (the path itself when empty) and its selection is signalled as usual.
+// entry takes the path as now given and is selected without the box's selection signals, so a
+// handler never moves to the folder the entry named before. A new entry shows `display` (the path
+// itself when empty) and its selection is signalled as usual.
 void AddPathToComboBox(const QString& sPathToAdd, QComboBox* CB, const QString& display = {});
 
 // Whether the box holds the path, letter case ignored.
