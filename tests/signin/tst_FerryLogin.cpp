@@ -3,6 +3,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTest>
 
 #include "ConnectionRecord.h"
@@ -140,6 +142,11 @@ void FerryLoginTest::controlsCaptionsAndTips() {
     QCOMPARE(tip("cmdCancel"), QStringLiteral("Cancel login and close Ferrymate"));
     QVERIFY(login.txtUserName->text().isEmpty());
     QCOMPARE(login.txtPassword->echoMode(), QLineEdit::Password);
+    QStyleOptionFrame frame;
+    frame.initFrom(login.txtPassword);
+    QCOMPARE(login.txtPassword->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, &frame,
+                                                   login.txtPassword),
+             int('*'));
     QVERIFY(login.cmdConnect->isDefault());
     for (const char* name : {"txtUserName", "txtPassword", "Picture1"})
         QVERIFY2(!Child<QWidget>(login, name)->accessibleName().isEmpty(), name);
