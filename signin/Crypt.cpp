@@ -80,8 +80,8 @@ QString StoredPasswordForm(const QString& password) {
 QString PasswordFromStoredForm(const QString& stored) {
     const QStringView value(stored);
     // A stored form as written: its length digits count exactly the characters after them. Two
-    // digits are tried first, so every form of a password up to 49 characters reads as before;
-    // longer ones carry three or more digits, without a leading zero.
+    // digits serve passwords of up to 49 characters, longer ones have three or more and no
+    // leading zero, so the forms the old reader handled read as they always did.
     qint64 length = 0;
     for (qsizetype digits = 1; digits <= value.size() && IsDigit(value[digits - 1]); ++digits) {
         length = length * 10 + (value[digits - 1].unicode() - '0');

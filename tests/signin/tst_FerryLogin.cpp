@@ -72,14 +72,11 @@ private slots:
 
     void controlsCaptionsAndTips();
     void accountNameWithSpaces();
-    void savedPasswordFillsTheDialogAndCancelKeepsIt();
-    void cancelAfterUntickingForgetsThePassword();
-    void connectWithBoxUntickedForgetsThePassword();
-    void connectWithBoxTickedSavesThePassword();
+    void savedSettingsFillTheDialog();
+    void settingsFileAfterwards_data();
+    void settingsFileAfterwards();
     void missingFieldNotice_data();
     void missingFieldNotice();
-    void spacesOnlyPasswordPassesAsEmpty();
-    void closeControlCountsAsCancel();
     void enterAndEscapeKeys();
     void notConnectedStillWritesTheSettings();
     void serviceSectionIsUsedAndKept();
@@ -184,7 +181,7 @@ void FerryLoginTest::accountNameWithSpaces() {
                  "\r\nLastUsernameUsed=alice\r\nLastPasswordUsed=\r\n");
 }
 
-void FerryLoginTest::savedPasswordFillsTheDialogAndCancelKeepsIt() {
+void FerryLoginTest::savedSettingsFillTheDialog() {
     WriteBytes(m_folder->settings(), kSavedBob);
     QString user, password;
     bool ticked = false;
@@ -210,7 +207,6 @@ void FerryLoginTest::savedPasswordFillsTheDialogAndCancelKeepsIt() {
     QCOMPARE(r.sPort, QStringLiteral("99"));
     QVERIFY(r.bIsAnonymous);
     QVERIFY(r.bPassive);
-    QCOMPARE(FileBytes(m_folder->settings()), kSavedBob);
 
     // A new sign-in starts from the file, not from what was typed and cancelled.
     script.answerForm([&](QDialog& form) {
@@ -221,49 +217,71 @@ void FerryLoginTest::savedPasswordFillsTheDialogAndCancelKeepsIt() {
     QCOMPARE(user, QStringLiteral("bob"));
 }
 
-void FerryLoginTest::cancelAfterUntickingForgetsThePassword() {
-    WriteBytes(m_folder->settings(), kSavedBob);
-    ScriptedDialogs script;
-    script.answerForm([](QDialog& form) {
-        form.show();
-        SetSave(form, false);
-        Press(form, "cmdCancel");
-    });
-    ConnectionRecord r;
-    QVERIFY(!Show(r));
-    QCOMPARE(FileBytes(m_folder->settings()),
-             "[ConnectionInfo]\r\nLastServerAddressUsed=bob." + kDomain.toLatin1() +
-                 "\r\nLastUsernameUsed=bob\r\nLastPasswordUsed=\r\n");
+void FerryLoginTest::settingsFileAfterwards_data() {
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QString>("user");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<int>("save");  // -1 leaves the box as loaded
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<bool>("result");
+    QTest::addColumn<QString>("recordPassword");
+    QTest::addColumn<QByteArray>("after");
+    const QByteArray bobForgotten = "[ConnectionInfo]\r\nLastServerAddressUsed=bob." +
+                                    kDomain.toLatin1() +
+                                    "\r\nLastUsernameUsed=bob\r\nLastPasswordUsed=\r\n";
+    QTest::newRow("cancel keeps the saved password")
+        << kSavedBob << "other"
+        << "typed" << -1 << "cmdCancel" << false << "s3cret" << kSavedBob;
+    QTest::newRow("cancel after unticking")
+        << kSavedBob << "other"
+        << "typed" << 0 << "cmdCancel" << false << "s3cret" << bobForgotten;
+    QTest::newRow("connect unticked")
+        << kSavedBob << "bob"
+        << "typed" << 0 << "cmdConnect" << true << "typed" << bobForgotten;
+    QTest::newRow("connect ticked")
+        << QByteArray() << "carol"
+        << "pw" << 1 << "cmdConnect" << true << "pw"
+        << "[ConnectionInfo]\r\nLastServerAddressUsed=carol." + kDomain.toLatin1() +
+               "\r\nLastUsernameUsed=carol\r\nLastPasswordUsed=043B38\r\n";
+    QTest::newRow("spaces-only password passes as empty")
+        << QByteArray() << "erin"
+        << "   " << 1 << "cmdConnect" << true << ""
+        << "[ConnectionInfo]\r\nLastServerAddressUsed=erin." + kDomain.toLatin1() +
+               "\r\nLastUsernameUsed=erin\r\nLastPasswordUsed=00\r\n";
+    QTest::newRow("close control counts as cancel")
+        << QByteArray() << "frank"
+        << "pw" << -1 << "close" << false << ""
+        << QByteArray(
+               "[ConnectionInfo]\r\nLastServerAddressUsed=\r\nLastUsernameUsed=\r\n"
+               "LastPasswordUsed=\r\n");
 }
 
-void FerryLoginTest::connectWithBoxUntickedForgetsThePassword() {
-    WriteBytes(m_folder->settings(), kSavedBob);
+void FerryLoginTest::settingsFileAfterwards() {
+    QFETCH(QByteArray, before);
+    QFETCH(QString, user);
+    QFETCH(QString, password);
+    QFETCH(int, save);
+    QFETCH(QString, action);
+    QFETCH(bool, result);
+    QFETCH(QString, recordPassword);
+    QFETCH(QByteArray, after);
+    if (!before.isEmpty())
+        WriteBytes(m_folder->settings(), before);
     ScriptedDialogs script;
-    script.answerForm([](QDialog& form) {
-        Type(form, "bob", "typed");
-        SetSave(form, false);
-        Press(form, "cmdConnect");
+    script.answerForm([&](QDialog& form) {
+        Type(form, user, password);
+        if (save >= 0)
+            SetSave(form, save);
+        if (action == u"close")
+            QVERIFY(form.close());
+        else
+            Press(form, qPrintable(action));
     });
     ConnectionRecord r;
-    QVERIFY(Show(r));
-    QCOMPARE(r.sPassword, QStringLiteral("typed"));
-    QCOMPARE(FileBytes(m_folder->settings()),
-             "[ConnectionInfo]\r\nLastServerAddressUsed=bob." + kDomain.toLatin1() +
-                 "\r\nLastUsernameUsed=bob\r\nLastPasswordUsed=\r\n");
-}
-
-void FerryLoginTest::connectWithBoxTickedSavesThePassword() {
-    ScriptedDialogs script;
-    script.answerForm([](QDialog& form) {
-        Type(form, "carol", "pw");
-        SetSave(form, true);
-        Press(form, "cmdConnect");
-    });
-    ConnectionRecord r;
-    QVERIFY(Show(r));
-    QCOMPARE(FileBytes(m_folder->settings()),
-             "[ConnectionInfo]\r\nLastServerAddressUsed=carol." + kDomain.toLatin1() +
-                 "\r\nLastUsernameUsed=carol\r\nLastPasswordUsed=043B38\r\n");
+    QCOMPARE(Show(r), result);
+    QCOMPARE(r.sPassword, recordPassword);
+    QCOMPARE(script.shown.size(), 1);
+    QCOMPARE(FileBytes(m_folder->settings()), after);
 }
 
 void FerryLoginTest::missingFieldNotice_data() {
@@ -305,34 +323,6 @@ void FerryLoginTest::missingFieldNotice() {
     QVERIFY(!notice.connect);
     QVERIFY(!notice.cancel);
     QCOMPARE(r.sUserName, QStringLiteral("dave"));
-}
-
-void FerryLoginTest::spacesOnlyPasswordPassesAsEmpty() {
-    ScriptedDialogs script;
-    script.answerForm([](QDialog& form) {
-        Type(form, "erin", "   ");
-        SetSave(form, true);
-        Press(form, "cmdConnect");
-    });
-    ConnectionRecord r;
-    QVERIFY(Show(r));
-    QCOMPARE(r.sPassword, QString());
-    QCOMPARE(script.shown.size(), 1);
-    QVERIFY(FileBytes(m_folder->settings()).endsWith("\r\nLastPasswordUsed=00\r\n"));
-}
-
-void FerryLoginTest::closeControlCountsAsCancel() {
-    ScriptedDialogs script;
-    script.answerForm([](QDialog& form) {
-        Type(form, "frank", "pw");
-        QVERIFY(form.close());
-    });
-    ConnectionRecord r;
-    QVERIFY(!Show(r));
-    QCOMPARE(r.sAddress, QString());
-    QCOMPARE(FileBytes(m_folder->settings()),
-             QByteArray("[ConnectionInfo]\r\nLastServerAddressUsed=\r\nLastUsernameUsed=\r\n"
-                        "LastPasswordUsed=\r\n"));
 }
 
 void FerryLoginTest::enterAndEscapeKeys() {
