@@ -10,7 +10,8 @@
 void WriteFile(const QString& path, const QByteArray& data) {
     QDir().mkpath(QFileInfo(path).path());
     QFile file(path);
-    if (file.open(QIODevice::WriteOnly)) file.write(data);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(data);
 }
 
 QByteArray ReadFile(const QString& path) {
@@ -22,18 +23,22 @@ void MakeProject(const QString& folder, int movies, int texts, int images, int m
     const QString bin = folder + QStringLiteral("/bin/");
     WriteFile(bin + QStringLiteral("pictavo.html"), "<html>" + folder.toUtf8() + "</html>\n");
     for (int i = 1; i <= movies; ++i)
-        WriteFile(bin + QStringLiteral("movie%1.swf").arg(i), QByteArray(movieBytes + i, char('a' + i)));
+        WriteFile(bin + QStringLiteral("movie%1.swf").arg(i),
+                  QByteArray(movieBytes + i, char('a' + i)));
     for (int i = 1; i <= texts; ++i)
-        WriteFile(bin + QStringLiteral("text%1.txt").arg(i), QByteArray("caption ") + QByteArray::number(i));
+        WriteFile(bin + QStringLiteral("text%1.txt").arg(i),
+                  QByteArray("caption ") + QByteArray::number(i));
     for (int i = 1; i <= images; ++i)
-        WriteFile(bin + QStringLiteral("images/photo %1.png").arg(i), QByteArray(1000 + i, char(i)));
+        WriteFile(bin + QStringLiteral("images/photo %1.png").arg(i),
+                  QByteArray(1000 + i, char(i)));
     WriteFile(folder + QStringLiteral("/project.pvo"), "not published");
 }
 
 QStringList FilesBelow(const QString& root) {
     QStringList files;
     QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-    while (it.hasNext()) files << QDir(root).relativeFilePath(it.next());
+    while (it.hasNext())
+        files << QDir(root).relativeFilePath(it.next());
     files.sort();
     return files;
 }
@@ -59,15 +64,20 @@ WindowHarness::~WindowHarness() {
     setConnectedState(nullptr);
 }
 
+bool WindowHarness::AdoptServerFiles() {
+    auto* vsftpd = dynamic_cast<VsFtpServer*>(server.get());
+    return !vsftpd || vsftpd->adopt(m_serverRoot.path());
+}
+
 void WindowHarness::WriteInitialize(const QString& content) {
     WriteFile(m_program.filePath(QStringLiteral("initialize.txt")), content.toUtf8());
 }
 
 void WindowHarness::WriteSettings(const QString& extra) {
-    WriteFile(m_program.filePath(QStringLiteral("Ferrymate.ini")),
-              (QStringLiteral("[Service]\r\nDomain=localhost\r\nPort=%1\r\n").arg(server->port()) +
-               extra)
-                  .toLatin1());
+    WriteFile(
+        m_program.filePath(QStringLiteral("Ferrymate.ini")),
+        (QStringLiteral("[Service]\r\nDomain=localhost\r\nPort=%1\r\n").arg(server->port()) + extra)
+            .toLatin1());
 }
 
 void WindowHarness::ScriptSignIn(const QString& name, const QString& pass, bool cancel) {
@@ -96,13 +106,15 @@ bool WindowHarness::Open() {
 QStringList WindowHarness::log() const {
     QStringList lines;
     const QListWidget* list = window->form().lstConnectionInfo;
-    for (int i = 0; i < list->count(); ++i) lines << list->item(i)->text();
+    for (int i = 0; i < list->count(); ++i)
+        lines << list->item(i)->text();
     return lines;
 }
 
 QStringList WindowHarness::rowTexts(QTreeWidget* list) const {
     QStringList texts;
-    for (int i = 0; i < list->topLevelItemCount(); ++i) texts << list->topLevelItem(i)->text(0);
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        texts << list->topLevelItem(i)->text(0);
     return texts;
 }
 
@@ -111,8 +123,10 @@ void WindowHarness::Select(QTreeWidget* list, const QStringList& texts) {
     bool first = true;
     for (int i = 0; i < list->topLevelItemCount(); ++i) {
         QTreeWidgetItem* row = list->topLevelItem(i);
-        if (!texts.contains(row->text(0))) continue;
-        if (first) list->setCurrentItem(row);
+        if (!texts.contains(row->text(0)))
+            continue;
+        if (first)
+            list->setCurrentItem(row);
         row->setSelected(true);
         first = false;
     }

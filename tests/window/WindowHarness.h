@@ -53,6 +53,9 @@ public:
     QString programDir() const { return m_program.path(); }
     QString serverAddress() const { return account + QStringLiteral(".localhost"); }
 
+    // Files a test put below the server root after the server started belong to the server's
+    // account from now on (vsftpd runs as that account; pyftpdlib needs nothing).
+    bool AdoptServerFiles();
     void WriteInitialize(const QString& content);
     void WriteSettings(const QString& extra = {});
     // The next sign-in is answered with this name and password (Cancel when `cancel`).

@@ -61,7 +61,7 @@ private slots:
     void abortLeavesNoPartialFile() {
         WindowHarness h;
         WriteFile(h.serverRoot() + "/a/small.txt", "s");
-        WriteFile(h.serverRoot() + "/b/big.bin", QByteArray(24 * 1024 * 1024, 'b'));
+        WriteFile(h.serverRoot() + "/b/big.bin", QByteArray(96 * 1024 * 1024, 'b'));
         WriteFile(h.serverRoot() + "/c/late.txt", "l");
         h.ScriptSignIn();
         QVERIFY(h.Open());

@@ -31,10 +31,10 @@ private slots:
     }
     void deletesAProjectTree() {
         QFETCH(int, server);
-        WindowHarness h(WindowHarness::Server(server));
+        WindowHarness h{WindowHarness::Server(server)};
         MakeTree(h.serverRoot() + "/sites");
         QVERIFY2(h.serverStarted(), qPrintable(h.serverError()));
-        if (auto* vs = dynamic_cast<VsFtpServer*>(h.server.get())) QVERIFY(vs->adopt(h.serverRoot()));
+        QVERIFY(h.AdoptServerFiles());
         h.ScriptSignIn();
         QVERIFY(h.Open());
         QVERIFY(h.window->remoteSide().ChangeCurrentRemoteFolder("sites", true));
@@ -55,7 +55,8 @@ private slots:
         QVERIFY(h.progress.size() >= 2);
         QCOMPARE(h.progress.last(), 0);
         QCOMPARE(h.progress.at(h.progress.size() - 2), 100);
-        for (int i = 1; i < h.progress.size() - 1; ++i) QVERIFY(h.progress[i] >= h.progress[i - 1]);
+        for (int i = 1; i < h.progress.size() - 1; ++i)
+            QVERIFY(h.progress[i] >= h.progress[i - 1]);
         QVERIFY(h.log().filter("Error").isEmpty());
     }
 
@@ -69,6 +70,7 @@ private slots:
         QVERIFY(QFile::link(h.serverRoot() + "/keep", h.serverRoot() + "/proj/inside"));
         WriteFile(h.serverRoot() + "/keep/k.txt", "k");
         QVERIFY2(h.serverStarted(), qPrintable(h.serverError()));
+        QVERIFY(h.AdoptServerFiles());
         h.ScriptSignIn();
         QVERIFY(h.Open());
         h.Select(h.ui().lstRemoteFileList, {"proj"});

@@ -12,7 +12,8 @@ namespace {
 QStringList Matching(const QStringList& lines, const QString& part) {
     QStringList found;
     for (const QString& line : lines)
-        if (line.contains(part)) found << line;
+        if (line.contains(part))
+            found << line;
     return found;
 }
 
@@ -28,7 +29,7 @@ private slots:
     }
     void connectsWithFirstEightLetters() {
         QFETCH(int, server);
-        WindowHarness h(WindowHarness::Server(server));
+        WindowHarness h{WindowHarness::Server(server)};
         QVERIFY2(h.serverStarted(), qPrintable(h.serverError()));
         QDir(h.serverRoot()).mkpath("alpha");
         QDir(h.serverRoot()).mkpath("beta");
@@ -88,14 +89,16 @@ private slots:
         QVERIFY(h.Open());
         QCOMPARE(statusAtPrompt, QString("Could not connect to Mary.Jones.localhost"));
         QCOMPARE(caption, QString("Pictavo Ferrymate -Internet Connection"));
-        QCOMPARE(message, QString("Unable to connect to your FTP Server.\rPlease verify you account "
-                                  "information.\r\rClick 'OK' if you would like to try again."));
+        QCOMPARE(message,
+                 QString("Unable to connect to your FTP Server.\rPlease verify you account "
+                         "information.\r\rClick 'OK' if you would like to try again."));
         QCOMPARE(okCaption, QString("OK"));
         QVERIFY(!okShown);
         QVERIFY(connectShown);
         QVERIFY(cancelShown);
         QCOMPARE(savedAddress, QString(""));
-        const QStringList errors = Matching(h.log(), "Error while connecting to 'Mary.Jones.localhost'. Description: ");
+        const QStringList errors =
+            Matching(h.log(), "Error while connecting to 'Mary.Jones.localhost'. Description: ");
         QCOMPARE(errors.size(), 1);
         QCOMPARE(h.status(), QString("Connected to Mary.Jones.localhost"));
         QCOMPARE(h.script.unexpected, 0);
@@ -104,9 +107,8 @@ private slots:
     void cancellingTheRetryEndsTheProgram() {
         WindowHarness h;
         h.ScriptSignIn(h.account, "wrong");
-        h.script.answerForm([](QDialog& prompt) {
-            prompt.findChild<QPushButton*>("cmdCancel")->click();
-        });
+        h.script.answerForm(
+            [](QDialog& prompt) { prompt.findChild<QPushButton*>("cmdCancel")->click(); });
         QVERIFY(!h.Open());
         QCOMPARE(h.status(), QString("Connect operation cancelled."));
         QVERIFY(h.window->IsUnloaded());
@@ -163,7 +165,12 @@ private slots:
         const int from = h.logSize();
         box->addItem("/gone");
         box->setCurrentIndex(box->count() - 1);
-        QCOMPARE(Matching(h.logSince(from), "Error while attempting to change current remote folder to '/gone'. Description: ").size(), 1);
+        QCOMPARE(
+            Matching(
+                h.logSince(from),
+                "Error while attempting to change current remote folder to '/gone'. Description: ")
+                .size(),
+            1);
         QCOMPARE(h.status(), QString("Could not change current remote folder."));
         QCOMPARE(h.rowTexts(h.ui().lstRemoteFileList), before);
 
@@ -198,7 +205,8 @@ private slots:
 
     void publishedProjectLimit() {
         WindowHarness h;
-        for (int i = 0; i < 10; ++i) QDir(h.serverRoot()).mkpath(QString("site%1").arg(i));
+        for (int i = 0; i < 10; ++i)
+            QDir(h.serverRoot()).mkpath(QString("site%1").arg(i));
         MakeProject(h.projects() + "New");
         h.ScriptSignIn();
         QVERIFY(h.Open());
@@ -208,7 +216,8 @@ private slots:
         QVERIFY(h.ui().cmdRemoveLocalFolder->isEnabled());
 
         QDir(h.serverRoot()).rmdir("site9");
-        for (const char* special : {"cgi-bin", "cp", "images"}) QDir(h.serverRoot()).mkpath(special);
+        for (const char* special : {"cgi-bin", "cp", "images"})
+            QDir(h.serverRoot()).mkpath(special);
         h.window->remoteSide().RefreshRemoteFileList();
         QCOMPARE(h.ui().lstRemoteFileList->topLevelItemCount(), 12);
         h.Select(h.ui().lstLocalFileList, {});
@@ -251,7 +260,8 @@ private slots:
         QCOMPARE(h.ui().lstRemoteFileList->topLevelItemCount(), 1);
         h.script.answer(QMessageBox::Ok);
         h.server->stop();
-        QTRY_COMPARE_WITH_TIMEOUT(h.status(), QString("Disconnected from Mary.Jones.localhost"), 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(h.status(), QString("Disconnected from Mary.Jones.localhost"),
+                                  15000);
         const ScriptedDialogs::Shown notice = h.script.shown.last();
         QCOMPARE(notice.text, QString("Disconnected from FTP server Mary.Jones.localhost"));
         QCOMPARE(notice.title, QString("Pictavo Ferrymate [Notice]"));
@@ -276,7 +286,8 @@ private slots:
 
     void abortDuringListing() {
         WindowHarness h;
-        for (int i = 0; i < 3000; ++i) QDir(h.serverRoot()).mkpath(QString("big/folder%1").arg(i));
+        for (int i = 0; i < 3000; ++i)
+            QDir(h.serverRoot()).mkpath(QString("big/folder%1").arg(i));
         h.ScriptSignIn();
         QVERIFY(h.Open());
         QVERIFY(h.window->remoteSide().ChangeCurrentRemoteFolder("big", true));
@@ -291,7 +302,10 @@ private slots:
         const int from = h.logSize();
         h.window->remoteSide().RefreshRemoteFileList();
         QVERIFY(abortEnabled);
-        QCOMPARE(Matching(h.logSince(from), "Error while listing remote folder's contents. Description: ").size(), 1);
+        QCOMPARE(Matching(h.logSince(from),
+                          "Error while listing remote folder's contents. Description: ")
+                     .size(),
+                 1);
         QCOMPARE(h.status(), QString("Could not list remote folder's contents."));
         QVERIFY(h.ui().lstRemoteFileList->topLevelItemCount() >= 20);
         QVERIFY(h.ui().lstRemoteFileList->topLevelItemCount() < 3000);
@@ -302,13 +316,15 @@ private slots:
 
     void closingDuringAListingEndsCleanly() {
         WindowHarness h;
-        for (int i = 0; i < 3000; ++i) QDir(h.serverRoot()).mkpath(QString("big/folder%1").arg(i));
+        for (int i = 0; i < 3000; ++i)
+            QDir(h.serverRoot()).mkpath(QString("big/folder%1").arg(i));
         h.ScriptSignIn();
         QVERIFY(h.Open());
         QVERIFY(h.window->remoteSide().ChangeCurrentRemoteFolder("big", true));
         int seen = 0;
         QObject::connect(h.xFtp.get(), &ftp::FtpClient::ListingItem, h.window.get(), [&] {
-            if (++seen == 20) h.window->close();
+            if (++seen == 20)
+                h.window->close();
         });
         h.script.answer(QMessageBox::Ok);
         QElapsedTimer timer;

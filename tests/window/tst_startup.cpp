@@ -45,9 +45,12 @@ private slots:
         h.script.answerForm([&](QDialog& form) {
             statusAtSignIn = h.status();
             for (QWidget* w : h.window->findChildren<QWidget*>())
-                if (w->isEnabled() && w->objectName().startsWith("cmd")) enabledAtSignIn << w->objectName();
+                if (w->window() == h.window.get() && w->isEnabled() &&
+                    w->objectName().startsWith("cmd"))
+                    enabledAtSignIn << w->objectName();
             for (QAction* a : h.window->findChildren<QAction*>())
-                if (a->isEnabled() && a->objectName().startsWith("mi")) enabledAtSignIn << a->objectName();
+                if (a->isEnabled() && a->objectName().startsWith("mi"))
+                    enabledAtSignIn << a->objectName();
             form.findChild<QPushButton*>("cmdCancel")->click();
         });
         QVERIFY(!h.Open());
@@ -90,7 +93,7 @@ private slots:
               (QWidget*)ui.cmdUpLocal, (QWidget*)ui.cmdUpFtp, (QWidget*)ui.cboLocalPath,
               (QWidget*)ui.fraTransferType, (QWidget*)ui.fraLog, (QWidget*)ui.cmdDeleteLocalFile,
               (QWidget*)ui.cmdDeleteRemoteFolder})
-            QVERIFY2(hidden->isHidden(), qPrintable(hidden->objectName()));
+            QVERIFY2(!hidden->isVisibleTo(h.window.get()), qPrintable(hidden->objectName()));
         QCOMPARE(ui.cmdCancel->text(), QString("C&ancel and Close"));
         QCOMPARE(ui.cmdCancel->toolTip(), QString("Cancel all operations and close Ferrymate ..."));
         QCOMPARE(ui.cmdSend->text(), QString("&Upload Selected Pictavo"));
@@ -101,7 +104,8 @@ private slots:
         QCOMPARE(ui.lstRemoteFileList->headerItem()->text(1), QString("Date"));
         QCOMPARE(ui.miConnection->title(), QString("Co&nnection"));
         QCOMPARE(ui.miRemoveLocalFolder->text(), QString("Remove Folder"));
-        QCOMPARE(ui.lstLocalFileList->accessibleName(), QString("Pictavo projects on your computer"));
+        QCOMPARE(ui.lstLocalFileList->accessibleName(),
+                 QString("Pictavo projects on your computer"));
         QCOMPARE(ui.cmdUpFtp->accessibleName(), QString("Go to parent folder"));
         QVERIFY(ui.optBinary->isChecked());
     }

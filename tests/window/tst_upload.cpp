@@ -2,6 +2,7 @@
 // server, the replace questions, abort and failure part-way, the double-click and View.
 #include <QtTest>
 
+#include "FtpSession.h"
 #include "ListRows.h"
 #include "ProjectUpload.h"
 #include "WebPage.h"
@@ -21,9 +22,12 @@ public:
 // What a published project holds, relative to its remote folder.
 QStringList PublishedFiles(int movies, int texts, int images) {
     QStringList files{"pictavo.html"};
-    for (int i = 1; i <= movies; ++i) files << QString("movie%1.swf").arg(i);
-    for (int i = 1; i <= texts; ++i) files << QString("text%1.txt").arg(i);
-    for (int i = 1; i <= images; ++i) files << QString("images/photo %1.png").arg(i);
+    for (int i = 1; i <= movies; ++i)
+        files << QString("movie%1.swf").arg(i);
+    for (int i = 1; i <= texts; ++i)
+        files << QString("text%1.txt").arg(i);
+    for (int i = 1; i <= images; ++i)
+        files << QString("images/photo %1.png").arg(i);
     files.sort();
     return files;
 }
@@ -39,7 +43,8 @@ void VerifyPublished(const QString& local, const QString& remote, const QStringL
 
 QStringList Prefixed(const QString& prefix, const QStringList& files) {
     QStringList out;
-    for (const QString& f : files) out << prefix + f;
+    for (const QString& f : files)
+        out << prefix + f;
     return out;
 }
 
@@ -55,7 +60,7 @@ private slots:
     }
     void uploadsProjects() {
         QFETCH(int, server);
-        WindowHarness h(WindowHarness::Server(server));
+        WindowHarness h{WindowHarness::Server(server)};
         QVERIFY2(h.serverStarted(), qPrintable(h.serverError()));
         MakeProject(h.projects() + "My Folio 2", 2, 1, 3);
         MakeProject(h.projects() + "Garden", 1, 1, 0);
@@ -76,7 +81,8 @@ private slots:
         QVERIFY(h.progress.contains(100));
         QVERIFY(!h.ui().cmdAbort->isEnabled());
         QVERIFY(!h.statuses.filter(QRegularExpression("^Sending .*pictavo.html$")).isEmpty());
-        QVERIFY(!h.statuses.filter(QRegularExpression("^Uploading file '.*' \\(\\d+ of \\d+K\\)$")).isEmpty());
+        QVERIFY(!h.statuses.filter(QRegularExpression("^Uploading file '.*' \\(\\d+ of \\d+K\\)$"))
+                     .isEmpty());
 
         h.Select(h.ui().lstLocalFileList, {"BEACH TRIP", "GARDEN"});
         h.ui().miSend->trigger();
@@ -126,7 +132,8 @@ private slots:
         QCOMPARE(FilesBelow(h.serverRoot()), Prefixed("a/", PublishedFiles(1, 1, 1)));
         const QStringList errors = h.log().filter("Error while uploading file(s). Description: ");
         QCOMPARE(errors.size(), 1);
-        QVERIFY(errors.first().size() > QString("Error while uploading file(s). Description: ").size());
+        QVERIFY(errors.first().size() >
+                QString("Error while uploading file(s). Description: ").size());
         QVERIFY(h.statuses.contains("Error while uploading file(s)."));
         QCOMPARE(h.status(), QString("Listing of remote folder completed."));
         QCOMPARE(h.rowTexts(h.ui().lstRemoteFileList), QStringList{"a"});
@@ -161,7 +168,8 @@ private slots:
             QCOMPARE(q.defaultButton, QMessageBox::Yes);
         }
         QVERIFY(questions.first().text.contains("pictavo.html"));
-        QCOMPARE(ReadFile(h.serverRoot() + "/site/pictavo.html"), QByteArray("<html>new start page</html>"));
+        QCOMPARE(ReadFile(h.serverRoot() + "/site/pictavo.html"),
+                 QByteArray("<html>new start page</html>"));
         QCOMPARE(ReadFile(h.serverRoot() + "/site/movie1.swf"), oldMovie);
         // Nothing but the project's own files: no temporary leftovers.
         QCOMPARE(FilesBelow(h.serverRoot()), Prefixed("site/", PublishedFiles(2, 0, 0)));
@@ -169,23 +177,23 @@ private slots:
 
     void abortDuringTheSecondProject() {
         WindowHarness h;
-        MakeProject(h.projects() + "One", 1, 1, 2);
-        MakeProject(h.projects() + "Two", 1, 1, 0);
-        MakeProject(h.projects() + "Three", 1, 1, 1);
+        MakeProject(h.projects() + "Part 1", 1, 1, 2);
+        MakeProject(h.projects() + "Part 2", 1, 1, 0);
+        MakeProject(h.projects() + "Part 3", 1, 1, 1);
         for (int i = 1; i <= 3; ++i)
-            WriteFile(h.projects() + QString("Two/bin/images/big %1.png").arg(i),
+            WriteFile(h.projects() + QString("Part 2/bin/images/big %1.png").arg(i),
                       QByteArray(8 * 1024 * 1024, char('0' + i)));
         h.ScriptSignIn();
         QVERIFY(h.Open());
         bool aborted = false;
-        QObject::connect(h.xFtp.get(), &ftp::FtpClient::TransferProgress, h.window.get(),
-                         [&](const QString& name, const QString&, qint64 size, qint64 done) {
-                             if (!aborted && name.contains("big 2") && done > 0 && done < size) {
+        QObject::connect(h.xFtp.get(), &ftp::FtpClient::SendingFile, h.window.get(),
+                         [&](const QString& name) {
+                             if (!aborted && name.contains("big 2")) {
                                  aborted = true;
                                  h.ui().cmdAbort->click();
                              }
                          });
-        h.Select(h.ui().lstLocalFileList, {"ONE", "TWO", "THREE"});
+        h.Select(h.ui().lstLocalFileList, {"PART 1", "PART 2", "PART 3"});
         h.ui().cmdSend->click();
         QVERIFY(aborted);
         QVERIFY(h.statuses.contains("Aborting current operaion."));
@@ -195,15 +203,16 @@ private slots:
         QCOMPARE(h.ui().prgStatus->value(), 0);
         // The first project is complete, the second partial, the third not started; no file on
         // the server is partly written.
-        VerifyPublished(h.projects() + "One", h.serverRoot() + "/one", PublishedFiles(1, 1, 2));
-        QVERIFY(!QFileInfo::exists(h.serverRoot() + "/three"));
-        const QStringList two = FilesBelow(h.serverRoot() + "/two");
+        VerifyPublished(h.projects() + "Part 1", h.serverRoot() + "/part1",
+                        PublishedFiles(1, 1, 2));
+        QVERIFY(!QFileInfo::exists(h.serverRoot() + "/part3"));
+        const QStringList two = FilesBelow(h.serverRoot() + "/part2");
         QVERIFY(two.contains("pictavo.html"));
         QVERIFY(two.contains("images/big 1.png"));
         QVERIFY(!two.contains("images/big 3.png"));
         for (const QString& file : two)
-            QCOMPARE(ReadFile(h.serverRoot() + "/two/" + file),
-                     ReadFile(h.projects() + "Two/bin/" + file));
+            QCOMPARE(ReadFile(h.serverRoot() + "/part2/" + file),
+                     ReadFile(h.projects() + "Part 2/bin/" + file));
         QCOMPARE(h.xFtp->State(), int(ftp::kIdle));
     }
 
