@@ -10,10 +10,11 @@
 namespace ftp {
 
 // State values. 0 and 2 are the two resting states; every other value means an operation runs.
+// After an abort the state is 2 at once (or 0 when the connection had to be closed).
 enum State : int {
     kNotConnected = 0,
     kConnecting = 1,
-    kIdle = 2,           // connected and idle
+    kIdle = 2,  // connected and idle
     kChangingFolder = 3,
     kListing = 4,
     kCreatingFolder = 5,
@@ -21,10 +22,11 @@ enum State : int {
     kRenaming = 7,
     kRemovingFolder = 8,
     kDisconnecting = 9,
-    kSendingFile = 17,   // SendFile runs
-    kReceivingFile = 18, // ReceiveFile runs
-    kReceivingFiles = 19,// ReceiveFiles runs
-    kSendingFiles = 20,  // SendFiles runs
+    kReadingFolder = 10,   // CurrentFolder asks the server (PWD)
+    kSendingFile = 17,     // SendFile runs
+    kReceivingFile = 18,   // ReceiveFile runs
+    kReceivingFiles = 19,  // ReceiveFiles runs
+    kSendingFiles = 20,    // SendFiles runs
 };
 
 // Kinds of a listed entry (ListingItem's kind, FolderItem::ItemType).
@@ -32,12 +34,31 @@ enum ItemKind : int { kFile = 0, kFolder = 1, kLink = 2 };
 
 // Reasons given with SkippingFile.
 enum SkipReason : qint32 {
-    kSkipKept = 1,            // the target existed and ReplacingFile answered 0
-    kSkipUnsafeName = 2,      // a listed name that would leave the target folder
-    kSkipNotRegular = 3,      // a local entry that is neither file nor folder (device, socket)
-    kSkipUnreadable = 4,      // a local file or folder that cannot be read
-    kSkipLink = 5,            // a remote link met by a receive with a mask
-    kSkipUnparsed = 6,        // a listing line that parses as nothing
+    kSkipKept = 1,        // the target existed and ReplacingFile answered 0
+    kSkipUnsafeName = 2,  // a listed name that would leave the target folder
+    kSkipNotRegular = 3,  // a local entry that is neither file nor folder (device, socket)
+    kSkipUnreadable = 4,  // a local file or folder that cannot be read
+    kSkipLink = 5,        // a remote link met by a receive with a mask
+    kSkipUnparsed = 6,    // a listing line that parses as nothing (see kListUnparsed)
+    kSkipUnsendable = 7,  // a local name with a line break or NUL: no FTP command can carry it
+};
+
+// Bits of ConnectOption, read by Connect. The value 200 (the default) sets all three; other
+// bits are ignored.
+enum ConnectOptionBits : qint32 {
+    kOptUtf8 = 0x08,      // OPTS UTF8 ON and UTF-8 names where FEAT offers UTF8, else Latin-1
+    kOptMlsd = 0x40,      // MLSD listings (RFC 3659) where FEAT offers MLST, else LIST
+    kOptExtended = 0x80,  // EPSV and EPRT (RFC 2428) before PASV and PORT
+};
+
+// Bits of ListingOption (ListFolder) and of GetFolderItems' option; other bits are ignored.
+enum ListingOptionBits : qint32 {
+    // A listing line that parses as nothing is reported as an entry of kind 0 with an empty
+    // name and the line as its text. Without the bit it is left out of the entries and
+    // reported through SkippingFile (the line, "", kSkipUnparsed) instead. "." and ".." are
+    // never reported; names that are unsafe as local names (see kSkipUnsafeName) are always
+    // reported through SkippingFile (the name, "", kSkipUnsafeName) instead of as entries.
+    kListUnparsed = 0x01,
 };
 
 struct FolderItem {

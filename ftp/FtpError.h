@@ -8,19 +8,19 @@ namespace ftp {
 // Error numbers raised by the FTP component. Replies of the server keep their own three-digit
 // code as number (for example 550); the values below are the component's own.
 enum ErrorNumber : qint32 {
-    kErrAborted = qint32(0x8004201E),        // the operation was stopped by AbortRequested
-    kErrBusy = qint32(0x80042001),           // an operation started while another one runs
-    kErrNotConnected = qint32(0x80042002),   // operation needs a connection
+    kErrAborted = qint32(0x8004201E),       // the operation was stopped by AbortRequested
+    kErrBusy = qint32(0x80042001),          // an operation started while another one runs
+    kErrNotConnected = qint32(0x80042002),  // operation needs a connection
     kErrAlreadyConnected = qint32(0x80042003),
-    kErrHostNotFound = qint32(0x80042004),   // the server name did not resolve
-    kErrConnectFailed = qint32(0x80042005),  // refused, unreachable, TLS or socket error
-    kErrTimeout = qint32(0x80042006),        // the server stayed silent past Timeout
-    kErrConnectionLost = qint32(0x80042007), // the server or network closed the connection
-    kErrProtocol = qint32(0x80042008),       // a reply that makes no sense at this point
-    kErrDataConnection = qint32(0x80042009), // the data connection could not be opened
-    kErrLocalFile = qint32(0x8004200A),      // a local file or folder could not be read or written
-    kErrBadArgument = qint32(0x8004200B),    // an empty or unusable name or path
-    kErrLoginFailed = qint32(0x8004200C),    // USER/PASS/ACCT refused
+    kErrHostNotFound = qint32(0x80042004),    // the server name did not resolve
+    kErrConnectFailed = qint32(0x80042005),   // refused, unreachable, TLS or socket error
+    kErrTimeout = qint32(0x80042006),         // the server stayed silent past Timeout
+    kErrConnectionLost = qint32(0x80042007),  // the server or network closed the connection
+    kErrProtocol = qint32(0x80042008),        // a reply that makes no sense at this point
+    kErrDataConnection = qint32(0x80042009),  // the data connection could not be opened
+    kErrLocalFile = qint32(0x8004200A),       // a local file or folder could not be read or written
+    kErrBadArgument = qint32(0x8004200B),     // an empty or unusable name or path
+    kErrLoginFailed = qint32(0x8004200C),     // USER/PASS/ACCT refused
 };
 
 // The one error type of the component's operations.

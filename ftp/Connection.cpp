@@ -1,0 +1,249 @@
+#include "Connection.h"
+
+#include <QTcpSocket>
+
+#include "DataChannel.h"
+
+namespace ftp {
+
+namespace {
+
+void dropLater(DataChannel* d) {
+    if (d) {
+        d->abort();
+        d->disconnect();
+        d->deleteLater();
+    }
+}
+
+bool isLocalhostName(const QString& host) {
+    const QString h = host.trimmed().toLower();
+    return h == "localhost" || h.endsWith(".localhost") || h == "localhost." ||
+           h.endsWith(".localhost.");
+}
+
+}  // namespace
+
+Connection::Connection(QObject* parent)
+    : QObject(parent), m_socket(std::make_unique<QTcpSocket>()), m_data(nullptr, &dropLater) {
+    m_silence.setSingleShot(true);
+    m_silence.setInterval(30000);
+    connect(&m_silence, &QTimer::timeout, this, &Connection::onSilence);
+    m_keepAlive.setInterval(60000);
+    connect(&m_keepAlive, &QTimer::timeout, this, [this] {
+        if (!m_busy && m_connected && idle())
+            send(QStringLiteral("NOOP"), false);
+    });
+    connect(m_socket.get(), &QTcpSocket::connected, this, [this] {
+        m_connected = true;
+        updateTimers();
+        emit connected();
+        emit changed();
+    });
+    connect(m_socket.get(), &QTcpSocket::readyRead, this, &Connection::onReadyRead);
+    connect(m_socket.get(), &QTcpSocket::errorOccurred, this, &Connection::onSocketError);
+    connect(m_socket.get(), &QTcpSocket::disconnected, this, [this] {
+        close(FtpError(kErrConnectionLost, QStringLiteral("The server closed the connection.")));
+    });
+}
+
+Connection::~Connection() {
+    m_socket->disconnect(this);
+    m_socket->abort();
+}
+
+void Connection::open(const QString& host, quint16 port) {
+    updateTimers();
+    m_silence.start();
+    if (isLocalhostName(host))
+        m_socket->connectToHost(QHostAddress(QHostAddress::LocalHost), port);
+    else
+        m_socket->connectToHost(host.trimmed(), port);
+}
+
+QHostAddress Connection::peerAddress() const {
+    return m_socket->peerAddress();
+}
+
+QHostAddress Connection::localAddress() const {
+    return m_socket->localAddress();
+}
+
+quint64 Connection::send(const QString& command, bool keep) {
+    const quint64 seq = ++m_sent;
+    if (keep)
+        m_keep.insert(seq);
+    const bool secret = command.startsWith(QStringLiteral("PASS "), Qt::CaseInsensitive);
+    emit logged(secret ? QStringLiteral("PASS ****") : command, kLogSent);
+    if (!m_closed) {
+        m_socket->write((utf8 ? command.toUtf8() : command.toLatin1()) + "\r\n");
+        if (!m_silence.isActive())
+            m_silence.start();
+        updateTimers();
+    }
+    return seq;
+}
+
+quint64 Connection::expectGreeting() {
+    const quint64 seq = ++m_sent;
+    m_keep.insert(seq);
+    updateTimers();
+    return seq;
+}
+
+std::optional<Reply> Connection::takeFinal(quint64 seq) {
+    const auto it = m_finals.find(seq);
+    if (it == m_finals.end())
+        return std::nullopt;
+    Reply r = *it;
+    m_finals.erase(it);
+    m_keep.remove(seq);
+    m_preliminaries.remove(seq);
+    return r;
+}
+
+std::optional<Reply> Connection::takePreliminary(quint64 seq) {
+    const auto it = m_preliminaries.find(seq);
+    if (it == m_preliminaries.end())
+        return std::nullopt;
+    Reply r = *it;
+    m_preliminaries.erase(it);
+    return r;
+}
+
+void Connection::forgetPending() {
+    m_keep.clear();
+    m_finals.clear();
+    m_preliminaries.clear();
+}
+
+QString Connection::decode(const QByteArray& bytes) const {
+    return utf8 ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
+}
+
+void Connection::onReadyRead() {
+    m_silence.start();
+    m_parser.feed(m_socket->readAll());
+    while (m_parser.hasReply()) {
+        const RawReply raw = m_parser.takeReply();
+        Reply reply;
+        reply.code = raw.code;
+        for (const QByteArray& line : raw.lines) {
+            reply.lines << decode(line);
+            emit logged(reply.lines.last(), kLogReceived);
+        }
+        if (m_closed)
+            return;  // a log handler ended the connection
+        if (raw.code == 0 || m_answered == m_sent)
+            continue;  // noise, or a reply nobody asked for (such as 421 before a close)
+        const quint64 seq = m_answered + 1;
+        if (reply.preliminary()) {
+            if (m_keep.contains(seq))
+                m_preliminaries.insert(seq, reply);
+            continue;
+        }
+        m_answered = seq;
+        if (m_keep.contains(seq))
+            m_finals.insert(seq, reply);
+    }
+    if (!m_parser.error().isEmpty()) {
+        close(FtpError(kErrProtocol, m_parser.error()));
+        return;
+    }
+    updateTimers();
+    emit changed();
+}
+
+void Connection::onSocketError() {
+    if (m_closed)
+        return;
+    const auto e = m_socket->error();
+    if (e == QAbstractSocket::RemoteHostClosedError)
+        return;  // `disconnected` follows
+    if (!m_connected) {
+        const bool unknown = e == QAbstractSocket::HostNotFoundError;
+        close(FtpError(unknown ? kErrHostNotFound : kErrConnectFailed,
+                       QStringLiteral("Cannot connect to the server: ") + m_socket->errorString()));
+        return;
+    }
+    close(FtpError(kErrConnectionLost,
+                   QStringLiteral("The connection failed: ") + m_socket->errorString()));
+}
+
+void Connection::onSilence() {
+    close(FtpError(kErrTimeout, QStringLiteral("The server did not answer within %1 seconds.")
+                                    .arg(m_silence.interval() / 1000)));
+}
+
+void Connection::close(const FtpError& why) {
+    if (m_closed)
+        return;
+    m_closed = true;
+    m_connected = false;
+    m_silence.stop();
+    m_keepAlive.stop();
+    m_data.reset();
+    m_socket->disconnect(this);
+    if (m_socket->state() == QAbstractSocket::ConnectedState && m_socket->bytesToWrite() > 0)
+        m_socket->disconnectFromHost();  // let a last QUIT or ABOR go out
+    else
+        m_socket->abort();
+    emit closed(why);
+    emit changed();
+}
+
+void Connection::setTimeout(int seconds) {
+    m_silence.setInterval(qMax(1, seconds) * 1000);
+}
+
+void Connection::setKeepAlive(int seconds) {
+    m_keepAlive.setInterval(qMax(1, seconds) * 1000);
+    if (seconds <= 0)
+        m_keepAlive.stop();
+    m_keepAliveOn = seconds > 0;
+    updateTimers();
+}
+
+void Connection::setBusy(bool busy) {
+    m_busy = busy;
+    updateTimers();
+}
+
+DataChannel* Connection::newDataChannel() {
+    m_data.reset(new DataChannel);
+    connect(m_data.get(), &DataChannel::changed, this, [this] {
+        if (m_dataActive)
+            m_silence.start();
+        emit changed();
+    });
+    return m_data.get();
+}
+
+void Connection::dropDataChannel() {
+    m_data.reset();
+    setDataActive(false);
+}
+
+void Connection::setDataActive(bool active) {
+    m_dataActive = active;
+    if (active)
+        m_silence.start();
+    updateTimers();
+}
+
+void Connection::updateTimers() {
+    if (m_closed)
+        return;
+    const bool waiting = !m_connected || !idle() || m_dataActive;
+    if (!waiting)
+        m_silence.stop();
+    else if (!m_silence.isActive())
+        m_silence.start();
+    const bool keepAlive = m_keepAliveOn && m_connected && !m_busy && idle();
+    if (keepAlive && !m_keepAlive.isActive())
+        m_keepAlive.start();
+    else if (!keepAlive)
+        m_keepAlive.stop();
+}
+
+}  // namespace ftp

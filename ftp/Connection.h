@@ -1,0 +1,114 @@
+#pragma once
+
+#include <QHostAddress>
+#include <QMap>
+#include <QObject>
+#include <QSet>
+#include <QStringList>
+#include <QTimer>
+#include <memory>
+#include <optional>
+
+#include "FtpError.h"
+#include "Reply.h"
+#include "ReplyParser.h"
+
+class QTcpSocket;
+
+namespace ftp {
+
+class DataChannel;
+
+// Directions of the command log (CommandLogged's second argument).
+enum LogDirection : int {
+    kLogSent = 0,      // a command sent to the server
+    kLogReceived = 1,  // a reply line received
+    kLogNote = 2,      // a remark of the component (for example a switch to passive mode)
+};
+
+// One control connection: the socket, the replies matched to the commands in the order sent,
+// the server's features, the silence timeout and the keep-alive. It closes exactly once and
+// says why through `closed`.
+class Connection : public QObject {
+    Q_OBJECT
+public:
+    explicit Connection(QObject* parent = nullptr);
+    ~Connection() override;
+
+    // Names under "localhost" (RFC 6761) go to the loopback address without a name lookup.
+    void open(const QString& host, quint16 port);
+    bool isConnected() const { return m_connected; }
+    bool isClosed() const { return m_closed; }
+    QHostAddress peerAddress() const;
+    QHostAddress localAddress() const;
+
+    // Sends one command line. With `keep`, its final reply is held for takeFinal; otherwise
+    // the reply is only logged.
+    quint64 send(const QString& command, bool keep = true);
+    // The greeting answers no command; it is awaited like the reply to one.
+    quint64 expectGreeting();
+    std::optional<Reply> takeFinal(quint64 seq);
+    // The latest preliminary (1xx) reply to `seq`, if one came.
+    std::optional<Reply> takePreliminary(quint64 seq);
+    // Nobody waits for the replies of what was sent so far: they are logged and dropped.
+    void forgetPending();
+    bool idle() const { return m_answered == m_sent; }
+
+    // Ends the connection: `why` is what `closed` reports.
+    void close(const FtpError& why);
+
+    void setTimeout(int seconds);
+    void setKeepAlive(int seconds);
+    // While busy an operation owns the connection: no keep-alive commands are sent.
+    void setBusy(bool busy);
+
+    DataChannel* newDataChannel();
+    DataChannel* dataChannel() const { return m_data.get(); }
+    void dropDataChannel();
+    // A data transfer runs: silence on it counts toward the timeout.
+    void setDataActive(bool active);
+
+    void note(const QString& line) { emit logged(line, kLogNote); }
+
+    // What the session learned and chose; kept with the connection it belongs to.
+    QSet<QString> features;  // FEAT lines, upper-cased first word ("MLST", "UTF8", "EPSV", ...)
+    bool utf8 = false;
+    QString type;                   // the TYPE in force ("I", "A" or empty)
+    std::optional<QString> folder;  // the current folder as PWD last reported it
+    bool passiveOnly = false;       // active mode failed once: passive for the rest of the session
+    bool noEpsv = false;
+    bool noEprt = false;
+    bool noListA = false;  // LIST -a refused: plain LIST
+
+signals:
+    void connected();
+    // A reply, data or a state change arrived: waiting operations look again.
+    void changed();
+    void logged(const QString& line, int direction);
+    void closed(const FtpError& why);
+
+private:
+    void onReadyRead();
+    void onSocketError();
+    void onSilence();
+    void updateTimers();
+    QString decode(const QByteArray& bytes) const;
+
+    std::unique_ptr<QTcpSocket> m_socket;
+    ReplyParser m_parser;
+    bool m_connected = false;
+    bool m_closed = false;
+    quint64 m_sent = 0;
+    quint64 m_answered = 0;
+    QSet<quint64> m_keep;
+    QMap<quint64, Reply> m_finals;
+    QMap<quint64, Reply> m_preliminaries;
+    QTimer m_silence;
+    QTimer m_keepAlive;
+    bool m_busy = true;
+    bool m_keepAliveOn = true;
+    bool m_dataActive = false;
+    std::unique_ptr<DataChannel, void (*)(DataChannel*)> m_data;
+};
+
+}  // namespace ftp

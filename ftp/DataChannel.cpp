@@ -1,0 +1,193 @@
+#include "DataChannel.h"
+
+#include <QIODevice>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+namespace ftp {
+
+namespace {
+
+bool sameHost(const QHostAddress& a, const QHostAddress& b) {
+    return a.isEqual(b, QHostAddress::TolerantConversion);
+}
+
+}  // namespace
+
+DataChannel::DataChannel(QObject* parent) : QObject(parent) {}
+
+DataChannel::~DataChannel() = default;
+
+void DataChannel::connectTo(const QHostAddress& host, quint16 port) {
+    auto* socket = new QTcpSocket(this);
+    adopt(socket);
+    connect(socket, &QTcpSocket::connected, this, &DataChannel::onConnected);
+    socket->connectToHost(host, port);
+}
+
+bool DataChannel::listen(const QHostAddress& local, const QHostAddress& peer) {
+    m_peer = peer;
+    m_server = new QTcpServer(this);
+    connect(m_server, &QTcpServer::newConnection, this, [this] {
+        while (m_server && m_server->hasPendingConnections()) {
+            QTcpSocket* s = m_server->nextPendingConnection();
+            if (m_socket || !sameHost(s->peerAddress(), m_peer)) {
+                // Only the server we talk to may deliver the data.
+                s->abort();
+                s->deleteLater();
+                continue;
+            }
+            adopt(s);
+            m_server->close();
+            onConnected();
+        }
+    });
+    if (!m_server->listen(local, 0)) {
+        failWith(QStringLiteral("Cannot listen for the data connection: ") +
+                 m_server->errorString());
+        return false;
+    }
+    return true;
+}
+
+quint16 DataChannel::listenPort() const {
+    return m_server ? m_server->serverPort() : 0;
+}
+
+void DataChannel::adopt(QTcpSocket* socket) {
+    m_socket = socket;
+    socket->setParent(this);
+    socket->setReadBufferSize(kHighWater);
+    connect(socket, &QTcpSocket::readyRead, this, &DataChannel::receive);
+    connect(socket, &QTcpSocket::bytesWritten, this, &DataChannel::pump);
+    connect(socket, &QTcpSocket::disconnected, this, &DataChannel::onDisconnected);
+    connect(socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError e) {
+        // The end of a download is the server closing; `disconnected` handles it.
+        if (e != QAbstractSocket::RemoteHostClosedError)
+            failWith(QStringLiteral("Data connection: ") + m_socket->errorString());
+    });
+}
+
+void DataChannel::onConnected() {
+    m_wasConnected = true;
+    emit changed();
+    if (m_role == Role::Upload)
+        pump();
+    else if (m_role == Role::Download)
+        receive();
+}
+
+void DataChannel::upload(QIODevice* source, bool ascii) {
+    m_role = Role::Upload;
+    m_source = source;
+    if (ascii)
+        m_ascii.emplace(AsciiConverter::ToNetwork);
+    pump();
+}
+
+void DataChannel::download(Sink sink, bool ascii) {
+    m_role = Role::Download;
+    m_sink = std::move(sink);
+    if (ascii)
+        m_ascii.emplace(AsciiConverter::ToLocal);
+    receive();
+}
+
+void DataChannel::release() {
+    m_released = true;
+    pump();
+}
+
+void DataChannel::pump() {
+    if (m_role != Role::Upload || !m_released || !connected() || m_finished || m_error)
+        return;
+    bool moved = false;
+    while (!m_sourceDone && m_socket->bytesToWrite() < kHighWater) {
+        if (!m_source) {
+            failWith(QStringLiteral("The local file was closed during the transfer."), true);
+            return;
+        }
+        QByteArray chunk = m_source->read(kChunk);
+        if (chunk.isEmpty()) {
+            if (!m_source->atEnd()) {
+                failWith(QStringLiteral("Cannot read the local file: ") + m_source->errorString(),
+                         true);
+                return;
+            }
+            m_sourceDone = true;
+            if (m_ascii)
+                m_socket->write(m_ascii->finish());
+            break;
+        }
+        m_bytes += chunk.size();
+        m_socket->write(m_ascii ? m_ascii->convert(chunk) : chunk);
+        moved = true;
+    }
+    if (m_sourceDone && m_socket->bytesToWrite() == 0 &&
+        m_socket->state() == QAbstractSocket::ConnectedState)
+        m_socket->disconnectFromHost();
+    if (moved)
+        emit changed();
+}
+
+void DataChannel::receive() {
+    if (m_role != Role::Download || !m_socket || m_error)
+        return;
+    bool moved = false;
+    while (m_socket->bytesAvailable() > 0) {
+        const QByteArray chunk = m_socket->read(kChunk);
+        if (chunk.isEmpty())
+            break;
+        m_bytes += chunk.size();
+        moved = true;
+        if (!m_sink(m_ascii ? m_ascii->convert(chunk) : chunk)) {
+            failWith(QStringLiteral("Cannot write the received data."), true);
+            return;
+        }
+    }
+    if (moved)
+        emit changed();
+}
+
+void DataChannel::onDisconnected() {
+    if (m_error || m_finished)
+        return;
+    if (m_role == Role::Download) {
+        receive();
+        if (m_error)
+            return;
+        if (m_ascii && !m_sink(m_ascii->finish())) {
+            failWith(QStringLiteral("Cannot write the received data."), true);
+            return;
+        }
+        m_finished = true;
+    } else if (m_role == Role::Upload && m_sourceDone && m_socket->bytesToWrite() == 0) {
+        m_finished = true;
+    } else {
+        failWith(QStringLiteral("The server closed the data connection early."));
+        return;
+    }
+    emit changed();
+}
+
+void DataChannel::failWith(const QString& why, bool local) {
+    if (m_error || m_finished)
+        return;
+    m_error = why;
+    m_localError = local;
+    abort();
+    emit changed();
+}
+
+void DataChannel::abort() {
+    if (m_server) {
+        m_server->disconnect(this);
+        m_server->close();
+    }
+    if (m_socket) {
+        m_socket->disconnect(this);
+        m_socket->abort();
+    }
+}
+
+}  // namespace ftp

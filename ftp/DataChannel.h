@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QHostAddress>
+#include <QObject>
+#include <QPointer>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "AsciiConverter.h"
+
+class QIODevice;
+class QTcpServer;
+class QTcpSocket;
+
+namespace ftp {
+
+// One data connection: either connects to the server (passive) or accepts the server's
+// connection (active), then sends a local source until its end or receives into a sink until
+// the server closes. Data moves in fixed-size chunks with a bounded amount queued, so memory
+// stays flat whatever the file size.
+class DataChannel : public QObject {
+    Q_OBJECT
+public:
+    static constexpr qint64 kChunk = 256 * 1024;
+    static constexpr qint64 kHighWater = 1024 * 1024;  // bytes queued on the socket at most
+
+    using Sink = std::function<bool(const QByteArray&)>;  // false: the data could not be kept
+
+    explicit DataChannel(QObject* parent = nullptr);
+    ~DataChannel() override;
+
+    // Passive: connect to the server's data port.
+    void connectTo(const QHostAddress& host, quint16 port);
+    // Active: listen on `local` for the server's connection; only `peer` may connect.
+    bool listen(const QHostAddress& local, const QHostAddress& peer);
+    quint16 listenPort() const;
+
+    // Sends all of `source` (kept open by the caller) then closes the connection. Nothing is
+    // sent before release(): servers take data only after their 1xx reply to the command.
+    void upload(QIODevice* source, bool ascii);
+    void release();
+    // Hands every received chunk to `sink` until the server closes the connection.
+    void download(Sink sink, bool ascii);
+
+    bool connected() const { return m_socket != nullptr && m_wasConnected; }
+    bool finished() const { return m_finished; }
+    std::optional<QString> error() const { return m_error; }
+    // The failure was on this side (the local file could not be read or written).
+    bool localError() const { return m_localError; }
+    qint64 bytes() const { return m_bytes; }  // local bytes sent or kept so far
+
+    void abort();
+
+signals:
+    // Connected, data moved, finished or failed: a waiting operation should look again.
+    void changed();
+
+private:
+    void adopt(QTcpSocket* socket);
+    void onConnected();
+    void pump();
+    void receive();
+    void onDisconnected();
+    void failWith(const QString& why, bool local = false);
+
+    QTcpSocket* m_socket = nullptr;  // child of this
+    QTcpServer* m_server = nullptr;  // child of this
+    QHostAddress m_peer;
+    bool m_wasConnected = false;
+    bool m_finished = false;
+    std::optional<QString> m_error;
+    bool m_localError = false;
+    qint64 m_bytes = 0;
+
+    enum class Role { None, Upload, Download } m_role = Role::None;
+    QPointer<QIODevice> m_source;
+    Sink m_sink;
+    std::optional<AsciiConverter> m_ascii;
+    bool m_sourceDone = false;
+    bool m_released = false;
+};
+
+}  // namespace ftp

@@ -1,0 +1,271 @@
+#include "FtpComponent.h"
+
+#include "Connection.h"
+#include "FolderOps.h"
+#include "ListOps.h"
+#include "Login.h"
+#include "OpContext.h"
+#include "ReceiveOps.h"
+#include "SendOps.h"
+#include "Session.h"
+
+namespace ftp {
+
+FtpComponent::FtpComponent(QObject* parent) : FtpClient(parent) {}
+
+FtpComponent::~FtpComponent() {
+    // A waiting operation learns it is over and unwinds without touching this object.
+    if (m_op)
+        std::exchange(m_op, nullptr)
+            ->fail(FtpError(kErrConnectionLost, QStringLiteral("The FTP component was closed.")));
+    if (m_conn) {
+        m_conn->disconnect(this);
+        if (m_established)
+            m_conn->send(QStringLiteral("QUIT"), false);
+        m_conn->close(FtpError(kErrConnectionLost, QStringLiteral("Closed.")));
+    }
+}
+
+Settings FtpComponent::settings() const {
+    Settings s;
+    s.host = m_address;
+    s.port = m_port;
+    s.user = m_user;
+    s.password = m_password;
+    s.passive = m_passive;
+    s.connectOption = m_connectOption;
+    s.listingOption = m_listingOption;
+    s.transferMode = m_transferMode;
+    return s;
+}
+
+void FtpComponent::setTimeout(int seconds) {
+    m_timeout = qMax(1, seconds);
+    if (m_conn)
+        m_conn->setTimeout(m_timeout);
+}
+
+void FtpComponent::setKeepAliveInterval(int seconds) {
+    m_keepAlive = qMax(0, seconds);
+    if (m_conn)
+        m_conn->setKeepAlive(m_keepAlive);
+}
+
+void FtpComponent::run(int state, bool needsConnection, const std::function<void(Session&)>& body) {
+    if (m_op)
+        throw FtpError(kErrBusy, QStringLiteral("Another FTP operation is running."));
+    if (needsConnection && !m_established)
+        throw FtpError(kErrNotConnected, QStringLiteral("Not connected to a server."));
+    auto ctx = std::make_shared<OpContext>();
+    m_op = ctx;
+    m_abortRequested = false;
+    m_state = state;
+    if (m_conn)
+        m_conn->setBusy(true);
+    Session session(ctx, QPointer<FtpClient>(this), settings(), m_conn);
+    const QPointer<FtpComponent> self(this);
+    try {
+        body(session);
+    } catch (...) {
+        if (self)
+            finish(ctx);
+        throw;
+    }
+    if (self)
+        finish(ctx);
+}
+
+void FtpComponent::finish(const std::shared_ptr<OpContext>& ctx) {
+    if (m_op != ctx)
+        return;  // aborted or cut off: that path has set the state already
+    m_op.reset();
+    if (m_conn && !m_conn->isClosed()) {
+        m_conn->forgetPending();
+        m_conn->dropDataChannel();
+        m_conn->setBusy(false);
+    }
+    m_state = m_established ? kIdle : kNotConnected;
+}
+
+void FtpComponent::setAbortRequested(bool abort) {
+    if (!abort)
+        return;
+    if (!m_op) {
+        if (!m_established)
+            throw FtpError(kErrNotConnected, QStringLiteral("There is no operation to abort."));
+        return;
+    }
+    m_abortRequested = true;
+    const std::shared_ptr<OpContext> ctx = std::exchange(m_op, nullptr);
+    const std::shared_ptr<Connection> conn = m_conn;
+    const int state = m_state;
+    if (state == kConnecting || state == kDisconnecting || !conn || conn->isClosed()) {
+        if (conn)
+            conn->close(FtpError(kErrAborted, QStringLiteral("Aborted.")));
+        m_state = kNotConnected;
+    } else {
+        if (conn->dataChannel() || !conn->idle()) {
+            conn->dropDataChannel();
+            conn->send(QStringLiteral("ABOR"), false);
+        }
+        for (const QString& command : std::as_const(ctx->cleanup))
+            conn->send(command, false);
+        conn->forgetPending();
+        conn->folder.reset();
+        conn->setBusy(false);
+        m_state = kIdle;
+    }
+    ctx->fail(FtpError(kErrAborted, QStringLiteral("The operation was aborted.")));
+}
+
+std::shared_ptr<Connection> FtpComponent::makeConnection() {
+    std::shared_ptr<Connection> conn(new Connection, [](Connection* c) { c->deleteLater(); });
+    Connection* raw = conn.get();
+    connect(raw, &Connection::logged, this, &FtpComponent::onLogged);
+    connect(raw, &Connection::changed, this, [this] {
+        if (m_op)
+            m_op->wake();
+    });
+    connect(raw, &Connection::closed, this,
+            [this, raw](const FtpError& why) { onClosed(raw, why); });
+    conn->setTimeout(m_timeout);
+    conn->setKeepAlive(m_keepAlive);
+    return conn;
+}
+
+void FtpComponent::onLogged(const QString& line, int direction) {
+    m_log.append(m_logPath, line);
+    emit CommandLogged(line, direction);
+}
+
+void FtpComponent::onClosed(Connection* conn, const FtpError& why) {
+    if (m_conn.get() != conn)
+        return;
+    const bool established = std::exchange(m_established, false);
+    m_conn.reset();
+    m_state = kNotConnected;
+    if (m_op)
+        std::exchange(m_op, nullptr)->fail(why);
+    if (established)
+        emit Disconnected();
+}
+
+void FtpComponent::Connect() {
+    if (m_conn)
+        throw FtpError(kErrAlreadyConnected, QStringLiteral("Already connected to a server."));
+    if (m_address.trimmed().isEmpty())
+        throw FtpError(kErrBadArgument, QStringLiteral("No server address is set."));
+    run(kConnecting, false, [this](Session& s) {
+        m_conn = makeConnection();
+        const std::shared_ptr<Connection> conn = m_conn;
+        s.attach(conn);
+        conn->open(s.settings().host, s.settings().port);
+        try {
+            s.ctx().wait([&] { return conn->isConnected(); });
+            logIn(s);
+        } catch (const FtpError&) {
+            if (s.usable()) {
+                conn->send(QStringLiteral("QUIT"), false);
+                conn->close(FtpError(kErrConnectFailed, QStringLiteral("Login failed.")));
+            }
+            throw;
+        }
+        m_established = true;
+    });
+}
+
+void FtpComponent::Disconnect() {
+    if (!m_established)
+        return;
+    try {
+        run(kDisconnecting, true, [](Session& s) {
+            Connection& c = s.conn();
+            const quint64 seq = c.send(QStringLiteral("QUIT"));
+            s.ctx().wait([&] { return c.takeFinal(seq).has_value(); });
+            c.close(FtpError(0, QStringLiteral("Disconnected.")));
+        });
+    } catch (const FtpError& e) {
+        // However the server goes away, the connection is over.
+        if (e.number == kErrBusy)
+            throw;
+    }
+}
+
+QString FtpComponent::CurrentFolder() {
+    if (!m_established)
+        throw FtpError(kErrNotConnected, QStringLiteral("Not connected to a server."));
+    if (m_conn->folder)
+        return *m_conn->folder;
+    QString folder;
+    run(kReadingFolder, true, [&](Session& s) { folder = s.printWorkingFolder(); });
+    return folder;
+}
+
+void FtpComponent::ChangeToParentFolder() {
+    run(kChangingFolder, true, [](Session& s) { changeToParentFolder(s); });
+}
+
+void FtpComponent::ChangeFolder(const QString& path) {
+    run(kChangingFolder, true, [&](Session& s) { changeFolder(s, path); });
+}
+
+void FtpComponent::CreateFolder(const QString& path) {
+    run(kCreatingFolder, true, [&](Session& s) { createFolder(s, path); });
+}
+
+void FtpComponent::DeleteFile(const QString& name) {
+    run(kDeleting, true, [&](Session& s) { deleteFile(s, name); });
+}
+
+void FtpComponent::RemoveFolder(const QString& name) {
+    run(kRemovingFolder, true, [&](Session& s) { removeFolder(s, name); });
+}
+
+void FtpComponent::RenameFile(const QString& oldName, const QString& newName) {
+    run(kRenaming, true, [&](Session& s) { renameFile(s, oldName, newName); });
+}
+
+void FtpComponent::ListFolder(const QString& mask) {
+    run(kListing, true, [&](Session& s) {
+        // Entries are read in full first: a handler that aborts stops the reports, not a
+        // half-read listing.
+        QList<ListingEntry> entries;
+        listMatching(s, mask, s.settings().listingOption,
+                     [&](const ListingEntry& e) { entries.append(e); });
+        for (const ListingEntry& e : std::as_const(entries))
+            s.notify().listingItem(e.name, e.date, e.size, e.kind, e.raw);
+    });
+}
+
+FolderItems FtpComponent::GetFolderItems(const QString& mask, qint32 option) {
+    FolderItems items;
+    run(kListing, true, [&](Session& s) {
+        listMatching(s, mask, option, [&](const ListingEntry& e) {
+            items.append(FolderItem{e.name, e.kind, e.size, e.date, e.raw});
+        });
+    });
+    return items;
+}
+
+void FtpComponent::SendFile(const QString& localPath, qint32, const QString& remotePath,
+                            bool flag) {
+    run(kSendingFile, true, [&](Session& s) { sendFile(s, localPath, remotePath, flag); });
+}
+
+void FtpComponent::SendFiles(const QString& localMask, const QString& remoteFolder,
+                             bool includeSubfolders, bool flag) {
+    run(kSendingFiles, true,
+        [&](Session& s) { sendFiles(s, localMask, remoteFolder, includeSubfolders, flag); });
+}
+
+void FtpComponent::ReceiveFile(const QString& remoteName, qint32, const QString& localPath) {
+    run(kReceivingFile, true, [&](Session& s) { receiveFile(s, remoteName, localPath); });
+}
+
+void FtpComponent::ReceiveFiles(const QString& remoteMask, const QString& localFolder,
+                                bool includeSubfolders) {
+    run(kReceivingFiles, true,
+        [&](Session& s) { receiveFiles(s, remoteMask, localFolder, includeSubfolders); });
+}
+
+}  // namespace ftp

@@ -1,0 +1,124 @@
+#pragma once
+
+#include <QPointer>
+#include <memory>
+
+#include "CommandLog.h"
+#include "FtpClient.h"
+
+namespace ftp {
+
+class Connection;
+class OpContext;
+class Session;
+struct Settings;
+
+// The FTP component: FtpClient on Qt Network.
+//
+// Each operation runs in a nested event loop on the caller's thread and raises its
+// notifications there. One operation at a time: another one started meanwhile (from a
+// notification handler or a window event) fails with kErrBusy before anything is sent.
+// AbortRequested stops the running operation at once: the data connection closes, ABOR and
+// the commands that tidy up (removing a partial file, returning to the starting folder) go to
+// the server, State becomes 2, and the operation fails with kErrAborted when control returns to
+// it. Disconnected fires once when a connection that Connect completed ends, for whatever
+// reason; a Connect that fails raises its error and no Disconnected. The component may be
+// destroyed from a handler while an operation waits: the operation then fails with
+// kErrConnectionLost without touching the component again.
+//
+// Notification arguments:
+// - TransferProgress: a send reports the local path and the remote path as given; a receive
+//   the remote path and the local path. Percent is of all bytes of the operation.
+// - SendingFile: local path, remote path, size. Receives raise no SendingFile.
+// - ReplacingFile: the existing file (remote path for sends, local path for receives), the
+//   other side's name, both sizes and the existing file's date. With the last argument of
+//   SendFile/SendFiles true, sends replace without asking.
+// - SkippingFile: see SkipReason. Names the window can show alone come first with an empty
+//   second name; a file kept after ReplacingFile gives both names.
+// - CommandLogged: see LogDirection in Connection.h (0 sent, 1 received, 2 a note).
+// Reserved arguments: the 32-bit option of SendFile and ReceiveFile is ignored.
+class FtpComponent : public FtpClient {
+    Q_OBJECT
+public:
+    explicit FtpComponent(QObject* parent = nullptr);
+    ~FtpComponent() override;
+
+    QString ServerAddress() const override { return m_address; }
+    void setServerAddress(const QString& address) override { m_address = address; }
+    quint16 ServerPort() const override { return m_port; }
+    void setServerPort(quint16 port) override { m_port = port; }
+    QString UserName() const override { return m_user; }
+    void setUserName(const QString& name) override { m_user = name; }
+    QString Password() const override { return m_password; }
+    void setPassword(const QString& password) override { m_password = password; }
+    bool PassiveMode() const override { return m_passive; }
+    void setPassiveMode(bool passive) override { m_passive = passive; }
+    qint32 ConnectOption() const override { return m_connectOption; }
+    void setConnectOption(qint32 option) override { m_connectOption = option; }
+    QString CommandLogFilename() const override { return m_logPath; }
+    void setCommandLogFilename(const QString& path) override { m_logPath = path; }
+    qint32 ListingOption() const override { return m_listingOption; }
+    void setListingOption(qint32 option) override { m_listingOption = option; }
+    int TransferMode() const override { return m_transferMode; }
+    void setTransferMode(int mode) override { m_transferMode = mode; }
+    bool AbortRequested() const override { return m_abortRequested; }
+    // Without a running operation: nothing happens while connected; kErrNotConnected otherwise.
+    void setAbortRequested(bool abort) override;
+    int Timeout() const override { return m_timeout; }
+    void setTimeout(int seconds) override;
+    // Seconds of idleness after which NOOP keeps the connection open; 0 turns it off.
+    int KeepAliveInterval() const { return m_keepAlive; }
+    void setKeepAliveInterval(int seconds);
+    QString CurrentFolder() override;
+    int State() const override { return m_state; }
+
+    // Connect when already connected fails with kErrAlreadyConnected. Disconnect when not
+    // connected does nothing; once connected it always ends at State 0.
+    void Connect() override;
+    void Disconnect() override;
+    void ChangeToParentFolder() override;
+    void ChangeFolder(const QString& path) override;
+    void CreateFolder(const QString& path) override;
+    void DeleteFile(const QString& name) override;
+    void RemoveFolder(const QString& name) override;
+    void RenameFile(const QString& oldName, const QString& newName) override;
+    void ListFolder(const QString& mask) override;
+    FolderItems GetFolderItems(const QString& mask, qint32 option) override;
+    void SendFile(const QString& localPath, qint32 option, const QString& remotePath,
+                  bool flag) override;
+    void SendFiles(const QString& localMask, const QString& remoteFolder, bool includeSubfolders,
+                   bool flag) override;
+    void ReceiveFile(const QString& remoteName, qint32 option, const QString& localPath) override;
+    void ReceiveFiles(const QString& remoteMask, const QString& localFolder,
+                      bool includeSubfolders) override;
+
+private:
+    // Runs `body` as the one operation of the component in state `state`.
+    void run(int state, bool needsConnection, const std::function<void(Session&)>& body);
+    void finish(const std::shared_ptr<OpContext>& ctx);
+    Settings settings() const;
+    std::shared_ptr<Connection> makeConnection();
+    void onLogged(const QString& line, int direction);
+    void onClosed(Connection* conn, const FtpError& why);
+
+    QString m_address;
+    quint16 m_port = 21;
+    QString m_user;
+    QString m_password;
+    bool m_passive = true;
+    qint32 m_connectOption = 200;
+    QString m_logPath;
+    qint32 m_listingOption = 1;
+    int m_transferMode = 0;
+    bool m_abortRequested = false;
+    int m_timeout = 30;
+    int m_keepAlive = 60;
+    int m_state = kNotConnected;
+
+    std::shared_ptr<Connection> m_conn;
+    bool m_established = false;  // Connect completed on m_conn
+    std::shared_ptr<OpContext> m_op;
+    CommandLog m_log;
+};
+
+}  // namespace ftp

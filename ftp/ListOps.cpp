@@ -1,0 +1,101 @@
+#include "ListOps.h"
+
+#include "DataCommand.h"
+#include "FolderOps.h"
+#include "FtpClient.h"
+#include "Mask.h"
+#include "RemotePath.h"
+#include "Session.h"
+
+namespace ftp {
+
+namespace {
+
+constexpr qint64 kMaxListing = 64 * 1024 * 1024;
+
+// Runs one listing command; nullopt when the server does not know the command.
+std::optional<QList<ListingEntry>> tryListing(Session& s, const QString& command,
+                                              ListingParser::Format format) {
+    ListingParser parser(format, s.conn().utf8, QDate::currentDate());
+    qint64 received = 0;
+    DataJob job;
+    job.command = command;
+    job.sink = [&](const QByteArray& bytes) {
+        received += bytes.size();
+        if (received > kMaxListing)
+            return false;
+        parser.feed(bytes);
+        return true;
+    };
+    try {
+        runDataCommand(s, job);
+    } catch (const FtpError& e) {
+        if (received > kMaxListing)
+            throw FtpError(kErrProtocol, QStringLiteral("The listing is larger than %1 MB.")
+                                             .arg(kMaxListing / (1024 * 1024)));
+        if (e.number >= 500 && e.number <= 502)
+            return std::nullopt;
+        throw;
+    }
+    parser.finish();
+    return parser.take();
+}
+
+}  // namespace
+
+QList<ListingEntry> readListing(Session& s) {
+    Connection& c = s.conn();
+    if ((s.settings().connectOption & kOptMlsd) && c.features.contains("MLST")) {
+        if (auto entries = tryListing(s, QStringLiteral("MLSD"), ListingParser::Mlsd))
+            return *entries;
+        c.features.remove("MLST");
+    }
+    if (!c.noListA) {
+        if (auto entries = tryListing(s, QStringLiteral("LIST -a"), ListingParser::List))
+            return *entries;
+        c.noListA = true;
+    }
+    if (auto entries = tryListing(s, QStringLiteral("LIST"), ListingParser::List))
+        return *entries;
+    throw FtpError(kErrProtocol, QStringLiteral("The server lists no folder contents."));
+}
+
+void listMatching(Session& s, const QString& mask, qint32 option,
+                  const std::function<void(const ListingEntry&)>& take) {
+    const QString m = remote_path::normalize(mask);
+    const QString folder = remote_path::folderOf(m);
+    const Mask names(remote_path::nameOf(m));
+    if (remote_path::unsendable(m))
+        throw FtpError(kErrBadArgument,
+                       QStringLiteral("A name must not contain line breaks or NUL characters."));
+
+    QList<ListingEntry> entries;
+    if (folder.isEmpty()) {
+        entries = readListing(s);
+    } else {
+        const QString origin = s.currentFolder();
+        visiting(s, origin, [&] {
+            enterFolder(s, remote_path::absolute(origin, folder), false, origin);
+            entries = readListing(s);
+        });
+    }
+
+    for (const ListingEntry& e : entries) {
+        if (!e.parsed) {
+            if (option & kListUnparsed)
+                take(e);
+            else
+                s.notify().skipping(printableName(e.raw), QString(), kSkipUnparsed);
+            continue;
+        }
+        if (!names.matches(e.name))
+            continue;
+        if (!isSafeLocalName(e.name)) {
+            s.notify().skipping(printableName(e.name), QString(), kSkipUnsafeName);
+            continue;
+        }
+        take(e);
+    }
+}
+
+}  // namespace ftp

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+namespace ftp {
+
+// A file name mask as the component's callers write it: "*" any run, "?" one character, letter
+// case ignored as on the desktop the masks come from; "" and "*.*" match every name.
+class Mask {
+public:
+    explicit Mask(const QString& pattern);
+    bool matches(const QString& name) const;
+    static bool hasWildcard(const QString& text);
+
+private:
+    QString m_pattern;
+};
+
+}  // namespace ftp

@@ -1,0 +1,57 @@
+#include "Notifier.h"
+
+namespace ftp {
+
+void Notifier::listingItem(const QString& name, const QDateTime& date, qint64 size, int kind,
+                           const QString& text) {
+    if (m_client)
+        emit m_client->ListingItem(name, date, size, kind, text);
+    m_ctx.check();
+}
+
+void Notifier::progress(const QString& fileName, const QString& secondName, qint64 fileSize,
+                        qint64 bytesDone, int percent) {
+    if (m_client)
+        emit m_client->TransferProgress(fileName, secondName, fileSize, bytesDone, percent);
+    m_ctx.check();
+}
+
+void Notifier::sending(const QString& fileName, const QString& remoteName, qint64 fileSize) {
+    if (m_client)
+        emit m_client->SendingFile(fileName, remoteName, fileSize);
+    m_ctx.check();
+}
+
+void Notifier::skipping(const QString& firstName, const QString& secondName, qint32 reason) {
+    if (m_client)
+        emit m_client->SkippingFile(firstName, secondName, reason);
+    m_ctx.check();
+}
+
+int Notifier::replacing(const QString& existingName, const QString& newName, qint64 existingSize,
+                        qint64 newSize, const QDateTime& existingDate) {
+    int answer = 1;
+    if (m_client)
+        emit m_client->ReplacingFile(existingName, newName, existingSize, newSize, existingDate,
+                                     answer);
+    m_ctx.check();
+    return answer;
+}
+
+QString Notifier::account() {
+    QString account;
+    if (m_client)
+        emit m_client->AccountRequired(account);
+    m_ctx.check();
+    return account;
+}
+
+QString Notifier::password() {
+    QString password;
+    if (m_client)
+        emit m_client->PasswordRequired(password);
+    m_ctx.check();
+    return password;
+}
+
+}  // namespace ftp

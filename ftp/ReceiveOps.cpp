@@ -1,0 +1,173 @@
+#include "ReceiveOps.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include "DataCommand.h"
+#include "FolderOps.h"
+#include "FtpClient.h"
+#include "ListOps.h"
+#include "Mask.h"
+#include "ProgressMeter.h"
+#include "RemotePath.h"
+#include "Session.h"
+
+namespace ftp {
+
+namespace {
+
+struct RemoteFile {
+    QString folder;  // absolute remote folder
+    QString name;
+    QString shown;  // the name as the caller would write it, for notifications
+    QString localPath;
+    qint64 size = 0;
+};
+
+struct RemotePlan {
+    QList<RemoteFile> files;
+    QStringList localFolders;  // to create, also when they stay empty
+    qint64 bytes = 0;
+};
+
+void makeLocalFolder(const QString& path) {
+    if (!QDir().mkpath(path))
+        throw FtpError(kErrLocalFile,
+                       QStringLiteral("Cannot create the local folder '%1'.").arg(path));
+}
+
+// Receives one file into a temporary file that replaces `localPath` only when complete.
+void fetch(Session& s, const RemoteFile& f, ProgressMeter& meter) {
+    makeLocalFolder(QFileInfo(f.localPath).absolutePath());
+    QSaveFile out(f.localPath);
+    if (!out.open(QIODevice::WriteOnly))
+        throw FtpError(kErrLocalFile, QStringLiteral("Cannot write the local file '%1': %2")
+                                          .arg(f.localPath, out.errorString()));
+    const bool ascii = s.settings().transferMode == 1;
+    s.ensureType(ascii);
+    meter.start(f.shown, f.localPath, f.size);
+    qint64 received = 0;
+    DataJob job;
+    job.command = QStringLiteral("RETR ") + f.name;
+    job.ascii = ascii;
+    job.sink = [&](const QByteArray& bytes) { return out.write(bytes) == bytes.size(); };
+    job.progress = [&](qint64 n) {
+        received = n;
+        meter.update(n);
+    };
+    runDataCommand(s, job);
+    if (!out.commit())
+        throw FtpError(kErrLocalFile, QStringLiteral("Cannot write the local file '%1': %2")
+                                          .arg(f.localPath, out.errorString()));
+    meter.complete(received);
+}
+
+// True when the file should be received: it is new, or ReplacingFile said so.
+bool mayWrite(Session& s, const RemoteFile& f, ProgressMeter& meter) {
+    const QFileInfo local(f.localPath);
+    if (local.isDir())
+        throw FtpError(kErrLocalFile, QStringLiteral("'%1' is a local folder.").arg(f.localPath));
+    if (!local.exists())
+        return true;
+    if (s.notify().replacing(f.localPath, f.shown, local.size(), f.size, local.lastModified()) == 1)
+        return true;
+    s.notify().skipping(f.shown, f.localPath, kSkipKept);
+    meter.skip(f.size);
+    return false;
+}
+
+qint64 remoteSize(Session& s, const QString& name) {
+    const Reply r = s.command(QStringLiteral("SIZE ") + name);
+    bool ok = false;
+    const qint64 size = r.code == 213 ? r.text().toLongLong(&ok) : 0;
+    return ok ? size : 0;
+}
+
+class Planner {
+public:
+    Planner(Session& s, const Mask& mask, bool recurse, const QString& origin)
+        : m_s(s), m_mask(mask), m_recurse(recurse), m_origin(origin) {}
+
+    void walk(const QString& folder, const QString& shown, const QString& local, RemotePlan& plan) {
+        plan.localFolders.append(local);
+        enterFolder(m_s, folder, false, m_origin);
+        QList<ListingEntry> subfolders;
+        for (const ListingEntry& e : readListing(m_s)) {
+            const QString name = remote_path::join(shown, e.parsed ? e.name : e.raw);
+            if (!e.parsed) {
+                m_s.notify().skipping(printableName(e.raw), QString(), kSkipUnparsed);
+            } else if (!isSafeLocalName(e.name)) {
+                m_s.notify().skipping(printableName(name), QString(), kSkipUnsafeName);
+            } else if (e.kind == kFolder) {
+                if (m_recurse)
+                    subfolders.append(e);
+            } else if (!m_mask.matches(e.name)) {
+                continue;
+            } else if (e.kind == kLink) {
+                m_s.notify().skipping(name, QString(), kSkipLink);
+            } else {
+                plan.files.append({folder, e.name, name, QDir(local).filePath(e.name), e.size});
+                plan.bytes += e.size;
+            }
+        }
+        for (const ListingEntry& e : std::as_const(subfolders))
+            walk(remote_path::join(folder, e.name), remote_path::join(shown, e.name),
+                 QDir(local).filePath(e.name), plan);
+    }
+
+private:
+    Session& m_s;
+    Mask m_mask;
+    bool m_recurse;
+    QString m_origin;
+};
+
+}  // namespace
+
+void receiveFile(Session& s, const QString& remoteName, const QString& localPath) {
+    const QString name = remoteArgument(remoteName);
+    if (localPath.isEmpty())
+        throw FtpError(kErrBadArgument, QStringLiteral("A local path is required."));
+    s.ensureType(s.settings().transferMode == 1);
+    RemoteFile f{QString(), name, name, localPath, remoteSize(s, name)};
+    ProgressMeter meter(s.notify(), f.size);
+    if (mayWrite(s, f, meter))
+        fetch(s, f, meter);
+}
+
+void receiveFiles(Session& s, const QString& remoteMask, const QString& localFolder,
+                  bool includeSubfolders) {
+    const QString mask = remote_path::normalize(remoteMask);
+    if (remote_path::unsendable(mask))
+        throw FtpError(kErrBadArgument,
+                       QStringLiteral("A name must not contain line breaks or NUL characters."));
+    if (localFolder.isEmpty())
+        throw FtpError(kErrBadArgument, QStringLiteral("A local folder is required."));
+    const QString folderPart = remote_path::folderOf(mask);
+    QString local = localFolder;
+    if (!folderPart.isEmpty() && folderPart != "/") {
+        const QString name = remote_path::nameOf(folderPart);
+        if (!isSafeLocalName(name))
+            throw FtpError(kErrBadArgument,
+                           QStringLiteral("'%1' cannot be a local folder name.").arg(name));
+        local = QDir(localFolder).filePath(name);
+    }
+
+    const QString origin = s.currentFolder();
+    visiting(s, origin, [&] {
+        RemotePlan plan;
+        Planner(s, Mask(remote_path::nameOf(mask)), includeSubfolders, origin)
+            .walk(remote_path::absolute(origin, folderPart), folderPart, local, plan);
+        for (const QString& folder : std::as_const(plan.localFolders))
+            makeLocalFolder(folder);
+        ProgressMeter meter(s.notify(), plan.bytes);
+        for (const RemoteFile& f : std::as_const(plan.files)) {
+            enterFolder(s, f.folder, false, origin);
+            if (mayWrite(s, f, meter))
+                fetch(s, f, meter);
+        }
+    });
+}
+
+}  // namespace ftp

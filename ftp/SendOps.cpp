@@ -1,0 +1,188 @@
+#include "SendOps.h"
+
+#include <QFile>
+#include <QHash>
+
+#include "DataCommand.h"
+#include "FolderOps.h"
+#include "FtpClient.h"
+#include "ListOps.h"
+#include "LocalPlan.h"
+#include "ProgressMeter.h"
+#include "RemotePath.h"
+#include "Session.h"
+
+namespace ftp {
+
+namespace {
+
+using Folder = QHash<QString, ListingEntry>;
+
+// A name beside `name` for the new version while the old one stays in place.
+QString temporaryName(const QString& name, const Folder& there) {
+    const QString base = QStringLiteral(".") + name + QStringLiteral(".ferrypart");
+    QString candidate = base;
+    for (int n = 1; there.contains(candidate); ++n)
+        candidate = base + QString::number(n);
+    return candidate;
+}
+
+// Puts the complete new version in place of the old one. Once the old one is gone the new one
+// is all there is, so `keepTemporary` tells the caller not to remove it on failure.
+void replaceWith(Session& s, const QString& temporary, const QString& name, bool& keepTemporary) {
+    Reply r = s.command(QStringLiteral("RNFR ") + temporary);
+    if (r.code != 350)
+        throw serverError(r);
+    r = s.command(QStringLiteral("RNTO ") + name);
+    if (r.positive())
+        return;
+    // Some servers (IIS) will not rename over an existing file.
+    s.require(QStringLiteral("DELE ") + name);
+    keepTemporary = true;
+    r = s.command(QStringLiteral("RNFR ") + temporary);
+    if (r.code == 350)
+        r = s.command(QStringLiteral("RNTO ") + name);
+    if (!r.positive()) {
+        FtpError e = serverError(r);
+        e.description +=
+            QStringLiteral(" The new version of '%1' is kept as '%2'.").arg(name, temporary);
+        throw e;
+    }
+}
+
+class Uploader {
+public:
+    Uploader(Session& s, qint64 totalBytes, bool replaceWithoutAsking)
+        : m_s(s), m_meter(s.notify(), totalBytes), m_replaceSilently(replaceWithoutAsking) {}
+
+    void run(const LocalPlan& plan, const QString& remoteFolder) {
+        for (const LocalSkip& k : plan.skipped)
+            m_s.notify().skipping(k.path, QString(), k.reason);
+        if (plan.files.isEmpty())
+            return;
+        const QString origin = m_s.currentFolder();
+        const QString root = remote_path::absolute(origin, remoteFolder);
+        visiting(m_s, origin, [&] {
+            std::optional<QString> folder;
+            Folder there;
+            for (const LocalFile& f : plan.files) {
+                if (folder != f.folder) {
+                    folder = f.folder;
+                    enterFolder(m_s, remote_path::absolute(root, f.folder), true, origin);
+                    there.clear();
+                    for (const ListingEntry& e : readListing(m_s))
+                        if (e.parsed)
+                            there.insert(e.name, e);
+                }
+                const QString shown =
+                    remote_path::join(remote_path::join(remoteFolder, f.folder), f.name);
+                send(f, shown, there);
+            }
+        });
+    }
+
+private:
+    void send(const LocalFile& f, const QString& shown, Folder& there) {
+        const auto existing = there.constFind(f.name);
+        const bool replacing = existing != there.cend();
+        if (replacing) {
+            if (existing->kind == kFolder)
+                throw FtpError(kErrBadArgument,
+                               QStringLiteral("'%1' is a folder on the server.").arg(shown));
+            const int answer =
+                m_replaceSilently
+                    ? 1
+                    : m_s.notify().replacing(shown, f.path, existing->size, f.size, existing->date);
+            if (answer == 0) {
+                m_s.notify().skipping(f.path, shown, kSkipKept);
+                m_meter.skip(f.size);
+                return;
+            }
+        }
+        m_s.notify().sending(f.path, shown, f.size);
+        QFile file(f.path);
+        if (!file.open(QIODevice::ReadOnly))
+            throw FtpError(kErrLocalFile, QStringLiteral("Cannot open the local file '%1': %2")
+                                              .arg(f.path, file.errorString()));
+        const bool ascii = m_s.settings().transferMode == 1;
+        m_s.ensureType(ascii);
+
+        const QString target = replacing ? temporaryName(f.name, there) : f.name;
+        const QString removeTarget = QStringLiteral("DELE ") + target;
+        m_s.ctx().cleanup.prepend(removeTarget);
+        bool accepted = false;
+        bool keepTemporary = false;
+        try {
+            m_meter.start(f.path, shown, f.size);
+            DataJob job;
+            job.command = QStringLiteral("STOR ") + target;
+            job.source = &file;
+            job.ascii = ascii;
+            job.progress = [this](qint64 n) { m_meter.update(n); };
+            job.accepted = &accepted;
+            runDataCommand(m_s, job);
+            if (replacing)
+                replaceWith(m_s, target, f.name, keepTemporary);
+        } catch (const FtpError&) {
+            // A target the server never took may be a file the listing did not show.
+            if (m_s.usable() && (replacing || accepted) && !keepTemporary) {
+                // Neither a partial new file nor a stray temporary stays behind.
+                try {
+                    m_s.command(removeTarget);
+                } catch (const FtpError&) {
+                    if (!m_s.usable())
+                        throw;
+                }
+            }
+            throw;
+        }
+        m_s.ctx().cleanup.removeOne(removeTarget);
+        m_meter.complete(f.size);
+        ListingEntry sent;
+        sent.name = f.name;
+        sent.parsed = true;
+        sent.size = f.size;
+        there.insert(f.name, sent);
+    }
+
+    Session& m_s;
+    ProgressMeter m_meter;
+    bool m_replaceSilently;
+};
+
+}  // namespace
+
+void sendFile(Session& s, const QString& localPath, const QString& remotePath,
+              bool replaceWithoutAsking) {
+    LocalPlan plan;
+    LocalFile file = planLocalFile(localPath);
+    QString remote = remote_path::normalize(remotePath);
+    if (remote_path::unsendable(remote))
+        throw FtpError(kErrBadArgument,
+                       QStringLiteral("A name must not contain line breaks or NUL characters."));
+    QString folder;
+    if (remote.isEmpty() || remotePath.endsWith('/') || remotePath.endsWith('\\')) {
+        folder = remote;
+    } else {
+        folder = remote_path::folderOf(remote);
+        file.name = remote_path::nameOf(remote);
+    }
+    if (file.name.isEmpty() || file.name == "." || file.name == "..")
+        throw FtpError(kErrBadArgument,
+                       QStringLiteral("'%1' does not name a remote file.").arg(remotePath));
+    plan.bytes = file.size;
+    plan.files.append(file);
+    Uploader(s, plan.bytes, replaceWithoutAsking).run(plan, folder);
+}
+
+void sendFiles(Session& s, const QString& localMask, const QString& remoteFolder,
+               bool includeSubfolders, bool replaceWithoutAsking) {
+    const QString folder = remote_path::normalize(remoteFolder);
+    if (remote_path::unsendable(folder))
+        throw FtpError(kErrBadArgument,
+                       QStringLiteral("A name must not contain line breaks or NUL characters."));
+    const LocalPlan plan = planLocalMask(localMask, includeSubfolders);
+    Uploader(s, plan.bytes, replaceWithoutAsking).run(plan, folder);
+}
+
+}  // namespace ftp

@@ -1,0 +1,111 @@
+// ftpbench: the FTP component from the command line, for benchmarks and checks.
+//
+//   ftpbench --host H --port P --user U --password W --send LOCALDIR --to REMOTEDIR
+//   ftpbench ... --receive REMOTEDIR --into LOCALDIR
+//   ftpbench ... --list REMOTEDIR
+// Options: --active (active mode first), --ascii, --timeout SECONDS, --log FILE.
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QSet>
+#include <QTextStream>
+#include <cstdio>
+
+#include "FtpComponent.h"
+
+namespace {
+
+QTextStream& out() {
+    static QTextStream s(stdout);
+    return s;
+}
+
+struct Tally {
+    QSet<QString> files;
+    qint64 bytes = 0;
+};
+
+void report(const Tally& t, qint64 ms) {
+    const double seconds = ms / 1000.0;
+    const double mbps = seconds > 0 ? t.bytes / (1024.0 * 1024.0) / seconds : 0.0;
+    out() << "files " << t.files.size() << "\tbytes " << t.bytes << "\tseconds "
+          << QString::number(seconds, 'f', 3) << "\tMB/s " << QString::number(mbps, 'f', 2)
+          << Qt::endl;
+}
+
+int run(const QCommandLineParser& args) {
+    ftp::FtpComponent ftp;
+    ftp.setServerAddress(args.value("host"));
+    ftp.setServerPort(args.isSet("port") ? args.value("port").toUShort() : 21);
+    ftp.setUserName(args.value("user"));
+    ftp.setPassword(args.value("password"));
+    ftp.setPassiveMode(!args.isSet("active"));
+    ftp.setTransferMode(args.isSet("ascii") ? 1 : 0);
+    if (args.isSet("timeout"))
+        ftp.setTimeout(args.value("timeout").toInt());
+    ftp.setCommandLogFilename(args.value("log"));
+
+    Tally tally;
+    QObject::connect(&ftp, &ftp::FtpClient::TransferProgress,
+                     [&](const QString& name, const QString&, qint64 size, qint64 done, int) {
+                         if (done == size && !tally.files.contains(name)) {
+                             tally.files.insert(name);
+                             tally.bytes += size;
+                         }
+                     });
+    QObject::connect(&ftp, &ftp::FtpClient::SkippingFile,
+                     [](const QString& first, const QString& second, qint32 reason) {
+                         QTextStream(stderr) << "skipped\t" << reason << '\t' << first << '\t'
+                                             << second << Qt::endl;
+                     });
+    QObject::connect(
+        &ftp, &ftp::FtpClient::ListingItem,
+        [](const QString& name, const QDateTime& date, qint64 size, int kind, const QString& text) {
+            out() << kind << '\t' << size << '\t' << date.toString(Qt::ISODate) << '\t' << name
+                  << '\t' << text << Qt::endl;
+        });
+
+    ftp.Connect();
+    QElapsedTimer clock;
+    clock.start();
+    if (args.isSet("send")) {
+        ftp.SendFiles(QDir(args.value("send")).filePath("*"), args.value("to"), true, true);
+        report(tally, clock.elapsed());
+    } else if (args.isSet("receive")) {
+        ftp.ReceiveFiles(args.value("receive") + "/*", args.value("into"), true);
+        report(tally, clock.elapsed());
+    } else if (args.isSet("list")) {
+        ftp.setListingOption(1);
+        ftp.ListFolder(args.value("list") + "/*");
+    }
+    ftp.Disconnect();
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCommandLineParser args;
+    args.addHelpOption();
+    for (const char* name : {"host", "port", "user", "password", "send", "to", "receive", "into",
+                             "list", "timeout", "log"})
+        args.addOption(QCommandLineOption(QString::fromLatin1(name), name, "value"));
+    args.addOption(QCommandLineOption("active", "Active mode first."));
+    args.addOption(QCommandLineOption("ascii", "ASCII transfers."));
+    args.process(app);
+    const bool send = args.isSet("send") && args.isSet("to");
+    const bool receive = args.isSet("receive") && args.isSet("into");
+    if (!args.isSet("host") || (!send && !receive && !args.isSet("list"))) {
+        std::fputs(qPrintable(args.helpText()), stderr);
+        return 2;
+    }
+    try {
+        return run(args);
+    } catch (const ftp::FtpError& e) {
+        QTextStream(stderr) << "error " << e.number << ": " << e.description << Qt::endl;
+        return 1;
+    }
+}
