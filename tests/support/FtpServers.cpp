@@ -3,10 +3,45 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
 #include <QHostAddress>
 #include <QProcess>
 #include <QTcpServer>
+
+namespace {
+
+// Every process below `root`: vsftpd runs each session in a session of its own, out of reach
+// of a signal to the server's process group.
+QList<pid_t> descendants(pid_t root) {
+    QMultiMap<pid_t, pid_t> children;
+    const QStringList entries = QDir("/proc").entryList(QDir::Dirs);
+    for (const QString& entry : entries) {
+        bool ok = false;
+        const pid_t pid = pid_t(entry.toInt(&ok));
+        if (!ok)
+            continue;
+        QFile stat("/proc/" + entry + "/stat");
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        // "pid (comm) state ppid ...": comm may hold spaces, so read after the last ')'.
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1)
+            children.insert(pid_t(fields[1].toInt()), pid);
+    }
+    QList<pid_t> out;
+    QList<pid_t> todo{root};
+    while (!todo.isEmpty()) {
+        for (const pid_t child : children.values(todo.takeFirst())) {
+            out << child;
+            todo << child;
+        }
+    }
+    return out;
+}
+
+}  // namespace
 
 TestFtpServer::TestFtpServer() = default;
 
@@ -31,8 +66,11 @@ void TestFtpServer::terminate() {
         return;
     if (m_process->state() != QProcess::NotRunning) {
         const qint64 pid = m_process->processId();
-        if (pid > 0)
+        if (pid > 0) {
+            for (const pid_t child : descendants(pid_t(pid)))
+                ::kill(child, SIGKILL);
             ::kill(-pid_t(pid), SIGTERM);
+        }
         if (!m_process->waitForFinished(5000) && pid > 0) {
             ::kill(-pid_t(pid), SIGKILL);
             m_process->waitForFinished(5000);
