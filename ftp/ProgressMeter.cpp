@@ -4,15 +4,14 @@
 
 namespace ftp {
 
-ProgressMeter::ProgressMeter(Notifier& notify, qint64 totalBytes)
-    : m_notify(notify), m_total(totalBytes) {}
+ProgressMeter::ProgressMeter(Notifier& notify, qint64 totalBytes, int totalFiles)
+    : m_notify(notify), m_total(totalBytes), m_files(totalFiles) {}
 
 void ProgressMeter::start(const QString& fileName, const QString& secondName, qint64 fileSize) {
     m_file = fileName;
     m_second = secondName;
     m_size = fileSize;
     m_fileBytes = 0;
-    m_sinceLast.start();
 }
 
 int ProgressMeter::percent(qint64 fileBytes) const {
@@ -22,20 +21,32 @@ int ProgressMeter::percent(qint64 fileBytes) const {
     return int(done * 100 / m_total);
 }
 
+bool ProgressMeter::due() const {
+    return !m_sinceLast.isValid() || m_sinceLast.elapsed() >= kIntervalMs;
+}
+
+void ProgressMeter::notify(qint64 fileSize, qint64 fileBytes, int percent) {
+    m_sinceLast.start();
+    m_notify.progress(m_file, m_second, fileSize, fileBytes, percent);
+}
+
 void ProgressMeter::update(qint64 fileBytes) {
-    if (fileBytes == m_fileBytes || m_sinceLast.elapsed() < kIntervalMs)
+    if (fileBytes == m_fileBytes || !due())
         return;
     m_fileBytes = fileBytes;
-    m_sinceLast.start();
-    m_notify.progress(m_file, m_second, m_size, fileBytes, percent(fileBytes));
+    notify(m_size, fileBytes, percent(fileBytes));
 }
 
 void ProgressMeter::complete(qint64 fileBytes) {
-    m_notify.progress(m_file, m_second, qMax(m_size, fileBytes), fileBytes, percent(m_size));
+    const bool last = ++m_filesDone >= m_files;
+    const int done = percent(m_size);
     m_doneBefore += m_size;
+    if (last || due())
+        notify(qMax(m_size, fileBytes), fileBytes, done);
 }
 
 void ProgressMeter::skip(qint64 fileSize) {
+    ++m_filesDone;
     m_doneBefore += fileSize;
 }
 

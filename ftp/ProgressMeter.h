@@ -8,12 +8,14 @@ namespace ftp {
 class Notifier;
 
 // TransferProgress for one operation: the percentage covers every byte the operation moves,
-// notifications come at most every 40 ms, and each file ends with one for its last byte.
+// notifications come at most every 40 ms (the first at once), and the last file ends with one
+// for its last byte, so the operation is seen complete. Many small files do not flood the
+// window with a notification each.
 class ProgressMeter {
 public:
     static constexpr int kIntervalMs = 40;
 
-    ProgressMeter(Notifier& notify, qint64 totalBytes);
+    ProgressMeter(Notifier& notify, qint64 totalBytes, int totalFiles);
 
     void start(const QString& fileName, const QString& secondName, qint64 fileSize);
     void update(qint64 fileBytes);    // throttled
@@ -22,9 +24,13 @@ public:
 
 private:
     int percent(qint64 fileBytes) const;
+    bool due() const;
+    void notify(qint64 fileSize, qint64 fileBytes, int percent);
 
     Notifier& m_notify;
     qint64 m_total;
+    int m_files;
+    int m_filesDone = 0;
     qint64 m_doneBefore = 0;
     QString m_file, m_second;
     qint64 m_size = 0;

@@ -131,7 +131,7 @@ void receiveFile(Session& s, const QString& remoteName, const QString& localPath
         throw FtpError(kErrBadArgument, QStringLiteral("A local path is required."));
     s.ensureType(s.settings().transferMode == 1);
     RemoteFile f{QString(), name, name, localPath, remoteSize(s, name)};
-    ProgressMeter meter(s.notify(), f.size);
+    ProgressMeter meter(s.notify(), f.size, 1);
     if (mayWrite(s, f, meter))
         fetch(s, f, meter);
 }
@@ -161,7 +161,7 @@ void receiveFiles(Session& s, const QString& remoteMask, const QString& localFol
             .walk(remote_path::absolute(origin, folderPart), folderPart, local, plan);
         for (const QString& folder : std::as_const(plan.localFolders))
             makeLocalFolder(folder);
-        ProgressMeter meter(s.notify(), plan.bytes);
+        ProgressMeter meter(s.notify(), plan.bytes, int(plan.files.size()));
         for (const RemoteFile& f : std::as_const(plan.files)) {
             enterFolder(s, f.folder, false, origin);
             if (mayWrite(s, f, meter))

@@ -52,8 +52,10 @@ void replaceWith(Session& s, const QString& temporary, const QString& name, bool
 
 class Uploader {
 public:
-    Uploader(Session& s, qint64 totalBytes, bool replaceWithoutAsking)
-        : m_s(s), m_meter(s.notify(), totalBytes), m_replaceSilently(replaceWithoutAsking) {}
+    Uploader(Session& s, const LocalPlan& plan, bool replaceWithoutAsking)
+        : m_s(s),
+          m_meter(s.notify(), plan.bytes, int(plan.files.size())),
+          m_replaceSilently(replaceWithoutAsking) {}
 
     void run(const LocalPlan& plan, const QString& remoteFolder) {
         for (const LocalSkip& k : plan.skipped)
@@ -172,7 +174,7 @@ void sendFile(Session& s, const QString& localPath, const QString& remotePath,
                        QStringLiteral("'%1' does not name a remote file.").arg(remotePath));
     plan.bytes = file.size;
     plan.files.append(file);
-    Uploader(s, plan.bytes, replaceWithoutAsking).run(plan, folder);
+    Uploader(s, plan, replaceWithoutAsking).run(plan, folder);
 }
 
 void sendFiles(Session& s, const QString& localMask, const QString& remoteFolder,
@@ -182,7 +184,7 @@ void sendFiles(Session& s, const QString& localMask, const QString& remoteFolder
         throw FtpError(kErrBadArgument,
                        QStringLiteral("A name must not contain line breaks or NUL characters."));
     const LocalPlan plan = planLocalMask(localMask, includeSubfolders);
-    Uploader(s, plan.bytes, replaceWithoutAsking).run(plan, folder);
+    Uploader(s, plan, replaceWithoutAsking).run(plan, folder);
 }
 
 }  // namespace ftp
