@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 
+#include "FtpClient.h"
 #include "FtpError.h"
 #include "Reply.h"
 #include "ReplyParser.h"
@@ -18,13 +19,6 @@ class QTcpSocket;
 namespace ftp {
 
 class DataChannel;
-
-// Directions of the command log (CommandLogged's second argument).
-enum LogDirection : int {
-    kLogSent = 0,      // a command sent to the server
-    kLogReceived = 1,  // a reply line received
-    kLogNote = 2,      // a remark of the component (for example a switch to passive mode)
-};
 
 // One control connection: the socket, the replies matched to the commands in the order sent,
 // the server's features, the silence timeout and the keep-alive. It closes exactly once and

@@ -32,7 +32,10 @@ enum State : int {
 // Kinds of a listed entry (ListingItem's kind, FolderItem::ItemType).
 enum ItemKind : int { kFile = 0, kFolder = 1, kLink = 2 };
 
-// Reasons given with SkippingFile.
+// Reasons given with SkippingFile(firstName, secondName, reason). Where one name says it all,
+// it comes first and the second is empty: the local path for local entries, the remote name
+// (control characters shown as "?") for listed entries. A file kept after ReplacingFile gives
+// both names: local then remote for sends, remote then local for receives.
 enum SkipReason : qint32 {
     kSkipKept = 1,        // the target existed and ReplacingFile answered 0
     kSkipUnsafeName = 2,  // a listed name that would leave the target folder
@@ -41,6 +44,14 @@ enum SkipReason : qint32 {
     kSkipLink = 5,        // a remote link met by a receive with a mask
     kSkipUnparsed = 6,    // a listing line that parses as nothing (see kListUnparsed)
     kSkipUnsendable = 7,  // a local name with a line break or NUL: no FTP command can carry it
+};
+
+// CommandLogged's second argument. Every command sent and every reply line received is logged
+// (PASS as "PASS ****") and appended to CommandLogFilename.
+enum LogDirection : int {
+    kLogSent = 0,      // a command sent to the server
+    kLogReceived = 1,  // a reply line received
+    kLogNote = 2,      // a remark of the component, such as the switch to passive mode
 };
 
 // Bits of ConnectOption, read by Connect. The value 200 (the default) sets all three; other

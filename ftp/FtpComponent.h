@@ -35,8 +35,25 @@ struct Settings;
 //   SendFile/SendFiles true, sends replace without asking.
 // - SkippingFile: see SkipReason. Names the window can show alone come first with an empty
 //   second name; a file kept after ReplacingFile gives both names.
-// - CommandLogged: see LogDirection in Connection.h (0 sent, 1 received, 2 a note).
+// - CommandLogged: see LogDirection.
 // Reserved arguments: the 32-bit option of SendFile and ReceiveFile is ignored.
+//
+// Paths: remote paths may be relative to the current folder and use "\" or "/"; local paths
+// use the platform's separator. Masks take "*" and "?", ignore letter case, and "*.*" takes
+// every name. Operations that move through folders come back to the folder they started in.
+//
+// Sends create missing remote folders one at a time and list each target folder once to find
+// what they replace. A replaced file is first sent under a temporary name (".NAME.ferrypart")
+// beside it and renamed over the old one when complete; a new file whose transfer fails or is
+// aborted is deleted. SendFiles takes the matching files of the mask's folder and, with
+// include-subfolders, of its subfolders into same-named remote subfolders (a folder without a
+// matching file is not created). A mask whose folder does not exist sends nothing and is no
+// error; SendFile of a missing file is one (kErrLocalFile).
+//
+// Receives write a temporary file beside the target and rename it when complete. ReceiveFiles
+// with a mask such as "name\*" puts the folder's files into the local subfolder "name"
+// (created even when empty); subfolders follow only with include-subfolders. Listed names
+// that would leave the local folder, links and unreadable lines are skipped (SkippingFile).
 class FtpComponent : public FtpClient {
     Q_OBJECT
 public:

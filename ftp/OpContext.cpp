@@ -6,7 +6,15 @@ namespace ftp {
 
 void OpContext::wait(const std::function<bool()>& done) {
     check();
-    while (!done()) {
+    while (true) {
+        // `done` may raise notifications whose handlers run event loops of their own; what
+        // happens meanwhile must not be slept through.
+        m_woken = false;
+        if (done())
+            return;
+        check();
+        if (m_woken)
+            continue;
         QEventLoop loop;
         QEventLoop* outer = std::exchange(m_loop, &loop);
         loop.exec();
@@ -16,6 +24,7 @@ void OpContext::wait(const std::function<bool()>& done) {
 }
 
 void OpContext::wake() {
+    m_woken = true;
     if (m_loop)
         m_loop->quit();
 }

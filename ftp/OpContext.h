@@ -40,6 +40,7 @@ public:
 private:
     std::optional<FtpError> m_failure;
     QEventLoop* m_loop = nullptr;
+    bool m_woken = false;
 };
 
 }  // namespace ftp

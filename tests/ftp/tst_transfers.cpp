@@ -265,6 +265,30 @@ private slots:
         QCOMPARE(rec.disconnected, 0);
     }
 
+    void handlerRunsEventLoop_data() { servers(); }
+    void handlerRunsEventLoop() {
+        // A progress handler that shows a message box: the transfer ends while it is open.
+        QFETCH(QString, kind);
+        ServerFixture fx(kind);
+        QVERIFY2(fx.start(), qPrintable(fx.error()));
+        QTemporaryDir local;
+        writeFile(local.filePath("f.bin"), pattern(8 * 1024 * 1024, 'f'));
+        FtpComponent ftp;
+        fx.configure(ftp);
+        ftp.setTimeout(3);
+        Recorder rec(ftp);
+        ftp.Connect();
+        bool waited = false;
+        rec.onProgress = [&](const Recorder::Progress&) {
+            if (!std::exchange(waited, true))
+                QTest::qWait(500);
+        };
+        ftp.SendFile(local.filePath("f.bin"), 0, "f.bin", false);
+        QVERIFY(waited);
+        QCOMPARE(readFile(fx.path("f.bin")), pattern(8 * 1024 * 1024, 'f'));
+        QCOMPARE(ftp.State(), int(kIdle));
+    }
+
     void asciiMode_data() { servers(); }
     void asciiMode() {
         QFETCH(QString, kind);
