@@ -14,9 +14,12 @@ mkdir -p "$demo/program" "$demo/server/cgi-bin" "$demo/projects"
 cp "$here/build/ferrymate" "$demo/program/"
 /usr/bin/python3 "$here/scripts/make_samples.py" "$demo/projects"
 
+# The server runs while its stdin is open: this script holds the writing end of a pipe.
+mkfifo "$demo/server.stdin"
 /usr/bin/python3 "$here/tests/support/pyftpd.py" "$demo/server" "$account" "$password" 0 \
-  >"$demo/server.log" 2>&1 &
+  <"$demo/server.stdin" >"$demo/server.log" 2>&1 &
 server=$!
+exec 4>"$demo/server.stdin"
 display_pid=""
 cleanup() {
   kill "$server" 2>/dev/null || true
@@ -52,19 +55,41 @@ if [ -n "${DISPLAY:-}" ]; then
   exit 0
 fi
 
-# No display: run the program under Xvfb, sign in with the saved account and take screenshots.
+# No display: run the program under Xvfb and use it as a person would: sign in with the saved
+# account, upload a sample project, view it, delete it again and close, with a screenshot each.
 export DISPLAY=:77
 Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 display_pid=$!
 sleep 1
-"$demo/program/ferrymate" &
+# The browser of the demo only notes the address it was asked to open.
+printf '#!/bin/sh\necho "$1" >>"%s/opened.txt"\n' "$demo" >"$demo/browser.sh"
+chmod +x "$demo/browser.sh"
+BROWSER="$demo/browser.sh" "$demo/program/ferrymate" &
 program=$!
-shot() { sleep "$1"; import -window root "$2"; echo "Screenshot: $2"; }
-shot 2 "$demo/signin.png"
-xdotool key Return
-shot 3 "$demo/connected.png"
-xdotool key Escape
-sleep 2
-xdotool key Return 2>/dev/null || true
+shot() { sleep "$1"; import -window root "$demo/$2"; echo "Screenshot: $demo/$2"; }
+# There is no window manager: give the named window the focus, then type.
+press() {
+  local window
+  window=$(xdotool search --sync --onlyvisible --name "$1" | tail -n 1)
+  xdotool windowfocus --sync "$window" key "$2"
+}
+click() { xdotool mousemove "$1" "$2" click 1; }
+shot 2 signin.png
+press "Pictavo Ferrymate - Login" Return
+shot 3 connected.png
+click 80 257                                   # the row MY FOLIO 2
+press "Pictavo Ferrymate - Menu" alt+u         # Upload Selected Pictavo
+shot 4 uploaded.png
+click 520 200                                  # the published row myfolio2
+press "Pictavo Ferrymate - Menu" alt+v         # View Selected Pictavo
+sleep 1
+echo "Opened in the browser: $(cat "$demo/opened.txt" 2>/dev/null)"
+press "Pictavo Ferrymate - Menu" alt+d         # Delete Selected Pictavo
+shot 1 delete-question.png
+press "Pictavo Ferrymate \[Confirm\]" Return
+shot 3 deleted.png
+press "Pictavo Ferrymate - Menu" Escape
+sleep 1
+press "Pictavo Ferrymate \[Notice\]" Return
 wait "$program" 2>/dev/null || true
 echo "Screenshots in $demo"
