@@ -4,6 +4,7 @@
 #include <QtTest>
 
 #include "Fixture.h"
+#include "FtpServers.h"
 #include "Recorder.h"
 #include "ScriptedServer.h"
 
@@ -140,6 +141,17 @@ private slots:
         late.setTimeout(1);
         QCOMPARE(errorOf([&] { late.Connect(); }), qint32(kErrTimeout));
         QCOMPARE(late.State(), int(kNotConnected));
+    }
+
+    void refused() {
+        FtpComponent ftp;
+        ftp.setServerAddress("localhost");
+        ftp.setServerPort(freeLoopbackPort());
+        Recorder rec(ftp);
+        QCOMPARE(errorOf([&] { ftp.Connect(); }), qint32(kErrConnectFailed));
+        QCOMPARE(ftp.State(), int(kNotConnected));
+        QCOMPARE(rec.disconnected, 0);
+        QCOMPARE(errorOf([&] { ftp.setAbortRequested(true); }), qint32(kErrNotConnected));
     }
 
     void pasvWithWrongAddress() {

@@ -79,6 +79,9 @@ private slots:
         ftp.CreateFolder("made");
         ftp.CreateFolder("made\\inner");
         QVERIFY(QFileInfo(fx.path("made/inner")).isDir());
+        QVERIFY_THROWS_EXCEPTION(FtpError, ftp.CreateFolder("made"));
+        QVERIFY_THROWS_EXCEPTION(FtpError, ftp.GetFolderItems("missing\\*", 0));
+        QCOMPARE(ftp.CurrentFolder(), QString("/"));
         ftp.ChangeFolder("made\\inner");
         QCOMPARE(ftp.CurrentFolder(), QString("/made/inner"));
         ftp.ChangeToParentFolder();

@@ -70,6 +70,15 @@ private slots:
             QVERIFY(e.description.contains(local.filePath("bin/missing.html")));
         }
         QVERIFY(!QFile::exists(fx.path("site/missing.html")));
+
+        // A folder where the file should go is not replaced.
+        try {
+            ftp.SendFile(local.filePath("bin/pictavo.html"), 0, "site\\deep", false);
+            QFAIL("a folder was replaced by a file");
+        } catch (const FtpError& e) {
+            QCOMPARE(e.number, qint32(kErrBadArgument));
+        }
+        QVERIFY(QFileInfo(fx.path("site/deep/er")).isDir());
     }
 
     void sendFiles_data() { servers(); }
@@ -84,6 +93,8 @@ private slots:
         writeFile(local.filePath("p/bin/more/c.swf"), pattern(5000, 'c'));
         writeFile(local.filePath("p/bin/more/deeper/d.swf"), pattern(0, 'd'));
         writeFile(local.filePath("p/bin/empty/e.txt"), "no movie here");
+        const QString accented = QString::fromUtf8("\xc3\xbcn\xc3\xaf code.swf");
+        writeFile(local.filePath("p/bin/more/" + accented), "u");
         FtpComponent ftp;
         fx.configure(ftp);
         Recorder rec(ftp);
@@ -92,7 +103,7 @@ private slots:
         ftp.SendFiles(local.filePath("p/bin/*.swf"), "myfolio2", true, false);
         QCOMPARE(tree(fx.root()),
                  QStringList({"myfolio2/B.SWF", "myfolio2/a.swf", "myfolio2/more/c.swf",
-                              "myfolio2/more/deeper/d.swf"}));
+                              "myfolio2/more/deeper/d.swf", "myfolio2/more/" + accented}));
         QCOMPARE(readFile(fx.path("myfolio2/a.swf")), pattern(200000, 'a'));
         QCOMPARE(readFile(fx.path("myfolio2/more/c.swf")), pattern(5000, 'c'));
         // One listing per target folder, not a command per file; a folder without matching
@@ -106,7 +117,7 @@ private slots:
             lastPercent = p.percent;
         }
         QCOMPARE(lastPercent, 100);
-        QCOMPARE(rec.sending.size(), 4);
+        QCOMPARE(rec.sending.size(), 5);
 
         // A folder that is not there sends nothing and is no error: projects without images.
         const qsizetype sent = rec.sent().size();
@@ -206,6 +217,8 @@ private slots:
         QCOMPARE(rec.progress.last().state, int(kReceivingFile));
         QVERIFY_THROWS_EXCEPTION(FtpError, ftp.ReceiveFile("proj/none", 0, local.filePath("n")));
         QVERIFY(!QFileInfo::exists(local.filePath("n")));
+        QVERIFY_THROWS_EXCEPTION(FtpError, ftp.ReceiveFiles("gone\\*", local.path(), true));
+        QVERIFY(!QFileInfo::exists(local.filePath("gone")));
     }
 
     void abortLargeFile_data() { servers(); }
