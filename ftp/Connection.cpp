@@ -37,7 +37,6 @@ Connection::Connection(QObject* parent)
     connect(m_socket.get(), &QTcpSocket::connected, this, [this] {
         m_connected = true;
         updateTimers();
-        emit connected();
         emit changed();
     });
     connect(m_socket.get(), &QTcpSocket::readyRead, this, &Connection::onReadyRead);

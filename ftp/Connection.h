@@ -75,7 +75,6 @@ public:
     bool noListA = false;  // LIST -a refused: plain LIST
 
 signals:
-    void connected();
     // A reply, data or a state change arrived: waiting operations look again.
     void changed();
     void logged(const QString& line, int direction);

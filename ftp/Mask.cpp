@@ -6,10 +6,6 @@ Mask::Mask(const QString& pattern)
     : m_pattern(pattern == "*.*" || pattern.isEmpty() ? QStringLiteral("*")
                                                       : pattern.toCaseFolded()) {}
 
-bool Mask::hasWildcard(const QString& text) {
-    return text.contains('*') || text.contains('?');
-}
-
 bool Mask::matches(const QString& name) const {
     const QString n = name.toCaseFolded();
     // Greedy match with one backtrack point per star: linear in practice, never exponential.

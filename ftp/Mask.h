@@ -10,7 +10,6 @@ class Mask {
 public:
     explicit Mask(const QString& pattern);
     bool matches(const QString& name) const;
-    static bool hasWildcard(const QString& text);
 
 private:
     QString m_pattern;

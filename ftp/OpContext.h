@@ -31,7 +31,6 @@ public:
             throw *m_failure;
     }
     bool failed() const { return m_failure.has_value(); }
-    bool aborted() const { return m_failure && m_failure->number == kErrAborted; }
 
     // Commands that put the server back in order should the operation be aborted while they
     // are due: removing a partial file, returning to the folder the operation started in.
