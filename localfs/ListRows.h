@@ -28,19 +28,24 @@ inline QString RowNameOf(const QTreeWidgetItem* row) {
     return name.isValid() ? name.toString() : row->text(0);
 }
 
+// The small image of a row kind. Loaded once: a listing of thousands of rows would otherwise
+// decode the same image for each of them.
+inline QIcon RowIcon(const QStyle* style, int kind) {
+    static const QIcon file = style->standardIcon(QStyle::SP_FileIcon);
+    static const QIcon folder = style->standardIcon(QStyle::SP_DirIcon);
+    static const QIcon link = style->standardIcon(QStyle::SP_FileLinkIcon);
+    return kind == kFolderRow ? folder : kind == kLinkRow ? link : file;
+}
+
 inline QTreeWidgetItem* AddListRow(QTreeWidget* list, const QString& text, const QString& realName,
                                    int kind, const QString& dateText) {
-    QStyle::StandardPixmap image = QStyle::SP_FileIcon;
     QString kindName = QStringLiteral("file");
-    if (kind == kFolderRow) {
-        image = QStyle::SP_DirIcon;
+    if (kind == kFolderRow)
         kindName = QStringLiteral("folder");
-    } else if (kind == kLinkRow) {
-        image = QStyle::SP_FileLinkIcon;
+    else if (kind == kLinkRow)
         kindName = QStringLiteral("link");
-    }
     auto* row = new QTreeWidgetItem(list, QStringList{text, dateText});
-    row->setIcon(0, list->style()->standardIcon(image));
+    row->setIcon(0, RowIcon(list->style(), kind));
     row->setData(0, KindRole, kind);
     row->setData(0, NameRole, realName);
     // The image alone tells folders from files; screen readers get it in words.

@@ -5,7 +5,6 @@
 //
 // The server runs on this machine: the host is A.localhost, the FTP user the account's first
 // eight letters in lower case.
-// Prints one line per project: name, files, bytes, seconds.
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDirIterator>
@@ -14,6 +13,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <QTimer>
 #include <QTreeWidget>
 #include <cstdio>
 
@@ -23,6 +23,7 @@
 #include "FtpComponent.h"
 #include "NetConnect.h"
 #include "ProjectUpload.h"
+#include "RemoteSide.h"
 #include "ui_FerryMenu.h"
 
 namespace {
@@ -74,6 +75,30 @@ qint64 BytesBelow(const QString& dir, int* files) {
     return bytes;
 }
 
+// Lists a remote folder into the window's list while a 5 ms timer measures how long the event
+// loop is kept from running.
+int ListFolder(FerryMenu& window, const QString& folder, QTextStream& out) {
+    if (!window.remoteSide().ChangeCurrentRemoteFolder(folder, true))
+        return 1;
+    QElapsedTimer sinceTick;
+    qint64 longestGap = 0;
+    QTimer ticker;
+    ticker.setInterval(5);
+    QObject::connect(&ticker, &QTimer::timeout,
+                     [&] { longestGap = qMax(longestGap, sinceTick.restart()); });
+    QElapsedTimer timer;
+    timer.start();
+    sinceTick.start();
+    ticker.start();
+    window.remoteSide().RefreshRemoteFileList();
+    ticker.stop();
+    longestGap = qMax(longestGap, sinceTick.elapsed());
+    const double seconds = timer.nsecsElapsed() / 1e9;
+    out << window.form().lstRemoteFileList->topLevelItemCount() << " rows\t"
+        << QString::number(seconds, 'f', 3) << " s\tlongest freeze " << longestGap << " ms\n";
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -83,7 +108,8 @@ int main(int argc, char* argv[]) {
     parser.addOptions({{"port", "Server port.", "port"},
                        {"account", "Account name.", "account"},
                        {"password", "Password.", "password"},
-                       {"projects", "Folder holding the projects.", "dir"}});
+                       {"projects", "Folder holding the projects.", "dir", "."},
+                       {"list", "Remote folder to list.", "folder"}});
     parser.addPositionalArgument("names", "Project folders to publish, one after another.");
     parser.process(app);
     const QString account = parser.value("account");
@@ -111,9 +137,14 @@ int main(int argc, char* argv[]) {
     if (xFtp.State() != ftp::kIdle) {
         std::fprintf(stderr, "could not connect: %s\n",
                      qPrintable(window.form().lblStatus->text()));
+        const QListWidget* log = window.form().lstConnectionInfo;
+        for (int i = 0; i < log->count(); ++i)
+            std::fprintf(stderr, "  %s\n", qPrintable(log->item(i)->text()));
         return 1;
     }
     QTextStream out(stdout);
+    if (parser.isSet("list"))
+        return ListFolder(window, parser.value("list"), out);
     QTreeWidget* list = window.form().lstLocalFileList;
     for (const QString& name : parser.positionalArguments()) {
         list->clearSelection();
