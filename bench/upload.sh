@@ -83,7 +83,14 @@ CONF
 pids+=("$!")
 for _ in $(seq 50); do (exec 3<>"/dev/tcp/127.0.0.1/$vs_port") 2>/dev/null && break; sleep 0.1; done
 
-seconds() { local s e; s=$(date +%s.%N); "$@" >/dev/null 2>"$out/last.err" || { cat "$out/last.err" >&2; return 1; }; e=$(date +%s.%N); echo "$e - $s" | bc; }
+seconds() {
+  local s e
+  s=$(date +%s.%N)
+  "$@" >/dev/null 2>"$out/last.err" || { cat "$out/last.err" >&2; return 1; }
+  e=$(date +%s.%N)
+  awk -v s="$s" -v e="$e" 'BEGIN { printf "%.3f", e - s }'
+}
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 median() { printf '%s\n' "$@" | sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 
 run_ftpbench() { "$ftpbench" --host 127.0.0.1 --port "$1" --user "$user" --password "$password" --send "$2" --to up; }
@@ -116,10 +123,9 @@ for server in pyftpdlib vsftpd; do
       done
       times[$tool]=$(median "${samples[@]}")
     done
-    printf '%-10s %-8s %9.3fs %9.3fs %9.3fs %14.2f %14.2f\n' "$server" "$project" \
+    printf '%-10s %-8s %9ss %9ss %9ss %14s %14s\n' "$server" "$project" \
       "${times[ftpbench]}" "${times[lftp]}" "${times[curl]}" \
-      "$(echo "${times[ftpbench]} / ${times[lftp]}" | bc -l)" \
-      "$(echo "${times[ftpbench]} / ${times[curl]}" | bc -l)"
+      "$(ratio "${times[ftpbench]}" "${times[lftp]}")" "$(ratio "${times[ftpbench]}" "${times[curl]}")"
     unset times
   done
 done

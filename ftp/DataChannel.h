@@ -22,8 +22,8 @@ namespace ftp {
 class DataChannel : public QObject {
     Q_OBJECT
 public:
-    static constexpr qint64 kChunk = 256 * 1024;
-    static constexpr qint64 kHighWater = 1024 * 1024;  // bytes queued on the socket at most
+    static constexpr qint64 kChunk = 1024 * 1024;
+    static constexpr qint64 kHighWater = 4 * 1024 * 1024;  // bytes queued on the socket at most
 
     using Sink = std::function<bool(const QByteArray&)>;  // false: the data could not be kept
 
