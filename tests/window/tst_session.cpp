@@ -252,6 +252,30 @@ private slots:
         QVERIFY(h.ui().cmdSend->isEnabled());
     }
 
+    // The right button opens the lists' menus, whose entries run their buttons' commands.
+    void popupMenus() {
+        WindowHarness h;
+        h.ScriptSignIn();
+        QVERIFY(h.Open());
+        const std::pair<QTreeWidget*, QMenu*> lists[] = {
+            {h.ui().lstLocalFileList, h.ui().miLocal}, {h.ui().lstRemoteFileList, h.ui().miRemote}};
+        for (const auto& [list, menu] : lists) {
+            QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5));
+            QApplication::sendEvent(list->viewport(), &event);
+            QTRY_VERIFY(menu->isVisible());
+            menu->hide();
+        }
+        h.script.answerInput("New Site");
+        h.ui().miCreateLocalFolder->trigger();
+        QCOMPARE(h.script.shown.last().title, QString("Pictavo - Ferrymate"));
+        QVERIFY(QFileInfo(h.projects() + "New Site").isDir());
+        QCOMPARE(h.rowTexts(h.ui().lstLocalFileList), QStringList{"NEW SITE"});
+        h.script.answerInput("made remotely");
+        h.ui().miCreateRemoteFolder->trigger();
+        QVERIFY(QFileInfo(h.serverRoot() + "/made remotely").isDir());
+        QCOMPARE(h.rowTexts(h.ui().lstRemoteFileList), QStringList{"made remotely"});
+    }
+
     void serverDropResetsTheWindow() {
         WindowHarness h;
         QDir(h.serverRoot()).mkpath("alpha");
