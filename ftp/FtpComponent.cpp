@@ -151,7 +151,7 @@ void FtpComponent::onClosed(Connection* conn, const FtpError& why) {
 }
 
 void FtpComponent::Connect() {
-    if (m_conn)
+    if (m_established)
         throw FtpError(kErrAlreadyConnected, QStringLiteral("Already connected to a server."));
     if (m_address.trimmed().isEmpty())
         throw FtpError(kErrBadArgument, QStringLiteral("No server address is set."));
