@@ -216,6 +216,37 @@ private slots:
         QCOMPARE(h.xFtp->State(), int(ftp::kIdle));
     }
 
+    // Escape in the middle of an upload aborts it, disconnects and ends the program.
+    void escapeDuringAnUpload() {
+        WindowHarness h;
+        MakeProject(h.projects() + "Site", 1, 0, 0);
+        for (int i = 1; i <= 2; ++i)
+            WriteFile(h.projects() + QString("Site/bin/images/big %1.png").arg(i),
+                      QByteArray(8 * 1024 * 1024, char('0' + i)));
+        h.ScriptSignIn();
+        QVERIFY(h.Open());
+        bool pressed = false;
+        QObject::connect(h.xFtp.get(), &ftp::FtpClient::SendingFile, h.window.get(),
+                         [&](const QString& name) {
+                             if (!pressed && name.contains("big 1")) {
+                                 pressed = true;
+                                 QTest::keyClick(h.window.get(), Qt::Key_Escape);
+                             }
+                         });
+        h.script.answer(QMessageBox::Ok);  // the disconnection notice
+        h.Select(h.ui().lstLocalFileList, {"SITE"});
+        h.ui().cmdSend->click();
+        QVERIFY(pressed);
+        QVERIFY(h.window->IsUnloaded());
+        QCOMPARE(h.unloadedSignals, 1);
+        QCOMPARE(h.xFtp->State(), int(ftp::kNotConnected));
+        QVERIFY(h.log().contains("Upload successfully aborted."));
+        for (const QString& file : FilesBelow(h.serverRoot() + "/site"))
+            QCOMPARE(ReadFile(h.serverRoot() + "/site/" + file),
+                     ReadFile(h.projects() + "Site/bin/" + file));
+        QVERIFY(!QFileInfo::exists(h.serverRoot() + "/site/images/big 2.png"));
+    }
+
     void doubleClick() {
         WindowHarness h;
         MakeProject(h.projects() + "A", 1, 0, 0);
