@@ -70,14 +70,14 @@ void renameFile(Session& s, const QString& oldName, const QString& newName) {
     s.require(QStringLiteral("RNTO ") + to);
 }
 
-void enterFolder(Session& s, const QString& path, bool create, const QString& known) {
+bool enterFolder(Session& s, const QString& path, bool create, const QString& known) {
     Connection& c = s.conn();
     if (c.folder == path)
-        return;
+        return false;
     const Reply r = s.command(QStringLiteral("CWD ") + path);
     if (r.positive()) {
         c.folder = path;
-        return;
+        return false;
     }
     if (!create)
         throw serverError(r);
@@ -95,16 +95,20 @@ void enterFolder(Session& s, const QString& path, bool create, const QString& kn
         c.folder = base;
     }
     QString here = base;
+    bool made = false;
     for (const QString& name : remote_path::components(path.mid(base.size()))) {
+        made = false;
         if (!s.command(QStringLiteral("CWD ") + name).positive()) {
-            const Reply made = s.command(QStringLiteral("MKD ") + name);
+            const Reply mkd = s.command(QStringLiteral("MKD ") + name);
             const Reply entered = s.command(QStringLiteral("CWD ") + name);
             if (!entered.positive())
-                throw serverError(made.positive() ? entered : made);
+                throw serverError(mkd.positive() ? entered : mkd);
+            made = mkd.positive();
         }
         here = remote_path::join(here, name);
         c.folder = here;
     }
+    return made;
 }
 
 void returnTo(Session& s, const QString& path) {

@@ -20,8 +20,9 @@ void renameFile(Session& s, const QString& oldName, const QString& newName);
 
 // Makes the absolute folder `path` current. With `create`, missing folders are made one at a
 // time, starting from the current folder or `known` (a folder known to exist, such as the one
-// the operation started in) when `path` lies below it, else from "/".
-void enterFolder(Session& s, const QString& path, bool create, const QString& known);
+// the operation started in) when `path` lies below it, else from "/". True when it made `path`
+// itself, which is then empty.
+bool enterFolder(Session& s, const QString& path, bool create, const QString& known);
 // Makes the absolute folder `path` current again when the operation has moved away from it.
 void returnTo(Session& s, const QString& path);
 // Runs `body`, which may change folders, and comes back to `origin` afterwards, also when it

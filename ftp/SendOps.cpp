@@ -70,11 +70,14 @@ public:
             for (const LocalFile& f : plan.files) {
                 if (folder != f.folder) {
                     folder = f.folder;
-                    enterFolder(m_s, remote_path::absolute(root, f.folder), true, origin);
+                    // A folder made just now is empty: nothing in it to replace.
+                    const bool made =
+                        enterFolder(m_s, remote_path::absolute(root, f.folder), true, origin);
                     there.clear();
-                    for (const ListingEntry& e : readListing(m_s))
-                        if (e.parsed)
-                            there.insert(e.name, e);
+                    if (!made)
+                        for (const ListingEntry& e : readListing(m_s))
+                            if (e.parsed)
+                                there.insert(e.name, e);
                 }
                 const QString shown =
                     remote_path::join(remote_path::join(remoteFolder, f.folder), f.name);
