@@ -8,7 +8,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 out="$here/bench/out/publish"
 runs=${1:-3}
-account=benchpub   # eight letters: the FTP user is the account name itself
+user=benchpub   # eight letters: the account name is the FTP user itself
 password=Publish-pw1
 mkdir -p "$out"
 
@@ -37,62 +37,20 @@ if [ ! -f "$projects/.done" ]; then
 fi
 largest="My Folio 2"
 
-free_port() { /usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'; }
-pids=()
-cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; pkill -P "$p" 2>/dev/null || true; done; }
-trap cleanup EXIT
+# shellcheck source=bench/servers.sh
+source "$here/bench/servers.sh"
 
-py_root="$out/roots/pyftpdlib"
-rm -rf "$py_root" && mkdir -p "$py_root"
-coproc PY { exec /usr/bin/python3 "$here/tests/support/pyftpd.py" "$py_root" "$account" "$password" 0; }
-pids+=("$PY_PID")
-read -r _ py_port <&"${PY[0]}"
-
-vs_root="$out/roots/vsftpd"
-rm -rf "$vs_root" && mkdir -p "$vs_root" "$out/vsftpd-empty"
-id -u "$account" >/dev/null 2>&1 || useradd -M -s /bin/sh -d / "$account"
-echo "$account:$password" | chpasswd
-chown "$account:" "$vs_root"
-vs_port=$(free_port)
-pasv=$((40000 + RANDOM % 20000))
-cat >"$out/vsftpd.conf" <<CONF
-listen=YES
-listen_address=127.0.0.1
-listen_port=$vs_port
-background=NO
-anonymous_enable=NO
-local_enable=YES
-write_enable=YES
-local_umask=022
-chroot_local_user=YES
-allow_writeable_chroot=YES
-local_root=$vs_root
-seccomp_sandbox=NO
-pam_service_name=vsftpd
-secure_chroot_dir=$out/vsftpd-empty
-pasv_enable=YES
-pasv_address=127.0.0.1
-pasv_min_port=$pasv
-pasv_max_port=$((pasv + 99))
-delay_failed_login=0
-delay_successful_login=0
-CONF
-/usr/sbin/vsftpd "$out/vsftpd.conf" &
-pids+=("$!")
-for _ in $(seq 50); do (exec 3<>"/dev/tcp/127.0.0.1/$vs_port") 2>/dev/null && break; sleep 0.1; done
-
-median() { printf '%s\n' "$@" | sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 remote_name() { echo "$1" | tr -d ' ' | tr '[:upper:]' '[:lower:]'; }
 
 # The program's time is the upload alone, as windowbench reports it (sign-in excluded).
 time_window() {
-  "$windowbench" --port "$1" --account "$account" --password "$password" --projects "$projects" \
+  "$windowbench" --port "$1" --account "$user" --password "$password" --projects "$projects" \
     "$2" 2>"$out/last.err" | cut -f4
 }
 time_lftp() {
   local s e
   s=$(date +%s.%N)
-  lftp -u "$account,$password" -p "$1" -e "set ftp:ssl-allow no; set ftp:passive-mode on; \
+  lftp -u "$user,$password" -p "$1" -e "set ftp:ssl-allow no; set ftp:passive-mode on; \
 mirror -R --parallel=1 '$projects/$2/bin' $(remote_name "$2"); quit" 127.0.0.1 >/dev/null
   e=$(date +%s.%N)
   echo "$e - $s" | bc
@@ -126,4 +84,4 @@ mkdir -p "$py_root/big"
 (cd "$py_root/big" && seq -f 'site%05g' 1 10000 | xargs mkdir -p)
 echo
 echo "Listing 10,000 folders into the window (pyftpdlib): $("$windowbench" --port "$py_port" \
-  --account "$account" --password "$password" --list big 2>/dev/null)"
+  --account "$user" --password "$password" --list big 2>/dev/null)"

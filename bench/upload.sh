@@ -34,54 +34,8 @@ if [ ! -f "$single.done" ]; then
   touch "$single.done"
 fi
 
-free_port() { /usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'; }
-
-pids=()
-cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; }
-trap cleanup EXIT
-
-# pyftpdlib
-py_root="$out/roots/pyftpdlib"
-rm -rf "$py_root" && mkdir -p "$py_root"
-coproc PY { exec /usr/bin/python3 "$here/tests/support/pyftpd.py" "$py_root" "$user" "$password" 0; }
-pids+=("$PY_PID")
-read -r _ py_port <&"${PY[0]}"
-
-# vsftpd, with an account of its own
-vs_root="$out/roots/vsftpd"
-rm -rf "$vs_root" && mkdir -p "$vs_root" "$out/vsftpd-empty"
-id -u "$user" >/dev/null 2>&1 || useradd -M -s /bin/sh -d / "$user"
-echo "$user:$password" | chpasswd
-chown "$user:" "$vs_root"
-vs_port=$(free_port)
-pasv=$((40000 + RANDOM % 20000))
-cat >"$out/vsftpd.conf" <<CONF
-listen=YES
-listen_address=127.0.0.1
-listen_port=$vs_port
-background=NO
-anonymous_enable=NO
-local_enable=YES
-write_enable=YES
-local_umask=022
-file_open_mode=0666
-chroot_local_user=YES
-allow_writeable_chroot=YES
-local_root=$vs_root
-seccomp_sandbox=NO
-pam_service_name=vsftpd
-secure_chroot_dir=$out/vsftpd-empty
-pasv_enable=YES
-pasv_address=127.0.0.1
-pasv_min_port=$pasv
-pasv_max_port=$((pasv + 99))
-utf8_filesystem=YES
-delay_failed_login=0
-delay_successful_login=0
-CONF
-/usr/sbin/vsftpd "$out/vsftpd.conf" &
-pids+=("$!")
-for _ in $(seq 50); do (exec 3<>"/dev/tcp/127.0.0.1/$vs_port") 2>/dev/null && break; sleep 0.1; done
+# shellcheck source=bench/servers.sh
+source "$here/bench/servers.sh"
 
 seconds() {
   local s e
@@ -91,7 +45,6 @@ seconds() {
   awk -v s="$s" -v e="$e" 'BEGIN { printf "%.3f", e - s }'
 }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
-median() { printf '%s\n' "$@" | sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 
 run_ftpbench() { "$ftpbench" --host 127.0.0.1 --port "$1" --user "$user" --password "$password" --send "$2" --to up; }
 run_lftp() {

@@ -1,0 +1,53 @@
+# Sourced by the benchmarks: starts pyftpdlib and vsftpd on loopback ports for one account, each
+# serving an empty folder, and stops them when the benchmark exits.
+# Needs: here (the repository), out (a work folder), user, password. Sets: py_port, py_root,
+# vs_port, vs_root.
+
+free_port() { /usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'; }
+
+pids=()
+stop_servers() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; pkill -P "$p" 2>/dev/null || true; done; }
+trap stop_servers EXIT
+
+py_root="$out/roots/pyftpdlib"
+rm -rf "$py_root" && mkdir -p "$py_root"
+coproc PY { exec /usr/bin/python3 "$here/tests/support/pyftpd.py" "$py_root" "$user" "$password" 0; }
+pids+=("$PY_PID")
+read -r _ py_port <&"${PY[0]}"
+
+vs_root="$out/roots/vsftpd"
+rm -rf "$vs_root" && mkdir -p "$vs_root" "$out/vsftpd-empty"
+id -u "$user" >/dev/null 2>&1 || useradd -M -s /bin/sh -d / "$user"
+echo "$user:$password" | chpasswd
+chown "$user:" "$vs_root"
+vs_port=$(free_port)
+pasv=$((40000 + RANDOM % 20000))
+cat >"$out/vsftpd.conf" <<CONF
+listen=YES
+listen_address=127.0.0.1
+listen_port=$vs_port
+background=NO
+anonymous_enable=NO
+local_enable=YES
+write_enable=YES
+local_umask=022
+file_open_mode=0666
+chroot_local_user=YES
+allow_writeable_chroot=YES
+local_root=$vs_root
+seccomp_sandbox=NO
+pam_service_name=vsftpd
+secure_chroot_dir=$out/vsftpd-empty
+pasv_enable=YES
+pasv_address=127.0.0.1
+pasv_min_port=$pasv
+pasv_max_port=$((pasv + 99))
+utf8_filesystem=YES
+delay_failed_login=0
+delay_successful_login=0
+CONF
+/usr/sbin/vsftpd "$out/vsftpd.conf" &
+pids+=("$!")
+for _ in $(seq 50); do (exec 3<>"/dev/tcp/127.0.0.1/$vs_port") 2>/dev/null && break; sleep 0.1; done
+
+median() { printf '%s\n' "$@" | sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
