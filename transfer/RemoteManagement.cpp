@@ -54,6 +54,13 @@ QString RemoteManagement::SelectedRowText() const {
     return row->text(0);
 }
 
+void RemoteManagement::Failed(const QString& logText, const ftp::FtpError& error,
+                              const QString& status) {
+    m_window.DisplayMessage(logText + error.description);
+    m_window.StatusBarInfo(status);
+    m_remote.RefreshRemoteFileList();
+}
+
 void RemoteManagement::DeleteSelectedRemoteFiles() {
     if (!Confirm(m_window.DialogParent(),
                  QStringLiteral("Are you sure you want to delete the selected remote file(s)?"))) {
@@ -66,9 +73,8 @@ void RemoteManagement::DeleteSelectedRemoteFiles() {
         m_remote.RefreshRemoteFileList();
         m_window.StatusBarInfo(QStringLiteral("Remote file(s) deleted."));
     } catch (const ftp::FtpError& e) {
-        m_window.DisplayMessage(QStringLiteral("Error deleting remote file(s): ") + e.description);
-        m_window.StatusBarInfo(QStringLiteral("Remote files not deleted."));
-        m_remote.RefreshRemoteFileList();
+        Failed(QStringLiteral("Error deleting remote file(s): "), e,
+               QStringLiteral("Remote files not deleted."));
     }
 }
 
@@ -92,9 +98,8 @@ void RemoteManagement::RenameRemoteFile() {
         m_remote.RefreshRemoteFileList();
         m_window.StatusBarInfo(QStringLiteral("Remote file renamed."));
     } catch (const ftp::FtpError& e) {
-        m_window.DisplayMessage(QStringLiteral("Error renaming remote file: ") + e.description);
-        m_window.StatusBarInfo(QStringLiteral("Remote file not renamed."));
-        m_remote.RefreshRemoteFileList();
+        Failed(QStringLiteral("Error renaming remote file: "), e,
+               QStringLiteral("Remote file not renamed."));
     }
 }
 
@@ -110,9 +115,8 @@ void RemoteManagement::RemoveRemoteFolder() {
         m_remote.RefreshRemoteFileList();
         m_window.StatusBarInfo(QStringLiteral("Remote folder deleted."));
     } catch (const ftp::FtpError& e) {
-        m_window.DisplayMessage(QStringLiteral("Error deleting remote folder: ") + e.description);
-        m_window.StatusBarInfo(QStringLiteral("Remote folder not deleted."));
-        m_remote.RefreshRemoteFileList();
+        Failed(QStringLiteral("Error deleting remote folder: "), e,
+               QStringLiteral("Remote folder not deleted."));
     }
 }
 
@@ -136,9 +140,8 @@ void RemoteManagement::CreateRemoteFolder() {
         m_remote.RefreshRemoteFileList();
         m_window.StatusBarInfo(QStringLiteral("Remote folder created."));
     } catch (const ftp::FtpError& e) {
-        m_window.DisplayMessage(QStringLiteral("Error creating remote folder: ") + e.description);
-        m_window.StatusBarInfo(QStringLiteral("Remote folder not created."));
-        m_remote.RefreshRemoteFileList();
+        Failed(QStringLiteral("Error creating remote folder: "), e,
+               QStringLiteral("Remote folder not created."));
     }
 }
 
@@ -168,9 +171,7 @@ void RemoteManagement::DeleteSelectedProjects() {
         m_window.StatusBarInfo(QStringLiteral("Selected Pictavo(s) successfully deleted."));
         m_window.SetProgress(0);
     } catch (const ftp::FtpError& e) {
-        m_window.DisplayMessage(QStringLiteral("Error deleting the selected Pictavo(s): ") +
-                                e.description);
-        m_window.StatusBarInfo(QStringLiteral("Selected Pictavo(s) not deleted."));
-        m_remote.RefreshRemoteFileList();
+        Failed(QStringLiteral("Error deleting the selected Pictavo(s): "), e,
+               QStringLiteral("Selected Pictavo(s) not deleted."));
     }
 }

@@ -8,7 +8,8 @@ class RemoteSide;
 class TransferWindow;
 namespace ftp {
 class FtpClient;
-}
+class FtpError;
+}  // namespace ftp
 
 // Changes to what is on the server: deleting, renaming and creating entries of the current
 // remote folder, and deleting whole published projects.
@@ -33,6 +34,8 @@ public slots:
 
 private:
     QString SelectedRowText() const;
+    // Every failure is logged with its description, shown, and followed by a fresh listing.
+    void Failed(const QString& logText, const ftp::FtpError& error, const QString& status);
 
     QPointer<QTreeWidget> m_lstRemoteFileList;
     ftp::FtpClient& m_xFtp;
