@@ -96,7 +96,7 @@ void CipherTest::cipherTwiceRestoresEveryCode() {
     QCOMPARE(text[9], QChar(ushort(9 ^ 'K')));
     CipherText(QStringLiteral("KORVANITE"), text);
     QCOMPARE(text, all);
-    // The spec's own example of a stored form: codes 65 and 10.
+    // A stored form from the settings files in use: codes 65 and 10.
     QCOMPARE(PasswordFromStoredForm(QStringLiteral("04410A")),
              QString(QChar(ushort(65 ^ 'K'))) + QChar(ushort(10 ^ 'O')));
 }
