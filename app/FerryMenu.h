@@ -34,7 +34,7 @@ public:
     // The start-up sequence; it ends by signing in and connecting.
     void Form_Load();
     // True once the window was unloaded: the program is to end.
-    bool IsUnloaded() const { return m_bUnloaded; }
+    bool IsUnloaded() const override { return m_bUnloaded; }
 
     void StatusBarInfo(const QString& sMessage) override;
     void DisplayMessage(const QString& line) override;

@@ -83,6 +83,9 @@ void FtpSession::ConnectToServer() {
         m_window.StatusBarInfo(QStringLiteral("Connecting to ") + m_xFtp.ServerAddress());
         m_xFtp.setConnectOption(200);
         OpenConnection();
+        // Closed while connecting: the program is ending, there is nobody left to ask.
+        if (m_window.IsUnloaded())
+            return;
         if (m_xFtp.State() == ftp::kIdle) {
             m_remote.ListFilesOnServer();
             m_window.EnableConnectedCommands(true);

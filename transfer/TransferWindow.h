@@ -26,6 +26,8 @@ public:
     virtual void ShowUserAddress(const QString& caption) = 0;
     virtual void ShowTransferWindow() = 0;
     virtual void UnloadWindow() = 0;
+    // True once the window was unloaded, possibly from inside a running operation.
+    virtual bool IsUnloaded() const = 0;
     // Parent for boxes and prompts.
     virtual QWidget* DialogParent() = 0;
 };

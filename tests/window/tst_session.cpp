@@ -1,5 +1,6 @@
 // The FTP session of the transfer window against real servers: signing in and connecting, the
 // retry dialog, remote browsing, the command rules, losing the connection, abort and close.
+#include <QTcpServer>
 #include <QtTest>
 
 #include "FtpSession.h"
@@ -178,6 +179,34 @@ private slots:
         box->setCurrentIndex(box->findText("/"));
         QCOMPARE(h.xFtp->CurrentFolder(), QString("/"));
         QCOMPARE(h.ui().lstRemoteFileList->topLevelItemCount(), 3);
+    }
+
+    // A server that accepts the connection and says nothing: closing the window while the
+    // connection is being made ends the program without asking anything more.
+    void closingWhileConnecting() {
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        WindowHarness h;
+        WriteFile(h.programDir() + "/Ferrymate.ini",
+                  QString("[Service]\r\nDomain=localhost\r\nPort=%1\r\n")
+                      .arg(silent.serverPort())
+                      .toLatin1());
+        h.ScriptSignIn();
+        QElapsedTimer timer;
+        timer.start();
+        bool closed = false;
+        QTimer::singleShot(300, [&] {
+            closed = true;
+            h.window->close();
+        });
+        QVERIFY(!h.Open());
+        QVERIFY(closed);
+        QVERIFY(timer.elapsed() < 5000);
+        QVERIFY(h.window->IsUnloaded());
+        QCOMPARE(h.unloadedSignals, 1);
+        QCOMPARE(h.script.pending(), 0);
+        QCOMPARE(h.script.unexpected, 0);
+        QCOMPARE(h.log().filter("Error while connecting to 'Mary.Jones.localhost'").size(), 1);
     }
 
     void transferModeAndServerQuestions() {
