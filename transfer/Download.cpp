@@ -18,7 +18,7 @@ void Download::cmdReceive_Click() {
 
 void Download::ReceiveSelectedItems() {
     {
-        WaitPointer wait;
+        WaitPointer wait(m_window.DialogParent());
         m_window.EnableAbortCommands(true);
         struct Row {
             QString text;

@@ -63,7 +63,7 @@ bool FtpSession::AskToTryAgain() {
 
 void FtpSession::ConnectToServer() {
     for (;;) {
-        WaitPointer wait;
+        WaitPointer wait(m_window.DialogParent());
         bool signedIn = false;
         {
             FerryLogin login(m_window.DialogParent());

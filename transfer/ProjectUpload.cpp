@@ -36,7 +36,7 @@ void ProjectUpload::UploadProject(const QString& projectName) {
 
 void ProjectUpload::UploadSelectedProjects() {
     {
-        WaitPointer wait;
+        WaitPointer wait(m_window.DialogParent());
         m_window.EnableAbortCommands(true);
         try {
             // The names are taken first: the list may be reread while the transfers pump

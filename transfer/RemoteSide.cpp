@@ -88,7 +88,7 @@ void RemoteSide::ClearRemoteFileList() {
 }
 
 void RemoteSide::RefreshRemoteFileList() {
-    WaitPointer wait;
+    WaitPointer wait(m_window.DialogParent());
     ClearRemoteFileList();
     m_window.EnableAbortCommands(true);
     ListFilesOnServer();

@@ -70,7 +70,12 @@ private slots:
 
         h.Select(h.ui().lstLocalFileList, {"MY FOLIO 2"});
         QVERIFY(h.ui().cmdSend->isEnabled());
+        Qt::CursorShape pointer = Qt::ArrowCursor;
+        QObject::connect(h.xFtp.get(), &ftp::FtpClient::SendingFile, h.window.get(),
+                         [&] { pointer = h.window->cursor().shape(); });
         h.ui().cmdSend->click();
+        QCOMPARE(pointer, Qt::WaitCursor);
+        QVERIFY(!h.window->testAttribute(Qt::WA_SetCursor));
         QCOMPARE(FilesBelow(h.serverRoot()), Prefixed("myfolio2/", PublishedFiles(2, 1, 3)));
         VerifyPublished(h.projects() + "My Folio 2", h.serverRoot() + "/myfolio2",
                         PublishedFiles(2, 1, 3));
