@@ -75,7 +75,7 @@ private slots:
                          [&] { pointer = h.window->cursor().shape(); });
         h.ui().cmdSend->click();
         QCOMPARE(pointer, Qt::WaitCursor);
-        QVERIFY(!h.window->testAttribute(Qt::WA_SetCursor));
+        QCOMPARE(h.window->cursor().shape(), Qt::ArrowCursor);
         QCOMPARE(FilesBelow(h.serverRoot()), Prefixed("myfolio2/", PublishedFiles(2, 1, 3)));
         VerifyPublished(h.projects() + "My Folio 2", h.serverRoot() + "/myfolio2",
                         PublishedFiles(2, 1, 3));
