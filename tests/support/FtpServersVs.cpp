@@ -7,6 +7,8 @@
 
 #include "FtpServers.h"
 
+#include <QThread>
+
 namespace {
 
 bool run(const QString& program, const QStringList& arguments, const QByteArray& input,
@@ -39,9 +41,13 @@ bool VsFtpServer::ensureAccount() {
         !run("useradd", {"-M", "-s", "/bin/sh", "-d", "/", m_user}, {}, &why) &&
         !run("id", {"-u", m_user}, {}, &why))  // created meanwhile by a parallel test
         return fail(why);
-    if (!run("chpasswd", {}, (m_user + ":" + m_password + "\n").toUtf8(), &why))
-        return fail(why);
-    return true;
+    // Tests running side by side may hold the password files' lock for a moment.
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        if (run("chpasswd", {}, (m_user + ":" + m_password + "\n").toUtf8(), &why))
+            return true;
+        QThread::msleep(200);
+    }
+    return fail(why);
 }
 
 bool VsFtpServer::adopt(const QString& path) const {
