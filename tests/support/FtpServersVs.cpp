@@ -4,10 +4,9 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTcpSocket>
+#include <QThread>
 
 #include "FtpServers.h"
-
-#include <QThread>
 
 namespace {
 
