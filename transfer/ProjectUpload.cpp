@@ -35,6 +35,7 @@ void ProjectUpload::UploadProject(const QString& projectName) {
 }
 
 void ProjectUpload::UploadSelectedProjects() {
+    QString failure;
     {
         WaitPointer wait(m_window.DialogParent());
         m_window.EnableAbortCommands(true);
@@ -55,17 +56,23 @@ void ProjectUpload::UploadSelectedProjects() {
         } catch (const ftp::FtpError& e) {
             if (e.number == ftp::kErrAborted) {
                 m_window.DisplayMessage(QStringLiteral("Upload successfully aborted."));
-                m_window.StatusBarInfo(QStringLiteral("Upload aborted."));
+                failure = QStringLiteral("Upload aborted.");
+                m_window.StatusBarInfo(failure);
             } else {
                 m_window.DisplayMessage(
                     QStringLiteral("Error while uploading file(s). Description: ") + e.description);
-                m_window.StatusBarInfo(QStringLiteral("Error while uploading file(s)."));
+                failure = QStringLiteral("Error while uploading file(s).");
+                m_window.StatusBarInfo(failure);
             }
         }
         m_window.SetProgress(0);
     }
     m_window.EnableAbortCommands(false);
     m_remote.RefreshRemoteFileList();
+    // The listing's texts would hide an upload that did not complete: the message log that
+    // holds the details is not on screen.
+    if (!failure.isEmpty())
+        m_window.StatusBarInfo(failure);
 }
 
 void ProjectUpload::cmdSend_Click() {

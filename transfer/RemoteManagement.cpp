@@ -57,8 +57,10 @@ QString RemoteManagement::SelectedRowText() const {
 void RemoteManagement::Failed(const QString& logText, const ftp::FtpError& error,
                               const QString& status) {
     m_window.DisplayMessage(logText + error.description);
-    m_window.StatusBarInfo(status);
     m_remote.RefreshRemoteFileList();
+    // Shown after the listing, so the failure is what the status line keeps: the message log
+    // is not on screen.
+    m_window.StatusBarInfo(status);
 }
 
 void RemoteManagement::DeleteSelectedRemoteFiles() {

@@ -34,7 +34,7 @@ public slots:
 
 private:
     QString SelectedRowText() const;
-    // Every failure is logged with its description, shown, and followed by a fresh listing.
+    // Every failure is logged with its description, followed by a fresh listing, and shown.
     void Failed(const QString& logText, const ftp::FtpError& error, const QString& status);
 
     QPointer<QTreeWidget> m_lstRemoteFileList;
