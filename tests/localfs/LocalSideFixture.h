@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 
 #include <QComboBox>
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
@@ -21,8 +20,7 @@ inline void MakeFolder(const QString& path) {
 
 inline void MakeFile(const QString& path, const QByteArray& content = "x") {
     QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(content), content.size());
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
 }
 
 // Sets an entry's modification time; works on folders too.
@@ -40,8 +38,8 @@ struct RecordingHooks final : LocalSide::Hooks {
     void EnableLocalCommands() override { ++enables; }
 };
 
-// A local side on a projects folder "Sites" of mixed-case project folders, in its own temporary
-// folder; the path box and list are built as the window builds them.
+// A local side started as the window starts it, on a projects folder "Sites" of mixed-case
+// project folders (one hidden, one not empty), a file and a dangling link.
 struct SideFixture {
     QTemporaryDir tmp;
     QString root = tmp.path() + QStringLiteral("/Sites/");
@@ -54,10 +52,10 @@ struct SideFixture {
     SideFixture() {
         lstLocalFileList.setColumnCount(2);
         lstLocalFileList.setSelectionMode(QAbstractItemView::ExtendedSelection);
-    }
-
-    // The window's start-up order.
-    void StartUp() {
+        for (const char* folder : {"My Site", "Old Site/images", "Empty Site", ".Drafts"})
+            MakeFolder(root + folder);
+        MakeFile(root + "index.html");
+        QVERIFY(QFile::link(root + "gone", root + "Dangling"));
         side.localPaths().RetrieveLogicalDrives();
         side.SetLocalPath(root);
         side.localPaths().RetrieveLocalFolderContents(side.LocalPath());
@@ -78,10 +76,14 @@ struct SideFixture {
         return nullptr;
     }
 
-    QStringList BoxTexts() const {
-        QStringList texts;
-        for (int i = 0; i < cboLocalPath.count(); ++i)
-            texts << cboLocalPath.itemText(i);
-        return texts;
+    // Selects rows by their real names; the last becomes the current row.
+    void Select(const QStringList& realNames) {
+        lstLocalFileList.clearSelection();
+        for (const QString& name : realNames) {
+            QTreeWidgetItem* row = Row(name);
+            QVERIFY2(row, qPrintable(name));
+            row->setSelected(true);
+            lstLocalFileList.setCurrentItem(row, 0, QItemSelectionModel::NoUpdate);
+        }
     }
 };
