@@ -2,6 +2,8 @@
 
 #include <QDialog>
 #include <QFile>
+#include <QLabel>
+#include <QPushButton>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
@@ -10,7 +12,7 @@
 #include "NetConnect.h"
 #include "WebPage.h"
 
-// A program folder of its own: GetAppPath points into a fresh temporary directory.
+// GetAppPath points into a fresh temporary folder while this lives.
 class ProgramFolder {
 public:
     ProgramFolder() { SetAppPathForTesting(m_dir.path()); }
@@ -19,7 +21,6 @@ public:
     ProgramFolder& operator=(const ProgramFolder&) = delete;
 
     QString path(const QString& name) const { return m_dir.filePath(name); }
-    QString settings() const { return SettingsPath(); }
 
 private:
     QTemporaryDir m_dir;
@@ -73,10 +74,35 @@ public:
     QStringList opened;
 };
 
+// A data row of the single column "c": the case T made of the fields given.
+template <class T, class... Fields>
+void AddCase(const char* tag, Fields&&... fields) {
+    QTest::newRow(tag) << T{std::forward<Fields>(fields)...};
+}
+
 template <class T>
 T* Child(QDialog& form, const char* name) {
     T* child = form.findChild<T*>(QLatin1String(name));
     if (!child)
         qFatal("no control %s in %s", name, qPrintable(form.objectName()));
     return child;
+}
+
+// The prompt's buttons the user is offered; one only half offered (shown or enabled) ends in "?".
+inline QString Buttons(QDialog& prompt) {
+    QStringList names;
+    for (const char* name : {"cmdOK", "cmdConnect", "cmdCancel"}) {
+        const auto* button = Child<QPushButton>(prompt, name);
+        if (!button->isHidden() && button->isEnabled())
+            names << QLatin1String(name);
+        else if (!button->isHidden() || button->isEnabled())
+            names << QLatin1String(name) + u'?';
+    }
+    return names.join(u' ');
+}
+
+// What the prompt shows: its title, its message and the buttons offered.
+inline QString Seen(QDialog& prompt) {
+    return prompt.windowTitle() + u'\n' + Child<QLabel>(prompt, "Label1")->text() + u'\n' +
+           Buttons(prompt);
 }

@@ -1,0 +1,227 @@
+#include <QCoreApplication>
+#include <QRandomGenerator>
+#include <QTest>
+
+#include "Crypt.h"
+#include "ProfileFile.h"
+#include "Service.h"
+#include "SigninSupport.h"
+
+namespace {
+
+// The saved-password reader as it always was: 79 characters at most, the first two give the
+// length. Every value it was given must still read the same.
+QString OldLoad(QString value) {
+    value = value.left(79);
+    auto number = [](QStringView text, int base) {
+        int n = 0;
+        for (QChar c : text) {
+            bool ok = false;
+            const int d = QString(c).toInt(&ok, base);
+            if (!ok)
+                break;
+            n = n * base + d;
+        }
+        return n;
+    };
+    const QString body = value.mid(2, number(QStringView(value).left(2), 10));
+    QString text;
+    for (int i = 0; i < body.size(); i += 2)
+        text += QChar(ushort(number(QStringView(body).mid(i, 2), 16) ^ u"KORVANITE"[i / 2 % 9]));
+    return text;
+}
+
+QString RandomPassword(QRandomGenerator& random, int length) {
+    QString text;
+    for (int i = 0; i < length; ++i)
+        text += QChar(ushort(random.bounded(1, 256)));
+    return text;
+}
+
+QString StoredInFile() {
+    return ReadProfileString("ConnectionInfo", "LastPasswordUsed", "<none>", 100000,
+                             SettingsPath());
+}
+
+struct WriteCase {
+    QByteArray before;  // null: no file
+    QString section, key, value;
+    QByteArray after;  // the same as before: refused
+};
+
+}  // namespace
+
+Q_DECLARE_METATYPE(WriteCase)
+
+class SettingsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void read_data();
+    void read();
+    void readLimits();
+    void write_data();
+    void write();
+    void programFolderAndService();
+    void storedPasswordForms();
+    void everyValueReadsAsTheOldReaderDid();
+    void savedPasswordsThroughTheFile();
+};
+
+void SettingsTest::read_data() {
+    QTest::addColumn<QByteArray>("file");  // null: no file
+    QTest::addColumn<QString>("value");
+    auto row = [](const char* tag, const QByteArray& file, const QString& value) {
+        QTest::newRow(tag) << file << value;
+    };
+    row("no file", {}, "<default>");
+    row("CRLF, letter case, blanks", "; settings\r\n[info]\r\n  HOST =  a b  \r\n", "a b");
+    row("LF lines", "[Info]\nHost=h\n", "h");
+    row("no final line end", "[Info]\r\nHost=h", "h");
+    row("double quotes", "[Info]\r\nHost=\" a b \"", " a b ");
+    row("single quotes", "[Info]\r\nHost='x'", "x");
+    row("unbalanced quote", "[Info]\r\nHost=\"x", "\"x");
+    row("lone quote", "[Info]\r\nHost=\"", "\"");
+    row("no escapes", "[Info]\r\nHost=a\\nb=c", "a\\nb=c");
+    row("Latin-1", "[Info]\r\nHost=caf\xe9", QString::fromLatin1("caf\xe9"));
+    row("first section of the name only", "[Info]\r\nOther=1\r\n[Service]\r\n[INFO]\r\nHost=2\r\n",
+        "<default>");
+    row("first key of the name", "[Info]\r\nHost=one\r\nhost=two\r\n", "one");
+    row("key of another section", "[Service]\r\nHost=x\r\n", "<default>");
+}
+
+void SettingsTest::read() {
+    QFETCH(QByteArray, file);
+    QFETCH(QString, value);
+    ProgramFolder folder;
+    if (!file.isNull())
+        WriteBytes(SettingsPath(), file);
+    QCOMPARE(ReadProfileString("Info", "Host", "<default>", 256, SettingsPath()), value);
+}
+
+void SettingsTest::readLimits() {
+    ProgramFolder folder;
+    const QString path = SettingsPath();
+    const QByteArray value(300, 'v');
+    WriteBytes(path, "[S]\r\nK=" + value + "\r\nQ=\"" + value + "\"\r\n");
+    QCOMPARE(ReadProfileString("S", "K", "", 80, path), QString(79, u'v'));
+    QCOMPARE(ReadProfileString("S", "Q", "", 80, path), QString(79, u'v'));
+    QCOMPARE(ReadProfileString("S", "K", "", 1, path), QString());
+    QCOMPARE(ReadProfileString("S", "K", "", 0, path), QString());
+    QCOMPARE(ReadProfileString("S", "missing", "default", 4, path), QStringLiteral("def"));
+    const QString nowhere = folder.path("none/Ferrymate.ini");
+    QCOMPARE(ReadProfileString("S", "K", "d", 256, nowhere), QStringLiteral("d"));
+    QVERIFY(!WriteProfileString("S", "K", "v", nowhere));
+}
+
+void SettingsTest::write_data() {
+    QTest::addColumn<WriteCase>("c");
+    AddCase<WriteCase>("creates the file", QByteArray(), "Info", "Host", "alice",
+                       "[Info]\r\nHost=alice\r\n");
+    AddCase<WriteCase>("new section, leading blanks dropped", "[Info]\r\nHost=a\r\n", "Other",
+                       "Key", "  spaced value ",
+                       "[Info]\r\nHost=a\r\n[Other]\r\nKey=spaced value \r\n");
+    AddCase<WriteCase>(
+        "replaced in place, other lines kept",
+        "; kept\n[info]\nhost = old\nlone line\n\n[Service]\nDomain=d\n", "Info", "Host", "new",
+        "; kept\r\n[info]\r\nhost=new\r\nlone line\r\n\r\n[Service]\r\nDomain=d\r\n");
+    AddCase<WriteCase>("added after the section's last line",
+                       "[Info]\r\nA=1\r\n\r\n[Service]\r\nDomain=d\r\n", "INFO", "B", "2",
+                       "[Info]\r\nA=1\r\nB=2\r\n\r\n[Service]\r\nDomain=d\r\n");
+    AddCase<WriteCase>("Latin-1", QByteArray(), "S", "K", QString::fromLatin1("caf\xe9"),
+                       "[S]\r\nK=caf\xe9\r\n");
+    // Text that would break the line format is refused and the file left alone.
+    const QByteArray kept("[Info]\r\nHost=alice\r\n");
+    AddCase<WriteCase>("value with CRLF", kept, "Info", "Host", "x\r\n[Service]", kept);
+    AddCase<WriteCase>("value with LF", kept, "Info", "Host", "x\ny=1", kept);
+    AddCase<WriteCase>("key with =", kept, "Info", "A=B", "x", kept);
+    AddCase<WriteCase>("empty key", kept, "Info", "", "x", kept);
+    AddCase<WriteCase>("section with ]", kept, "In]fo", "K", "x", kept);
+}
+
+void SettingsTest::write() {
+    QFETCH(WriteCase, c);
+    ProgramFolder folder;
+    if (!c.before.isNull())
+        WriteBytes(SettingsPath(), c.before);
+    const bool written = c.after != c.before;
+    QCOMPARE(WriteProfileString(c.section, c.key, c.value, SettingsPath()), written);
+    QCOMPARE(FileBytes(SettingsPath()), c.after);
+    if (written)
+        QCOMPARE(ReadProfileString(c.section, c.key, "", 256, SettingsPath()), c.value.trimmed());
+}
+
+void SettingsTest::programFolderAndService() {
+    QCOMPARE(AppPathFrom("/"), QStringLiteral("/"));
+    QCOMPARE(AppPathFrom("/opt/ferry"), QStringLiteral("/opt/ferry/"));
+    {
+        ProgramFolder folder;
+        QCOMPARE(SettingsPath(), folder.path("Ferrymate.ini"));
+        QCOMPARE(ServiceDomain(), QStringLiteral(FERRYMATE_SERVICE_DOMAIN));
+        QCOMPARE(ServicePort(), QStringLiteral("21"));
+        WriteBytes(SettingsPath(), "[service]\r\ndomain=demo.localhost\r\nPORT=2121\r\n");
+        QCOMPARE(ServiceDomain(), QStringLiteral("demo.localhost"));
+        QCOMPARE(ServicePort(), QStringLiteral("2121"));
+        for (const QByteArray port : {"ftp", "0", "70000", "-5"}) {
+            WriteBytes(SettingsPath(), "[Service]\r\nPort=" + port + "\r\n");
+            QCOMPARE(ServicePort(), QStringLiteral("21"));
+        }
+    }
+    QCOMPARE(GetAppPath(), QCoreApplication::applicationDirPath() + u'/');
+}
+
+void SettingsTest::storedPasswordForms() {
+    const std::pair<QString, QString> forms[] = {{"", "00"},
+                                                 {"a", "022A"},
+                                                 {"KORVANITE", "18000000000000000000"},
+                                                 {"KORVANITEK", "2000000000000000000000"},
+                                                 {"z~", "043131"},
+                                                 {"\nE", "04410A"},
+                                                 {QString::fromLatin1("h\xe9llo"), "1023A63E3A2E"}};
+    for (const auto& [password, stored] : forms) {
+        QCOMPARE(StoredPasswordForm(password), stored);
+        QCOMPARE(PasswordFromStoredForm(stored), password);
+    }
+}
+
+void SettingsTest::everyValueReadsAsTheOldReaderDid() {
+    QStringList values = QStringLiteral("|5|ab|-1|99410A|02410A|03410|04ZZ4G|4x410A").split(u'|');
+    values << QString(26, u'9') << QString(300, u'7') << "0100" + QString(96, u'A');
+    QRandomGenerator random(38);
+    for (int round = 0; round < 20; ++round) {
+        for (int length = 0; length <= 38; ++length)
+            values << StoredPasswordForm(RandomPassword(random, length));
+    }
+    // Junk too, but not stored forms as written that the old 79-character limit cut short.
+    const QString alphabet = QStringLiteral("0123456789ABCDEFabcxyz -&");
+    for (int round = 0; round < 3000; ++round) {
+        QString value;
+        for (int i = random.bounded(0, 120); i > 0; --i)
+            value += alphabet[random.bounded(int(alphabet.size()))];
+        const bool cut = value.size() > 79 && value[0].isDigit() && value[1].isDigit() &&
+                         value.left(2).toInt() == value.size() - 2;
+        if (!cut)
+            values << value;
+    }
+    for (const QString& value : values)
+        QCOMPARE(PasswordFromStoredForm(value), OldLoad(value));
+}
+
+void SettingsTest::savedPasswordsThroughTheFile() {
+    ProgramFolder folder;
+    QCOMPARE(LoadPassword(), QString());
+    QRandomGenerator random(2024);
+    for (int length = 0; length <= 130; ++length) {
+        const QString password = RandomPassword(random, length);
+        SavePassword(password);
+        QCOMPARE(StoredInFile(), StoredPasswordForm(password));
+        QCOMPARE(LoadPassword(), password);
+    }
+    QVERIFY(StoredPasswordForm(QString(50, u'x')).startsWith(u"100"));
+    // It could not come back unchanged, so nothing is saved.
+    SavePassword(QStringLiteral("pass\u20ac"));
+    QCOMPARE(StoredInFile(), QString());
+    QCOMPARE(LoadPassword(), QString());
+}
+
+QTEST_GUILESS_MAIN(SettingsTest)
+#include "tst_Settings.moc"
