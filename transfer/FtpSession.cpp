@@ -1,6 +1,5 @@
 #include "FtpSession.h"
 
-#include <QAbstractEventDispatcher>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QLabel>
