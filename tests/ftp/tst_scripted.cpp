@@ -1,38 +1,35 @@
 #include <QDir>
-#include <QDirIterator>
 #include <QTimer>
 #include <QtTest>
 
 #include "Fixture.h"
-#include "FtpServers.h"
-#include "Recorder.h"
 #include "ScriptedServer.h"
 
 using namespace ftp;
+
+namespace {
+
+// A component pointed at a scripted server, with its recorder.
+struct Client {
+    explicit Client(const ScriptedServer& server, int timeout = 2) {
+        ftp.setServerAddress("demo.localhost");
+        ftp.setServerPort(server.port());
+        ftp.setUserName("mary.jon");
+        ftp.setPassword("secret");
+        ftp.setPassiveMode(true);
+        ftp.setTimeout(timeout);
+    }
+    FtpComponent ftp;
+    Recorder rec{ftp};
+};
+
+}  // namespace
 
 // What real servers do not do on demand, from a scripted server: odd and unexpected replies,
 // prompts for password and account, drops, silence, wrong PASV addresses, refused active mode,
 // hostile listings, and the component destroyed while it waits.
 class ScriptedTest : public QObject {
     Q_OBJECT
-
-    static void configure(FtpComponent& ftp, const ScriptedServer& server) {
-        ftp.setServerAddress("demo.localhost");
-        ftp.setServerPort(server.port());
-        ftp.setUserName("mary.jon");
-        ftp.setPassword("secret");
-        ftp.setPassiveMode(true);
-        ftp.setTimeout(2);
-    }
-
-    static qint32 errorOf(const std::function<void()>& operation) {
-        try {
-            operation();
-        } catch (const FtpError& e) {
-            return e.number;
-        }
-        return 0;
-    }
 
 private slots:
     void oddReplies() {
@@ -45,22 +42,19 @@ private slots:
             // A spontaneous line and a preliminary reply before the real answer.
             server.reply("250-Folder changed\n 200 not the end\n250 Done.");
         };
-        server.on["NOOP"] = [&](const QString&) {};
-        FtpComponent ftp;
-        configure(ftp, server);
-        Recorder rec(ftp);
-        ftp.Connect();
-        QCOMPARE(ftp.CurrentFolder(), QString("/with \"quotes\""));
-        QVERIFY(rec.logged("noise without a code"));
-        QVERIFY(rec.logged("220 server"));
+        Client c(server);
+        c.ftp.Connect();
+        QCOMPARE(c.ftp.CurrentFolder(), QString("/with \"quotes\""));
+        QVERIFY(c.rec.logged("noise without a code"));
+        QVERIFY(c.rec.logged("220 server"));
 
         // A reply nobody asked for does not answer the next command.
         server.reply("200 Spontaneous.");
         QTest::qWait(50);
         server.on["PWD"] = [&](const QString&) { server.reply("257 \"/a\""); };
-        ftp.ChangeFolder("a");
-        QCOMPARE(ftp.CurrentFolder(), QString("/a"));
-        QCOMPARE(rec.log.count("250 Done."), 1);
+        c.ftp.ChangeFolder("a");
+        QCOMPARE(c.ftp.CurrentFolder(), QString("/a"));
+        QCOMPARE(c.rec.log.count("250 Done."), 1);
     }
 
     void passwordAndAccountPrompts() {
@@ -69,105 +63,86 @@ private slots:
         server.on["ACCT"] = [&](const QString& a) {
             server.reply(a == "acc-7" ? "230 Logged in." : "530 Bad account.");
         };
-        FtpComponent ftp;
-        configure(ftp, server);
-        ftp.setPassword(QString());
-        Recorder rec(ftp);
-        rec.password = "typed secret";
-        rec.account = "acc-7";
-        ftp.Connect();
-        QCOMPARE(rec.passwordAsked, 1);
-        QCOMPARE(rec.accountAsked, 1);
-        QVERIFY(server.received.contains("USER mary.jon"));
-        QVERIFY(server.received.contains("PASS typed secret"));
-        QVERIFY(server.received.contains("ACCT acc-7"));
-        QVERIFY(rec.logged("PASS ****"));
-        QVERIFY(!rec.log.join('\n').contains("typed secret"));
-        QCOMPARE(ftp.State(), int(kIdle));
+        Client c(server);
+        c.ftp.setPassword(QString());
+        c.rec.password = "typed secret";
+        c.rec.account = "acc-7";
+        c.ftp.Connect();
+        QCOMPARE(c.rec.events, QStringList({"password?", "account?"}));
+        QCOMPARE(server.received.mid(0, 3),
+                 QStringList({"USER mary.jon", "PASS typed secret", "ACCT acc-7"}));
+        QVERIFY(c.rec.logged("PASS ****"));
+        QVERIFY(!c.rec.log.join('\n').contains("typed secret"));
+        QCOMPARE(c.ftp.State(), int(kIdle));
 
         // A refused account is a failed login and no connection.
-        FtpComponent other;
-        configure(other, server);
-        Recorder rec2(other);
-        rec2.account = "wrong";
-        QCOMPARE(errorOf([&] { other.Connect(); }), qint32(kErrLoginFailed));
-        QCOMPARE(other.State(), int(kNotConnected));
-        QCOMPARE(rec2.disconnected, 0);
+        Client other(server);
+        other.rec.account = "wrong";
+        QCOMPARE(errorOf([&] { other.ftp.Connect(); }), qint32(kErrLoginFailed));
+        QCOMPARE(other.ftp.State(), int(kNotConnected));
+        QVERIFY(other.rec.of("disconnected").isEmpty());
     }
 
-    void dropInTransfer() {
+    void connectionEnds() {
         ScriptedServer server;
-        server.files["half.bin"] = QByteArray(10000, 'h');
         server.on["RETR"] = [&](const QString&) {
             server.sendData(QByteArray(5000, 'h'), false);
             QTimer::singleShot(50, &server, [&] { server.closeControl(); });
         };
-        QTemporaryDir local;
-        FtpComponent ftp;
-        configure(ftp, server);
-        Recorder rec(ftp);
-        ftp.Connect();
-        QCOMPARE(errorOf([&] { ftp.ReceiveFile("half.bin", 0, local.filePath("half.bin")); }),
-                 qint32(kErrConnectionLost));
-        QCOMPARE(rec.disconnected, 1);
-        QCOMPARE(rec.stateAtDisconnected, int(kNotConnected));
-        QCOMPARE(ftp.State(), int(kNotConnected));
-        QCOMPARE(QDir(local.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
-        // Connecting again works; the old connection's end is not reported twice.
-        ftp.Connect();
-        QCOMPARE(ftp.State(), int(kIdle));
-        QTest::qWait(100);
-        QCOMPARE(rec.disconnected, 1);
-    }
-
-    void silence() {
-        ScriptedServer server;
         server.on["CWD"] = [](const QString&) {};
-        FtpComponent ftp;
-        configure(ftp, server);
-        ftp.setTimeout(1);
-        Recorder rec(ftp);
-        ftp.Connect();
-        QCOMPARE(errorOf([&] { ftp.ChangeFolder("slow"); }), qint32(kErrTimeout));
-        QCOMPARE(ftp.State(), int(kNotConnected));
-        QCOMPARE(rec.disconnected, 1);
-        QCOMPARE(errorOf([&] { ftp.ChangeFolder("slow"); }), qint32(kErrNotConnected));
+        QTemporaryDir local;
+        Client c(server, 1);
+        c.ftp.Connect();
+        // Dropped in the middle of a file: nothing of it stays.
+        QCOMPARE(errorOf([&] { c.ftp.ReceiveFile("half.bin", 0, local.filePath("half.bin")); }),
+                 qint32(kErrConnectionLost));
+        QCOMPARE(c.rec.events, QStringList{"disconnected 0"});
+        QCOMPARE(c.ftp.State(), int(kNotConnected));
+        QCOMPARE(QDir(local.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+        // Connecting again works; the old connection's end is not reported twice. A server that
+        // stays silent ends the new one.
+        c.ftp.Connect();
+        QCOMPARE(c.ftp.State(), int(kIdle));
+        QTest::qWait(100);
+        QCOMPARE(c.rec.events, QStringList{"disconnected 0"});
+        QCOMPARE(errorOf([&] { c.ftp.ChangeFolder("slow"); }), qint32(kErrTimeout));
+        QCOMPARE(c.ftp.State(), int(kNotConnected));
+        QCOMPARE(c.rec.events, QStringList({"disconnected 0", "disconnected 0"}));
+        QCOMPARE(errorOf([&] { c.ftp.ChangeFolder("slow"); }), qint32(kErrNotConnected));
 
         // Silence from the start: the greeting never comes.
         server.greeting = "";
-        server.on.clear();
-        FtpComponent late;
-        configure(late, server);
-        late.setTimeout(1);
-        QCOMPARE(errorOf([&] { late.Connect(); }), qint32(kErrTimeout));
-        QCOMPARE(late.State(), int(kNotConnected));
+        Client late(server, 1);
+        QCOMPARE(errorOf([&] { late.ftp.Connect(); }), qint32(kErrTimeout));
+        QCOMPARE(late.ftp.State(), int(kNotConnected));
+        // Nobody listening.
+        late.ftp.setServerPort(freeLoopbackPort());
+        QCOMPARE(errorOf([&] { late.ftp.Connect(); }), qint32(kErrConnectFailed));
+        QCOMPARE(late.ftp.State(), int(kNotConnected));
+        QVERIFY(late.rec.events.isEmpty());
+        QCOMPARE(errorOf([&] { late.ftp.setAbortRequested(true); }), qint32(kErrNotConnected));
     }
 
-    void refused() {
-        FtpComponent ftp;
-        ftp.setServerAddress("localhost");
-        ftp.setServerPort(freeLoopbackPort());
-        Recorder rec(ftp);
-        QCOMPARE(errorOf([&] { ftp.Connect(); }), qint32(kErrConnectFailed));
-        QCOMPARE(ftp.State(), int(kNotConnected));
-        QCOMPARE(rec.disconnected, 0);
-        QCOMPARE(errorOf([&] { ftp.setAbortRequested(true); }), qint32(kErrNotConnected));
-    }
-
-    void pasvWithWrongAddress() {
+    void oldServer() {
+        // No UTF8 (names in Latin-1), no EPSV, and a PASV reply naming another address.
         ScriptedServer server;
-        server.features = {"UTF8"};
+        server.features = {};
         server.on["EPSV"] = [&](const QString&) { server.reply("500 EPSV not understood."); };
-        server.pasvShown = QHostAddress("127.0.0.2");
-        server.listing = "-rw-r--r-- 1 a b 3 Jan 01 2020 only.txt\r\n";
-        FtpComponent ftp;
-        configure(ftp, server);
-        Recorder rec(ftp);
-        ftp.Connect();
-        const FolderItems items = ftp.GetFolderItems("", 0);
+        server.pasvHost = "127,0,0,2";
+        server.listing = "-rw-r--r-- 1 a b 5 Jan 01 2020 caf\xe9.txt\r\n";
+        server.on["PWD"] = [&](const QString&) { server.reply("257 \"/r\xe9sum\xe9\""); };
+        server.on["DELE"] = [&](const QString&) { server.reply("250 Deleted."); };
+        Client c(server);
+        c.ftp.Connect();
+        QCOMPARE(c.ftp.CurrentFolder(), QString::fromUtf8("/r\xc3\xa9sum\xc3\xa9"));
+        const QString name = QString::fromUtf8("caf\xc3\xa9.txt");
+        const FolderItems items = c.ftp.GetFolderItems("", 0);
         QCOMPARE(items.Count(), 1);
-        QCOMPARE(items[0].ItemName, QString("only.txt"));
-        ftp.GetFolderItems("", 0);
+        QCOMPARE(items[0].ItemName, name);
+        c.ftp.GetFolderItems("", 0);
+        c.ftp.DeleteFile(name);
+        QVERIFY(server.receivedBytes.contains(QByteArray("DELE caf\xe9.txt")));
+        QVERIFY(!server.received.contains("OPTS UTF8 ON"));
         // EPSV is tried once; the session then keeps to PASV.
         QCOMPARE(server.received.count("EPSV"), 1);
         QCOMPARE(server.received.count("PASV"), 2);
@@ -186,26 +161,21 @@ private slots:
             server.on["EPRT"] = [&](const QString&) { server.reply("500 EPRT not understood."); };
             server.on["PORT"] = [&](const QString&) { server.reply("500 Illegal PORT command."); };
         } else {
-            int lists = 0;
-            server.on["MLSD"] = [&, lists](const QString&) mutable {
-                if (lists++ == 0 && server.received.filter("EPRT").size() == 1)
+            server.on["MLSD"] = [&](const QString&) {
+                if (server.received.filter(QRegularExpression("^(EPSV|PASV)")).isEmpty())
                     server.reply("425 Cannot open data connection.");
                 else
                     server.sendData(server.listing);
             };
         }
-        FtpComponent ftp;
-        configure(ftp, server);
-        ftp.setPassiveMode(false);
-        Recorder rec(ftp);
-        ftp.Connect();
-        QCOMPARE(ftp.GetFolderItems("", 0).Count(), 1);
-        QCOMPARE(ftp.GetFolderItems("", 0).Count(), 1);
-        const int note = int(rec.logDirections.indexOf(2));
-        QVERIFY(note >= 0);
-        QCOMPARE(rec.log.at(note),
+        Client c(server);
+        c.ftp.setPassiveMode(false);
+        c.ftp.Connect();
+        QCOMPARE(c.ftp.GetFolderItems("", 0).Count(), 1);
+        QCOMPARE(c.ftp.GetFolderItems("", 0).Count(), 1);
+        QCOMPARE(c.rec.logDirections.count(kLogNote), 1);
+        QCOMPARE(c.rec.log.at(c.rec.logDirections.indexOf(kLogNote)),
                  QString("Active mode failed; using passive mode for the rest of the session."));
-        QCOMPARE(rec.logDirections.count(2), 1);
         // Once switched, the session stays passive.
         QCOMPARE(server.received.filter(QRegularExpression("^(EPRT|PORT)")).size(),
                  refuseAtPort ? 2 : 1);
@@ -213,125 +183,80 @@ private slots:
     }
 
     void hostileListing_data() {
-        QTest::addColumn<QStringList>("features");
-        QTest::addColumn<QByteArray>("listing");
-        const QByteArray longLine = "x" + QByteArray(100 * 1024, 'y') + "\r\n";
-        QTest::newRow("MLSD") << QStringList{"EPSV", "MLST type*;size*;", "UTF8"}
-                              << QByteArray(
-                                     "type=file;size=5; ../x\r\n"
-                                     "type=file;size=5; a/b\r\n"
-                                     "type=file;size=5; /etc/passwd\r\n"
-                                     "type=file;size=5; C:boot.ini\r\n"
-                                     "type=file;size=5; bell\x07.txt\r\n"
-                                     "type=dir;size=0; ..\r\n"
-                                     "type=dir;size=0; \\..\\up\r\n"
-                                     "type=file;size=5; ok.txt\r\n") +
-                                     longLine;
-        QTest::newRow("LIST") << QStringList{"EPSV", "UTF8"}
-                              << QByteArray(
-                                     "-rw-r--r-- 1 a b 5 Jan 01 2020 ../x\r\n"
-                                     "-rw-r--r-- 1 a b 5 Jan 01 2020 a/b\r\n"
-                                     "-rw-r--r-- 1 a b 5 Jan 01 2020 /etc/passwd\r\n"
-                                     "-rw-r--r-- 1 a b 5 Jan 01 2020 C:boot.ini\r\n"
-                                     "-rw-r--r-- 1 a b 5 Jan 01 2020 bell\x07.txt\r\n"
-                                     "drwxr-xr-x 1 a b 0 Jan 01 2020 ..\r\n"
-                                     "drwxr-xr-x 1 a b 0 Jan 01 2020 \\..\\up\r\n"
-                                     "-rw-r--r-- 1 a b 5 Jan 01 2020 ok.txt\r\n") +
-                                     longLine;
+        QTest::addColumn<bool>("mlsd");
+        QTest::newRow("MLSD") << true;
+        QTest::newRow("LIST") << false;
     }
     void hostileListing() {
-        QFETCH(QStringList, features);
-        QFETCH(QByteArray, listing);
+        QFETCH(bool, mlsd);
         ScriptedServer server;
-        server.features = features;
-        server.listing = listing;
-        for (const char* name : {"../x", "a/b", "/etc/passwd", "C:boot.ini", "ok.txt"})
+        server.features =
+            mlsd ? QStringList{"EPSV", "MLST type*;size*;", "UTF8"} : QStringList{"EPSV", "UTF8"};
+        const QList<QByteArray> files = {"../x", "a/b", "/etc/passwd", "C:boot.ini",
+                                         "bell\x07.txt"};
+        const auto line = [&](const QByteArray& name, bool folder) -> QByteArray {
+            if (mlsd)
+                return (folder ? "type=dir;size=0; " : "type=file;size=5; ") + name + "\r\n";
+            return (folder ? "drwxr-xr-x" : "-rw-r--r--") + QByteArray(" 1 a b 5 Jan 01 2020 ") +
+                   name + "\r\n";
+        };
+        for (const QByteArray& name : files)
+            server.listing += line(name, false);
+        server.listing += line("..", true) + line("\\..\\up", true) + line("ok.txt", false);
+        server.listing += "x" + QByteArray(100 * 1024, 'y') + "\r\n";
+        for (const QByteArray& name : files + QList<QByteArray>{"ok.txt"})
             server.files[name] = "12345";
         QTemporaryDir outer;
         const QString target = outer.filePath("target");
         QVERIFY(QDir().mkpath(target));
-        FtpComponent ftp;
-        configure(ftp, server);
-        Recorder rec(ftp);
-        ftp.Connect();
+        Client c(server);
+        c.ftp.Connect();
 
-        ftp.setListingOption(1);
-        ftp.ListFolder("");
-        QCOMPARE(rec.items.size(), 2);
-        QCOMPARE(rec.items[0].name, QString("ok.txt"));
-        QCOMPARE(rec.items[1].name, QString());  // the long line, unparsed, with its text
-        QCOMPARE(rec.items[1].kind, int(kFile));
-        QCOMPARE(rec.items[1].text.size(), 100 * 1024 + 1);
-        QCOMPARE(rec.skips.size(), 6);
-        for (const Recorder::Skip& s : std::as_const(rec.skips)) {
-            QCOMPARE(s.reason, qint32(kSkipUnsafeName));
-            QCOMPARE(s.second, QString());
-        }
-        QCOMPARE(rec.skips[4].first, QString("bell?.txt"));
+        c.ftp.setListingOption(kListUnparsed);
+        c.ftp.ListFolder("");
+        QCOMPARE(c.rec.items.size(), 2);
+        QCOMPARE(c.rec.items[0].ItemName, QString("ok.txt"));
+        // The long line, unparsed, with its text.
+        QCOMPARE(c.rec.items[1].ItemName, QString());
+        QCOMPARE(c.rec.items[1].ItemType, int(kFile));
+        QCOMPARE(c.rec.items[1].raw.size(), 100 * 1024 + 1);
+        const QStringList unsafe = {"skip ../x||2",        "skip a/b||2",
+                                    "skip /etc/passwd||2", "skip C:boot.ini||2",
+                                    "skip bell?.txt||2",   "skip \\..\\up||2"};
+        QCOMPARE(c.rec.events, unsafe);
 
         // Without kListUnparsed the unparsed line is reported as skipped instead.
-        rec.skips.clear();
-        const FolderItems items = ftp.GetFolderItems("", 0);
-        QCOMPARE(items.Count(), 1);
-        QCOMPARE(std::count_if(rec.skips.cbegin(), rec.skips.cend(),
-                               [](const Recorder::Skip& s) { return s.reason == kSkipUnparsed; }),
-                 1);
+        c.rec.events.clear();
+        QCOMPARE(c.ftp.GetFolderItems("", 0).Count(), 1);
+        const QStringList skipped = unsafe + QStringList{"skip x" + QString(1023, 'y') + "...||6"};
+        QCOMPARE(c.rec.events, skipped);
 
         // Receiving everything writes only the safe name, inside the target folder.
-        rec.skips.clear();
-        ftp.ReceiveFiles("*", target, true);
-        QStringList written;
-        QDirIterator it(outer.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-        while (it.hasNext())
-            written << QDir(outer.path()).relativeFilePath(it.next());
-        QCOMPARE(written, QStringList{"target/ok.txt"});
-        QCOMPARE(rec.skips.size(), 7);
+        c.rec.events.clear();
+        c.ftp.ReceiveFiles("*", target, true);
+        QCOMPARE(tree(outer.path()), QStringList{"target/ok.txt"});
+        QCOMPARE(c.rec.events, skipped);
         QVERIFY(!server.received.contains("RETR ../x"));
-    }
-
-    void latin1Server() {
-        ScriptedServer server;
-        server.features = {"EPSV"};
-        server.listing = "-rw-r--r-- 1 a b 5 Jan 01 2020 caf\xe9.txt\r\n";
-        server.on["PWD"] = [&](const QString&) { server.reply("257 \"/r\xe9sum\xe9\""); };
-        server.on["DELE"] = [&](const QString&) { server.reply("250 Deleted."); };
-        FtpComponent ftp;
-        configure(ftp, server);
-        Recorder rec(ftp);
-        ftp.Connect();
-        QCOMPARE(ftp.CurrentFolder(), QString::fromUtf8("/r\xc3\xa9sum\xc3\xa9"));
-        QCOMPARE(ftp.GetFolderItems("", 0).value(0).ItemName, QString::fromUtf8("caf\xc3\xa9.txt"));
-        ftp.DeleteFile(QString::fromUtf8("caf\xc3\xa9.txt"));
-        QVERIFY(server.receivedBytes.contains(QByteArray("DELE caf\xe9.txt")));
-        QVERIFY(!server.received.contains("OPTS UTF8 ON"));
     }
 
     void abortedListingKeepsRepliesInOrder() {
         ScriptedServer server;
-        bool aborted = false;
         server.on["MLSD"] = [&](const QString&) { server.reply("150 Here it comes, slowly."); };
         server.on["ABOR"] = [&](const QString&) {
-            aborted = true;
             server.reply("426 Transfer aborted.\n226 ABOR successful.");
         };
-        server.on["PWD"] = [&](const QString&) {
-            server.reply("257 \"" + server.cwd.toUtf8() + "\"");
-        };
-        FtpComponent ftp;
-        configure(ftp, server);
-        ftp.setTimeout(5);
-        Recorder rec(ftp);
-        ftp.Connect();
-        QTimer::singleShot(200, &ftp, [&] { ftp.setAbortRequested(true); });
-        QCOMPARE(errorOf([&] { ftp.ListFolder(""); }), qint32(kErrAborted));
-        QCOMPARE(ftp.State(), int(kIdle));
-        QVERIFY(ftp.AbortRequested());
+        Client c(server, 5);
+        c.ftp.Connect();
+        QTimer::singleShot(200, &c.ftp, [&] { c.ftp.setAbortRequested(true); });
+        QCOMPARE(errorOf([&] { c.ftp.ListFolder(""); }), qint32(kErrAborted));
+        QCOMPARE(c.ftp.State(), int(kIdle));
+        QVERIFY(c.ftp.AbortRequested());
         // The late replies to the aborted command are not taken for the next ones'.
-        ftp.ChangeFolder("next");
-        QCOMPARE(ftp.CurrentFolder(), QString("/next"));
-        QVERIFY(aborted);
-        QVERIFY(!ftp.AbortRequested());
-        QCOMPARE(rec.disconnected, 0);
+        c.ftp.ChangeFolder("next");
+        QCOMPARE(c.ftp.CurrentFolder(), QString("/next"));
+        QVERIFY(server.received.contains("ABOR"));
+        QVERIFY(!c.ftp.AbortRequested());
+        QVERIFY(c.rec.events.isEmpty());
     }
 
     void destroyedWhileWaiting() {
@@ -340,24 +265,21 @@ private slots:
         server.on["CWD"] = [](const QString&) {};
 
         // From a notification handler.
-        auto* ftp = new FtpComponent;
-        configure(*ftp, server);
-        ftp->Connect();
+        auto c = std::make_unique<Client>(server);
+        c->ftp.Connect();
         int seen = 0;
-        connect(ftp, &FtpClient::ListingItem, this, [&] {
+        connect(&c->ftp, &FtpClient::ListingItem, this, [&] {
             ++seen;
-            delete ftp;
+            c.reset();
         });
-        QCOMPARE(errorOf([&] { ftp->ListFolder(""); }), qint32(kErrConnectionLost));
+        QCOMPARE(errorOf([&] { c->ftp.ListFolder(""); }), qint32(kErrConnectionLost));
         QCOMPARE(seen, 1);
 
         // From a timer while the operation waits for a reply.
-        auto* other = new FtpComponent;
-        configure(*other, server);
-        other->setTimeout(10);
-        other->Connect();
-        QTimer::singleShot(100, this, [&] { delete other; });
-        QCOMPARE(errorOf([&] { other->ChangeFolder("never"); }), qint32(kErrConnectionLost));
+        auto other = std::make_unique<Client>(server, 10);
+        other->ftp.Connect();
+        QTimer::singleShot(100, this, [&] { other.reset(); });
+        QCOMPARE(errorOf([&] { other->ftp.ChangeFolder("never"); }), qint32(kErrConnectionLost));
         QTest::qWait(50);
     }
 };

@@ -1,37 +1,45 @@
 #include "Fixture.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
-#include <QFileInfo>
+#include <QTest>
 
-namespace {
-// One account for every vsftpd test: parallel test runs set the same password.
-const char* const kUser = "ferryftp";
-const char* const kPassword = "Ferry-pw1";
-}  // namespace
-
-ServerFixture::ServerFixture(const QString& kind) {
+Peer::Peer(const QString& kind) {
     if (kind == "vsftpd")
         m_server = std::make_unique<VsFtpServer>();
     else
         m_server = std::make_unique<PyFtpServer>();
 }
 
-bool ServerFixture::start() {
-    return m_server->start(m_root.path(), kUser, kPassword);
-}
-
-QString ServerFixture::error() const {
-    return m_server->error();
-}
-
-void ServerFixture::configure(ftp::FtpComponent& ftp) const {
+bool Peer::start(bool connect) {
+    // One account for every vsftpd test: parallel test runs set the same password.
+    if (!m_server->start(m_root.path(), "ferryftp", "Ferry-pw1"))
+        return false;
     ftp.setServerAddress(QStringLiteral("localhost"));
     ftp.setServerPort(m_server->port());
     ftp.setUserName(m_server->user());
     ftp.setPassword(m_server->password());
     ftp.setPassiveMode(true);
     ftp.setTimeout(10);
+    if (connect)
+        ftp.Connect();
+    return true;
+}
+
+void addServerRows() {
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("pyftpdlib") << "pyftpdlib";
+    QTest::newRow("vsftpd") << "vsftpd";
+}
+
+qint32 errorOf(const std::function<void()>& operation) {
+    try {
+        operation();
+    } catch (const ftp::FtpError& e) {
+        return e.number;
+    }
+    return 0;
 }
 
 void writeFile(const QString& path, const QByteArray& content) {
@@ -54,4 +62,13 @@ QByteArray pattern(qint64 size, char seed) {
         b[i] = char(x >> 16);
     }
     return b;
+}
+
+QStringList tree(const QString& root) {
+    QStringList out;
+    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        out << QDir(root).relativeFilePath(it.next());
+    out.sort();
+    return out;
 }

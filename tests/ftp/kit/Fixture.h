@@ -2,31 +2,45 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 
 #include "FtpComponent.h"
 #include "FtpServers.h"
+#include "Recorder.h"
 
-// A real server of the kind named ("pyftpdlib" or "vsftpd") serving a fresh temporary root.
-// Files for the server go under root() before start(); start() hands them to the server.
-class ServerFixture {
+// A real server of the kind named ("pyftpdlib" or "vsftpd") serving a fresh temporary root, a local
+// folder, and a component with its recorder. Files for the server go under path() before start(),
+// which hands them to the server and points the component at it.
+class Peer {
+    QTemporaryDir m_root, m_local;
+    std::unique_ptr<TestFtpServer> m_server;
+
 public:
-    explicit ServerFixture(const QString& kind);
-    bool start();
-    QString error() const;
+    explicit Peer(const QString& kind);
+    // Starts the server and, with `connect`, connects; false with error() when it failed.
+    bool start(bool connect = true);
+    QString error() const { return m_server->error(); }
     QString root() const { return m_root.path(); }
     QString path(const QString& relative) const { return m_root.filePath(relative); }
-    // Points `ftp` at the server (passive mode, a short timeout for tests).
-    void configure(ftp::FtpComponent& ftp) const;
+    QString local(const QString& relative) const { return m_local.filePath(relative); }
+    QString localRoot() const { return m_local.path(); }
     TestFtpServer& server() { return *m_server; }
 
-private:
-    QTemporaryDir m_root;
-    std::unique_ptr<TestFtpServer> m_server;
+    ftp::FtpComponent ftp;
+    Recorder rec{ftp};
 };
 
-// File helpers for test trees.
+// The "kind" column with a row for each real server.
+void addServerRows();
+// The error number an operation fails with; 0 when it succeeds.
+qint32 errorOf(const std::function<void()>& operation);
+
 void writeFile(const QString& path, const QByteArray& content);
 QByteArray readFile(const QString& path);
-QByteArray pattern(qint64 size, char seed);  // deterministic content of `size` bytes
+// Deterministic content of `size` bytes.
+QByteArray pattern(qint64 size, char seed);
+// Every file below `root`, relative, sorted.
+QStringList tree(const QString& root);

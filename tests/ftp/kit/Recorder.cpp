@@ -1,56 +1,61 @@
 #include "Recorder.h"
 
-Recorder::Recorder(ftp::FtpClient& ftp) : m_ftp(ftp) {
-    connect(&ftp, &ftp::FtpClient::ListingItem, this,
+using namespace ftp;
+
+Recorder::Recorder(FtpClient& ftp) {
+    connect(&ftp, &FtpClient::ListingItem, this,
             [this](const QString& name, const QDateTime& date, qint64 size, int kind,
                    const QString& text) {
-                items.append({name, date, size, kind, text});
+                items.append({name, kind, size, date, text});
+            });
+    connect(&ftp, &FtpClient::TransferProgress, this,
+            [this, &ftp](const QString&, const QString&, qint64 size, qint64 done, int percent) {
+                progress.append({size, done, percent, ftp.State()});
+                if (onProgress)
+                    onProgress(progress.last());
+            });
+    connect(&ftp, &FtpClient::SendingFile, this,
+            [this](const QString& file) { events << "sending " + file; });
+    connect(&ftp, &FtpClient::SkippingFile, this,
+            [this](const QString& first, const QString& second, qint32 reason) {
+                events << QStringLiteral("skip %1|%2|%3").arg(first, second).arg(reason);
             });
     connect(
-        &ftp, &ftp::FtpClient::TransferProgress, this,
-        [this](const QString& file, const QString& second, qint64 size, qint64 done, int percent) {
-            progress.append({file, second, size, done, percent, m_ftp.State()});
-            if (onProgress)
-                onProgress(progress.last());
+        &ftp, &FtpClient::ReplacingFile, this,
+        [this](const QString& existing, const QString&, qint64 existingSize, qint64 newSize,
+               const QDateTime&, int& answer) {
+            events
+                << QStringLiteral("replace %1|%2|%3").arg(existing).arg(existingSize).arg(newSize);
+            answer = replaceAnswer;
         });
-    connect(&ftp, &ftp::FtpClient::SendingFile, this,
-            [this](const QString& file, const QString&, qint64) {
-                sending.append(file);
-                if (onSending)
-                    onSending(file);
-            });
-    connect(&ftp, &ftp::FtpClient::SkippingFile, this,
-            [this](const QString& first, const QString& second, qint32 reason) {
-                skips.append({first, second, reason});
-            });
-    connect(&ftp, &ftp::FtpClient::ReplacingFile, this,
-            [this](const QString& existing, const QString& incoming, qint64 existingSize,
-                   qint64 newSize, const QDateTime&, int& answer) {
-                replaces.append({existing, incoming, existingSize, newSize});
-                answer = replaceAnswer;
-            });
-    connect(&ftp, &ftp::FtpClient::CommandLogged, this, [this](const QString& line, int dir) {
-        log.append(line);
-        logDirections.append(dir);
+    connect(&ftp, &FtpClient::CommandLogged, this, [this](const QString& line, int direction) {
+        log << line;
+        logDirections << direction;
     });
-    connect(&ftp, &ftp::FtpClient::Disconnected, this, [this] {
-        ++disconnected;
-        stateAtDisconnected = m_ftp.State();
-    });
-    connect(&ftp, &ftp::FtpClient::AccountRequired, this, [this](QString& a) {
-        ++accountAsked;
+    connect(&ftp, &FtpClient::Disconnected, this,
+            [this, &ftp] { events << QStringLiteral("disconnected %1").arg(ftp.State()); });
+    connect(&ftp, &FtpClient::AccountRequired, this, [this](QString& a) {
+        events << "account?";
         a = account;
     });
-    connect(&ftp, &ftp::FtpClient::PasswordRequired, this, [this](QString& p) {
-        ++passwordAsked;
+    connect(&ftp, &FtpClient::PasswordRequired, this, [this](QString& p) {
+        events << "password?";
         p = password;
     });
+}
+
+QStringList Recorder::of(const QString& kind) const {
+    QStringList out;
+    for (const QString& e : events)
+        if (e.section(' ', 0, 0) == kind)
+            out << e;
+    return out;
 }
 
 QStringList Recorder::sent() const {
     QStringList out;
     for (qsizetype i = 0; i < log.size(); ++i)
-        if (logDirections.at(i) == 0)
+        if (logDirections.at(i) == kLogSent)
             out << log.at(i);
     return out;
 }

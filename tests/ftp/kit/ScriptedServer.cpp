@@ -5,7 +5,6 @@ ScriptedServer::ScriptedServer() {
     connect(&m_server, &QTcpServer::newConnection, this, [this] {
         QTcpSocket* s = m_server.nextPendingConnection();
         s->setParent(this);
-        ++connections;
         m_control = s;
         m_buffer.clear();
         connect(s, &QTcpSocket::readyRead, this, [this, s] {
@@ -55,34 +54,23 @@ void ScriptedServer::onCommand(const QString& line) {
 }
 
 void ScriptedServer::openPassive() {
-    m_activeMode = false;
     m_passive.close();
     m_passive.listen(QHostAddress::LocalHost, 0);
 }
 
-void ScriptedServer::withData(std::function<void(QTcpSocket*)> action) {
-    if (m_activeMode) {
-        auto* s = new QTcpSocket(this);
-        m_data = s;
-        connect(s, &QTcpSocket::connected, this, [s, action] { action(s); });
-        s->connectToHost(m_activeHost, m_activePort);
-        return;
-    }
-    if (m_data && m_data->state() == QAbstractSocket::ConnectedState)
-        action(m_data);
-    else
-        m_pending = std::move(action);
-}
-
 void ScriptedServer::sendData(const QByteArray& data, bool complete) {
     reply("150 Opening data connection.");
-    withData([this, data, complete](QTcpSocket* s) {
+    const auto send = [this, data, complete](QTcpSocket* s) {
         s->write(data);
         if (!complete)
             return;
         connect(s, &QTcpSocket::disconnected, this, [this] { reply("226 Transfer complete."); });
         s->disconnectFromHost();
-    });
+    };
+    if (m_data && m_data->state() == QAbstractSocket::ConnectedState)
+        send(m_data);
+    else
+        m_pending = send;
 }
 
 void ScriptedServer::standard(const QString& verb, const QString& argument) {
@@ -100,81 +88,31 @@ void ScriptedServer::standard(const QString& verb, const QString& argument) {
     } else if (verb == "CWD") {
         cwd = argument.startsWith('/') ? argument : (cwd == "/" ? "/" : cwd + "/") + argument;
         reply("250 Okay.");
-    } else if (verb == "CDUP") {
-        cwd = cwd.section('/', 0, -2);
-        if (cwd.isEmpty())
-            cwd = "/";
-        reply("250 Okay.");
     } else if (verb == "EPSV") {
         openPassive();
         reply("229 Entering Extended Passive Mode (|||" +
               QByteArray::number(m_passive.serverPort()) + "|)");
     } else if (verb == "PASV") {
         openPassive();
-        const quint32 a = pasvShown.toIPv4Address();
         const quint16 p = m_passive.serverPort();
-        reply(QStringLiteral("227 Entering Passive Mode (%1,%2,%3,%4,%5,%6).")
-                  .arg(a >> 24)
-                  .arg((a >> 16) & 0xff)
-                  .arg((a >> 8) & 0xff)
-                  .arg(a & 0xff)
-                  .arg(p >> 8)
-                  .arg(p & 0xff)
-                  .toUtf8());
-    } else if (verb == "EPRT") {
-        const QStringList parts = argument.split(argument.left(1));
-        m_activeMode = true;
-        m_activeHost = QHostAddress(parts.value(2));
-        m_activePort = quint16(parts.value(3).toUInt());
-        reply("200 EPRT command successful.");
-    } else if (verb == "PORT") {
-        const QStringList n = argument.split(',');
-        m_activeMode = true;
-        m_activeHost = QHostAddress(n.mid(0, 4).join('.'));
-        m_activePort = quint16(n.value(4).toUInt() * 256 + n.value(5).toUInt());
-        reply("200 PORT command successful.");
+        reply("227 Entering Passive Mode (" + pasvHost + ',' + QByteArray::number(p >> 8) + ',' +
+              QByteArray::number(p & 0xff) + ").");
     } else if (verb == "LIST" || verb == "MLSD") {
         sendData(listing);
     } else if (verb == "RETR") {
-        if (!files.contains(argument))
-            reply("550 No such file.");
-        else
-            sendData(files.value(argument));
-    } else if (verb == "SIZE") {
         if (files.contains(argument))
-            reply("213 " + QByteArray::number(files.value(argument).size()));
+            sendData(files.value(argument));
         else
             reply("550 No such file.");
-    } else if (verb == "STOR") {
-        reply("150 Ready for data.");
-        withData([this, argument](QTcpSocket* s) {
-            auto received = std::make_shared<QByteArray>();
-            connect(s, &QTcpSocket::readyRead, this, [s, received] { *received += s->readAll(); });
-            connect(s, &QTcpSocket::disconnected, this, [this, s, argument, received] {
-                *received += s->readAll();
-                files[argument] = *received;
-                reply("226 Transfer complete.");
-            });
-        });
-    } else if (verb == "DELE") {
-        reply(files.remove(argument) ? "250 Deleted." : "550 No such file.");
-    } else if (verb == "RNFR") {
-        m_renameFrom = argument;
-        reply("350 Ready for RNTO.");
-    } else if (verb == "RNTO") {
-        files[argument] = files.take(m_renameFrom);
-        reply("250 Renamed.");
-    } else if (verb == "MKD") {
-        reply("257 \"" + argument.toUtf8() + "\" created.");
     } else if (verb == "ABOR") {
         if (m_data)
             m_data->abort();
         reply("226 Abort successful.");
-    } else if (verb == "TYPE" || verb == "OPTS" || verb == "NOOP" || verb == "RMD") {
-        reply("200 Okay.");
     } else if (verb == "QUIT") {
         reply("221 Goodbye.");
         closeControl();
+    } else if (QStringList{"TYPE", "OPTS", "NOOP", "EPRT", "PORT"}.contains(verb)) {
+        reply("200 Okay.");
     } else {
         reply("502 Command not implemented.");
     }
