@@ -72,6 +72,8 @@ quint64 Connection::send(const QString& command, bool keep) {
     const quint64 seq = ++m_sent;
     if (keep)
         m_keep.insert(seq);
+    if (command.compare(QLatin1String("ABOR"), Qt::CaseInsensitive) == 0)
+        m_abortSeq = seq;
     const bool secret = command.startsWith(QStringLiteral("PASS "), Qt::CaseInsensitive);
     emit logged(secret ? QStringLiteral("PASS ****") : command, kLogSent);
     if (!m_closed) {
@@ -135,7 +137,12 @@ void Connection::onReadyRead() {
             return;  // a log handler ended the connection
         if (raw.code == 0 || m_answered == m_sent)
             continue;  // noise, or a reply nobody asked for (such as 421 before a close)
-        const quint64 seq = m_answered + 1;
+        quint64 seq = m_answered + 1;
+        // 225 to ABOR means no transfer was in progress: a transfer command still waiting gets
+        // no final reply of its own (pyftpdlib aborted right after its 150), so the 225 is the
+        // ABOR's and everything sent before it is answered.
+        if (raw.code == 225 && m_abortSeq > m_answered)
+            seq = m_abortSeq;
         if (reply.preliminary()) {
             if (m_keep.contains(seq))
                 m_preliminaries.insert(seq, reply);

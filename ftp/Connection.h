@@ -93,6 +93,7 @@ private:
     bool m_closed = false;
     quint64 m_sent = 0;
     quint64 m_answered = 0;
+    quint64 m_abortSeq = 0;  // the latest ABOR sent
     QSet<quint64> m_keep;
     QMap<quint64, Reply> m_finals;
     QMap<quint64, Reply> m_preliminaries;
