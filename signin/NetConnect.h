@@ -23,6 +23,18 @@ public:
     virtual void autodial() = 0;
 };
 
+// Services that always report a LAN connection, for driving the program where the machine's own
+// network state does not matter (benchmarks, tests).
+class AlwaysConnected final : public ConnectedState {
+public:
+    bool query(quint32& flags) override {
+        flags = kConnectionLan;
+        return true;
+    }
+    bool dialUpConfigured(quint32) override { return false; }
+    void autodial() override {}
+};
+
 // The services in use: the platform's unless another was installed.
 ConnectedState& connectedState();
 // Installs other services (not owned); nullptr restores the platform's.

@@ -54,16 +54,6 @@ private:
     QString m_user, m_password;
 };
 
-class Online final : public ConnectedState {
-public:
-    bool query(quint32& flags) override {
-        flags = kConnectionLan;
-        return true;
-    }
-    bool dialUpConfigured(quint32) override { return false; }
-    void autodial() override {}
-};
-
 qint64 BytesBelow(const QString& dir, int* files) {
     qint64 bytes = 0;
     QDirIterator it(dir, QDir::Files, QDirIterator::Subdirectories);
@@ -128,7 +118,7 @@ int main(int argc, char* argv[]) {
     }
     Answers answers(account, parser.value("password"));
     setDialogs(&answers);
-    Online online;
+    AlwaysConnected online;
     setConnectedState(&online);
 
     ftp::FtpComponent xFtp;
