@@ -26,19 +26,6 @@ FtpComponent::~FtpComponent() {
     }
 }
 
-Settings FtpComponent::settings() const {
-    Settings s;
-    s.host = m_address;
-    s.port = m_port;
-    s.user = m_user;
-    s.password = m_password;
-    s.passive = m_passive;
-    s.connectOption = m_connectOption;
-    s.listingOption = m_listingOption;
-    s.transferMode = m_transferMode;
-    return s;
-}
-
 void FtpComponent::setTimeout(int seconds) {
     m_timeout = qMax(1, seconds);
     if (m_conn)
@@ -62,7 +49,7 @@ void FtpComponent::run(int state, bool needsConnection, const std::function<void
     m_state = state;
     if (m_conn)
         m_conn->setBusy(true);
-    Session session(ctx, QPointer<FtpClient>(this), settings(), m_conn);
+    Session session(ctx, QPointer<FtpClient>(this), m_settings, m_conn);
     const QPointer<FtpComponent> self(this);
     try {
         body(session);
@@ -153,7 +140,7 @@ void FtpComponent::onClosed(Connection* conn, const FtpError& why) {
 void FtpComponent::Connect() {
     if (m_established)
         throw FtpError(kErrAlreadyConnected, QStringLiteral("Already connected to a server."));
-    if (m_address.trimmed().isEmpty())
+    if (m_settings.host.trimmed().isEmpty())
         throw FtpError(kErrBadArgument, QStringLiteral("No server address is set."));
     run(kConnecting, false, [this](Session& s) {
         m_conn = makeConnection();

@@ -5,13 +5,13 @@
 
 #include "CommandLog.h"
 #include "FtpClient.h"
+#include "Settings.h"
 
 namespace ftp {
 
 class Connection;
 class OpContext;
 class Session;
-struct Settings;
 
 // The FTP component: FtpClient on Qt Network.
 //
@@ -60,24 +60,24 @@ public:
     explicit FtpComponent(QObject* parent = nullptr);
     ~FtpComponent() override;
 
-    QString ServerAddress() const override { return m_address; }
-    void setServerAddress(const QString& address) override { m_address = address; }
-    quint16 ServerPort() const override { return m_port; }
-    void setServerPort(quint16 port) override { m_port = port; }
-    QString UserName() const override { return m_user; }
-    void setUserName(const QString& name) override { m_user = name; }
-    QString Password() const override { return m_password; }
-    void setPassword(const QString& password) override { m_password = password; }
-    bool PassiveMode() const override { return m_passive; }
-    void setPassiveMode(bool passive) override { m_passive = passive; }
-    qint32 ConnectOption() const override { return m_connectOption; }
-    void setConnectOption(qint32 option) override { m_connectOption = option; }
+    QString ServerAddress() const override { return m_settings.host; }
+    void setServerAddress(const QString& address) override { m_settings.host = address; }
+    quint16 ServerPort() const override { return m_settings.port; }
+    void setServerPort(quint16 port) override { m_settings.port = port; }
+    QString UserName() const override { return m_settings.user; }
+    void setUserName(const QString& name) override { m_settings.user = name; }
+    QString Password() const override { return m_settings.password; }
+    void setPassword(const QString& password) override { m_settings.password = password; }
+    bool PassiveMode() const override { return m_settings.passive; }
+    void setPassiveMode(bool passive) override { m_settings.passive = passive; }
+    qint32 ConnectOption() const override { return m_settings.connectOption; }
+    void setConnectOption(qint32 option) override { m_settings.connectOption = option; }
     QString CommandLogFilename() const override { return m_logPath; }
     void setCommandLogFilename(const QString& path) override { m_logPath = path; }
-    qint32 ListingOption() const override { return m_listingOption; }
-    void setListingOption(qint32 option) override { m_listingOption = option; }
-    int TransferMode() const override { return m_transferMode; }
-    void setTransferMode(int mode) override { m_transferMode = mode; }
+    qint32 ListingOption() const override { return m_settings.listingOption; }
+    void setListingOption(qint32 option) override { m_settings.listingOption = option; }
+    int TransferMode() const override { return m_settings.transferMode; }
+    void setTransferMode(int mode) override { m_settings.transferMode = mode; }
     bool AbortRequested() const override { return m_abortRequested; }
     // Without a running operation: nothing happens while connected; kErrNotConnected otherwise.
     void setAbortRequested(bool abort) override;
@@ -113,20 +113,12 @@ private:
     // Runs `body` as the one operation of the component in state `state`.
     void run(int state, bool needsConnection, const std::function<void(Session&)>& body);
     void finish(const std::shared_ptr<OpContext>& ctx);
-    Settings settings() const;
     std::shared_ptr<Connection> makeConnection();
     void onLogged(const QString& line, int direction);
     void onClosed(Connection* conn, const FtpError& why);
 
-    QString m_address;
-    quint16 m_port = 21;
-    QString m_user;
-    QString m_password;
-    bool m_passive = true;
-    qint32 m_connectOption = 200;
+    Settings m_settings;  // the properties, handed to each operation as they are when it starts
     QString m_logPath;
-    qint32 m_listingOption = 1;
-    int m_transferMode = 0;
     bool m_abortRequested = false;
     int m_timeout = 30;
     int m_keepAlive = 60;

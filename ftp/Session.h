@@ -7,20 +7,9 @@
 #include "Notifier.h"
 #include "OpContext.h"
 #include "Reply.h"
+#include "Settings.h"
 
 namespace ftp {
-
-// What an operation needs of the component's properties, read once when it starts.
-struct Settings {
-    QString host;
-    quint16 port = 21;
-    QString user;
-    QString password;
-    bool passive = true;
-    qint32 connectOption = 200;
-    qint32 listingOption = 1;
-    int transferMode = 0;
-};
 
 // A server reply that refused a command, as the error the operation throws.
 FtpError serverError(const Reply& reply);

@@ -24,9 +24,6 @@ public:
     void CountFolderRecursive(const QString& sFolder);
     void RemoveFolderRecursive(const QString& sFolder);
 
-    qint64 counter() const { return m_counter; }
-    qint64 total() const { return m_total; }
-
 private:
     void ShowProgress();
 

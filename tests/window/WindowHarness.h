@@ -40,7 +40,6 @@ public:
     QString projects() const { return m_projects.path() + QLatin1Char('/'); }
     QString serverRoot() const { return m_serverRoot.path(); }
     QString programDir() const { return m_program.path(); }
-    QString serverAddress() const { return account + QStringLiteral(".localhost"); }
 
     // Files a test put below the server root after the server started belong to the server's
     // account from now on (vsftpd runs as that account; pyftpdlib needs nothing).

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+namespace ftp {
+
+// What an operation needs of the component's properties, read once when it starts.
+struct Settings {
+    QString host;
+    quint16 port = 21;
+    QString user;
+    QString password;
+    bool passive = true;
+    qint32 connectOption = 200;
+    qint32 listingOption = 1;
+    int transferMode = 0;
+};
+
+}  // namespace ftp
