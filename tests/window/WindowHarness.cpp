@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPushButton>
+#include <QTest>
 
 #include "AppPath.h"
 
@@ -41,6 +42,12 @@ QStringList FilesBelow(const QString& root) {
         files << QDir(root).relativeFilePath(it.next());
     files.sort();
     return files;
+}
+
+void AddServerRows() {
+    QTest::addColumn<int>("server");
+    QTest::newRow("pyftpdlib") << int(WindowHarness::Py);
+    QTest::newRow("vsftpd") << int(WindowHarness::Vs);
 }
 
 WindowHarness::WindowHarness(Server kind, const QString& accountName, const QString& pass)

@@ -24,6 +24,9 @@ void MakeProject(const QString& folder, int movies = 2, int texts = 1, int image
 // Every file below `root`, as relative paths, sorted.
 QStringList FilesBelow(const QString& root);
 
+// The rows of a test run against both servers: column "server", a WindowHarness::Server.
+void AddServerRows();
+
 // One transfer window in a program folder of its own, with a projects folder, a real FTP server
 // and scripted dialogs.
 class WindowHarness {

@@ -24,11 +24,7 @@ void MakeTree(const QString& root) {
 class RemoteManagementTest : public QObject {
     Q_OBJECT
 private slots:
-    void deletesAProjectTree_data() {
-        QTest::addColumn<int>("server");
-        QTest::newRow("pyftpdlib") << int(WindowHarness::Py);
-        QTest::newRow("vsftpd") << int(WindowHarness::Vs);
-    }
+    void deletesAProjectTree_data() { AddServerRows(); }
     void deletesAProjectTree() {
         QFETCH(int, server);
         WindowHarness h{WindowHarness::Server(server)};

@@ -23,11 +23,7 @@ QStringList Matching(const QStringList& lines, const QString& part) {
 class SessionTest : public QObject {
     Q_OBJECT
 private slots:
-    void connectsWithFirstEightLetters_data() {
-        QTest::addColumn<int>("server");
-        QTest::newRow("pyftpdlib") << int(WindowHarness::Py);
-        QTest::newRow("vsftpd") << int(WindowHarness::Vs);
-    }
+    void connectsWithFirstEightLetters_data() { AddServerRows(); }
     void connectsWithFirstEightLetters() {
         QFETCH(int, server);
         WindowHarness h{WindowHarness::Server(server)};

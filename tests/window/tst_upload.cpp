@@ -53,11 +53,7 @@ QStringList Prefixed(const QString& prefix, const QStringList& files) {
 class UploadTest : public QObject {
     Q_OBJECT
 private slots:
-    void uploadsProjects_data() {
-        QTest::addColumn<int>("server");
-        QTest::newRow("pyftpdlib") << int(WindowHarness::Py);
-        QTest::newRow("vsftpd") << int(WindowHarness::Vs);
-    }
+    void uploadsProjects_data() { AddServerRows(); }
     void uploadsProjects() {
         QFETCH(int, server);
         WindowHarness h{WindowHarness::Server(server)};
