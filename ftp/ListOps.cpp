@@ -1,5 +1,8 @@
 #include "ListOps.h"
 
+#include <QSet>
+#include <algorithm>
+
 #include "DataCommand.h"
 #include "FolderOps.h"
 #include "FtpClient.h"
@@ -41,21 +44,49 @@ std::optional<QList<ListingEntry>> tryListing(Session& s, const QString& command
     return parser.take();
 }
 
+std::optional<QList<ListingEntry>> listLong(Session& s) {
+    Connection& c = s.conn();
+    if (!c.noListA) {
+        if (auto entries = tryListing(s, QStringLiteral("LIST -a"), ListingParser::List))
+            return entries;
+        c.noListA = true;
+    }
+    return tryListing(s, QStringLiteral("LIST"), ListingParser::List);
+}
+
+// Some servers (pyftpdlib) follow links in MLSD and call a link to a folder "dir". Entering one
+// would reach whatever it points at, so a folder counts only when the "ls -l" listing, which
+// shows links as links, agrees; every other one is reported as a link.
+void confirmFolders(Session& s, QList<ListingEntry>& entries) {
+    const auto isFolder = [](const ListingEntry& e) {
+        return e.parsed && e.kind == kFolder && e.name != "." && e.name != "..";
+    };
+    if (std::none_of(entries.cbegin(), entries.cend(), isFolder))
+        return;
+    const std::optional<QList<ListingEntry>> plain = listLong(s);
+    if (!plain)
+        return;  // nothing to compare with
+    QSet<QString> folders;
+    for (const ListingEntry& e : *plain)
+        if (e.parsed && e.kind == kFolder)
+            folders.insert(e.name);
+    for (ListingEntry& e : entries)
+        if (isFolder(e) && !folders.contains(e.name))
+            e.kind = kLink;
+}
+
 }  // namespace
 
 QList<ListingEntry> readListing(Session& s) {
     Connection& c = s.conn();
     if ((s.settings().connectOption & kOptMlsd) && c.features.contains("MLST")) {
-        if (auto entries = tryListing(s, QStringLiteral("MLSD"), ListingParser::Mlsd))
+        if (auto entries = tryListing(s, QStringLiteral("MLSD"), ListingParser::Mlsd)) {
+            confirmFolders(s, *entries);
             return *entries;
+        }
         c.features.remove("MLST");
     }
-    if (!c.noListA) {
-        if (auto entries = tryListing(s, QStringLiteral("LIST -a"), ListingParser::List))
-            return *entries;
-        c.noListA = true;
-    }
-    if (auto entries = tryListing(s, QStringLiteral("LIST"), ListingParser::List))
+    if (auto entries = listLong(s))
         return *entries;
     throw FtpError(kErrProtocol, QStringLiteral("The server lists no folder contents."));
 }

@@ -11,7 +11,8 @@ namespace ftp {
 class Session;
 
 // The entries of the current folder: MLSD where the server offers it and ConnectOption allows,
-// else LIST (with -a where the server takes it, so hidden files count too).
+// else LIST (with -a where the server takes it, so hidden files count too). A folder that MLSD
+// names is checked against LIST, and reported as a link unless LIST shows it as a folder too.
 QList<ListingEntry> readListing(Session& s);
 
 // Lists the folder part of `mask` (the current folder when it has none) and hands each entry

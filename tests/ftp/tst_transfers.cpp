@@ -128,9 +128,10 @@ private slots:
         QVERIFY(!QFileInfo::exists(p.path("myfolio2/images")));
         QCOMPARE(p.ftp.CurrentFolder(), QString("/"));
 
-        // Into folders that exist: one listing per target folder, not a command per file.
+        // Into folders that exist: one listing per target folder, not a command per file. Where
+        // MLSD names a folder, the "ls -l" listing confirms it is no link.
         p.ftp.SendFiles(p.local("p/bin/*.swf"), "myfolio2", true, true);
-        QCOMPARE(p.rec.sent().filter(listing).size(), 3);
+        QCOMPARE(p.rec.sent().filter(listing).size(), kind == "pyftpdlib" ? 5 : 3);
         QCOMPARE(readFile(p.path("myfolio2/a.swf")), pattern(200000, 'a'));
     }
 
@@ -142,6 +143,9 @@ private slots:
         writeFile(p.path("proj/movie.swf"), pattern(1234, 'm'));
         writeFile(p.path("proj/images/pic 1.jpg"), pattern(4321, 'i'));
         writeFile(p.path("proj/images/deep/pic2.jpg"), pattern(10, 'j'));
+        // A link to a folder outside the tree is never entered, whatever MLSD calls it.
+        writeFile(p.path("elsewhere/secret.txt"), "not part of proj");
+        QVERIFY(QFile::link("../../elsewhere", p.path("proj/images/out")));
         QVERIFY2(p.start(), qPrintable(p.error()));
         const QString local = p.localRoot();
 
@@ -157,6 +161,7 @@ private slots:
         QCOMPARE(tree(local), QStringList({"proj/images/deep/pic2.jpg", "proj/images/pic 1.jpg",
                                            "proj/movie.swf", "proj/pictavo.html"}));
         QCOMPARE(readFile(p.local("proj/images/pic 1.jpg")), pattern(4321, 'i'));
+        QVERIFY(p.rec.of("skip").contains("skip proj/images/out||5"));
         QCOMPARE(p.rec.of("replace").size(), 2);  // the two files received the first time
         QCOMPARE(p.ftp.CurrentFolder(), QString("/"));
 

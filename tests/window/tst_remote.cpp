@@ -8,15 +8,24 @@
 
 namespace {
 
+// A published project with hidden files, nested folders and links that lead out of it: to a
+// folder, to a folder from deep inside, and to a file. The links sit beside what they point at.
 void MakeTree(const QString& root) {
     WriteFile(root + "/proj/pictavo.html", "start");
+    WriteFile(root + "/proj/.hidden", "h");
     WriteFile(root + "/proj/a.swf", "movie");
     WriteFile(root + "/proj/images/1.png", "1");
-    WriteFile(root + "/proj/images/2.png", "2");
+    WriteFile(root + "/proj/images/.2.png", "2");
     WriteFile(root + "/proj/one/inner/x.txt", "x");
     WriteFile(root + "/proj/two/inner2/y.txt", "y");
     QDir(root).mkpath("proj/two/empty");
+    QDir(root).mkpath("proj/deep");
     WriteFile(root + "/keep/pictavo.html", "kept");
+    WriteFile(root + "/keepme/sub/x.txt", "x kept");
+    WriteFile(root + "/keep.txt", "kept too");
+    QVERIFY(QFile::link("../keepme", root + "/proj/escape"));
+    QVERIFY(QFile::link("../../keepme/sub", root + "/proj/deep/inner-escape"));
+    QVERIFY(QFile::link("../keep.txt", root + "/proj/outfile"));
 }
 
 }  // namespace
@@ -24,11 +33,18 @@ void MakeTree(const QString& root) {
 class RemoteManagementTest : public QObject {
     Q_OBJECT
 private slots:
+    // The tree goes; nothing a link leads to is touched, whatever the listing calls the link.
     void deletesAProjectTree_data() { AddServerRows(); }
     void deletesAProjectTree() {
         QFETCH(int, server);
         WindowHarness h{WindowHarness::Server(server)};
         MakeTree(h.serverRoot() + "/sites");
+        QTemporaryDir outside;
+        if (server == WindowHarness::Vs) {
+            // Outside the account's root: pyftpdlib refuses to touch such a link at all.
+            WriteFile(outside.path() + "/precious/file.txt", "precious");
+            QVERIFY(QFile::link(outside.path() + "/precious", h.serverRoot() + "/sites/proj/out"));
+        }
         QVERIFY2(h.serverStarted(), qPrintable(h.serverError()));
         QVERIFY(h.AdoptServerFiles());
         h.ScriptSignIn();
@@ -43,9 +59,15 @@ private slots:
         QCOMPARE(h.script.shown.last().text,
                  QString("Are you sure you want to delete the selected Pictavo(s)?"));
         QVERIFY(!QFileInfo::exists(h.serverRoot() + "/sites/proj"));
-        QCOMPARE(FilesBelow(h.serverRoot()), QStringList{"sites/keep/pictavo.html"});
+        QVERIFY(!QFileInfo(h.serverRoot() + "/sites/proj").isSymLink());
+        QCOMPARE(
+            FilesBelow(h.serverRoot()),
+            QStringList({"sites/keep.txt", "sites/keep/pictavo.html", "sites/keepme/sub/x.txt"}));
+        QCOMPARE(ReadFile(h.serverRoot() + "/sites/keepme/sub/x.txt"), QByteArray("x kept"));
+        if (server == WindowHarness::Vs)
+            QCOMPARE(ReadFile(outside.path() + "/precious/file.txt"), QByteArray("precious"));
         QCOMPARE(h.xFtp->CurrentFolder(), QString("/sites"));
-        QCOMPARE(h.rowTexts(h.ui().lstRemoteFileList), QStringList{"keep"});
+        QCOMPARE(h.rowTexts(h.ui().lstRemoteFileList), QStringList({"keep", "keepme"}));
         QVERIFY(h.statuses.contains("Deleting 'proj'."));
         QCOMPARE(h.status(), QString("Selected Pictavo(s) successfully deleted."));
         QVERIFY(h.progress.size() >= 2);
@@ -54,29 +76,6 @@ private slots:
         for (int i = 1; i < h.progress.size() - 1; ++i)
             QVERIFY(h.progress[i] >= h.progress[i - 1]);
         QVERIFY(h.log().filter("Error").isEmpty());
-    }
-
-    // A link inside a project is deleted as a link: what it points to stays.
-    void linkToAFolderOutsideTheProject() {
-        WindowHarness h(WindowHarness::Vs);
-        QTemporaryDir outside;
-        WriteFile(outside.path() + "/precious/file.txt", "precious");
-        WriteFile(h.serverRoot() + "/proj/pictavo.html", "start");
-        QVERIFY(QFile::link(outside.path() + "/precious", h.serverRoot() + "/proj/shortcut"));
-        QVERIFY(QFile::link(h.serverRoot() + "/keep", h.serverRoot() + "/proj/inside"));
-        WriteFile(h.serverRoot() + "/keep/k.txt", "k");
-        QVERIFY2(h.serverStarted(), qPrintable(h.serverError()));
-        QVERIFY(h.AdoptServerFiles());
-        h.ScriptSignIn();
-        QVERIFY(h.Open());
-        h.Select(h.ui().lstRemoteFileList, {"proj"});
-        h.script.answer(QMessageBox::Yes);
-        h.ui().cmdDelete->click();
-        QCOMPARE(ReadFile(outside.path() + "/precious/file.txt"), QByteArray("precious"));
-        QCOMPARE(ReadFile(h.serverRoot() + "/keep/k.txt"), QByteArray("k"));
-        QVERIFY(!QFileInfo::exists(h.serverRoot() + "/proj"));
-        QVERIFY(!QFileInfo(h.serverRoot() + "/proj/shortcut").isSymLink());
-        QCOMPARE(h.status(), QString("Selected Pictavo(s) successfully deleted."));
     }
 
     void declinedAndNonFolderRows() {
@@ -128,7 +127,7 @@ private slots:
         QCOMPARE(h.log().filter("Error deleting remote file(s): ").size(), 1);
         // The failure stays in the status line after the list was read again.
         QVERIFY(h.statuses.contains("Listing of remote folder completed."));
-        QCOMPARE(h.status(), QString("Remote files not deleted."));
+        QCOMPARE(h.status(), QString("Remote files not deleted.\nDelete operation failed."));
 
         // Removing a folder that is not empty is refused by the server.
         h.Select(h.ui().lstRemoteFileList, {"full"});
