@@ -136,6 +136,15 @@ bool WriteProfileString(const QString& section, const QString& key, const QStrin
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    file.write((lines->join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toLatin1());
+    // The settings hold the saved password: for the user's eyes only.
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    const QByteArray bytes =
+        (lines->join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toLatin1();
+    // A failed write (a full disk) must not replace the old file with a short one.
+    if (file.write(bytes) != bytes.size() || !file.flush() ||
+        file.error() != QFileDevice::NoError) {
+        file.cancelWriting();
+        return false;
+    }
     return file.commit();
 }

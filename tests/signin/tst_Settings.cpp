@@ -1,4 +1,5 @@
 #include <QCoreApplication>
+#include <QFile>
 #include <QRandomGenerator>
 #include <QTest>
 
@@ -146,8 +147,13 @@ void SettingsTest::write() {
     const bool written = c.after != c.before;
     QCOMPARE(WriteProfileString(c.section, c.key, c.value, SettingsPath()), written);
     QCOMPARE(FileBytes(SettingsPath()), c.after);
-    if (written)
+    if (written) {
         QCOMPARE(ReadProfileString(c.section, c.key, "", 256, SettingsPath()), c.value.trimmed());
+        // The file may hold the saved password: only its owner reads it.
+        QCOMPARE(QFile::permissions(SettingsPath()),
+                 QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser |
+                     QFileDevice::WriteUser);
+    }
 }
 
 void SettingsTest::programFolderAndService() {
