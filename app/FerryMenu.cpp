@@ -1,5 +1,6 @@
 #include "FerryMenu.h"
 
+#include <QAccessible>
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QShortcut>
@@ -42,6 +43,7 @@ FerryMenu::FerryMenu(ftp::FtpClient& ftpClient, QWidget* parent)
     ui->cmdUpLocal->setIcon(style()->standardIcon(QStyle::SP_FileDialogToParent));
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &FerryMenu::cmdCancel_Click);
+    connect(&m_busy, &BusyState::changed, this, &FerryMenu::ApplyCommandRules);
 }
 
 FerryMenu::~FerryMenu() = default;
@@ -150,6 +152,10 @@ void FerryMenu::ShowPopup(QTreeWidget* list, const QPoint& pos, QMenu* menu) {
 
 void FerryMenu::StatusBarInfo(const QString& sMessage) {
     ui->lblStatus->setText(sMessage);
+    // Screen readers read the name and hear of its change.
+    ui->lblStatus->setAccessibleName(sMessage);
+    QAccessibleEvent changed(ui->lblStatus, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&changed);
     emit statusChanged(sMessage);
 }
 
@@ -183,14 +189,26 @@ void FerryMenu::ShowTransferWindow() {
     show();
 }
 
+bool FerryMenu::MayCloseNow() {
+    return !m_busy.transferring() ||
+           Confirm(this, QStringLiteral("A transfer is running. Stop it and close?"));
+}
+
 void FerryMenu::cmdCancel_Click() {
+    if (m_bUnloaded || !MayCloseNow())
+        return;
     m_session->CloseConnection();
     UnloadWindow();
 }
 
 void FerryMenu::closeEvent(QCloseEvent* event) {
-    if (!m_bUnloaded)
+    if (!m_bUnloaded) {
+        if (!MayCloseNow()) {
+            event->ignore();
+            return;
+        }
         Form_Unload();
+    }
     event->accept();
 }
 

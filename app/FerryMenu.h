@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <memory>
 
+#include "BusyState.h"
 #include "ConnectionRecord.h"
 #include "LocalSide.h"
 #include "TransferWindow.h"
@@ -39,7 +40,7 @@ public:
     void StatusBarInfo(const QString& sMessage) override;
     void DisplayMessage(const QString& line) override;
     void EnableConnectedCommands(bool bConnected) override;
-    void EnableAbortCommands(bool bBusy) override;
+    BusyState& Busy() override { return m_busy; }
     void EnableRemoteCommands() override;
     void EnableLocalCommands() override;
     void SetProgress(int percent) override;
@@ -77,6 +78,11 @@ private:
     void Form_Unload();
     void ConnectCommands();
     void ShowPopup(QTreeWidget* list, const QPoint& pos, QMenu* menu);
+    // Applies every command rule again, with the busy state.
+    void ApplyCommandRules();
+    void EnableAbortCommands(bool bBusy);
+    // While an operation runs, closing asks first; false when the user wants it to go on.
+    bool MayCloseNow();
 
     std::unique_ptr<Ui::FerryMenu> ui;
     ftp::FtpClient& xFtp;
@@ -88,5 +94,7 @@ private:
     Download* m_download = nullptr;
     RemoteManagement* m_remoteManagement = nullptr;
     TransferNotifications* m_notifications = nullptr;
+    BusyState m_busy;
+    bool m_bConnected = false;
     bool m_bUnloaded = false;
 };

@@ -44,20 +44,38 @@ void SetBoth(QWidget* button, QAction* action, bool enabled) {
     action->setEnabled(enabled);
 }
 
+bool SelectionHoldsSpecialFolder(const QTreeWidget* list) {
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        if (list->topLevelItem(i)->isSelected() &&
+            IsSpecialRemoteFolder(list->topLevelItem(i)->text(0)))
+            return true;
+    return false;
+}
+
 }  // namespace
 
+// While an operation runs, nothing that would start another one is enabled, and Abort is.
+void FerryMenu::ApplyCommandRules() {
+    EnableConnectedCommands(m_bConnected);
+    EnableAbortCommands(m_busy.busy());
+    EnableRemoteCommands();
+    EnableLocalCommands();
+}
+
 void FerryMenu::EnableConnectedCommands(bool bConnected) {
+    m_bConnected = bConnected;
+    const bool enabled = bConnected && !m_busy.busy();
     for (QWidget* w :
          {static_cast<QWidget*>(ui->cmdDisconnect), static_cast<QWidget*>(ui->cmdUpFtp),
           static_cast<QWidget*>(ui->cmdCreateRemoteFolder), static_cast<QWidget*>(ui->optAscii),
           static_cast<QWidget*>(ui->optBinary), static_cast<QWidget*>(ui->cmdSend),
           static_cast<QWidget*>(ui->cboRemotePath)})
-        w->setEnabled(bConnected);
+        w->setEnabled(enabled);
     for (QAction* a : {ui->miCreateRemoteFolder, ui->miSend, ui->miDisconnect,
                        ui->miTransfer->menuAction(), ui->miRemote->menuAction()})
-        a->setEnabled(bConnected);
-    ui->cmdConnect->setEnabled(!bConnected);
-    ui->miConnect->setEnabled(!bConnected);
+        a->setEnabled(enabled);
+    ui->cmdConnect->setEnabled(!bConnected && !m_busy.busy());
+    ui->miConnect->setEnabled(!bConnected && !m_busy.busy());
 }
 
 void FerryMenu::EnableAbortCommands(bool bBusy) {
@@ -65,7 +83,9 @@ void FerryMenu::EnableAbortCommands(bool bBusy) {
 }
 
 void FerryMenu::EnableRemoteCommands() {
-    const RemoteCommands c = EvaluateRemoteCommands(FactsOf(ui->lstRemoteFileList));
+    const QTreeWidget* list = ui->lstRemoteFileList;
+    const RemoteCommands c =
+        EvaluateRemoteCommands(FactsOf(list), SelectionHoldsSpecialFolder(list), m_busy.busy());
     SetBoth(ui->cmdDeleteRemoteFile, ui->miDeleteRemoteFile, c.deleteFile);
     SetBoth(ui->cmdRenameRemoteFile, ui->miRenameRemoteFile, c.renameFile);
     SetBoth(ui->cmdDeleteRemoteFolder, ui->miRemoveRemoteFolder, c.removeFolder);
@@ -76,7 +96,7 @@ void FerryMenu::EnableRemoteCommands() {
 
 void FerryMenu::EnableLocalCommands() {
     const LocalCommands c = EvaluateLocalCommands(FactsOf(ui->lstLocalFileList), xFtp.State(),
-                                                  RowTexts(ui->lstRemoteFileList));
+                                                  RowTexts(ui->lstRemoteFileList), m_busy.busy());
     SetBoth(ui->cmdDeleteLocalFile, ui->miDeleteLocalFile, c.deleteFile);
     SetBoth(ui->cmdRenameLocalFile, ui->miRenameLocalFile, c.renameFile);
     SetBoth(ui->cmdCreateLocalFolder, ui->miCreateLocalFolder, c.createFolder);

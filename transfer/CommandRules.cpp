@@ -29,23 +29,29 @@ bool PublishedProjectLimitReached(const QStringList& remoteRowTexts) {
     return remoteRowTexts.size() >= special + kPublishedProjectLimit;
 }
 
-RemoteCommands EvaluateRemoteCommands(const SelectionFacts& remote) {
+RemoteCommands EvaluateRemoteCommands(const SelectionFacts& remote, bool special, bool busy) {
     RemoteCommands c;
+    // Viewing opens the browser only; every other command talks to the server.
+    c.view = remote.hasCurrent && remote.kind == kFolderKind && !special;
+    if (busy)
+        return c;
     c.deleteFile = remote.hasCurrent && (remote.kind == kFileKind || remote.several);
     c.renameFile = remote.hasCurrent && remote.kind == kFileKind;
     c.removeFolder = remote.hasCurrent && remote.kind == kFolderKind;
-    c.deleteProject = c.removeFolder;
-    c.view = c.removeFolder;
+    c.deleteProject = c.removeFolder && !special;
     c.receive = remote.hasCurrent && remote.selectedCount >= 1;
     return c;
 }
 
 LocalCommands EvaluateLocalCommands(const SelectionFacts& local, int ftpState,
-                                    const QStringList& remoteRowTexts) {
+                                    const QStringList& remoteRowTexts, bool busy) {
     LocalCommands c;
+    // The local file commands would change what a running upload reads or a download writes.
+    c.createFolder = !busy;
+    if (busy)
+        return c;
     c.deleteFile = local.hasCurrent && (local.kind == kFileKind || local.several);
     c.renameFile = local.hasCurrent && local.kind == kFileKind;
-    c.createFolder = true;
     c.removeFolder = local.hasCurrent && local.kind == kFolderKind;
     c.send = ftpState == ftp::kIdle && local.selectedCount > 0 && local.hasCurrent &&
              !PublishedProjectLimitReached(remoteRowTexts);

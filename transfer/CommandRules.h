@@ -42,6 +42,8 @@ constexpr int kPublishedProjectLimit = 10;
 // True when the remote list holds the limit or more rows that are not special folders.
 bool PublishedProjectLimitReached(const QStringList& remoteRowTexts);
 
-RemoteCommands EvaluateRemoteCommands(const SelectionFacts& remote);
+// `special`: the selection holds a special remote folder, which is no published project.
+// `busy`: an operation runs; nothing that would start another one is allowed.
+RemoteCommands EvaluateRemoteCommands(const SelectionFacts& remote, bool special, bool busy);
 LocalCommands EvaluateLocalCommands(const SelectionFacts& local, int ftpState,
-                                    const QStringList& remoteRowTexts);
+                                    const QStringList& remoteRowTexts, bool busy);

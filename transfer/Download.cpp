@@ -2,9 +2,11 @@
 
 #include <QTreeWidget>
 
+#include "BusyState.h"
 #include "Dialogs.h"
 #include "FtpClient.h"
 #include "ListRows.h"
+#include "TransferTexts.h"
 #include "TransferWindow.h"
 #include "WaitPointer.h"
 
@@ -13,13 +15,15 @@ Download::Download(QTreeWidget* lstRemoteFileList, ftp::FtpClient& xFtp, Transfe
     : QObject(parent), m_lstRemoteFileList(lstRemoteFileList), m_xFtp(xFtp), m_window(window) {}
 
 void Download::cmdReceive_Click() {
+    if (m_window.Busy().busy())
+        return;
     ReceiveSelectedItems();
 }
 
 void Download::ReceiveSelectedItems() {
+    const BusyState::Hold busy = m_window.Busy().hold(true);
     {
         WaitPointer wait(m_window.DialogParent());
-        m_window.EnableAbortCommands(true);
         struct Row {
             QString text;
             bool folder;
@@ -30,9 +34,10 @@ void Download::ReceiveSelectedItems() {
             if (row->isSelected())
                 rows.append({row->text(0), RowKindOf(row) == kFolderRow});
         }
+        // The local folder may be changed while the transfers pump events.
+        const QString localFolder = m_window.LocalPath();
         try {
             for (const Row& row : rows) {
-                const QString localFolder = m_window.LocalPath();
                 if (row.folder) {
                     const bool subfolders = Confirm(
                         m_window.DialogParent(),
@@ -53,11 +58,10 @@ void Download::ReceiveSelectedItems() {
                 m_window.DisplayMessage(
                     QStringLiteral("Error while downloading file(s). Description: ") +
                     e.description);
-                m_window.StatusBarInfo(QStringLiteral("Error downloading file(s)."));
+                m_window.StatusBarInfo(WithCause(QStringLiteral("Error downloading file(s)."), e));
             }
         }
         m_window.SetProgress(0);
     }
-    m_window.EnableAbortCommands(false);
     m_window.RefreshLocalFileList();
 }

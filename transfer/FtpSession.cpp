@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "AppPath.h"
+#include "BusyState.h"
 #include "ConnectionRecord.h"
 #include "Dialogs.h"
 #include "FerryConnect.h"
@@ -14,6 +15,7 @@
 #include "PathBox.h"
 #include "ProfileFile.h"
 #include "RemoteSide.h"
+#include "TransferTexts.h"
 #include "TransferWindow.h"
 #include "WaitPointer.h"
 
@@ -48,13 +50,17 @@ void FtpSession::ApplySettings() {
     m_xFtp.setServerPort(m_record.sPort.toUShort());
     m_xFtp.setUserName(m_record.sUserName.left(8).toLower().trimmed());
     m_xFtp.setPassword(m_record.sPassword);
-    m_xFtp.setPassiveMode(m_record.bPassive);
+    // Passive mode works behind routers and firewalls; the component falls back to active mode
+    // by itself where a server refuses passive.
+    m_xFtp.setPassiveMode(true);
 }
 
 bool FtpSession::AskToTryAgain() {
     FerryConnect& prompt = ferryConnect();
     prompt.setWindowTitle(QStringLiteral("Pictavo Ferrymate -Internet Connection"));
-    prompt.Label1->setText(kFailureMessage);
+    prompt.Label1->setText(m_sConnectFailure.isEmpty()
+                               ? kFailureMessage
+                               : kFailureMessage + QStringLiteral("\r\r") + m_sConnectFailure);
     prompt.ShowButtons(false, true, true);
     prompt.cmdConnect->setText(QStringLiteral("OK"));
     return prompt.ShowForm();
@@ -79,20 +85,25 @@ void FtpSession::ConnectToServer() {
             return;
         }
         ApplySettings();
-        m_window.StatusBarInfo(QStringLiteral("Connecting to ") + m_xFtp.ServerAddress());
-        m_xFtp.setConnectOption(200);
-        OpenConnection();
-        // Closed while connecting: the program is ending, there is nobody left to ask.
-        if (m_window.IsUnloaded())
-            return;
-        if (m_xFtp.State() == ftp::kIdle) {
-            m_remote.ListFilesOnServer();
-            m_window.EnableConnectedCommands(true);
-            m_window.StatusBarInfo(QStringLiteral("Connected to ") + m_xFtp.ServerAddress());
-            m_window.EnableLocalCommands();
-            return;
+        {
+            const BusyState::Hold busy = m_window.Busy().hold();
+            m_window.StatusBarInfo(QStringLiteral("Connecting to ") + m_xFtp.ServerAddress());
+            m_xFtp.setConnectOption(200);
+            OpenConnection();
+            // Closed while connecting: the program is ending, there is nobody left to ask.
+            if (m_window.IsUnloaded())
+                return;
+            if (m_xFtp.State() == ftp::kIdle) {
+                m_remote.ListFilesOnServer();
+                m_window.EnableConnectedCommands(true);
+                m_window.StatusBarInfo(QStringLiteral("Connected to ") + m_xFtp.ServerAddress());
+                m_window.EnableLocalCommands();
+                return;
+            }
         }
-        m_window.StatusBarInfo(QStringLiteral("Could not connect to ") + m_xFtp.ServerAddress());
+        m_window.StatusBarInfo(
+            QStringLiteral("Could not connect to ") + m_xFtp.ServerAddress() +
+            (m_sConnectFailure.isEmpty() ? QString() : QStringLiteral("\n") + m_sConnectFailure));
         if (!AskToTryAgain()) {
             m_window.StatusBarInfo(QStringLiteral("Connect operation cancelled."));
             m_window.UnloadWindow();
@@ -109,10 +120,12 @@ void FtpSession::OpenConnection() {
                                QStringLiteral("!"));
         return;
     }
+    m_sConnectFailure.clear();
     try {
         m_xFtp.setCommandLogFilename(GetAppPath() + QStringLiteral("FerryFTP.log"));
         m_xFtp.Connect();
     } catch (const ftp::FtpError& e) {
+        m_sConnectFailure = ConnectFailureCause(e, m_xFtp.ServerAddress(), m_xFtp.ServerPort());
         m_window.DisplayMessage(QStringLiteral("Error while connecting to '") +
                                 m_xFtp.ServerAddress() + QStringLiteral("'. Description: ") +
                                 e.description);
@@ -128,6 +141,20 @@ void FtpSession::OpenConnection() {
             e.description);
         m_window.StatusBarInfo(QStringLiteral("Error obtaining current remote folder."));
     }
+}
+
+bool FtpSession::Idle() const {
+    return !m_window.Busy().busy();
+}
+
+void FtpSession::cmdConnect_Click() {
+    if (Idle())
+        ConnectToServer();
+}
+
+void FtpSession::cmdDisconnect_Click() {
+    if (Idle())
+        CloseConnection();
 }
 
 void FtpSession::CloseConnection() {

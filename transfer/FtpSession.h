@@ -25,8 +25,8 @@ public:
     void Abort();
 
 public slots:
-    void cmdConnect_Click() { ConnectToServer(); }
-    void cmdDisconnect_Click() { CloseConnection(); }
+    void cmdConnect_Click();
+    void cmdDisconnect_Click();
     void cmdAbort_Click() { Abort(); }
     void optAscii_Click();
     void optBinary_Click();
@@ -38,10 +38,12 @@ public slots:
 private:
     void ApplySettings();
     bool AskToTryAgain();
+    bool Idle() const;
 
     ftp::FtpClient& m_xFtp;
     RemoteSide& m_remote;
     QPointer<QComboBox> m_cboRemotePath;
     TransferWindow& m_window;
     ConnectionRecord& m_record;
+    QString m_sConnectFailure;  // why the latest connect failed, for the user
 };

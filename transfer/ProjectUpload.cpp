@@ -2,6 +2,7 @@
 
 #include <QTreeWidget>
 
+#include "BusyState.h"
 #include "ConnectionRecord.h"
 #include "Dialogs.h"
 #include "FtpClient.h"
@@ -23,8 +24,7 @@ ProjectUpload::ProjectUpload(QTreeWidget* lstLocalFileList, QTreeWidget* lstRemo
       m_window(window),
       m_record(record) {}
 
-void ProjectUpload::UploadProject(const QString& projectName) {
-    const QString projectPath = m_window.LocalPath() + projectName;
+void ProjectUpload::UploadProject(const QString& projectPath, const QString& projectName) {
     const QString remoteName = RemoteProjectName(projectName);
     m_xFtp.SendFile(projectPath + QStringLiteral("/bin/pictavo.html"), 0,
                     remoteName + QStringLiteral("\\pictavo.html"), false);
@@ -35,13 +35,15 @@ void ProjectUpload::UploadProject(const QString& projectName) {
 }
 
 void ProjectUpload::UploadSelectedProjects() {
-    QString failure;
+    const BusyState::Hold busy = m_window.Busy().hold(true);
+    QString outcome;
     {
         WaitPointer wait(m_window.DialogParent());
-        m_window.EnableAbortCommands(true);
         try {
-            // The names are taken first: the list may be reread while the transfers pump
-            // events. Each keeps the spelling of the file system; the row shows it upper-cased.
+            // The names and their folder are taken first: the lists may be reread, and the
+            // local folder changed, while the transfers pump events. Each name keeps the
+            // spelling of the file system; the row shows it upper-cased.
+            const QString localPath = m_window.LocalPath();
             QStringList projects;
             for (int i = 0; m_lstLocalFileList && i < m_lstLocalFileList->topLevelItemCount();
                  ++i) {
@@ -50,38 +52,35 @@ void ProjectUpload::UploadSelectedProjects() {
                     projects << RowNameOf(row);
             }
             for (const QString& project : projects)
-                UploadProject(project);
-            m_window.StatusBarInfo(
-                QStringLiteral("Successfully uploaded the selected Pictavo(s)."));
+                UploadProject(localPath + project, project);
+            outcome = QStringLiteral("Successfully uploaded the selected Pictavo(s).");
         } catch (const ftp::FtpError& e) {
             if (e.number == ftp::kErrAborted) {
                 m_window.DisplayMessage(QStringLiteral("Upload successfully aborted."));
-                failure = QStringLiteral("Upload aborted.");
-                m_window.StatusBarInfo(failure);
+                outcome = QStringLiteral("Upload aborted.");
             } else {
                 m_window.DisplayMessage(
                     QStringLiteral("Error while uploading file(s). Description: ") + e.description);
-                failure = QStringLiteral("Error while uploading file(s).");
-                m_window.StatusBarInfo(failure);
+                outcome = WithCause(QStringLiteral("Error while uploading file(s)."), e);
             }
         }
+        m_window.StatusBarInfo(outcome);
         m_window.SetProgress(0);
     }
-    m_window.EnableAbortCommands(false);
     m_remote.RefreshRemoteFileList();
-    // The listing's texts would hide an upload that did not complete: the message log that
-    // holds the details is not on screen.
-    if (!failure.isEmpty())
-        m_window.StatusBarInfo(failure);
+    // The listing's own texts would hide how the upload ended.
+    m_window.StatusBarInfo(outcome);
 }
 
 void ProjectUpload::cmdSend_Click() {
+    if (m_window.Busy().busy())
+        return;
     UploadSelectedProjects();
     m_window.EnableLocalCommands();
 }
 
 void ProjectUpload::lstLocalFileList_DblClick() {
-    if (!m_lstLocalFileList)
+    if (!m_lstLocalFileList || m_window.Busy().busy())
         return;
     const QTreeWidgetItem* row = m_lstLocalFileList->currentItem();
     if (!row || !row->isSelected() || RowKindOf(row) != kFolderRow)

@@ -28,7 +28,7 @@ public slots:
     void lstLocalFileList_DblClick();
 
 private:
-    void UploadProject(const QString& projectName);
+    void UploadProject(const QString& projectPath, const QString& projectName);
 
     QPointer<QTreeWidget> m_lstLocalFileList;
     QPointer<QTreeWidget> m_lstRemoteFileList;

@@ -2,11 +2,14 @@
 
 #include <QTreeWidget>
 
+#include "BusyState.h"
+#include "CommandRules.h"
 #include "Dialogs.h"
 #include "FtpClient.h"
 #include "ListRows.h"
 #include "ProjectDeletion.h"
 #include "RemoteSide.h"
+#include "TransferTexts.h"
 #include "TransferWindow.h"
 
 namespace {
@@ -60,10 +63,35 @@ void RemoteManagement::Failed(const QString& logText, const ftp::FtpError& error
     m_remote.RefreshRemoteFileList();
     // Shown after the listing, so the failure is what the status line keeps: the message log
     // is not on screen.
-    m_window.StatusBarInfo(status);
+    m_window.StatusBarInfo(WithCause(status, error));
+}
+
+bool RemoteManagement::Idle() const {
+    return !m_window.Busy().busy();
+}
+
+void RemoteManagement::cmdDeleteRemoteFile_Click() {
+    if (Idle())
+        DeleteSelectedRemoteFiles();
+}
+
+void RemoteManagement::cmdRenameRemoteFile_Click() {
+    if (Idle())
+        RenameRemoteFile();
+}
+
+void RemoteManagement::cmdDeleteRemoteFolder_Click() {
+    if (Idle())
+        RemoveRemoteFolder();
+}
+
+void RemoteManagement::cmdCreateRemoteFolder_Click() {
+    if (Idle())
+        CreateRemoteFolder();
 }
 
 void RemoteManagement::DeleteSelectedRemoteFiles() {
+    const BusyState::Hold busy = m_window.Busy().hold();
     if (!Confirm(m_window.DialogParent(),
                  QStringLiteral("Are you sure you want to delete the selected remote file(s)?"))) {
         m_window.StatusBarInfo(QStringLiteral("Remote file(s) not deleted."));
@@ -81,6 +109,7 @@ void RemoteManagement::DeleteSelectedRemoteFiles() {
 }
 
 void RemoteManagement::RenameRemoteFile() {
+    const BusyState::Hold busy = m_window.Busy().hold();
     try {
         const QString oldName = SelectedRowText();
         if (!Confirm(m_window.DialogParent(),
@@ -106,6 +135,7 @@ void RemoteManagement::RenameRemoteFile() {
 }
 
 void RemoteManagement::RemoveRemoteFolder() {
+    const BusyState::Hold busy = m_window.Busy().hold();
     try {
         const QString name = SelectedRowText();
         if (!Confirm(m_window.DialogParent(),
@@ -123,6 +153,7 @@ void RemoteManagement::RemoveRemoteFolder() {
 }
 
 void RemoteManagement::CreateRemoteFolder() {
+    const BusyState::Hold busy = m_window.Busy().hold();
     const QString name = dialogs().input(
         m_window.DialogParent(), BoxTitle(QStringLiteral("[Query]")),
         QStringLiteral("Enter the name of the remote folder you wish to create."), QString());
@@ -148,11 +179,14 @@ void RemoteManagement::CreateRemoteFolder() {
 }
 
 void RemoteManagement::cmdDelete_Click() {
+    if (!Idle())
+        return;
     DeleteSelectedProjects();
     m_window.EnableLocalCommands();
 }
 
 void RemoteManagement::DeleteSelectedProjects() {
+    const BusyState::Hold busy = m_window.Busy().hold();
     if (!Confirm(m_window.DialogParent(),
                  QStringLiteral("Are you sure you want to delete the selected Pictavo(s)?"))) {
         m_window.StatusBarInfo(QStringLiteral("Selected Pictavo(s) not deleted."));
@@ -165,7 +199,8 @@ void RemoteManagement::DeleteSelectedProjects() {
     try {
         for (const SelectedRow& row : SelectedRows(m_lstRemoteFileList)) {
             m_window.StatusBarInfo(QStringLiteral("Deleting '") + row.text + QStringLiteral("'."));
-            if (row.kind != kFolderRow)
+            // Links and the hosting account's own folders are no published projects.
+            if (row.kind != kFolderRow || IsSpecialRemoteFolder(row.text))
                 continue;
             deletion.DeleteProject(row.text);
         }

@@ -26,13 +26,15 @@ public:
     void DeleteSelectedProjects();
 
 public slots:
-    void cmdDeleteRemoteFile_Click() { DeleteSelectedRemoteFiles(); }
-    void cmdRenameRemoteFile_Click() { RenameRemoteFile(); }
-    void cmdDeleteRemoteFolder_Click() { RemoveRemoteFolder(); }
-    void cmdCreateRemoteFolder_Click() { CreateRemoteFolder(); }
+    void cmdDeleteRemoteFile_Click();
+    void cmdRenameRemoteFile_Click();
+    void cmdDeleteRemoteFolder_Click();
+    void cmdCreateRemoteFolder_Click();
     void cmdDelete_Click();
 
 private:
+    // A command arriving while an operation runs (a queued click, a key) is dropped.
+    bool Idle() const;
     QString SelectedRowText() const;
     // Every failure is logged with its description, followed by a fresh listing, and shown.
     void Failed(const QString& logText, const ftp::FtpError& error, const QString& status);

@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QTreeWidget>
 
+#include "BusyState.h"
 #include "FtpClient.h"
 #include "ListRows.h"
 #include "PathBox.h"
@@ -48,7 +49,7 @@ RemoteSide::RemoteSide(QComboBox* cboRemotePath, QTreeWidget* lstRemoteFileList,
 }
 
 void RemoteSide::ListFilesOnServer() {
-    m_window.EnableAbortCommands(true);
+    const BusyState::Hold busy = m_window.Busy().hold();
     try {
         m_xFtp.setListingOption(1);
         m_window.StatusBarInfo(QStringLiteral("Obtaining remote folder's contents..."));
@@ -61,14 +62,12 @@ void RemoteSide::ListFilesOnServer() {
             } reset{m_bListing};
             m_xFtp.ListFolder(QString());
         }
-        m_window.EnableAbortCommands(false);
         m_window.StatusBarInfo(QStringLiteral("Listing of remote folder completed."));
     } catch (const ftp::FtpError& e) {
         m_window.DisplayMessage(
             QStringLiteral("Error while listing remote folder's contents. Description: ") +
             e.description);
         m_window.StatusBarInfo(QStringLiteral("Could not list remote folder's contents."));
-        m_window.EnableAbortCommands(false);
     }
 }
 
@@ -89,10 +88,9 @@ void RemoteSide::ClearRemoteFileList() {
 
 void RemoteSide::RefreshRemoteFileList() {
     WaitPointer wait(m_window.DialogParent());
+    const BusyState::Hold busy = m_window.Busy().hold();
     ClearRemoteFileList();
-    m_window.EnableAbortCommands(true);
     ListFilesOnServer();
-    m_window.EnableAbortCommands(false);
 }
 
 QString RemoteSide::GetRemoteFolder() {
@@ -107,6 +105,7 @@ QString RemoteSide::GetRemoteFolder() {
 }
 
 bool RemoteSide::ChangeCurrentRemoteFolder(QString sNewRemotePath, bool bInteractive) {
+    const BusyState::Hold busy = m_window.Busy().hold();
     try {
         m_xFtp.ChangeFolder(sNewRemotePath);
     } catch (const ftp::FtpError& e) {
@@ -138,9 +137,11 @@ bool RemoteSide::ChangeCurrentRemoteFolder(QString sNewRemotePath, bool bInterac
 void RemoteSide::cboRemotePath_Click() {
     if (!m_cboRemotePath || m_cboRemotePath->currentIndex() < 0)
         return;
-    // Selecting an entry while not connected (the box is being emptied) must not reach the server.
-    if (m_xFtp.State() == ftp::kNotConnected)
+    // Selecting an entry while not connected (the box is being emptied) must not reach the server;
+    // while an operation runs, the entry is the one that operation just added.
+    if (m_xFtp.State() == ftp::kNotConnected || m_window.Busy().busy())
         return;
+    const BusyState::Hold busy = m_window.Busy().hold();
     const QString selected = m_cboRemotePath->currentText();
     if (selected == GetRemoteFolder())
         return;
@@ -152,6 +153,9 @@ void RemoteSide::cboRemotePath_Click() {
 }
 
 void RemoteSide::cmdUpFtp_Click() {
+    if (m_window.Busy().busy())
+        return;
+    const BusyState::Hold busy = m_window.Busy().hold();
     const QString oldPath = GetRemoteFolder();
     try {
         m_xFtp.ChangeToParentFolder();

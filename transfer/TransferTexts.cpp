@@ -1,9 +1,11 @@
 #include "TransferTexts.h"
 
+#include <QUrl>
 #include <QtMath>
 #include <cmath>
 
 #include "FtpClient.h"
+#include "FtpError.h"
 
 QString ProgressText(int ftpState, const QString& fileName, qint64 bytesDone, qint64 fileSize) {
     const bool sending = ftpState == ftp::kSendingFile || ftpState == ftp::kSendingFiles;
@@ -34,8 +36,8 @@ QString RemoteProjectName(const QString& projectName) {
 }
 
 QString ProjectViewAddress(const QString& serverAddress, const QString& rowText) {
-    return QStringLiteral("http://") + serverAddress + QLatin1Char('/') + rowText +
-           QStringLiteral("/pictavo.html");
+    return QStringLiteral("http://") + serverAddress + QLatin1Char('/') +
+           QString::fromLatin1(QUrl::toPercentEncoding(rowText)) + QStringLiteral("/pictavo.html");
 }
 
 int DeletionProgress(qint64 total, qint64 counter) {
@@ -48,4 +50,38 @@ int DeletionProgress(qint64 total, qint64 counter) {
     if (value >= 100.0f)
         return 100;
     return qRound(value);
+}
+
+QString WithCause(const QString& text, const ftp::FtpError& error) {
+    return error.description.isEmpty() ? text : text + QLatin1Char('\n') + error.description;
+}
+
+namespace {
+
+// Servers that insist on TLS say so when they refuse the login or the greeting.
+bool AsksForEncryption(const QString& reply) {
+    for (const char* word : {"TLS", "SSL", "encrypt", "secure"})
+        if (reply.contains(QLatin1String(word), Qt::CaseInsensitive))
+            return true;
+    return false;
+}
+
+}  // namespace
+
+QString ConnectFailureCause(const ftp::FtpError& error, const QString& host, quint16 port) {
+    const QString unreachable = QStringLiteral("Cannot connect to the server: ");
+    const bool refused =
+        error.number == ftp::kErrLoginFailed || error.number == ftp::kErrConnectFailed;
+    if (error.description.startsWith(unreachable))
+        return QStringLiteral("The server %1 (port %2) could not be reached: %3")
+            .arg(host)
+            .arg(port)
+            .arg(error.description.mid(unreachable.size()));
+    if (refused && AsksForEncryption(error.description))
+        return QStringLiteral("The server requires an encrypted connection: ") + error.description;
+    if (error.number == ftp::kErrLoginFailed)
+        return QStringLiteral("The server refused the password: ") + error.description;
+    if (error.number == ftp::kErrConnectFailed)
+        return QStringLiteral("The server refused the connection: ") + error.description;
+    return error.description;
 }

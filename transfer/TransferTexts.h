@@ -3,6 +3,10 @@
 #include <QString>
 #include <QStringList>
 
+namespace ftp {
+class FtpError;
+}
+
 // Texts of the transfer notifications, apart from the widgets that show them.
 
 // "Uploading file '…' (12 of 345K)" while a send runs (states 17 and 20), "Processing file '…'"
@@ -18,8 +22,17 @@ QString ReplaceQuestion(const QString& existingName);
 // The remote folder a project is published in: its name without spaces, in lower case.
 QString RemoteProjectName(const QString& projectName);
 
-// The address of a published project's start page.
+// The address of a published project's start page; the folder name is percent-encoded, so "#"
+// or "?" in it stay part of the path.
 QString ProjectViewAddress(const QString& serverAddress, const QString& rowText);
 
 // The progress bar value during a project deletion, kept within 0 to 100.
 int DeletionProgress(qint64 total, qint64 counter);
+
+// A report of a failed operation: the program's own text, then the cause on a line of its own.
+QString WithCause(const QString& text, const ftp::FtpError& error);
+
+// Why a connection failed, in words for the user: the password refused, the server unreachable
+// (with `host`, `port` and the system's reason), an encrypted connection required, no answer in
+// time; with the server's reply where there is one.
+QString ConnectFailureCause(const ftp::FtpError& error, const QString& host, quint16 port);

@@ -2,10 +2,11 @@
 
 #include <QString>
 
+class BusyState;
 class QWidget;
 
 // What the transfer procedures need of the window that holds them: its two reporting channels,
-// the command rules, and its own lifetime.
+// the command rules with the busy state they follow, and its own lifetime.
 class TransferWindow {
 public:
     virtual ~TransferWindow() = default;
@@ -13,7 +14,8 @@ public:
     virtual void StatusBarInfo(const QString& sMessage) = 0;
     virtual void DisplayMessage(const QString& line) = 0;
     virtual void EnableConnectedCommands(bool bConnected) = 0;
-    virtual void EnableAbortCommands(bool bBusy) = 0;
+    // Held by every procedure while it talks to the server; see BusyState.
+    virtual BusyState& Busy() = 0;
     virtual void EnableRemoteCommands() = 0;
     virtual void EnableLocalCommands() = 0;
     virtual void SetProgress(int percent) = 0;

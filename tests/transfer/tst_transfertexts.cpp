@@ -36,6 +36,38 @@ private slots:
                  QString("pictavo.html already exits. Do you want to replace it?"));
         QCOMPARE(ProjectViewAddress("ann.hostavia.example", "alpha"),
                  QString("http://ann.hostavia.example/alpha/pictavo.html"));
+        QCOMPARE(ProjectViewAddress("demo.localhost", "trip#2?x y%"),
+                 QString("http://demo.localhost/trip%232%3Fx%20y%25/pictavo.html"));
+    }
+
+    void connectFailureCauses_data() {
+        QTest::addColumn<qint32>("number");
+        QTest::addColumn<QString>("description");
+        QTest::addColumn<QString>("cause");
+        QTest::newRow("password") << qint32(ftp::kErrLoginFailed) << "Login incorrect."
+                                  << "The server refused the password: Login incorrect.";
+        QTest::newRow("unreachable")
+            << qint32(ftp::kErrConnectFailed) << "Cannot connect to the server: Connection refused"
+            << "The server ftp.example (port 2121) could not be reached: Connection refused";
+        QTest::newRow("unknown name")
+            << qint32(ftp::kErrHostNotFound) << "Cannot connect to the server: Host not found"
+            << "The server ftp.example (port 2121) could not be reached: Host not found";
+        QTest::newRow("encryption required")
+            << qint32(ftp::kErrLoginFailed) << "Non-anonymous sessions must use encryption."
+            << "The server requires an encrypted connection: Non-anonymous sessions must use "
+               "encryption.";
+        QTest::newRow("greeting refused") << qint32(ftp::kErrConnectFailed) << "Too many users."
+                                          << "The server refused the connection: Too many users.";
+        QTest::newRow("timeout") << qint32(ftp::kErrTimeout)
+                                 << "The server did not answer within 30 seconds."
+                                 << "The server did not answer within 30 seconds.";
+    }
+    void connectFailureCauses() {
+        QFETCH(qint32, number);
+        QFETCH(QString, description);
+        QFETCH(QString, cause);
+        QCOMPARE(ConnectFailureCause(ftp::FtpError(number, description), "ftp.example", 2121),
+                 cause);
     }
 
     void deletionProgress_data() {

@@ -36,6 +36,8 @@ private slots:
         QVERIFY(h.Open());
         QVERIFY(h.window->isVisible());
         QCOMPARE(h.status(), QString("Connected to Mary.Jones.localhost"));
+        // Screen readers read the status text as the line's name.
+        QCOMPARE(h.ui().lblStatus->accessibleName(), h.status());
         QCOMPARE(h.ui().lblUserAddr->text(), QString("http://Mary.Jones.localhost"));
         QCOMPARE(h.xFtp->UserName(), QString("mary.jon"));
         QVERIFY(!Matching(h.log(), "USER mary.jon").isEmpty());
@@ -84,11 +86,15 @@ private slots:
             form.findChild<QPushButton*>("cmdConnect")->click();
         });
         QVERIFY(h.Open());
-        QCOMPARE(statusAtPrompt, QString("Could not connect to Mary.Jones.localhost"));
+        // The texts stay as they are; the cause follows on a line of its own.
+        QCOMPARE(statusAtPrompt, QString("Could not connect to Mary.Jones.localhost\n"
+                                         "The server refused the password: Authentication "
+                                         "failed."));
         QCOMPARE(caption, QString("Pictavo Ferrymate -Internet Connection"));
         QCOMPARE(message,
                  QString("Unable to connect to your FTP Server.\rPlease verify you account "
-                         "information.\r\rClick 'OK' if you would like to try again."));
+                         "information.\r\rClick 'OK' if you would like to try again.\r\r"
+                         "The server refused the password: Authentication failed."));
         QCOMPARE(okCaption, QString("OK"));
         QVERIFY(!okShown);
         QVERIFY(connectShown);
@@ -103,10 +109,20 @@ private slots:
 
     void cancellingTheRetryEndsTheProgram() {
         WindowHarness h;
-        h.ScriptSignIn(h.account, "wrong");
-        h.script.answerForm(
-            [](QDialog& prompt) { prompt.findChild<QPushButton*>("cmdCancel")->click(); });
+        const quint16 closed = freeLoopbackPort();
+        WriteFile(h.programDir() + "/Ferrymate.ini",
+                  QString("[Service]\r\nDomain=localhost\r\nPort=%1\r\n").arg(closed).toLatin1());
+        h.ScriptSignIn();
+        QString message;
+        h.script.answerForm([&](QDialog& prompt) {
+            message = prompt.findChild<QLabel*>("Label1")->text();
+            prompt.findChild<QPushButton*>("cmdCancel")->click();
+        });
         QVERIFY(!h.Open());
+        QVERIFY2(message.endsWith(QString("\r\rThe server Mary.Jones.localhost (port %1) could "
+                                          "not be reached: Connection refused")
+                                      .arg(closed)),
+                 qPrintable(message));
         QCOMPARE(h.status(), QString("Connect operation cancelled."));
         QVERIFY(h.window->IsUnloaded());
         QCOMPARE(h.unloadedSignals, 1);
@@ -359,8 +375,8 @@ private slots:
             else
                 h.ui().miAbort->trigger();
         });
-        if (close)
-            h.script.answer(QMessageBox::Ok);  // the disconnection notice
+        if (close)  // stop the listing and close; the disconnection notice
+            h.script.answer(QMessageBox::Yes).answer(QMessageBox::Ok);
         const int from = h.logSize();
         QElapsedTimer timer;
         timer.start();

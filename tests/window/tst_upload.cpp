@@ -2,9 +2,11 @@
 // server, the replace questions, abort and failure part-way, the double-click and View.
 #include <QtTest>
 
+#include "Download.h"
 #include "FtpSession.h"
 #include "ListRows.h"
 #include "ProjectUpload.h"
+#include "RemoteManagement.h"
 #include "WebPage.h"
 #include "WindowHarness.h"
 
@@ -75,8 +77,8 @@ private slots:
         QCOMPARE(FilesBelow(h.serverRoot()), Prefixed("myfolio2/", PublishedFiles(2, 1, 3)));
         VerifyPublished(h.projects() + "My Folio 2", h.serverRoot() + "/myfolio2",
                         PublishedFiles(2, 1, 3));
-        QVERIFY(h.statuses.contains("Successfully uploaded the selected Pictavo(s)."));
-        QCOMPARE(h.status(), QString("Listing of remote folder completed."));
+        QVERIFY(h.statuses.contains("Listing of remote folder completed."));
+        QCOMPARE(h.status(), QString("Successfully uploaded the selected Pictavo(s)."));
         QCOMPARE(h.rowTexts(h.ui().lstRemoteFileList), QStringList{"myfolio2"});
         QCOMPARE(h.ui().prgStatus->value(), 0);
         QVERIFY(h.progress.contains(100));
@@ -135,11 +137,12 @@ private slots:
         QCOMPARE(errors.size(), 1);
         QVERIFY(errors.first().size() >
                 QString("Error while uploading file(s). Description: ").size());
-        // The failure stays in the status line after the list was read again.
-        QCOMPARE(
-            h.statuses.mid(h.statuses.size() - 4),
-            (QStringList{"Error while uploading file(s).", "Obtaining remote folder's contents...",
-                         "Listing of remote folder completed.", "Error while uploading file(s)."}));
+        // The failure, with its cause, stays in the status line after the list was read again.
+        const QString failed = "Error while uploading file(s).\nThe local file '" + h.projects() +
+                               "B/bin/pictavo.html' does not exist.";
+        QCOMPARE(h.statuses.mid(h.statuses.size() - 4),
+                 (QStringList{failed, "Obtaining remote folder's contents...",
+                              "Listing of remote folder completed.", failed}));
         QCOMPARE(h.rowTexts(h.ui().lstRemoteFileList), QStringList{"a"});
         QCOMPARE(h.ui().prgStatus->value(), 0);
     }
@@ -187,19 +190,47 @@ private slots:
         for (int i = 1; i <= 3; ++i)
             WriteFile(h.projects() + QString("Part 2/bin/images/big %1.png").arg(i),
                       QByteArray(8 * 1024 * 1024, char('0' + i)));
+        QDir(h.serverRoot()).mkpath("old");
         h.ScriptSignIn();
         QVERIFY(h.Open());
         bool aborted = false;
-        QObject::connect(h.xFtp.get(), &ftp::FtpClient::SendingFile, h.window.get(),
-                         [&](const QString& name) {
-                             if (!aborted && name.contains("big 2")) {
-                                 aborted = true;
-                                 h.ui().cmdAbort->click();
-                             }
-                         });
+        QStringList enabledMidway;
+        int shownMidway = -1;
+        QObject::connect(
+            h.xFtp.get(), &ftp::FtpClient::SendingFile, h.window.get(), [&](const QString& name) {
+                if (name.contains("big 1")) {
+                    // Nothing may start a second operation: not the controls, not
+                    // a click or double-click that arrives anyway.
+                    h.Select(h.ui().lstRemoteFileList, {"old"});
+                    for (QWidget* w :
+                         h.window->findChildren<QWidget*>(QRegularExpression("^(cmd|cbo|opt)")))
+                        if (w->isEnabled())
+                            enabledMidway << w->objectName();
+                    for (QAction* a : h.window->findChildren<QAction*>(QRegularExpression("^mi")))
+                        if (a->isEnabled())
+                            enabledMidway << a->objectName();
+                    const int before = h.script.shown.size();
+                    h.window->upload().cmdSend_Click();
+                    h.window->remoteManagement().cmdDelete_Click();
+                    h.window->download().cmdReceive_Click();
+                    QTreeWidget* local = h.ui().lstLocalFileList;
+                    emit local->itemDoubleClicked(local->topLevelItem(0), 0);
+                    shownMidway = h.script.shown.size() - before;
+                }
+                if (!aborted && name.contains("big 2")) {
+                    aborted = true;
+                    h.ui().cmdAbort->click();
+                }
+            });
         h.Select(h.ui().lstLocalFileList, {"PART 1", "PART 2", "PART 3"});
         h.ui().cmdSend->click();
         QVERIFY(aborted);
+        // Cancel asks first; View starts nothing on the server.
+        enabledMidway.sort();
+        QCOMPARE(enabledMidway, QStringList({"cmdAbort", "cmdCancel", "cmdView", "miAbort"}));
+        QCOMPARE(shownMidway, 0);
+        QVERIFY(h.log().filter("Another FTP operation").isEmpty());
+        QVERIFY(QFileInfo(h.serverRoot() + "/old").isDir());
         QVERIFY(h.statuses.contains("Aborting current operaion."));
         QVERIFY(h.log().contains("Upload successfully aborted."));
         QVERIFY(h.statuses.contains("Listing of remote folder completed."));
@@ -220,8 +251,18 @@ private slots:
         QCOMPARE(h.xFtp->State(), int(ftp::kIdle));
     }
 
-    // Escape in the middle of an upload aborts it, disconnects and ends the program.
-    void escapeDuringAnUpload() {
+    // Escape or closing the window in the middle of an upload asks first: Yes aborts it,
+    // disconnects and ends the program; No lets it finish.
+    void closingDuringAnUpload_data() {
+        QTest::addColumn<bool>("escape");
+        QTest::addColumn<bool>("stop");
+        QTest::newRow("Escape, stop") << true << true;
+        QTest::newRow("Escape, go on") << true << false;
+        QTest::newRow("close, stop") << false << true;
+    }
+    void closingDuringAnUpload() {
+        QFETCH(bool, escape);
+        QFETCH(bool, stop);
         WindowHarness h;
         MakeProject(h.projects() + "Site", 1, 0, 0);
         for (int i = 1; i <= 2; ++i)
@@ -234,21 +275,35 @@ private slots:
                          [&](const QString& name) {
                              if (!pressed && name.contains("big 1")) {
                                  pressed = true;
-                                 QTest::keyClick(h.window.get(), Qt::Key_Escape);
+                                 if (escape)
+                                     QTest::keyClick(h.window.get(), Qt::Key_Escape);
+                                 else
+                                     h.window->close();
                              }
                          });
-        h.script.answer(QMessageBox::Ok);  // the disconnection notice
+        h.script.answer(stop ? QMessageBox::Yes : QMessageBox::No);
+        if (stop)
+            h.script.answer(QMessageBox::Ok);  // the disconnection notice
         h.Select(h.ui().lstLocalFileList, {"SITE"});
         h.ui().cmdSend->click();
         QVERIFY(pressed);
-        QVERIFY(h.window->IsUnloaded());
-        QCOMPARE(h.unloadedSignals, 1);
-        QCOMPARE(h.xFtp->State(), int(ftp::kNotConnected));
-        QVERIFY(h.log().contains("Upload successfully aborted."));
+        QCOMPARE(h.script.shown.at(h.script.shown.size() - (stop ? 2 : 1)).text,
+                 QString("A transfer is running. Stop it and close?"));
+        QCOMPARE(h.window->IsUnloaded(), stop);
+        QCOMPARE(h.unloadedSignals, stop ? 1 : 0);
         for (const QString& file : FilesBelow(h.serverRoot() + "/site"))
             QCOMPARE(ReadFile(h.serverRoot() + "/site/" + file),
                      ReadFile(h.projects() + "Site/bin/" + file));
-        QVERIFY(!QFileInfo::exists(h.serverRoot() + "/site/images/big 2.png"));
+        if (stop) {
+            QCOMPARE(h.xFtp->State(), int(ftp::kNotConnected));
+            QVERIFY(h.log().contains("Upload successfully aborted."));
+            QVERIFY(!QFileInfo::exists(h.serverRoot() + "/site/images/big 2.png"));
+        } else {
+            QCOMPARE(h.status(), QString("Successfully uploaded the selected Pictavo(s)."));
+            QVERIFY(QFileInfo::exists(h.serverRoot() + "/site/images/big 2.png"));
+            QVERIFY(h.window->isVisible());
+        }
+        QCOMPARE(h.script.unexpected, 0);
     }
 
     void doubleClick() {
@@ -284,16 +339,28 @@ private slots:
         WindowHarness h;
         QDir(h.serverRoot()).mkpath("alpha");
         QDir(h.serverRoot()).mkpath("beta");
-        QDir(h.serverRoot()).mkpath("gamma");
+        QDir(h.serverRoot()).mkpath("trip #2");
+        QDir(h.serverRoot()).mkpath("cgi-bin");
         RecordingLauncher launcher;
         setWebLauncher(&launcher);
         h.ScriptSignIn();
         QVERIFY(h.Open());
-        h.Select(h.ui().lstRemoteFileList, {"alpha", "beta"});
+        h.Select(h.ui().lstRemoteFileList, {"alpha", "trip #2"});
         h.window->upload().cmdView_Click();
         setWebLauncher(nullptr);
-        QCOMPARE(launcher.urls, (QStringList{"http://Mary.Jones.localhost/alpha/pictavo.html",
-                                             "http://Mary.Jones.localhost/beta/pictavo.html"}));
+        QCOMPARE(launcher.urls,
+                 (QStringList{"http://Mary.Jones.localhost/alpha/pictavo.html",
+                              "http://Mary.Jones.localhost/trip%20%232/pictavo.html"}));
+
+        // The hosting account's own folders are no projects: neither viewed nor deleted as one,
+        // but they can still be removed as a folder.
+        h.Select(h.ui().lstRemoteFileList, {"cgi-bin"});
+        QVERIFY(!h.ui().cmdView->isEnabled());
+        QVERIFY(!h.ui().cmdDelete->isEnabled());
+        QVERIFY(h.ui().cmdDeleteRemoteFolder->isEnabled());
+        h.Select(h.ui().lstRemoteFileList, {"beta"});
+        QVERIFY(h.ui().cmdView->isEnabled());
+        QVERIFY(h.ui().cmdDelete->isEnabled());
     }
 };
 

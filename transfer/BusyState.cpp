@@ -1,0 +1,21 @@
+#include "BusyState.h"
+
+BusyState::Hold::~Hold() {
+    if (m_state)
+        m_state->release(m_transfer);
+}
+
+BusyState::Hold BusyState::hold(bool transfer) {
+    if (transfer)
+        ++m_transfers;
+    if (m_depth++ == 0)
+        emit changed(true);
+    return Hold(this, transfer);
+}
+
+void BusyState::release(bool transfer) {
+    if (transfer)
+        --m_transfers;
+    if (--m_depth == 0)
+        emit changed(false);
+}

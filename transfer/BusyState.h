@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+// Whether an FTP operation of the window runs. Every procedure that talks to the server holds it
+// for as long as it runs; procedures nest (an upload reads the list again), and only the
+// outermost one ending makes the window idle. The window applies its command rules from it, so
+// nothing can start a second operation and Abort stays on until the first one is over.
+class BusyState : public QObject {
+    Q_OBJECT
+public:
+    class Hold {
+    public:
+        Hold(Hold&& other) noexcept
+            : m_state(std::exchange(other.m_state, nullptr)), m_transfer(other.m_transfer) {}
+        Hold(const Hold&) = delete;
+        Hold& operator=(const Hold&) = delete;
+        Hold& operator=(Hold&&) = delete;
+        ~Hold();
+
+    private:
+        friend class BusyState;
+        Hold(BusyState* state, bool transfer) : m_state(state), m_transfer(transfer) {}
+        QPointer<BusyState> m_state;
+        bool m_transfer;
+    };
+
+    using QObject::QObject;
+
+    // Marks the window busy until the returned hold ends; `transfer` for uploads and downloads,
+    // which closing the window interrupts only after asking.
+    [[nodiscard]] Hold hold(bool transfer = false);
+    bool busy() const { return m_depth > 0; }
+    bool transferring() const { return m_transfers > 0; }
+
+signals:
+    // The window became busy or idle.
+    void changed(bool busy);
+
+private:
+    void release(bool transfer);
+
+    int m_depth = 0;
+    int m_transfers = 0;
+};
