@@ -160,8 +160,17 @@ void FerryMenu::StatusBarInfo(const QString& sMessage) {
 }
 
 void FerryMenu::DisplayMessage(const QString& line) {
-    ui->lstConnectionInfo->addItem(line);
-    ui->lstConnectionInfo->setCurrentRow(ui->lstConnectionInfo->count() - 1);
+    QListWidget* list = ui->lstConnectionInfo;
+    list->addItem(line);
+    // A server that talks without end must not fill the memory: the oldest lines go, and the
+    // first line says so.
+    if (list->count() > kMaxMessages) {
+        if (list->item(0)->text() != kMessagesDropped)
+            list->insertItem(0, kMessagesDropped);
+        while (list->count() > kMaxMessages)
+            delete list->takeItem(1);
+    }
+    list->setCurrentRow(list->count() - 1);
 }
 
 void FerryMenu::SetProgress(int percent) {

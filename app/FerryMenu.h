@@ -29,6 +29,11 @@ class FerryMenu : public QMainWindow, public TransferWindow, public LocalSide::H
     Q_OBJECT
 public:
     // The window uses `xFtp` for all FTP work; it does not own it.
+    // The message log keeps this many lines at most.
+    static constexpr int kMaxMessages = 5000;
+    static inline const QString kMessagesDropped =
+        QStringLiteral("[Older messages were removed to keep this log small.]");
+
     explicit FerryMenu(ftp::FtpClient& xFtp, QWidget* parent = nullptr);
     ~FerryMenu() override;
 

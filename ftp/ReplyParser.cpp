@@ -76,10 +76,14 @@ void ReplyParser::line(QByteArray text) {
         return;
     }
     if (code == 0) {
-        if (!text.isEmpty())
+        if (++m_noise > kMaxReplyLines)
+            m_error = QStringLiteral("The server sent more than %1 lines outside any reply.")
+                          .arg(kMaxReplyLines);
+        else if (!text.isEmpty())
             m_replies.append({0, {text}});
         return;
     }
+    m_noise = 0;
     RawReply r;
     r.code = code;
     r.lines.append(text);

@@ -15,8 +15,9 @@ struct RawReply {
 
 // Splits the control connection's byte stream into replies (RFC 959 4.2): a single line
 // "123 text", or "123-text" ... up to a line beginning "123 ". Lines outside a reply that do not
-// begin with a code are passed on as noise, in stream order. Oversized lines and replies
-// are a protocol error: a hostile server must not make the client buffer without bound.
+// begin with a code are passed on as noise, in stream order. Oversized lines, replies and runs
+// of noise are a protocol error: a hostile server must not make the client buffer or log
+// without bound.
 class ReplyParser {
 public:
     static constexpr int kMaxLine = 64 * 1024;
@@ -35,6 +36,7 @@ private:
     QByteArray m_buffer;
     RawReply m_open;  // a multi-line reply still waiting for its last line
     bool m_inMultiLine = false;
+    int m_noise = 0;  // noise lines since the last reply
     QList<RawReply> m_replies;
     QString m_error;
 };

@@ -2,6 +2,7 @@
 #include <QtTest>
 
 #include "AsciiConverter.h"
+#include "CommandLog.h"
 #include "ListingParser.h"
 #include "LocalPlan.h"
 #include "Mask.h"
@@ -67,6 +68,16 @@ private slots:
         for (int i = 0; i <= ReplyParser::kMaxReplyLines; ++i)
             endless.feed("more\r\n");
         QVERIFY(!endless.error().isEmpty());
+        // Lines without a code count too, however many replies came before them.
+        ReplyParser noise;
+        noise.feed("220 Hello.\r\n");
+        for (int i = 0; i <= ReplyParser::kMaxReplyLines && noise.error().isEmpty(); ++i)
+            noise.feed("noise\r\n");
+        QVERIFY(!noise.error().isEmpty());
+        while (noise.hasReply())
+            noise.takeReply();
+        noise.feed("200 Fine.\r\n");
+        QVERIFY(!noise.hasReply());
 
         const Reply r{550, {"550-First line", " second", "550 Last."}};
         QCOMPARE(r.text(), QString("First line second Last."));
@@ -76,6 +87,23 @@ private slots:
                  QString("/a \"quoted\" name"));
         QCOMPARE(parseQuotedPath("257 /no/quotes"), QString());
         QCOMPARE(parseQuotedPath("257 \"/unterminated"), QString());
+    }
+
+    // The command log file keeps its newest lines below its size and says once that it dropped
+    // the others.
+    void commandLogSize() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("FerryFTP.log");
+        CommandLog log(1000);
+        for (int i = 0; i < 500; ++i)
+            log.append(path, QString("line %1").arg(i));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray text = file.readAll();
+        QVERIFY(text.size() <= 1000);
+        QVERIFY(text.startsWith(QByteArray(CommandLog::kDroppedNote) + "\nline "));
+        QCOMPARE(text.count(CommandLog::kDroppedNote), 1);
+        QVERIFY(text.endsWith("\nline 498\nline 499\n"));
     }
 
     void passiveReplies() {

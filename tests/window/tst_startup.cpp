@@ -110,7 +110,8 @@ private slots:
         QVERIFY(ui.optBinary->isChecked());
     }
 
-    void logKeepsEveryLineSelectingTheLast() {
+    // The log selects its last line; past its size it drops the oldest lines and says so once.
+    void logSelectsTheLastLineAndStaysSmall() {
         WindowHarness h;
         h.ScriptSignIn(h.account, h.password, true);
         h.Open();
@@ -118,6 +119,14 @@ private slots:
         h.window->DisplayMessage("second");
         QCOMPARE(h.log(), (QStringList{"first", "second"}));
         QCOMPARE(h.ui().lstConnectionInfo->currentRow(), 1);
+        for (int i = 0; i < FerryMenu::kMaxMessages + 10; ++i)
+            h.window->DisplayMessage(QString("line %1").arg(i));
+        const QStringList log = h.log();
+        QCOMPARE(log.size(), FerryMenu::kMaxMessages);
+        QCOMPARE(log.first(), FerryMenu::kMessagesDropped);
+        QCOMPARE(log.count(FerryMenu::kMessagesDropped), 1);
+        QCOMPARE(log.last(), QString("line %1").arg(FerryMenu::kMaxMessages + 9));
+        QCOMPARE(log.at(1), QString("line 11"));
     }
 
     // Escape in the connected window closes the connection and ends the program.
