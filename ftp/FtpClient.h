@@ -44,6 +44,9 @@ enum SkipReason : qint32 {
     kSkipLink = 5,        // a remote link met by a receive with a mask
     kSkipUnparsed = 6,    // a listing line that parses as nothing (see kListUnparsed)
     kSkipUnsendable = 7,  // a local name with a line break or NUL: no FTP command can carry it
+    // A local name that is not valid in the system's encoding: it cannot be opened by the name
+    // it shows (invalid characters appear as U+FFFD).
+    kSkipBadEncoding = 8,
 };
 
 // CommandLogged's second argument. Every command sent and every reply line received is logged

@@ -1,8 +1,14 @@
 #include "LocalPlan.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSet>
+#include <memory>
+
+#ifdef Q_OS_UNIX
+#include <dirent.h>
+#endif
 
 #include "FtpClient.h"
 #include "Mask.h"
@@ -11,6 +17,27 @@
 namespace ftp {
 
 namespace {
+
+// Entries whose names do not survive decoding into text; QDir leaves them out without a word.
+// Each comes back as the name decoded with replacement characters, and whether it is a folder.
+QList<std::pair<QString, bool>> undecodableEntries(const QString& folder) {
+    QList<std::pair<QString, bool>> found;
+#ifdef Q_OS_UNIX
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(QFile::encodeName(folder).constData()),
+                                                  &closedir);
+    if (!dir)
+        return found;
+    while (const dirent* entry = readdir(dir.get())) {
+        const QByteArray raw(entry->d_name);
+        const QString name = QFile::decodeName(raw);
+        if (QFile::encodeName(name) != raw)
+            found.append({name, entry->d_type == DT_DIR});
+    }
+#else
+    Q_UNUSED(folder);
+#endif
+    return found;
+}
 
 class Walker {
 public:
@@ -45,6 +72,9 @@ public:
             else
                 add(fi, relative, plan);
         }
+        for (const auto& [name, isFolder] : undecodableEntries(folder))
+            if (isFolder ? m_recurse : m_mask.matches(name))
+                plan.skipped.append({QDir(folder).filePath(name), kSkipBadEncoding});
         if (!m_recurse)
             return;
         for (const QFileInfo& fi : std::as_const(folders)) {

@@ -1,4 +1,5 @@
 #include <QtTest>
+#include <cstdio>
 
 #include "Fixture.h"
 
@@ -99,6 +100,12 @@ private slots:
         writeFile(p.local("p/bin/more/" + accented), "u");
         const QString unsendable = p.local("p/bin/line\nbreak.swf");
         writeFile(unsendable, "no command can name it");
+        // A name that is no valid UTF-8: Qt does not even list it.
+        QFile undecodable(p.local("p/bin/more/x"));
+        QVERIFY(undecodable.open(QIODevice::WriteOnly));
+        undecodable.close();
+        QVERIFY(::rename(QFile::encodeName(p.local("p/bin/more/x")).constData(),
+                         QFile::encodeName(p.local("p/bin/more")).append("/caf\xe9.swf")) == 0);
 
         p.ftp.SendFiles(p.local("p/bin/*.swf"), "myfolio2", true, false);
         QCOMPARE(tree(p.root()),
@@ -119,7 +126,9 @@ private slots:
         }
         QCOMPARE(lastPercent, 100);
         QCOMPARE(p.rec.of("sending").size(), 5);
-        QCOMPARE(p.rec.of("skip"), QStringList{"skip " + unsendable + "||7"});
+        QCOMPARE(p.rec.of("skip"),
+                 QStringList({"skip " + unsendable + "||7",
+                              "skip " + p.local("p/bin/more/caf\uFFFD.swf") + "||8"}));
 
         // A folder that is not there sends nothing and is no error: projects without images.
         const qsizetype sent = p.rec.sent().size();
