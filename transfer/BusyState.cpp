@@ -16,6 +16,8 @@ BusyState::Hold BusyState::hold(bool transfer) {
 void BusyState::release(bool transfer) {
     if (transfer)
         --m_transfers;
-    if (--m_depth == 0)
+    if (--m_depth == 0) {
+        m_stop = false;
         emit changed(false);
+    }
 }

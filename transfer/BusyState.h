@@ -33,6 +33,10 @@ public:
     [[nodiscard]] Hold hold(bool transfer = false);
     bool busy() const { return m_depth > 0; }
     bool transferring() const { return m_transfers > 0; }
+    // Abort was asked for: procedures made of several operations stop between them too. It
+    // holds until the window is idle again.
+    void requestStop() { m_stop = busy(); }
+    bool stopRequested() const { return m_stop; }
 
 signals:
     // The window became busy or idle.
@@ -43,4 +47,5 @@ private:
 
     int m_depth = 0;
     int m_transfers = 0;
+    bool m_stop = false;
 };

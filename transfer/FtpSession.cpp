@@ -186,6 +186,7 @@ void FtpSession::CloseConnection() {
 }
 
 void FtpSession::Abort() {
+    m_window.Busy().requestStop();
     try {
         m_xFtp.setAbortRequested(true);
     } catch (const ftp::FtpError& e) {

@@ -12,8 +12,22 @@ bool IsDotEntry(const QString& name) {
 }  // namespace
 
 ProjectDeletion::ProjectDeletion(ftp::FtpClient& xFtp, ProgressSink setProgress,
-                                 ProgressSource progress)
-    : m_xFtp(xFtp), m_setProgress(std::move(setProgress)), m_progress(std::move(progress)) {}
+                                 ProgressSource progress, StopCheck stopRequested)
+    : m_xFtp(xFtp),
+      m_setProgress(std::move(setProgress)),
+      m_progress(std::move(progress)),
+      m_stopRequested(std::move(stopRequested)) {}
+
+void ProjectDeletion::Check(int depth) const {
+    if (m_stopRequested && m_stopRequested())
+        throw ftp::FtpError(ftp::kErrAborted, QStringLiteral("The operation was aborted."));
+    if (depth > kMaxDepth)
+        throw ftp::FtpError(
+            ftp::kErrProtocol,
+            QStringLiteral(
+                "The folder tree is more than %1 levels deep; nothing below was deleted.")
+                .arg(kMaxDepth));
+}
 
 void ProjectDeletion::DeleteProject(const QString& sFolder) {
     const QString savedFolder = m_xFtp.CurrentFolder();
@@ -24,7 +38,8 @@ void ProjectDeletion::DeleteProject(const QString& sFolder) {
     RemoveFolderRecursive(sFolder);
 }
 
-void ProjectDeletion::CountFolderRecursive(const QString& sFolder) {
+void ProjectDeletion::CountFolderRecursive(const QString& sFolder, int depth) {
+    Check(depth);
     const QString returnFolder = m_xFtp.CurrentFolder();
     if (!sFolder.isEmpty())
         m_xFtp.ChangeFolder(sFolder);
@@ -48,11 +63,12 @@ void ProjectDeletion::CountFolderRecursive(const QString& sFolder) {
         }
     }
     for (const QString& subfolder : subfolders)
-        CountFolderRecursive(subfolder);
+        CountFolderRecursive(subfolder, depth + 1);
     m_xFtp.ChangeFolder(returnFolder);
 }
 
-void ProjectDeletion::RemoveFolderRecursive(const QString& sFolder) {
+void ProjectDeletion::RemoveFolderRecursive(const QString& sFolder, int depth) {
+    Check(depth);
     const QString returnFolder = m_xFtp.CurrentFolder();
     if (!sFolder.isEmpty())
         m_xFtp.ChangeFolder(sFolder);
@@ -64,6 +80,7 @@ void ProjectDeletion::RemoveFolderRecursive(const QString& sFolder) {
             case ftp::kLink:
                 // A link goes as a link; one the server will not delete stops the deletion rather
                 // than being entered and emptied.
+                Check(depth);
                 m_xFtp.DeleteFile(item.ItemName);
                 --m_counter;
                 ShowProgress();
@@ -77,7 +94,7 @@ void ProjectDeletion::RemoveFolderRecursive(const QString& sFolder) {
         }
     }
     for (const QString& subfolder : subfolders)
-        RemoveFolderRecursive(subfolder);
+        RemoveFolderRecursive(subfolder, depth + 1);
     m_xFtp.ChangeFolder(returnFolder);
     m_xFtp.RemoveFolder(sFolder);
     --m_counter;

@@ -9,27 +9,35 @@ class FtpClient;
 
 // Deletes published project trees on the server: a counting pass sizes the tree, a removal pass
 // deletes it depth first and reports progress. Links are deleted as links and never entered, so
-// nothing outside the project can be reached through one.
+// nothing outside the project can be reached through one. A tree deeper than kMaxDepth (a
+// server that shows a folder in every folder) stops the deletion with an error, and a stop
+// asked for between two commands is honoured like an abort.
 class ProjectDeletion {
 public:
     using ProgressSink = std::function<void(int percent)>;
     using ProgressSource = std::function<int()>;
+    using StopCheck = std::function<bool()>;
+    static constexpr int kMaxDepth = 64;
 
-    ProjectDeletion(ftp::FtpClient& xFtp, ProgressSink setProgress, ProgressSource progress);
+    ProjectDeletion(ftp::FtpClient& xFtp, ProgressSink setProgress, ProgressSource progress,
+                    StopCheck stopRequested);
 
     // Counts and removes the folder `sFolder` (relative to the current folder) with everything
     // below it; the current folder is the same afterwards. Throws FtpError on the first failure.
     void DeleteProject(const QString& sFolder);
 
-    void CountFolderRecursive(const QString& sFolder);
-    void RemoveFolderRecursive(const QString& sFolder);
+    void CountFolderRecursive(const QString& sFolder, int depth = 0);
+    void RemoveFolderRecursive(const QString& sFolder, int depth = 0);
 
 private:
     void ShowProgress();
+    // Throws when a stop was asked for or the tree is too deep.
+    void Check(int depth) const;
 
     ftp::FtpClient& m_xFtp;
     ProgressSink m_setProgress;
     ProgressSource m_progress;
+    StopCheck m_stopRequested;
     // Each entry counts twice (once in its folder's count, once by its kind), so the removal pass
     // takes the counter from the total towards half of it.
     qint64 m_counter = 0;

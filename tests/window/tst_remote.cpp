@@ -78,6 +78,49 @@ private slots:
         QVERIFY(h.log().filter("Error").isEmpty());
     }
 
+    // A deletion stops part-way, leaving the rest, when Abort is pressed or the tree is deeper
+    // than any project (a server that shows a folder in every folder).
+    void deletionStops_data() {
+        QTest::addColumn<bool>("abort");
+        QTest::addColumn<QString>("cause");
+        QTest::newRow("Abort") << true << "The operation was aborted.";
+        QTest::newRow("too deep")
+            << false << "The folder tree is more than 64 levels deep; nothing below was deleted.";
+    }
+    void deletionStops() {
+        QFETCH(bool, abort);
+        QFETCH(QString, cause);
+        WindowHarness h;
+        for (int i = 0; i < 20; ++i)
+            WriteFile(h.serverRoot() + QString("/proj/f%1.txt").arg(i), "f");
+        QString deep = h.serverRoot() + "/proj";
+        for (int i = 0; !abort && i < 70; ++i)
+            deep += "/a";
+        WriteFile(deep + "/bottom.txt", "b");
+        h.ScriptSignIn();
+        QVERIFY(h.Open());
+        h.Select(h.ui().lstRemoteFileList, {"proj"});
+        h.script.answer(QMessageBox::Yes);
+        bool abortEnabled = false;
+        QObject::connect(h.ui().prgStatus, &QProgressBar::valueChanged, h.window.get(), [&] {
+            abortEnabled = h.ui().cmdAbort->isEnabled();
+            if (abort)
+                h.ui().cmdAbort->click();
+        });
+        h.ui().cmdDelete->click();
+        QCOMPARE(h.status(), "Selected Pictavo(s) not deleted.\n" + cause);
+        QVERIFY(QFileInfo::exists(deep + "/bottom.txt"));
+        const int left = FilesBelow(h.serverRoot() + "/proj").size();
+        if (abort) {
+            QVERIFY(abortEnabled);
+            QVERIFY(left > 1 && left < 21);
+        } else {
+            QCOMPARE(left, 21);
+        }
+        QCOMPARE(h.xFtp->State(), int(ftp::kIdle));
+        QVERIFY(!h.ui().cmdAbort->isEnabled());
+    }
+
     void declinedAndNonFolderRows() {
         WindowHarness h(WindowHarness::Vs);
         WriteFile(h.serverRoot() + "/proj/pictavo.html", "start");
@@ -135,7 +178,8 @@ private slots:
         m.RemoveRemoteFolder();
         QCOMPARE(h.script.shown.last().text, QString("Delete full?"));
         QCOMPARE(h.log().filter("Error deleting remote folder: ").size(), 1);
-        QVERIFY(h.statuses.contains("Remote folder not deleted."));
+        QVERIFY(
+            !h.statuses.filter(QRegularExpression("^Remote folder not deleted\\.\\n.+")).isEmpty());
         QVERIFY(QFileInfo::exists(h.serverRoot() + "/full/f.txt"));
         h.Select(h.ui().lstRemoteFileList, {"l2 folder"});
         h.script.answer(QMessageBox::Yes);
@@ -164,7 +208,8 @@ private slots:
         h.script.answer(QMessageBox::Yes).answerInput("no/such/place");
         m.RenameRemoteFile();
         QCOMPARE(h.log().filter("Error renaming remote file: ").size(), 1);
-        QVERIFY(h.statuses.contains("Remote file not renamed."));
+        QCOMPARE(h.statuses.filter(QRegularExpression("^Remote file not renamed\\.\\n.+")).size(),
+                 1);
 
         // Create: a plain name is created; one that would leave the folder is refused.
         h.script.answerInput("new site");
