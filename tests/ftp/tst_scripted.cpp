@@ -50,9 +50,9 @@ private slots:
 
         // A reply nobody asked for does not answer the next command.
         server.reply("200 Spontaneous.");
-        QTest::qWait(50);
+        QTRY_VERIFY(c.rec.logged("200 Spontaneous."));
         server.on["PWD"] = [&](const QString&) { server.reply("257 \"/a\""); };
-        c.ftp.ChangeFolder("a");
+        QCOMPARE(errorOf([&] { c.ftp.ChangeFolder("a"); }), 0);
         QCOMPARE(c.ftp.CurrentFolder(), QString("/a"));
         QCOMPARE(c.rec.log.count("250 Done."), 1);
     }
