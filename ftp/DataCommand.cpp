@@ -2,6 +2,8 @@
 
 #include <QIODevice>
 #include <QTimer>
+#include <algorithm>
+#include <optional>
 
 #include "FtpClient.h"
 #include "PassiveReply.h"
