@@ -6,6 +6,7 @@
 #include <QSet>
 #include <QStringList>
 #include <QTimer>
+#include <chrono>
 #include <memory>
 #include <optional>
 
@@ -52,6 +53,7 @@ public:
     void close(const FtpError& why);
 
     void setTimeout(int seconds);
+    std::chrono::milliseconds timeout() const { return m_silence.intervalAsDuration(); }
     void setKeepAlive(int seconds);
     // While busy an operation owns the connection: no keep-alive commands are sent.
     void setBusy(bool busy);
@@ -69,7 +71,8 @@ public:
     bool utf8 = false;
     QString type;                   // the TYPE in force ("I", "A" or empty)
     std::optional<QString> folder;  // the current folder as PWD last reported it
-    bool passiveOnly = false;       // active mode failed once: passive for the rest of the session
+    // The data connection mode that worked; the session keeps to it.
+    enum class DataMode { Unknown, Passive, Active } dataMode = DataMode::Unknown;
     bool noEpsv = false;
     bool noEprt = false;
     bool noListA = false;  // LIST -a refused: plain LIST

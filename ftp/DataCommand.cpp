@@ -1,6 +1,9 @@
 #include "DataCommand.h"
 
 #include <QIODevice>
+#include <QTimer>
+#include <algorithm>
+#include <optional>
 
 #include "FtpClient.h"
 #include "PassiveReply.h"
@@ -9,6 +12,13 @@
 namespace ftp {
 
 namespace {
+
+using DataMode = Connection::DataMode;
+
+// The data connection did not open in one mode; the other mode may still work.
+struct NotOpened {
+    FtpError why;
+};
 
 // Drops the data connection when the attempt ends, unless the operation no longer owns the
 // connection (aborted: the abort dropped it already, and a new operation may own it now).
@@ -24,8 +34,38 @@ private:
     Session& m_s;
 };
 
+// Wakes the waiting operation when the data connection is overdue. Shorter than the control
+// connection's silence timeout, so a data port that never answers costs one mode, not the
+// session.
+class OpeningDeadline {
+public:
+    explicit OpeningDeadline(Session& s) {
+        using namespace std::chrono_literals;
+        m_timer.setSingleShot(true);
+        OpContext& ctx = s.ctx();
+        QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [&ctx] { ctx.wake(); });
+        m_timer.start(std::min<std::chrono::milliseconds>(s.conn().timeout() * 3 / 4, 15s));
+    }
+    bool expired() const { return !m_timer.isActive(); }
+    QString why() const {
+        return QStringLiteral("The data connection did not open within %1 ms.")
+            .arg(m_timer.interval());
+    }
+
+private:
+    QTimer m_timer;
+};
+
 bool refusedAsUnknown(const Reply& r) {
     return r.code == 500 || r.code == 501 || r.code == 502;
+}
+
+NotOpened unreadable(const QString& verb, const Reply& r) {
+    return {FtpError(kErrProtocol, QStringLiteral("Unreadable %1 reply: %2").arg(verb, r.text()))};
+}
+
+QString nameOf(DataMode mode) {
+    return mode == DataMode::Active ? QStringLiteral("active") : QStringLiteral("passive");
 }
 
 quint16 passivePort(Session& s) {
@@ -35,18 +75,18 @@ quint16 passivePort(Session& s) {
         if (r.code == 229) {
             if (const auto port = parseEpsvPort(r.text()))
                 return *port;
-            throw FtpError(kErrProtocol, QStringLiteral("Unreadable EPSV reply: ") + r.text());
+            throw unreadable(QStringLiteral("EPSV"), r);
         }
         if (r.code / 100 != 5)
-            throw serverError(r);
+            throw NotOpened{serverError(r)};
         c.noEpsv = true;
     }
     const Reply r = s.command(QStringLiteral("PASV"));
     if (r.code != 227)
-        throw serverError(r);
+        throw NotOpened{serverError(r)};
     if (const auto port = parsePasvPort(r.text()))
         return *port;
-    throw FtpError(kErrProtocol, QStringLiteral("Unreadable PASV reply: ") + r.text());
+    throw unreadable(QStringLiteral("PASV"), r);
 }
 
 // EPRT or PORT for our listening port; the reply tells whether active mode can go on.
@@ -74,8 +114,16 @@ Reply announcePort(Session& s, quint16 port) {
                          .arg(port & 0xff));
 }
 
-// One attempt; nullopt when active mode failed before any data moved.
-std::optional<Reply> attempt(Session& s, const DataJob& job, bool active) {
+QString switchNote(DataMode now) {
+    return now == DataMode::Passive
+               ? QStringLiteral(
+                     "Active mode failed; using passive mode for the rest of the session.")
+               : QStringLiteral(
+                     "Passive mode failed; using active mode for the rest of the session.");
+}
+
+// One attempt in `mode`; throws NotOpened when the data connection did not open.
+Reply attempt(Session& s, const DataJob& job, DataMode mode) {
     DataGuard guard(s);
     Connection& c = s.conn();
     DataChannel* d = c.newDataChannel();
@@ -84,40 +132,60 @@ std::optional<Reply> attempt(Session& s, const DataJob& job, bool active) {
     else
         d->download(job.sink, job.ascii);
     c.setDataActive(true);
+    const bool active = mode == DataMode::Active;
+    std::optional<OpeningDeadline> deadline;
     if (active) {
+        deadline.emplace(s);
         if (!d->listen(c.localAddress(), c.peerAddress()))
-            return std::nullopt;
-        if (!announcePort(s, d->listenPort()).positive())
-            return std::nullopt;
+            throw NotOpened{FtpError(kErrDataConnection, *d->error())};
+        const Reply r = announcePort(s, d->listenPort());
+        if (!r.positive())
+            throw NotOpened{serverError(r)};
     } else {
         const quint16 port = passivePort(s);
+        deadline.emplace(s);
         d->connectTo(c.peerAddress(), port);
-        s.ctx().wait([&] { return d->connected() || d->error(); });
-        if (d->error())
-            throw FtpError(kErrDataConnection, *d->error());
+        s.ctx().wait([&] { return d->connected() || d->error() || deadline->expired(); });
+        if (!d->connected())
+            throw NotOpened{FtpError(kErrDataConnection, d->error().value_or(deadline->why()))};
     }
 
     const quint64 seq = c.send(job.command);
+    const auto accept = [&] {
+        if (job.accepted)
+            *job.accepted = true;
+    };
     std::optional<Reply> final;
+    bool overdue = false;
     s.ctx().wait([&] {
         if (!final)
             final = c.takeFinal(seq);
         if (c.takePreliminary(seq) || (final && final->positive())) {
-            if (job.accepted)
-                *job.accepted = true;
+            accept();
             d->release();
         }
         if (job.progress)
             job.progress(d->bytes());
-        return d->error() || (final && (!final->positive() || d->finished()));
+        overdue = !final && !d->connected() && deadline->expired();
+        return overdue || d->error() || (final && (!final->positive() || d->finished()));
     });
+    if (overdue) {
+        // The server still tries to reach us: stop it. It may have created the target already.
+        accept();
+        c.dropDataChannel();
+        c.send(QStringLiteral("ABOR"), false);
+        throw NotOpened{FtpError(kErrDataConnection, deadline->why())};
+    }
     if (final && !final->positive()) {
-        if (active && final->code == 425 && d->bytes() == 0)
-            return std::nullopt;
+        if (active && (final->code == 425 || final->code == 426) && d->bytes() == 0) {
+            // Some servers (vsftpd) create the target before they connect.
+            accept();
+            throw NotOpened{serverError(*final)};
+        }
         throw serverError(*final);
     }
     if (final && d->finished())
-        return final;
+        return *final;
     // The data failed while the command runs: stop the server's side of it too.
     const bool local = d->localError();
     const QString why = *d->error();
@@ -129,18 +197,30 @@ std::optional<Reply> attempt(Session& s, const DataJob& job, bool active) {
 }  // namespace
 
 Reply runDataCommand(Session& s, const DataJob& job) {
-    bool active = !s.settings().passive && !s.conn().passiveOnly;
-    while (true) {
-        if (std::optional<Reply> r = attempt(s, job, active))
-            return *r;
-        if (!active)
-            throw FtpError(kErrDataConnection, QStringLiteral("The data connection failed."));
-        s.conn().passiveOnly = true;
-        s.conn().note(
-            QStringLiteral("Active mode failed; using passive mode for the rest of the session."));
-        if (job.source)
-            job.source->seek(0);
-        active = false;
+    DataMode mode = s.conn().dataMode;
+    if (mode == DataMode::Unknown)
+        mode = s.settings().passive ? DataMode::Passive : DataMode::Active;
+    std::optional<FtpError> first;
+    try {
+        const Reply r = attempt(s, job, mode);
+        s.conn().dataMode = mode;
+        return r;
+    } catch (const NotOpened& failed) {
+        first = failed.why;
+    }
+    if (job.source)
+        job.source->seek(0);
+    const DataMode other = mode == DataMode::Passive ? DataMode::Active : DataMode::Passive;
+    try {
+        const Reply r = attempt(s, job, other);
+        s.conn().dataMode = other;
+        s.conn().note(switchNote(other));
+        return r;
+    } catch (const NotOpened& failed) {
+        throw FtpError(
+            kErrDataConnection,
+            QStringLiteral("The data connection failed.\nIn %1 mode: %2\nIn %3 mode: %4")
+                .arg(nameOf(mode), first->description, nameOf(other), failed.why.description));
     }
 }
 

@@ -19,13 +19,18 @@ struct DataJob {
     DataChannel::Sink sink;                // receives the data otherwise
     bool ascii = false;                    // TYPE A line ends
     std::function<void(qint64)> progress;  // local bytes moved so far; may throw
-    bool* accepted = nullptr;  // set once the server took the command (1xx or 2xx reply)
+    // Set once the server took the command (1xx or 2xx reply), or may have created the
+    // target before its data connection failed.
+    bool* accepted = nullptr;
 };
 
-// Runs `job` over a new data connection: passive (EPSV, then PASV) or active (EPRT, then
-// PORT). When active mode fails because the server cannot reach us, the session switches to
-// passive for good, logs it and runs the command once more. Returns the final reply; throws
-// the server's refusal or the failure.
+// Runs `job` over a new data connection: passive (EPSV, then PASV) unless settings ask for
+// active mode (EPRT, then PORT) first. A data connection that does not open (passive refused,
+// a port that refuses or stays silent, the server refusing EPRT/PORT, answering 425/426 before
+// data moved, or not connecting in time) is tried once in the other mode; whichever mode
+// works is kept for the rest of the session, and a switch is logged as a note. The time a
+// data connection may take to open is three quarters of the timeout, at most 15 s. Returns
+// the final reply; throws the server's refusal or the failure.
 Reply runDataCommand(Session& session, const DataJob& job);
 
 }  // namespace ftp

@@ -38,6 +38,9 @@ class Session;
 // - CommandLogged: see LogDirection.
 // Reserved arguments: the 32-bit option of SendFile and ReceiveFile is ignored.
 //
+// Data connections are passive unless PassiveMode is false (active first); a mode that fails
+// to open is tried once in the other, and the mode that worked is kept for the session.
+//
 // Paths: remote paths may be relative to the current folder and use "\" or "/"; local paths
 // use the platform's separator. Masks take "*" and "?", ignore letter case, and "*.*" takes
 // every name. Operations that move through folders come back to the folder they started in.

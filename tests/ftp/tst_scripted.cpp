@@ -26,8 +26,8 @@ struct Client {
 }  // namespace
 
 // What real servers do not do on demand, from a scripted server: odd and unexpected replies,
-// prompts for password and account, drops, silence, wrong PASV addresses, refused active mode,
-// hostile listings, and the component destroyed while it waits.
+// prompts for password and account, drops, silence, wrong PASV addresses, data connections that
+// do not open, hostile listings, and the component destroyed while it waits.
 class ScriptedTest : public QObject {
     Q_OBJECT
 
@@ -50,9 +50,9 @@ private slots:
 
         // A reply nobody asked for does not answer the next command.
         server.reply("200 Spontaneous.");
-        QTest::qWait(50);
+        QTRY_VERIFY(c.rec.logged("200 Spontaneous."));
         server.on["PWD"] = [&](const QString&) { server.reply("257 \"/a\""); };
-        c.ftp.ChangeFolder("a");
+        QCOMPARE(errorOf([&] { c.ftp.ChangeFolder("a"); }), 0);
         QCOMPARE(c.ftp.CurrentFolder(), QString("/a"));
         QCOMPARE(c.rec.log.count("250 Done."), 1);
     }
@@ -148,38 +148,96 @@ private slots:
         QCOMPARE(server.received.count("PASV"), 2);
     }
 
-    void activeRefused_data() {
-        QTest::addColumn<bool>("refuseAtPort");  // else the transfer command answers 425
-        QTest::newRow("PORT refused") << true;
-        QTest::newRow("425 on LIST") << false;
+    // A data connection that does not open in one mode is tried once in the other, which the
+    // session then keeps: a listing falls back, the upload and the next listing go straight to
+    // the mode that worked.
+    void dataModeFallback_data() {
+        QTest::addColumn<bool>("passive");  // PassiveMode: else active first
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<int>("epsv");  // EPSV and EPRT commands expected
+        QTest::addColumn<int>("eprt");
+        QTest::newRow("EPRT and PORT refused") << false << "refuse active" << 3 << 1;
+        // The listing works in active mode; the upload, refused, falls back on its own.
+        QTest::newRow("425 to STOR in active mode") << false << "425 in active" << 2 << 2;
+        QTest::newRow("server never connects") << false << "never connect" << 3 << 1;
+        QTest::newRow("EPSV and PASV refused") << true << "refuse passive" << 1 << 3;
+        QTest::newRow("passive port refuses") << true << "refusing port" << 1 << 3;
+        QTest::newRow("passive port silent") << true << "silent port" << 1 << 3;
+        // The upload fails in both modes: the file the server made at 425 goes too.
+        QTest::newRow("upload fails in both") << true << "both fail" << 2 << 3;
     }
-    void activeRefused() {
-        QFETCH(bool, refuseAtPort);
+    void dataModeFallback() {
+        QFETCH(bool, passive);
+        QFETCH(QString, fault);
+        QFETCH(int, epsv);
+        QFETCH(int, eprt);
         ScriptedServer server;
         server.listing = "type=file;size=1; a.txt\r\n";
-        if (refuseAtPort) {
-            server.on["EPRT"] = [&](const QString&) { server.reply("500 EPRT not understood."); };
-            server.on["PORT"] = [&](const QString&) { server.reply("500 Illegal PORT command."); };
-        } else {
-            server.on["MLSD"] = [&](const QString&) {
-                if (server.received.filter(QRegularExpression("^(EPSV|PASV)")).isEmpty())
-                    server.reply("425 Cannot open data connection.");
-                else
-                    server.sendData(server.listing);
+        const QRegularExpression modeCommand("^(EPSV|PASV|EPRT|PORT)");
+        const auto inActiveMode = [&] {
+            const QStringList setups = server.received.filter(modeCommand);
+            return !setups.isEmpty() &&
+                   (setups.last().startsWith("EPRT") || setups.last().startsWith("PORT"));
+        };
+        const auto refuse = [&](const QString& verb) {
+            server.on[verb] = [&](const QString&) { server.reply("500 Not understood."); };
+        };
+        if (fault == "refuse active") {
+            refuse("EPRT");
+            refuse("PORT");
+        } else if (fault == "425 in active" || fault == "both fail") {
+            // As vsftpd: the target exists before the connection back fails.
+            server.on["STOR"] = [&](const QString& name) {
+                if (inActiveMode()) {
+                    server.files[name] = QByteArray();
+                    server.reply("425 Failed to establish connection.");
+                } else {
+                    server.receiveData(name);
+                }
             };
+            if (fault == "both fail")
+                server.passivePort = ScriptedServer::PassivePort::Refusing;
+        } else if (fault == "never connect") {
+            server.on["EPRT"] = [&](const QString&) { server.reply("200 Waiting, in vain."); };
+        } else if (fault == "refuse passive") {
+            refuse("EPSV");
+            refuse("PASV");
+        } else if (fault == "refusing port") {
+            server.passivePort = ScriptedServer::PassivePort::Refusing;
+        } else if (fault == "silent port") {
+            server.passivePort = ScriptedServer::PassivePort::Silent;
         }
+        QTemporaryDir local;
+        const QByteArray content = pattern(100000, 'f');
+        writeFile(local.filePath("f.bin"), content);
         Client c(server);
-        c.ftp.setPassiveMode(false);
+        c.ftp.setPassiveMode(passive);
         c.ftp.Connect();
+
+        QElapsedTimer clock;
+        clock.start();
+        const qint32 error =
+            errorOf([&] { c.ftp.SendFile(local.filePath("f.bin"), 0, "f.bin", false); });
+        if (fault == "both fail") {
+            QCOMPARE(error, qint32(kErrDataConnection));
+            QVERIFY(!server.files.contains("f.bin"));
+        } else {
+            QCOMPARE(error, 0);
+            QCOMPARE(server.files.value("f.bin"), content);
+        }
         QCOMPARE(c.ftp.GetFolderItems("", 0).Count(), 1);
-        QCOMPARE(c.ftp.GetFolderItems("", 0).Count(), 1);
+        // A data connection that never opens costs the deadline once, and the session lives.
+        QVERIFY(clock.elapsed() < 3000);
+        QCOMPARE(c.ftp.State(), int(kIdle));
+
         QCOMPARE(c.rec.logDirections.count(kLogNote), 1);
-        QCOMPARE(c.rec.log.at(c.rec.logDirections.indexOf(kLogNote)),
-                 QString("Active mode failed; using passive mode for the rest of the session."));
-        // Once switched, the session stays passive.
-        QCOMPARE(server.received.filter(QRegularExpression("^(EPRT|PORT)")).size(),
-                 refuseAtPort ? 2 : 1);
-        QCOMPARE(server.received.count("EPSV"), 2);
+        QCOMPARE(
+            c.rec.log.at(c.rec.logDirections.indexOf(kLogNote)),
+            passive
+                ? QString("Passive mode failed; using active mode for the rest of the session.")
+                : QString("Active mode failed; using passive mode for the rest of the session."));
+        QCOMPARE(server.received.filter(QRegularExpression("^EPSV")).size(), epsv);
+        QCOMPARE(server.received.filter(QRegularExpression("^EPRT")).size(), eprt);
     }
 
     void hostileListing_data() {

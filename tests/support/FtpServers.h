@@ -62,6 +62,8 @@ public:
     // Gives `path` (recursively) to the account, for what a test creates after start().
     bool adopt(const QString& path) const;
 
+    bool passive = true;  // false: EPSV and PASV are refused (pasv_enable=NO)
+
 private:
     bool ensureAccount();
     bool waitForBanner();

@@ -101,7 +101,7 @@ bool VsFtpServer::start(const QString& root, const QString& user, const QString&
                                  "pam_service_name=vsftpd\n"
                                  "userlist_enable=NO\n"
                                  "secure_chroot_dir=%3\n"
-                                 "pasv_enable=YES\n"
+                                 "pasv_enable=%7\n"
                                  "pasv_address=127.0.0.1\n"
                                  "pasv_min_port=%4\n"
                                  "pasv_max_port=%5\n"
@@ -118,7 +118,8 @@ bool VsFtpServer::start(const QString& root, const QString& user, const QString&
                                  .arg(m_root, empty)
                                  .arg(pasvMin)
                                  .arg(pasvMin + 99)
-                                 .arg(m_dir->filePath("vsftpd.log"));
+                                 .arg(m_dir->filePath("vsftpd.log"))
+                                 .arg(passive ? "YES" : "NO");
         f.write(text.toUtf8());
         f.close();
         if (!launch("/usr/sbin/vsftpd", {conf}))

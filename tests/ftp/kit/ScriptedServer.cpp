@@ -1,5 +1,7 @@
 #include "ScriptedServer.h"
 
+#include "FtpServers.h"
+
 ScriptedServer::ScriptedServer() {
     m_server.listen(QHostAddress::LocalHost, 0);
     connect(&m_server, &QTcpServer::newConnection, this, [this] {
@@ -24,11 +26,22 @@ ScriptedServer::ScriptedServer() {
     connect(&m_passive, &QTcpServer::newConnection, this, [this] {
         QTcpSocket* s = m_passive.nextPendingConnection();
         s->setParent(this);
-        m_data = s;
         m_passive.close();
-        if (m_pending)
-            std::exchange(m_pending, nullptr)(s);
+        adoptData(s);
     });
+}
+
+void ScriptedServer::adoptData(QTcpSocket* socket) {
+    m_data = socket;
+    if (m_pending)
+        std::exchange(m_pending, nullptr)(socket);
+}
+
+void ScriptedServer::withData(std::function<void(QTcpSocket*)> use) {
+    if (m_data && m_data->state() == QAbstractSocket::ConnectedState)
+        use(m_data);
+    else
+        m_pending = std::move(use);
 }
 
 void ScriptedServer::reply(const QByteArray& lines) {
@@ -53,24 +66,93 @@ void ScriptedServer::onCommand(const QString& line) {
         standard(verb, argument);
 }
 
-void ScriptedServer::openPassive() {
+quint16 ScriptedServer::openPassive() {
     m_passive.close();
+    switch (passivePort) {
+        case PassivePort::Refusing:
+            return freeLoopbackPort();
+        case PassivePort::Silent:
+            return silentPort();
+        case PassivePort::Listening:
+            break;
+    }
     m_passive.listen(QHostAddress::LocalHost, 0);
+    return m_passive.serverPort();
+}
+
+quint16 ScriptedServer::silentPort() {
+    if (m_silent.isListening())
+        return m_silent.serverPort();
+    // Linux drops connection requests to a listening socket whose accept queue is full: the
+    // connecting side neither connects nor fails until it gives up.
+    m_silent.setListenBacklogSize(0);
+    m_silent.listen(QHostAddress::LocalHost, 0);
+    m_silent.pauseAccepting();
+    for (int i = 0; i < 4; ++i) {
+        auto* filler = new QTcpSocket(this);
+        filler->connectToHost(QHostAddress::LocalHost, m_silent.serverPort());
+        if (!filler->waitForConnected(200))
+            break;
+    }
+    return m_silent.serverPort();
+}
+
+void ScriptedServer::connectBack(const QString& verb, const QString& argument) {
+    QHostAddress host;
+    uint port = 0;
+    if (verb == "EPRT") {
+        // "|1|127.0.0.1|4711|": any delimiter.
+        const QStringList parts = argument.split(argument.left(1));
+        if (parts.size() == 5) {
+            host = QHostAddress(parts[2]);
+            port = parts[3].toUInt();
+        }
+    } else {
+        const QStringList n = argument.split(',');
+        if (n.size() == 6) {
+            host = QHostAddress(n.mid(0, 4).join('.'));
+            port = n[4].toUInt() * 256 + n[5].toUInt();
+        }
+    }
+    if (host.isNull() || port == 0 || port > 65535) {
+        reply("501 Bad address.");
+        return;
+    }
+    auto* s = new QTcpSocket(this);
+    connect(s, &QTcpSocket::connected, this, [this, s] { adoptData(s); });
+    s->connectToHost(host, quint16(port));
+    reply("200 Okay.");
 }
 
 void ScriptedServer::sendData(const QByteArray& data, bool complete) {
     reply("150 Opening data connection.");
-    const auto send = [this, data, complete](QTcpSocket* s) {
+    m_transfer = true;
+    withData([this, data, complete](QTcpSocket* s) {
         s->write(data);
         if (!complete)
             return;
-        connect(s, &QTcpSocket::disconnected, this, [this] { reply("226 Transfer complete."); });
+        connect(s, &QTcpSocket::disconnected, this, [this] {
+            m_transfer = false;
+            reply("226 Transfer complete.");
+        });
         s->disconnectFromHost();
-    };
-    if (m_data && m_data->state() == QAbstractSocket::ConnectedState)
-        send(m_data);
-    else
-        m_pending = send;
+    });
+}
+
+void ScriptedServer::receiveData(const QString& name) {
+    reply("150 Ready for the data.");
+    m_transfer = true;
+    files[name].clear();
+    withData([this, name](QTcpSocket* s) {
+        const auto take = [this, name, s] { files[name] += s->readAll(); };
+        connect(s, &QTcpSocket::readyRead, this, take);
+        connect(s, &QTcpSocket::disconnected, this, [this, take] {
+            take();
+            m_transfer = false;
+            reply("226 Transfer complete.");
+        });
+        take();
+    });
 }
 
 void ScriptedServer::standard(const QString& verb, const QString& argument) {
@@ -89,12 +171,9 @@ void ScriptedServer::standard(const QString& verb, const QString& argument) {
         cwd = argument.startsWith('/') ? argument : (cwd == "/" ? "/" : cwd + "/") + argument;
         reply("250 Okay.");
     } else if (verb == "EPSV") {
-        openPassive();
-        reply("229 Entering Extended Passive Mode (|||" +
-              QByteArray::number(m_passive.serverPort()) + "|)");
+        reply("229 Entering Extended Passive Mode (|||" + QByteArray::number(openPassive()) + "|)");
     } else if (verb == "PASV") {
-        openPassive();
-        const quint16 p = m_passive.serverPort();
+        const quint16 p = openPassive();
         reply("227 Entering Passive Mode (" + pasvHost + ',' + QByteArray::number(p >> 8) + ',' +
               QByteArray::number(p & 0xff) + ").");
     } else if (verb == "LIST" || verb == "MLSD") {
@@ -104,14 +183,25 @@ void ScriptedServer::standard(const QString& verb, const QString& argument) {
             sendData(files.value(argument));
         else
             reply("550 No such file.");
+    } else if (verb == "STOR") {
+        receiveData(argument);
+    } else if (verb == "DELE") {
+        reply(files.remove(argument) > 0 ? "250 Deleted." : "550 No such file.");
+    } else if (verb == "EPRT" || verb == "PORT") {
+        connectBack(verb, argument);
     } else if (verb == "ABOR") {
-        if (m_data)
+        m_pending = nullptr;
+        if (m_data) {
+            m_data->disconnect(this);
             m_data->abort();
-        reply("226 Abort successful.");
+        }
+        // The transfer it stopped gets its own reply first.
+        reply(std::exchange(m_transfer, false) ? "426 Transfer aborted.\n226 Abort successful."
+                                               : "226 Abort successful.");
     } else if (verb == "QUIT") {
         reply("221 Goodbye.");
         closeControl();
-    } else if (QStringList{"TYPE", "OPTS", "NOOP", "EPRT", "PORT"}.contains(verb)) {
+    } else if (QStringList{"TYPE", "OPTS", "NOOP"}.contains(verb)) {
         reply("200 Okay.");
     } else {
         reply("502 Command not implemented.");

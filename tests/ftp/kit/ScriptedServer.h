@@ -12,8 +12,8 @@
 // A minimal FTP server on 127.0.0.1 that follows a script, for what real servers will not do on
 // demand: odd replies, drops, silence, wrong PASV addresses, hostile listings. It runs in the
 // test's thread; the component's nested event loops drive it. Each verb has a default answer that a
-// test may replace in `on`. Data connections are passive only: EPRT and PORT are acknowledged, but
-// no data follows them.
+// test may replace in `on`. Data connections are passive (EPSV, PASV) or active: EPRT and PORT
+// connect back at once. STOR creates its file when it answers 150, as real servers do.
 class ScriptedServer : public QObject {
     Q_OBJECT
 public:
@@ -27,8 +27,11 @@ public:
     QStringList features = {"EPSV", "MLST type*;size*;modify*;", "UTF8"};
     QByteArray pasvHost = "127,0,0,1";  // the address in 227 replies
     QByteArray listing;                 // what LIST and MLSD send
-    QMap<QString, QByteArray> files;    // by name: RETR sends them
-    QMap<QString, Handler> on;          // verb (upper case) -> handler replacing the default
+    QMap<QString, QByteArray> files;    // by name: RETR sends them, STOR and DELE change them
+    // What EPSV and PASV announce: a port that takes the connection, one that refuses it, or one
+    // that never completes it (its accept queue is full, so the connection requests are dropped).
+    enum class PassivePort { Listening, Refusing, Silent } passivePort = PassivePort::Listening;
+    QMap<QString, Handler> on;  // verb (upper case) -> handler replacing the default
     QString cwd = QStringLiteral("/");
 
     // What happened.
@@ -41,16 +44,25 @@ public:
     // Sends `data` on the data connection once it is open and, when `complete`, closes it and
     // replies 226.
     void sendData(const QByteArray& data, bool complete = true);
+    // Keeps what arrives on the data connection as files[name] and replies 226 at its end.
+    void receiveData(const QString& name);
 
 private:
     void onCommand(const QString& line);
     void standard(const QString& verb, const QString& argument);
-    void openPassive();
+    quint16 openPassive();
+    quint16 silentPort();
+    void connectBack(const QString& verb, const QString& argument);
+    void adoptData(QTcpSocket* socket);
+    // Runs `use` on the data connection once it is open.
+    void withData(std::function<void(QTcpSocket*)> use);
 
     QTcpServer m_server;
     QPointer<QTcpSocket> m_control;
     QByteArray m_buffer;
     QTcpServer m_passive;
+    QTcpServer m_silent;
     QPointer<QTcpSocket> m_data;
+    bool m_transfer = false;                     // a 150 went out and its 226 did not yet
     std::function<void(QTcpSocket*)> m_pending;  // waits for the data connection
 };
