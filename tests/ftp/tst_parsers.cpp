@@ -2,10 +2,13 @@
 #include <QtTest>
 
 #include "AsciiConverter.h"
+#include "FtpComponent.h"
 #include "ListingParser.h"
 #include "LocalPlan.h"
 #include "Mask.h"
+#include "Notifier.h"
 #include "PassiveReply.h"
+#include "ProgressMeter.h"
 #include "RemotePath.h"
 #include "ReplyParser.h"
 #include "Session.h"
@@ -209,6 +212,26 @@ private slots:
         kept += down.convert("\nc\rd\r");
         kept += down.finish();
         QCOMPARE(kept, QByteArray("a\nb\nc\rd\r"));
+    }
+
+    void progressHoldsWhenAFileStartsOver() {
+        FtpComponent client;
+        OpContext ctx;
+        Notifier notify(&client, ctx);
+        QSignalSpy spy(&client, &FtpClient::TransferProgress);
+        ProgressMeter meter(notify, 200, 2);
+        meter.start("a", "b", 100);
+        meter.update(80);
+        // Sent again from its start after a reconnect: the window's bar does not go back.
+        meter.start("a", "b", 100);
+        QTest::qWait(ProgressMeter::kIntervalMs + 5);
+        meter.update(10);
+        QTest::qWait(ProgressMeter::kIntervalMs + 5);
+        meter.update(90);
+        QList<int> percents;
+        for (const QList<QVariant>& args : std::as_const(spy))
+            percents << args.at(4).toInt();
+        QCOMPARE(percents, QList<int>({40, 40, 45}));
     }
 
     void missingLocalFile() {
