@@ -164,6 +164,9 @@ signals:
                        qint64 newSize, const QDateTime& existingDate, int& answer);
     void CommandLogged(const QString& line, int direction);
     void Disconnected();
+    // A transfer or listing lost its control connection and tries to reconnect: raised before
+    // each try, attempt 1 to attempts, with the description of the error that cut it.
+    void Reconnecting(int attempt, int attempts, const QString& cause);
     void AccountRequired(QString& account);
     void PasswordRequired(QString& password);
 };

@@ -17,7 +17,7 @@ FtpComponent::~FtpComponent() {
     // A waiting operation learns it is over and unwinds without touching this object.
     if (m_op)
         std::exchange(m_op, nullptr)
-            ->fail(FtpError(kErrConnectionLost, QStringLiteral("The FTP component was closed.")));
+            ->end(FtpError(kErrConnectionLost, QStringLiteral("The FTP component was closed.")));
     if (m_conn) {
         m_conn->disconnect(this);
         if (m_established)
@@ -62,6 +62,18 @@ void FtpComponent::run(int state, bool needsConnection, const std::function<void
         finish(ctx);
 }
 
+void FtpComponent::runReconnecting(int state, const std::function<void(Session&)>& body) {
+    run(state, true, [&](Session& s) {
+        s.ctx().reconnects = true;
+        s.setReopen([this](Session& session) {
+            openAndLogIn(session);
+            m_established = true;
+            m_disconnectDue = false;
+        });
+        body(s);
+    });
+}
+
 void FtpComponent::finish(const std::shared_ptr<OpContext>& ctx) {
     if (m_op != ctx)
         return;  // aborted or cut off: that path has set the state already
@@ -72,6 +84,9 @@ void FtpComponent::finish(const std::shared_ptr<OpContext>& ctx) {
         m_conn->setBusy(false);
     }
     m_state = m_established ? kIdle : kNotConnected;
+    // A reconnecting operation that gave up reports the end of the connection now.
+    if (std::exchange(m_disconnectDue, false))
+        emit Disconnected();
 }
 
 void FtpComponent::setAbortRequested(bool abort) {
@@ -86,7 +101,8 @@ void FtpComponent::setAbortRequested(bool abort) {
     const std::shared_ptr<OpContext> ctx = std::exchange(m_op, nullptr);
     const std::shared_ptr<Connection> conn = m_conn;
     const int state = m_state;
-    if (state == kConnecting || state == kDisconnecting || !conn || conn->isClosed()) {
+    // Not established: connecting, or reconnecting within a transfer.
+    if (state == kDisconnecting || !m_established || !conn || conn->isClosed()) {
         if (conn)
             conn->close(FtpError(kErrAborted, QStringLiteral("Aborted.")));
         m_state = kNotConnected;
@@ -102,7 +118,9 @@ void FtpComponent::setAbortRequested(bool abort) {
         conn->setBusy(false);
         m_state = kIdle;
     }
-    ctx->fail(FtpError(kErrAborted, QStringLiteral("The operation was aborted.")));
+    ctx->end(FtpError(kErrAborted, QStringLiteral("The operation was aborted.")));
+    if (std::exchange(m_disconnectDue, false))
+        emit Disconnected();
 }
 
 std::shared_ptr<Connection> FtpComponent::makeConnection() {
@@ -130,6 +148,12 @@ void FtpComponent::onClosed(Connection* conn, const FtpError& why) {
         return;
     const bool established = std::exchange(m_established, false);
     m_conn.reset();
+    if (m_op && m_op->reconnects) {
+        // The operation reconnects, or reports the end when it gives up (see finish).
+        m_disconnectDue = m_disconnectDue || established;
+        m_op->fail(why);
+        return;
+    }
     m_state = kNotConnected;
     if (m_op)
         std::exchange(m_op, nullptr)->fail(why);
@@ -143,22 +167,26 @@ void FtpComponent::Connect() {
     if (m_settings.host.trimmed().isEmpty())
         throw FtpError(kErrBadArgument, QStringLiteral("No server address is set."));
     run(kConnecting, false, [this](Session& s) {
-        m_conn = makeConnection();
-        const std::shared_ptr<Connection> conn = m_conn;
-        s.attach(conn);
-        conn->open(s.settings().host, s.settings().port);
-        try {
-            s.ctx().wait([&] { return conn->isConnected(); });
-            logIn(s);
-        } catch (const FtpError&) {
-            if (s.usable()) {
-                conn->send(QStringLiteral("QUIT"), false);
-                conn->close(FtpError(kErrConnectFailed, QStringLiteral("Login failed.")));
-            }
-            throw;
-        }
+        openAndLogIn(s);
         m_established = true;
     });
+}
+
+void FtpComponent::openAndLogIn(Session& s) {
+    m_conn = makeConnection();
+    const std::shared_ptr<Connection> conn = m_conn;
+    s.attach(conn);
+    conn->open(s.settings().host, s.settings().port);
+    try {
+        s.ctx().wait([&] { return conn->isConnected(); });
+        logIn(s);
+    } catch (const FtpError&) {
+        if (s.usable()) {
+            conn->send(QStringLiteral("QUIT"), false);
+            conn->close(FtpError(kErrConnectFailed, QStringLiteral("Login failed.")));
+        }
+        throw;
+    }
 }
 
 void FtpComponent::Disconnect() {
@@ -213,7 +241,7 @@ void FtpComponent::RenameFile(const QString& oldName, const QString& newName) {
 }
 
 void FtpComponent::ListFolder(const QString& mask) {
-    run(kListing, true, [&](Session& s) {
+    runReconnecting(kListing, [&](Session& s) {
         // Entries are read in full first: a handler that aborts stops the reports, not a
         // half-read listing.
         QList<ListingEntry> entries;
@@ -226,7 +254,7 @@ void FtpComponent::ListFolder(const QString& mask) {
 
 FolderItems FtpComponent::GetFolderItems(const QString& mask, qint32 option) {
     FolderItems items;
-    run(kListing, true, [&](Session& s) {
+    runReconnecting(kListing, [&](Session& s) {
         listMatching(s, mask, option, [&](const ListingEntry& e) {
             items.append(FolderItem{e.name, e.kind, e.size, e.date, e.raw});
         });
@@ -236,23 +264,25 @@ FolderItems FtpComponent::GetFolderItems(const QString& mask, qint32 option) {
 
 void FtpComponent::SendFile(const QString& localPath, qint32, const QString& remotePath,
                             bool flag) {
-    run(kSendingFile, true, [&](Session& s) { sendFile(s, localPath, remotePath, flag); });
+    runReconnecting(kSendingFile, [&](Session& s) { sendFile(s, localPath, remotePath, flag); });
 }
 
 void FtpComponent::SendFiles(const QString& localMask, const QString& remoteFolder,
                              bool includeSubfolders, bool flag) {
-    run(kSendingFiles, true,
-        [&](Session& s) { sendFiles(s, localMask, remoteFolder, includeSubfolders, flag); });
+    runReconnecting(kSendingFiles, [&](Session& s) {
+        sendFiles(s, localMask, remoteFolder, includeSubfolders, flag);
+    });
 }
 
 void FtpComponent::ReceiveFile(const QString& remoteName, qint32, const QString& localPath) {
-    run(kReceivingFile, true, [&](Session& s) { receiveFile(s, remoteName, localPath); });
+    runReconnecting(kReceivingFile, [&](Session& s) { receiveFile(s, remoteName, localPath); });
 }
 
 void FtpComponent::ReceiveFiles(const QString& remoteMask, const QString& localFolder,
                                 bool includeSubfolders) {
-    run(kReceivingFiles, true,
-        [&](Session& s) { receiveFiles(s, remoteMask, localFolder, includeSubfolders); });
+    runReconnecting(kReceivingFiles, [&](Session& s) {
+        receiveFiles(s, remoteMask, localFolder, includeSubfolders);
+    });
 }
 
 }  // namespace ftp

@@ -26,6 +26,17 @@ class Session;
 // destroyed from a handler while an operation waits: the operation then fails with
 // kErrConnectionLost without touching the component again.
 //
+// Transfers and listings (SendFile, SendFiles, ReceiveFile, ReceiveFiles, ListFolder,
+// GetFolderItems) outlive a control connection that goes away (closed, reset, timed out): they
+// reconnect with the same properties, log in, return to the folder they were in and start the
+// interrupted file or listing over, up to two tries per file or listing, 1 s and 4 s after
+// Reconnecting announced each. Nothing of the cut attempt stays: the temporary or partial file
+// on the server is deleted, a receive's temporary discarded. The file goes on under its first
+// SendingFile and ReplacingFile answer, and the percentage does not go back. A recovered drop
+// raises no Disconnected; when no try is left the operation fails with the error that cut it
+// and Disconnected fires once. A refused command, an abort or the component's end is never
+// retried.
+//
 // Notification arguments:
 // - TransferProgress: a send reports the local path and the remote path as given; a receive
 //   the remote path and the local path. Percent is of all bytes of the operation.
@@ -115,8 +126,12 @@ public:
 private:
     // Runs `body` as the one operation of the component in state `state`.
     void run(int state, bool needsConnection, const std::function<void(Session&)>& body);
+    // run for transfers and listings, which reconnect when the control connection goes away.
+    void runReconnecting(int state, const std::function<void(Session&)>& body);
     void finish(const std::shared_ptr<OpContext>& ctx);
     std::shared_ptr<Connection> makeConnection();
+    // A new m_conn for the operation of `s`, logged in; closed again when that fails.
+    void openAndLogIn(Session& s);
     void onLogged(const QString& line, int direction);
     void onClosed(Connection* conn, const FtpError& why);
 
@@ -129,6 +144,9 @@ private:
 
     std::shared_ptr<Connection> m_conn;
     bool m_established = false;  // Connect completed on m_conn
+    // The established connection went away while an operation reconnects: Disconnected is
+    // due should the operation give up.
+    bool m_disconnectDue = false;
     std::shared_ptr<OpContext> m_op;
     CommandLog m_log;
 };

@@ -7,6 +7,7 @@
 #include "FolderOps.h"
 #include "FtpClient.h"
 #include "Mask.h"
+#include "Reconnect.h"
 #include "RemotePath.h"
 #include "Session.h"
 
@@ -101,15 +102,17 @@ void listMatching(Session& s, const QString& mask, qint32 option,
                        QStringLiteral("A name must not contain line breaks or NUL characters."));
 
     QList<ListingEntry> entries;
-    if (folder.isEmpty()) {
-        entries = readListing(s);
-    } else {
-        const QString origin = s.currentFolder();
-        visiting(s, origin, [&] {
-            enterFolder(s, remote_path::absolute(origin, folder), false, origin);
+    withReconnect(s, [&] {
+        if (folder.isEmpty()) {
             entries = readListing(s);
-        });
-    }
+        } else {
+            const QString origin = s.currentFolder();
+            visiting(s, origin, [&] {
+                enterFolder(s, remote_path::absolute(origin, folder), false, origin);
+                entries = readListing(s);
+            });
+        }
+    });
 
     for (const ListingEntry& e : entries) {
         if (!e.parsed) {

@@ -6,26 +6,26 @@ void Notifier::listingItem(const QString& name, const QDateTime& date, qint64 si
                            const QString& text) {
     if (m_client)
         emit m_client->ListingItem(name, date, size, kind, text);
-    m_ctx.check();
+    m_ctx.checkAfterNotification();
 }
 
 void Notifier::progress(const QString& fileName, const QString& secondName, qint64 fileSize,
                         qint64 bytesDone, int percent) {
     if (m_client)
         emit m_client->TransferProgress(fileName, secondName, fileSize, bytesDone, percent);
-    m_ctx.check();
+    m_ctx.checkAfterNotification();
 }
 
 void Notifier::sending(const QString& fileName, const QString& remoteName, qint64 fileSize) {
     if (m_client)
         emit m_client->SendingFile(fileName, remoteName, fileSize);
-    m_ctx.check();
+    m_ctx.checkAfterNotification();
 }
 
 void Notifier::skipping(const QString& firstName, const QString& secondName, qint32 reason) {
     if (m_client)
         emit m_client->SkippingFile(firstName, secondName, reason);
-    m_ctx.check();
+    m_ctx.checkAfterNotification();
 }
 
 int Notifier::replacing(const QString& existingName, const QString& newName, qint64 existingSize,
@@ -34,15 +34,21 @@ int Notifier::replacing(const QString& existingName, const QString& newName, qin
     if (m_client)
         emit m_client->ReplacingFile(existingName, newName, existingSize, newSize, existingDate,
                                      answer);
-    m_ctx.check();
+    m_ctx.checkAfterNotification();
     return answer;
+}
+
+void Notifier::reconnecting(int attempt, int attempts, const QString& cause) {
+    if (m_client)
+        emit m_client->Reconnecting(attempt, attempts, cause);
+    m_ctx.checkAfterNotification();
 }
 
 QString Notifier::account() {
     QString account;
     if (m_client)
         emit m_client->AccountRequired(account);
-    m_ctx.check();
+    m_ctx.checkAfterNotification();
     return account;
 }
 
@@ -50,7 +56,7 @@ QString Notifier::password() {
     QString password;
     if (m_client)
         emit m_client->PasswordRequired(password);
-    m_ctx.check();
+    m_ctx.checkAfterNotification();
     return password;
 }
 

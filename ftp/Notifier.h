@@ -11,7 +11,8 @@ namespace ftp {
 
 // Raises the component's notifications for a running operation. The handlers run nested
 // event loops (message boxes) in which the operation may be aborted or the component
-// destroyed, so every notification checks the operation afterwards and throws if it ended.
+// destroyed, so every notification checks the operation afterwards and throws if it ended
+// (see OpContext::checkAfterNotification).
 class Notifier {
 public:
     Notifier(QPointer<FtpClient> client, OpContext& ctx) : m_client(client), m_ctx(ctx) {}
@@ -25,6 +26,7 @@ public:
     // The handler's answer: 1 replace, 0 keep.
     int replacing(const QString& existingName, const QString& newName, qint64 existingSize,
                   qint64 newSize, const QDateTime& existingDate);
+    void reconnecting(int attempt, int attempts, const QString& cause);
     QString account();
     QString password();
 

@@ -1,6 +1,7 @@
 #include "OpContext.h"
 
 #include <QEventLoop>
+#include <QTimer>
 
 namespace ftp {
 
@@ -33,6 +34,32 @@ void OpContext::fail(const FtpError& error) {
     if (!m_failure)
         m_failure = error;
     wake();
+}
+
+void OpContext::end(const FtpError& error) {
+    if (!m_ended)
+        m_failure = error;
+    m_ended = true;
+    wake();
+}
+
+bool OpContext::recover() {
+    if (m_ended)
+        return false;
+    m_failure.reset();
+    return true;
+}
+
+void OpContext::pause(int ms) {
+    bool due = false;
+    QTimer timer;
+    timer.setSingleShot(true);
+    QObject::connect(&timer, &QTimer::timeout, &timer, [&] {
+        due = true;
+        wake();
+    });
+    timer.start(ms);
+    wait([&] { return due; });
 }
 
 }  // namespace ftp

@@ -26,18 +26,35 @@ public:
     void wake();
     // Ends the operation with `error`; the first failure sticks.
     void fail(const FtpError& error);
+    // Ends the operation for good (abort, the component destroyed): no reconnect takes it back.
+    void end(const FtpError& error);
+    // Takes back a failure so the operation can go on after reconnecting; false when the
+    // operation ended for good.
+    bool recover();
     void check() const {
         if (m_failure)
             throw *m_failure;
     }
+    // What a notification checks afterwards. An operation that reconnects meets a lost
+    // connection at its next command, where it can reconnect, so only its end stops it here.
+    void checkAfterNotification() const {
+        if (m_ended || !reconnects)
+            check();
+    }
     bool failed() const { return m_failure.has_value(); }
+    const std::optional<FtpError>& failure() const { return m_failure; }
+    // Runs nested event loops for `ms` milliseconds; throws the failure the moment one is set.
+    void pause(int ms);
 
     // Commands that put the server back in order should the operation be aborted while they
     // are due: removing a partial file, returning to the folder the operation started in.
     QStringList cleanup;
+    // The operation reconnects when the control connection goes away.
+    bool reconnects = false;
 
 private:
     std::optional<FtpError> m_failure;
+    bool m_ended = false;
     QEventLoop* m_loop = nullptr;
     bool m_woken = false;
 };

@@ -27,7 +27,9 @@ bool ProgressMeter::due() const {
 
 void ProgressMeter::notify(qint64 fileSize, qint64 fileBytes, int percent) {
     m_sinceLast.start();
-    m_notify.progress(m_file, m_second, fileSize, fileBytes, percent);
+    // A file sent again after a reconnect starts over: the percentage holds until it passes.
+    m_percent = qMax(m_percent, percent);
+    m_notify.progress(m_file, m_second, fileSize, fileBytes, m_percent);
 }
 
 void ProgressMeter::update(qint64 fileBytes) {

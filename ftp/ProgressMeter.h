@@ -10,7 +10,8 @@ class Notifier;
 // TransferProgress for one operation: the percentage covers every byte the operation moves,
 // notifications come at most every 40 ms (the first at once), and the last file ends with one
 // for its last byte, so the operation is seen complete. Many small files do not flood the
-// window with a notification each.
+// window with a notification each. The percentage never goes back, also when a file starts
+// over (start() again).
 class ProgressMeter {
 public:
     static constexpr int kIntervalMs = 40;
@@ -35,6 +36,7 @@ private:
     QString m_file, m_second;
     qint64 m_size = 0;
     qint64 m_fileBytes = 0;
+    int m_percent = 0;  // the highest reported
     QElapsedTimer m_sinceLast;
 };
 

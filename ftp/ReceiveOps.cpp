@@ -10,6 +10,7 @@
 #include "ListOps.h"
 #include "Mask.h"
 #include "ProgressMeter.h"
+#include "Reconnect.h"
 #include "RemotePath.h"
 #include "Session.h"
 
@@ -37,7 +38,8 @@ void makeLocalFolder(const QString& path) {
                        QStringLiteral("Cannot create the local folder '%1'.").arg(path));
 }
 
-// Receives one file into a temporary file that replaces `localPath` only when complete.
+// Receives one file into a temporary file that replaces `localPath` only when complete; an
+// attempt that fails leaves no temporary (QSaveFile discards it).
 void fetch(Session& s, const RemoteFile& f, ProgressMeter& meter) {
     makeLocalFolder(QFileInfo(f.localPath).absolutePath());
     QSaveFile out(f.localPath);
@@ -91,9 +93,13 @@ public:
 
     void walk(const QString& folder, const QString& shown, const QString& local, RemotePlan& plan) {
         plan.localFolders.append(local);
-        enterFolder(m_s, folder, false, m_origin);
+        QList<ListingEntry> entries;
+        withReconnect(m_s, [&] {
+            enterFolder(m_s, folder, false, m_origin);
+            entries = readListing(m_s);
+        });
         QList<ListingEntry> subfolders;
-        for (const ListingEntry& e : readListing(m_s)) {
+        for (const ListingEntry& e : std::as_const(entries)) {
             const QString name = remote_path::join(shown, e.parsed ? e.name : e.raw);
             if (!e.parsed) {
                 m_s.notify().skipping(printableName(e.raw), QString(), kSkipUnparsed);
@@ -129,11 +135,14 @@ void receiveFile(Session& s, const QString& remoteName, const QString& localPath
     const QString name = remoteArgument(remoteName);
     if (localPath.isEmpty())
         throw FtpError(kErrBadArgument, QStringLiteral("A local path is required."));
-    s.ensureType(s.settings().transferMode == 1);
-    RemoteFile f{QString(), name, name, localPath, remoteSize(s, name)};
+    RemoteFile f{QString(), name, name, localPath, 0};
+    withReconnect(s, [&] {
+        s.ensureType(s.settings().transferMode == 1);
+        f.size = remoteSize(s, name);
+    });
     ProgressMeter meter(s.notify(), f.size, 1);
     if (mayWrite(s, f, meter))
-        fetch(s, f, meter);
+        withReconnect(s, [&] { fetch(s, f, meter); });
 }
 
 void receiveFiles(Session& s, const QString& remoteMask, const QString& localFolder,
@@ -163,9 +172,11 @@ void receiveFiles(Session& s, const QString& remoteMask, const QString& localFol
             makeLocalFolder(folder);
         ProgressMeter meter(s.notify(), plan.bytes, int(plan.files.size()));
         for (const RemoteFile& f : std::as_const(plan.files)) {
-            enterFolder(s, f.folder, false, origin);
             if (mayWrite(s, f, meter))
-                fetch(s, f, meter);
+                withReconnect(s, [&] {
+                    enterFolder(s, f.folder, false, origin);
+                    fetch(s, f, meter);
+                });
         }
     });
 }

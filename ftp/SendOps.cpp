@@ -9,6 +9,7 @@
 #include "ListOps.h"
 #include "LocalPlan.h"
 #include "ProgressMeter.h"
+#include "Reconnect.h"
 #include "RemotePath.h"
 #include "Session.h"
 
@@ -70,14 +71,16 @@ public:
             for (const LocalFile& f : plan.files) {
                 if (folder != f.folder) {
                     folder = f.folder;
-                    // A folder made just now is empty: nothing in it to replace.
-                    const bool made =
-                        enterFolder(m_s, remote_path::absolute(root, f.folder), true, origin);
-                    there.clear();
-                    if (!made)
-                        for (const ListingEntry& e : readListing(m_s))
-                            if (e.parsed)
-                                there.insert(e.name, e);
+                    withReconnect(m_s, [&] {
+                        // A folder made just now is empty: nothing in it to replace.
+                        const bool made =
+                            enterFolder(m_s, remote_path::absolute(root, f.folder), true, origin);
+                        there.clear();
+                        if (!made)
+                            for (const ListingEntry& e : readListing(m_s))
+                                if (e.parsed)
+                                    there.insert(e.name, e);
+                    });
                 }
                 const QString shown =
                     remote_path::join(remote_path::join(remoteFolder, f.folder), f.name);
@@ -105,16 +108,31 @@ private:
             }
         }
         m_s.notify().sending(f.path, shown, f.size);
+        const QString target = replacing ? temporaryName(f.name, there) : f.name;
+        const QString removeTarget = QStringLiteral("DELE ") + target;
+        m_s.ctx().cleanup.prepend(removeTarget);
+        // A send cut off by a lost connection starts over on the new one, without what the
+        // cut attempt left: a partial file or temporary, whether or not the server kept it.
+        withReconnect(
+            m_s, [&] { transfer(f, shown, target, replacing); },
+            [&] { m_s.command(removeTarget); });
+        m_s.ctx().cleanup.removeOne(removeTarget);
+        m_meter.complete(f.size);
+        ListingEntry sent;
+        sent.name = f.name;
+        sent.parsed = true;
+        sent.size = f.size;
+        there.insert(f.name, sent);
+    }
+
+    // Sends `f` as `target`; a replacing send then renames it over the old file.
+    void transfer(const LocalFile& f, const QString& shown, const QString& target, bool replacing) {
         QFile file(f.path);
         if (!file.open(QIODevice::ReadOnly))
             throw FtpError(kErrLocalFile, QStringLiteral("Cannot open the local file '%1': %2")
                                               .arg(f.path, file.errorString()));
         const bool ascii = m_s.settings().transferMode == 1;
         m_s.ensureType(ascii);
-
-        const QString target = replacing ? temporaryName(f.name, there) : f.name;
-        const QString removeTarget = QStringLiteral("DELE ") + target;
-        m_s.ctx().cleanup.prepend(removeTarget);
         bool accepted = false;
         bool keepTemporary = false;
         try {
@@ -133,7 +151,7 @@ private:
             if (m_s.usable() && (replacing || accepted) && !keepTemporary) {
                 // Neither a partial new file nor a stray temporary stays behind.
                 try {
-                    m_s.command(removeTarget);
+                    m_s.command(QStringLiteral("DELE ") + target);
                 } catch (const FtpError&) {
                     if (!m_s.usable())
                         throw;
@@ -141,13 +159,6 @@ private:
             }
             throw;
         }
-        m_s.ctx().cleanup.removeOne(removeTarget);
-        m_meter.complete(f.size);
-        ListingEntry sent;
-        sent.name = f.name;
-        sent.parsed = true;
-        sent.size = f.size;
-        there.insert(f.name, sent);
     }
 
     Session& m_s;

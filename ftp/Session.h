@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 #include "Connection.h"
@@ -27,6 +28,13 @@ public:
           m_conn(std::move(conn)) {}
 
     void attach(std::shared_ptr<Connection> conn) { m_conn = std::move(conn); }
+    // How the component opens a new connection and logs in for this operation; throws when
+    // that fails. Only operations that reconnect have one.
+    void setReopen(std::function<void(Session&)> reopen) { m_reopen = std::move(reopen); }
+    bool reconnects() const { return bool(m_reopen); }
+    void reopen() { m_reopen(*this); }
+    // The folder the connection was last known to be in, also after the connection closed.
+    std::optional<QString> lastFolder() const { return m_conn ? m_conn->folder : std::nullopt; }
     Connection& conn() const;
     OpContext& ctx() const { return *m_ctx; }
     Notifier& notify() { return m_notify; }
@@ -52,6 +60,7 @@ private:
     Notifier m_notify;
     Settings m_settings;
     std::shared_ptr<Connection> m_conn;
+    std::function<void(Session&)> m_reopen;
 };
 
 // The path in a 257 reply: the text between the first quote and its closing quote, with

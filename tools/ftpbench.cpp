@@ -60,6 +60,11 @@ int run(const QCommandLineParser& args) {
                          QTextStream(stderr) << "skipped\t" << reason << '\t' << first << '\t'
                                              << second << Qt::endl;
                      });
+    QObject::connect(&ftp, &ftp::FtpClient::Reconnecting,
+                     [](int attempt, int attempts, const QString& cause) {
+                         QTextStream(stderr) << "reconnecting\t" << attempt << '/' << attempts
+                                             << '\t' << cause << Qt::endl;
+                     });
     QObject::connect(
         &ftp, &ftp::FtpClient::ListingItem,
         [](const QString& name, const QDateTime& date, qint64 size, int kind, const QString& text) {

@@ -39,6 +39,8 @@ FtpSession::FtpSession(ftp::FtpClient& xFtp, RemoteSide& remote, QComboBox* cboR
       m_record(record) {
     connect(&m_xFtp, &ftp::FtpClient::Disconnected, this, &FtpSession::xFtp_Disconnected);
     connect(&m_xFtp, &ftp::FtpClient::CommandLogged, this, &FtpSession::xFtp_CommandLogged);
+    connect(&m_xFtp, &ftp::FtpClient::Reconnecting, this, &FtpSession::xFtp_Reconnecting,
+            Qt::DirectConnection);
     connect(&m_xFtp, &ftp::FtpClient::AccountRequired, this, &FtpSession::xFtp_AccountRequired,
             Qt::DirectConnection);
     connect(&m_xFtp, &ftp::FtpClient::PasswordRequired, this, &FtpSession::xFtp_PasswordRequired,
@@ -221,6 +223,12 @@ void FtpSession::xFtp_Disconnected() {
     m_window.EnableConnectedCommands(false);
     m_window.EnableRemoteCommands();
     CloseConnection();
+}
+
+void FtpSession::xFtp_Reconnecting(int attempt, int attempts, const QString& cause) {
+    const QString text = ReconnectingText(m_xFtp.ServerAddress(), attempt, attempts, cause);
+    m_window.DisplayMessage(text);
+    m_window.StatusBarInfo(text);
 }
 
 void FtpSession::xFtp_CommandLogged(const QString& line) {

@@ -31,6 +31,7 @@ public slots:
     void optAscii_Click();
     void optBinary_Click();
     void xFtp_Disconnected();
+    void xFtp_Reconnecting(int attempt, int attempts, const QString& cause);
     void xFtp_CommandLogged(const QString& line);
     void xFtp_AccountRequired(QString& account);
     void xFtp_PasswordRequired(QString& password);

@@ -85,3 +85,11 @@ QString ConnectFailureCause(const ftp::FtpError& error, const QString& host, qui
         return QStringLiteral("The server refused the connection: ") + error.description;
     return error.description;
 }
+
+QString ReconnectingText(const QString& server, int attempt, int attempts, const QString& cause) {
+    return QStringLiteral("Connection to %1 lost; reconnecting (%2 of %3)...\n%4")
+        .arg(server)
+        .arg(attempt)
+        .arg(attempts)
+        .arg(cause);
+}

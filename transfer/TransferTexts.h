@@ -36,3 +36,6 @@ QString WithCause(const QString& text, const ftp::FtpError& error);
 // (with `host`, `port` and the system's reason), an encrypted connection required, no answer in
 // time; with the server's reply where there is one.
 QString ConnectFailureCause(const ftp::FtpError& error, const QString& host, quint16 port);
+
+// Shown while an operation reconnects after its connection went away.
+QString ReconnectingText(const QString& server, int attempt, int attempts, const QString& cause);

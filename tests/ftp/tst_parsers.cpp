@@ -3,10 +3,13 @@
 
 #include "AsciiConverter.h"
 #include "CommandLog.h"
+#include "FtpComponent.h"
 #include "ListingParser.h"
 #include "LocalPlan.h"
 #include "Mask.h"
+#include "Notifier.h"
 #include "PassiveReply.h"
+#include "ProgressMeter.h"
 #include "RemotePath.h"
 #include "ReplyParser.h"
 #include "Session.h"
@@ -237,6 +240,26 @@ private slots:
         kept += down.convert("\nc\rd\r");
         kept += down.finish();
         QCOMPARE(kept, QByteArray("a\nb\nc\rd\r"));
+    }
+
+    void progressHoldsWhenAFileStartsOver() {
+        FtpComponent client;
+        OpContext ctx;
+        Notifier notify(&client, ctx);
+        QSignalSpy spy(&client, &FtpClient::TransferProgress);
+        ProgressMeter meter(notify, 200, 2);
+        meter.start("a", "b", 100);
+        meter.update(80);
+        // Sent again from its start after a reconnect: the window's bar does not go back.
+        meter.start("a", "b", 100);
+        QTest::qWait(ProgressMeter::kIntervalMs + 5);
+        meter.update(10);
+        QTest::qWait(ProgressMeter::kIntervalMs + 5);
+        meter.update(90);
+        QList<int> percents;
+        for (const QList<QVariant>& args : std::as_const(spy))
+            percents << args.at(4).toInt();
+        QCOMPARE(percents, QList<int>({40, 40, 45}));
     }
 
     void missingLocalFile() {

@@ -229,6 +229,107 @@ private slots:
         QVERIFY(p.rec.of("disconnected").isEmpty());
     }
 
+    // pyftpdlib drops the client once while data flows: the operation reconnects, starts the
+    // cut file or listing over and goes on; a server that stays down fails it after two tries.
+    void cutConnection_data() {
+        QTest::addColumn<QString>("verb");
+        // Done at the first Reconnecting, or at the greeting of the first try.
+        QTest::addColumn<QString>("meanwhile");
+        QTest::newRow("send") << "STOR" << QString();
+        QTest::newRow("receive") << "RETR" << QString();
+        QTest::newRow("listing") << "LIST" << QString();
+        QTest::newRow("server stays down") << "STOR"
+                                           << "stop";
+        QTest::newRow("aborted while reconnecting") << "RETR"
+                                                    << "abort";
+        QTest::newRow("aborted while logging in again") << "RETR"
+                                                        << "abort at login";
+    }
+    void cutConnection() {
+        QFETCH(QString, verb);
+        QFETCH(QString, meanwhile);
+        Peer p("pyftpdlib");
+        static_cast<PyFtpServer&>(p.server()).cutOnce(verb, verb == "LIST" ? 1 : 12);
+        const bool send = verb == "STOR";
+        // 30 files, in an older version on the other side already: the odd ones for the send (the
+        // 12th STOR replaces f11.bin), all for the receive (whichever is cut replaces one).
+        const QString from = send ? p.local("site") : p.path("site");
+        const QString to = send ? p.path("site") : p.local("site");
+        for (int i = 0; i < 30; ++i) {
+            const QString name = QStringLiteral("f%1.bin").arg(i, 2, 10, QChar('0'));
+            writeFile(from + '/' + name, pattern(100 * 1024 + i, char('A' + i)));
+            if (i % 2 || !send)
+                writeFile(to + '/' + name, "old");
+        }
+        QVERIFY2(p.start(), qPrintable(p.error()));
+        p.rec.onReconnecting = [&] {
+            if (meanwhile == "stop")
+                p.server().stop();
+            else if (meanwhile == "abort")
+                p.ftp.setAbortRequested(true);
+        };
+        connect(&p.ftp, &FtpClient::CommandLogged, this, [&](const QString& line) {
+            if (meanwhile == "abort at login" && !p.rec.causes.isEmpty() && line.startsWith("220 "))
+                p.ftp.setAbortRequested(true);
+        });
+
+        const auto operation = [&] {
+            if (send)
+                p.ftp.SendFiles(p.local("site/*.*"), "site", true, false);
+            else if (verb == "RETR")
+                p.ftp.ReceiveFiles("site\\*", p.localRoot(), true);
+            else
+                p.ftp.ListFolder("site\\*");
+        };
+        if (!meanwhile.isEmpty()) {
+            // The cause, or the abort; the end of the connection is reported once.
+            const bool stop = meanwhile == "stop";
+            QCOMPARE(errorOf(operation), stop ? qint32(kErrConnectionLost) : qint32(kErrAborted));
+            QCOMPARE(p.rec.of("reconnecting"),
+                     stop ? QStringList({"reconnecting 1/2", "reconnecting 2/2"})
+                          : QStringList{"reconnecting 1/2"});
+            QCOMPARE(p.rec.of("disconnected"), QStringList{"disconnected 0"});
+            QCOMPARE(p.rec.events.last(), QString("disconnected 0"));
+            QCOMPARE(p.rec.causes, QStringList(stop ? 2 : 1, "The server closed the connection."));
+            QCOMPARE(p.ftp.State(), int(kNotConnected));
+            return;
+        }
+        QCOMPARE(errorOf(operation), 0);
+        QCOMPARE(p.rec.of("reconnecting"), QStringList{"reconnecting 1/2"});
+        QVERIFY(p.rec.of("disconnected").isEmpty());
+        QCOMPARE(p.ftp.State(), int(kIdle));
+        QCOMPARE(p.ftp.CurrentFolder(), QString("/"));
+        if (verb == "LIST") {
+            QCOMPARE(p.rec.items.size(), 30);
+            return;
+        }
+        // Byte for byte, with nothing left of the cut attempt on either side.
+        const QStringList files = tree(from);
+        QCOMPARE(files.size(), 30);
+        QCOMPARE(tree(to), files);
+        for (const QString& name : files)
+            QVERIFY2(readFile(to + '/' + name) == readFile(from + '/' + name), qPrintable(name));
+        QCOMPARE(p.rec.of("replace").size(), send ? 15 : 30);
+        int lastPercent = 0;
+        for (const Recorder::Progress& pr : std::as_const(p.rec.progress)) {
+            QVERIFY(pr.percent >= lastPercent);
+            lastPercent = pr.percent;
+        }
+        QCOMPARE(lastPercent, 100);
+        if (send) {
+            QStringList sending = p.rec.of("sending");
+            QCOMPARE(sending.size(), 30);
+            sending.removeDuplicates();
+            QCOMPARE(sending.size(), 30);
+            // The cut temporary is deleted before the file goes again.
+            const QStringList sent = p.rec.sent();
+            const QString stor = "STOR .f11.bin.ferrypart";
+            const qsizetype dele = sent.indexOf("DELE .f11.bin.ferrypart");
+            QCOMPARE(sent.count(stor), 2);
+            QVERIFY(sent.indexOf(stor) < dele && dele < sent.lastIndexOf(stor));
+        }
+    }
+
     void activeAndAscii_data() {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<bool>("refusePassive");  // else active mode is asked for first

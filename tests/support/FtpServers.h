@@ -46,6 +46,14 @@ public:
     ~PyFtpServer() override;
     bool start(const QString& root, const QString& user, const QString& password) override;
     void stop() override;
+    // Before start(): the server drops the client once, while data flows for the nth STOR, RETR
+    // or listing ("LIST") it serves.
+    void cutOnce(const QString& verb, int nth) {
+        m_cut = QStringLiteral("%1:%2").arg(verb).arg(nth);
+    }
+
+private:
+    QString m_cut;
 };
 
 // vsftpd with a configuration of its own, authenticating a dedicated system account (created

@@ -14,7 +14,10 @@ bool PyFtpServer::start(const QString& root, const QString& user, const QString&
     m_password = password;
     m_error.clear();
     const QString script = QStringLiteral(FERRYMATE_TEST_SUPPORT_DIR "/pyftpd.py");
-    if (!launch("/usr/bin/python3", {script, m_root, user, password, "0"}))
+    QStringList arguments{script, m_root, user, password, "0"};
+    if (!m_cut.isEmpty())
+        arguments << "--cut" << m_cut;
+    if (!launch("/usr/bin/python3", arguments))
         return false;
     // The first stdout line names the port.
     const QDeadlineTimer deadline(15000);

@@ -306,6 +306,33 @@ private slots:
         QCOMPARE(h.script.unexpected, 0);
     }
 
+    // The connection drops during the 12th of 30 files: the upload says so, reconnects and
+    // completes, and nothing is left half-written.
+    void reconnectsWhenTheConnectionDrops() {
+        WindowHarness h;
+        auto& py = dynamic_cast<PyFtpServer&>(*h.server);
+        py.stop();
+        py.cutOnce("STOR", 12);
+        QVERIFY(py.start(h.serverRoot(), py.user(), py.password()));
+        h.WriteSettings();
+        MakeProject(h.projects() + "Big", 9, 10, 10, 300000);
+        h.ScriptSignIn();
+        QVERIFY(h.Open());
+        h.Select(h.ui().lstLocalFileList, {"BIG"});
+        h.ui().cmdSend->click();
+        QCOMPARE(FilesBelow(h.serverRoot()), Prefixed("big/", PublishedFiles(9, 10, 10)));
+        VerifyPublished(h.projects() + "Big", h.serverRoot() + "/big", PublishedFiles(9, 10, 10));
+        QCOMPARE(
+            h.statuses
+                .filter(QRegularExpression("^Connection to Mary.Jones.localhost lost; reconnecting "
+                                           "\\(1 of 2\\)...\\n.+"))
+                .size(),
+            1);
+        QCOMPARE(h.status(), QString("Successfully uploaded the selected Pictavo(s)."));
+        QCOMPARE(h.xFtp->State(), int(ftp::kIdle));
+        QCOMPARE(h.script.unexpected, 0);  // no disconnection notice
+    }
+
     void doubleClick() {
         WindowHarness h;
         MakeProject(h.projects() + "A", 1, 0, 0);

@@ -34,6 +34,13 @@ Recorder::Recorder(FtpClient& ftp) {
     });
     connect(&ftp, &FtpClient::Disconnected, this,
             [this, &ftp] { events << QStringLiteral("disconnected %1").arg(ftp.State()); });
+    connect(&ftp, &FtpClient::Reconnecting, this,
+            [this](int attempt, int attempts, const QString& cause) {
+                events << QStringLiteral("reconnecting %1/%2").arg(attempt).arg(attempts);
+                causes << cause;
+                if (onReconnecting)
+                    onReconnecting();
+            });
     connect(&ftp, &FtpClient::AccountRequired, this, [this](QString& a) {
         events << "account?";
         a = account;

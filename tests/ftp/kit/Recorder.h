@@ -22,15 +22,19 @@ public:
     QList<ftp::FolderItem> items;  // ListingItem
     QList<Progress> progress;
     // The other notifications, in order: "sending LOCAL", "skip FIRST|SECOND|REASON", "replace
-    // EXISTING|EXISTINGSIZE|NEWSIZE", "password?", "account?", "disconnected STATE".
+    // EXISTING|EXISTINGSIZE|NEWSIZE", "password?", "account?", "disconnected STATE",
+    // "reconnecting ATTEMPT/ATTEMPTS".
     QStringList events;
-    QStringList log;  // CommandLogged lines
+    QStringList causes;  // Reconnecting's causes
+    QStringList log;     // CommandLogged lines
     QList<int> logDirections;
 
     int replaceAnswer = 1;
     QString account, password;  // answers to AccountRequired and PasswordRequired
     // Runs inside each TransferProgress, for tests that act mid-operation.
     std::function<void(const Progress&)> onProgress;
+    // Runs inside each Reconnecting.
+    std::function<void()> onReconnecting;
 
     QStringList of(const QString& kind) const;  // the events of one kind
     bool logged(const QString& line) const { return log.contains(line); }
