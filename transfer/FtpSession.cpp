@@ -145,18 +145,10 @@ void FtpSession::OpenConnection() {
     }
 }
 
-bool FtpSession::Idle() const {
-    return !m_window.Busy().busy();
-}
-
-void FtpSession::cmdConnect_Click() {
-    if (Idle())
-        ConnectToServer();
-}
-
-void FtpSession::cmdDisconnect_Click() {
-    if (Idle())
-        CloseConnection();
+void FtpSession::RunIfIdle(void (FtpSession::*procedure)()) {
+    // A command arriving while an operation runs (a queued click, a key) is dropped.
+    if (!m_window.Busy().busy())
+        (this->*procedure)();
 }
 
 void FtpSession::CloseConnection() {

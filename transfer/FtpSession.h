@@ -25,8 +25,8 @@ public:
     void Abort();
 
 public slots:
-    void cmdConnect_Click();
-    void cmdDisconnect_Click();
+    void cmdConnect_Click() { RunIfIdle(&FtpSession::ConnectToServer); }
+    void cmdDisconnect_Click() { RunIfIdle(&FtpSession::CloseConnection); }
     void cmdAbort_Click() { Abort(); }
     void optAscii_Click();
     void optBinary_Click();
@@ -39,7 +39,7 @@ public slots:
 private:
     void ApplySettings();
     bool AskToTryAgain();
-    bool Idle() const;
+    void RunIfIdle(void (FtpSession::*procedure)());
 
     ftp::FtpClient& m_xFtp;
     RemoteSide& m_remote;

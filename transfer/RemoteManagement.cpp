@@ -66,28 +66,9 @@ void RemoteManagement::Failed(const QString& logText, const ftp::FtpError& error
     m_window.StatusBarInfo(WithCause(status, error));
 }
 
-bool RemoteManagement::Idle() const {
-    return !m_window.Busy().busy();
-}
-
-void RemoteManagement::cmdDeleteRemoteFile_Click() {
-    if (Idle())
-        DeleteSelectedRemoteFiles();
-}
-
-void RemoteManagement::cmdRenameRemoteFile_Click() {
-    if (Idle())
-        RenameRemoteFile();
-}
-
-void RemoteManagement::cmdDeleteRemoteFolder_Click() {
-    if (Idle())
-        RemoveRemoteFolder();
-}
-
-void RemoteManagement::cmdCreateRemoteFolder_Click() {
-    if (Idle())
-        CreateRemoteFolder();
+void RemoteManagement::RunIfIdle(void (RemoteManagement::*procedure)()) {
+    if (!m_window.Busy().busy())
+        (this->*procedure)();
 }
 
 void RemoteManagement::DeleteSelectedRemoteFiles() {
@@ -179,7 +160,7 @@ void RemoteManagement::CreateRemoteFolder() {
 }
 
 void RemoteManagement::cmdDelete_Click() {
-    if (!Idle())
+    if (m_window.Busy().busy())
         return;
     DeleteSelectedProjects();
     m_window.EnableLocalCommands();

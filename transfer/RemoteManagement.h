@@ -26,15 +26,15 @@ public:
     void DeleteSelectedProjects();
 
 public slots:
-    void cmdDeleteRemoteFile_Click();
-    void cmdRenameRemoteFile_Click();
-    void cmdDeleteRemoteFolder_Click();
-    void cmdCreateRemoteFolder_Click();
+    // A command arriving while an operation runs (a queued click, a key) is dropped.
+    void cmdDeleteRemoteFile_Click() { RunIfIdle(&RemoteManagement::DeleteSelectedRemoteFiles); }
+    void cmdRenameRemoteFile_Click() { RunIfIdle(&RemoteManagement::RenameRemoteFile); }
+    void cmdDeleteRemoteFolder_Click() { RunIfIdle(&RemoteManagement::RemoveRemoteFolder); }
+    void cmdCreateRemoteFolder_Click() { RunIfIdle(&RemoteManagement::CreateRemoteFolder); }
     void cmdDelete_Click();
 
 private:
-    // A command arriving while an operation runs (a queued click, a key) is dropped.
-    bool Idle() const;
+    void RunIfIdle(void (RemoteManagement::*procedure)());
     QString SelectedRowText() const;
     // Every failure is logged with its description, followed by a fresh listing, and shown.
     void Failed(const QString& logText, const ftp::FtpError& error, const QString& status);
