@@ -29,6 +29,9 @@ Connection::Connection(QObject* parent)
     m_silence.setSingleShot(true);
     m_silence.setInterval(30000);
     connect(&m_silence, &QTimer::timeout, this, &Connection::onSilence);
+    m_replyClock.setSingleShot(true);
+    m_replyClock.setInterval(30000);
+    connect(&m_replyClock, &QTimer::timeout, this, &Connection::onReplyOverdue);
     m_keepAlive.setInterval(60000);
     connect(&m_keepAlive, &QTimer::timeout, this, [this] {
         if (!m_busy && m_connected && idle())
@@ -124,9 +127,13 @@ QString Connection::decode(const QByteArray& bytes) const {
 
 void Connection::onReadyRead() {
     m_silence.start();
+    if (!m_replyClock.isActive())
+        m_replyClock.start();
     m_parser.feed(m_socket->readAll());
+    bool replied = false;
     while (m_parser.hasReply()) {
         const RawReply raw = m_parser.takeReply();
+        replied = replied || raw.code != 0;
         Reply reply;
         reply.code = raw.code;
         for (const QByteArray& line : raw.lines) {
@@ -156,8 +163,16 @@ void Connection::onReadyRead() {
         close(FtpError(kErrProtocol, m_parser.error()));
         return;
     }
+    updateReplyClock(replied);
     updateTimers();
     emit changed();
+}
+
+void Connection::updateReplyClock(bool replied) {
+    // Noise lines while a reply is due count toward that reply. A reply that began in the
+    // same read as the last one ended is timed from its next bytes, at most a silence later.
+    if (replied || idle())
+        m_replyClock.stop();
 }
 
 void Connection::onSocketError() {
@@ -181,12 +196,19 @@ void Connection::onSilence() {
                                     .arg(m_silence.interval() / 1000)));
 }
 
+void Connection::onReplyOverdue() {
+    close(FtpError(kErrTimeout,
+                   QStringLiteral("The server's reply did not complete within %1 seconds.")
+                       .arg(m_replyClock.interval() / 1000)));
+}
+
 void Connection::close(const FtpError& why) {
     if (m_closed)
         return;
     m_closed = true;
     m_connected = false;
     m_silence.stop();
+    m_replyClock.stop();
     m_keepAlive.stop();
     m_data.reset();
     m_socket->disconnect(this);
@@ -200,6 +222,7 @@ void Connection::close(const FtpError& why) {
 
 void Connection::setTimeout(int seconds) {
     m_silence.setInterval(qMax(1, seconds) * 1000);
+    m_replyClock.setInterval(m_silence.interval());
 }
 
 void Connection::setKeepAlive(int seconds) {

@@ -22,7 +22,7 @@ namespace ftp {
 class DataChannel;
 
 // One control connection: the socket, the replies matched to the commands in the order sent,
-// the server's features, the silence timeout and the keep-alive. It closes exactly once and
+// the server's features, the timeouts and the keep-alive. It closes exactly once and
 // says why through `closed`.
 class Connection : public QObject {
     Q_OBJECT
@@ -87,6 +87,9 @@ private:
     void onReadyRead();
     void onSocketError();
     void onSilence();
+    void onReplyOverdue();
+    // Stops the reply clock once a reply is complete; `replied`: one completed just now.
+    void updateReplyClock(bool replied);
     void updateTimers();
     QString decode(const QByteArray& bytes) const;
 
@@ -101,6 +104,9 @@ private:
     QMap<quint64, Reply> m_finals;
     QMap<quint64, Reply> m_preliminaries;
     QTimer m_silence;
+    // Started by the first bytes of a reply: a server that trickles it line by line defeats
+    // the silence timeout, not this one.
+    QTimer m_replyClock;
     QTimer m_keepAlive;
     bool m_busy = true;
     bool m_keepAliveOn = true;

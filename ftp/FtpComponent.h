@@ -37,6 +37,11 @@ class Session;
 // and Disconnected fires once. A refused command, an abort or the component's end is never
 // retried.
 //
+// Timeout bounds silence and also how long a reply may take once it began: a server that
+// trickles a reply line by line is cut off like a silent one (kErrTimeout, the connection
+// closed). A listing must complete within ten timeouts; one that does not fails with
+// kErrTimeout and is not retried, and the connection stays.
+//
 // Notification arguments:
 // - TransferProgress: a send reports the local path and the remote path as given; a receive
 //   the remote path and the local path. Percent is of all bytes of the operation.

@@ -1,5 +1,6 @@
 #include "ListOps.h"
 
+#include <QDeadlineTimer>
 #include <QSet>
 #include <algorithm>
 
@@ -16,17 +17,25 @@ namespace ftp {
 namespace {
 
 constexpr qint64 kMaxListing = 64 * 1024 * 1024;
+// A listing may take this many timeouts in all: the silence timeout alone lets a server that
+// trickles a line now and then hold the operation forever.
+constexpr int kListingTimeouts = 10;
 
 // Runs one listing command; nullopt when the server does not know the command.
 std::optional<QList<ListingEntry>> tryListing(Session& s, const QString& command,
                                               ListingParser::Format format) {
     ListingParser parser(format, s.conn().utf8, QDate::currentDate());
+    const std::chrono::milliseconds allowed = s.conn().timeout() * kListingTimeouts;
+    // Checked as data arrives; a stall in between is the silence timeout's.
+    const QDeadlineTimer deadline(allowed);
     qint64 received = 0;
+    bool overdue = false;
     DataJob job;
     job.command = command;
     job.sink = [&](const QByteArray& bytes) {
         received += bytes.size();
-        if (received > kMaxListing)
+        overdue = deadline.hasExpired();
+        if (received > kMaxListing || overdue)
             return false;
         parser.feed(bytes);
         return true;
@@ -37,6 +46,11 @@ std::optional<QList<ListingEntry>> tryListing(Session& s, const QString& command
         if (received > kMaxListing)
             throw FtpError(kErrProtocol, QStringLiteral("The listing is larger than %1 MB.")
                                              .arg(kMaxListing / (1024 * 1024)));
+        if (overdue)
+            throw FtpError(
+                kErrTimeout,
+                QStringLiteral("The listing did not complete within %1 seconds.")
+                    .arg(std::chrono::duration_cast<std::chrono::seconds>(allowed).count()));
         if (e.number >= 500 && e.number <= 502)
             return std::nullopt;
         throw;

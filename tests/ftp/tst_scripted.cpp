@@ -104,11 +104,14 @@ private slots:
         c.rec.events.clear();
         QCOMPARE(c.ftp.State(), int(kNotConnected));
         QCOMPARE(QDir(local.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
-        // Connecting again works; the old connection's end is not reported twice. A server that
-        // stays silent ends the new one.
+        // Connecting again works; the old connection's end is not reported twice, and a line
+        // outside any reply while idle is no reply overdue. A server that stays silent ends the
+        // new one.
         c.ftp.Connect();
         QCOMPARE(c.ftp.State(), int(kIdle));
-        QTest::qWait(100);
+        server.reply("Idle noise.");
+        QTest::qWait(1500);
+        QVERIFY(c.rec.logged("Idle noise."));
         QVERIFY(c.rec.events.isEmpty());
         QCOMPARE(errorOf([&] { c.ftp.ChangeFolder("slow"); }), qint32(kErrTimeout));
         QCOMPARE(c.ftp.State(), int(kNotConnected));
@@ -243,6 +246,89 @@ private slots:
                 : QString("Active mode failed; using passive mode for the rest of the session."));
         QCOMPARE(server.received.filter(QRegularExpression("^EPSV")).size(), epsv);
         QCOMPARE(server.received.filter(QRegularExpression("^EPRT")).size(), eprt);
+    }
+
+    // A server that trickles its answer keeps the silence timeout at bay: a reply must still
+    // complete within the timeout once it began, and a listing within ten timeouts.
+    void trickles_data() {
+        QTest::addColumn<QString>("verb");
+        QTest::addColumn<QList<QByteArray>>("pieces");
+        QTest::addColumn<int>("interval");  // ms between pieces; 0 sends them at once
+        QTest::addColumn<qint32>("error");
+        QTest::addColumn<QString>("description");
+        const QString replyLate("The server's reply did not complete within 1 seconds.");
+        const auto repeated = [](const QByteArray& first, const QByteArray& line, int times,
+                                 const QByteArray& last) {
+            return QList<QByteArray>{first} + QList<QByteArray>(times, line) +
+                   QList<QByteArray>{last};
+        };
+        QList<QByteArray> bytes;
+        for (const char b : QByteArray("257 \"/slow\" is the current folder.\r\n"))
+            bytes << QByteArray(1, b);
+        QList<QByteArray> entries;
+        for (int i = 0; i < 100000; ++i)
+            entries << "type=file;size=1; f" + QByteArray::number(i) + ".txt\r\n";
+
+        QTest::newRow("FEAT, a line every 300 ms")
+            << "FEAT" << repeated("211-Features:\r\n", " UTF8\r\n", 30, "211 End\r\n") << 300
+            << qint32(kErrTimeout) << replyLate;
+        QTest::newRow("CWD, noise lines before the reply")
+            << "CWD" << repeated("Changing folder\r\n", "still changing\r\n", 30, "250 Okay.\r\n")
+            << 300 << qint32(kErrTimeout) << replyLate;
+        QTest::newRow("PWD, a byte every 300 ms")
+            << "PWD" << bytes << 300 << qint32(kErrTimeout) << replyLate;
+        QTest::newRow("MLSD, a line every 200 ms")
+            << "MLSD" << entries.mid(0, 100) << 200 << qint32(kErrTimeout)
+            << "The listing did not complete within 10 seconds.";
+        QTest::newRow("MLSD, 100000 entries at full speed")
+            << "MLSD" << entries << 0 << qint32(0) << QString();
+    }
+    void trickles() {
+        QFETCH(QString, verb);
+        QFETCH(QList<QByteArray>, pieces);
+        QFETCH(int, interval);
+        QFETCH(qint32, error);
+        QFETCH(QString, description);
+        ScriptedServer server;
+        server.on[verb] = [&](const QString&) {
+            if (verb != "MLSD")
+                server.trickleReply(pieces, interval);
+            else if (interval > 0)
+                server.trickleData(pieces, interval);
+            else
+                server.sendData(pieces.join());
+        };
+        Client c(server, 1);
+        QElapsedTimer clock;
+        clock.start();
+        FtpError failure(0, QString());
+        int listed = 0;
+        try {
+            c.ftp.Connect();
+            if (verb == "CWD")
+                c.ftp.ChangeFolder("slow");
+            else if (verb == "PWD")
+                c.ftp.CurrentFolder();
+            else if (verb == "MLSD")
+                listed = c.ftp.GetFolderItems("", 0).Count();
+        } catch (const FtpError& e) {
+            failure = e;
+        }
+        QCOMPARE(failure.number, error);
+        QCOMPARE(failure.description, description);
+        QVERIFY(c.rec.of("reconnecting").isEmpty());
+        if (verb != "MLSD") {
+            // Closed a timeout after the reply began, however long the server would go on.
+            QVERIFY2(clock.elapsed() < 2500, qPrintable(QString::number(clock.elapsed())));
+            QCOMPARE(c.ftp.State(), int(kNotConnected));
+            return;
+        }
+        // The listing ends and nothing retries it; the session goes on.
+        QCOMPARE(server.received.count("MLSD"), 1);
+        QCOMPARE(listed, error ? 0 : int(pieces.size()));
+        QVERIFY2(clock.elapsed() < 12000, qPrintable(QString::number(clock.elapsed())));
+        c.ftp.ChangeFolder("next");
+        QCOMPARE(c.ftp.CurrentFolder(), QString("/next"));
     }
 
     void hostileListing_data() {

@@ -2,8 +2,10 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTest>
+#include <optional>
 
 #include "Crypt.h"
+#include "FullDisk.h"
 #include "ProfileFile.h"
 #include "Service.h"
 #include "SigninSupport.h"
@@ -47,7 +49,8 @@ QString StoredInFile() {
 struct WriteCase {
     QByteArray before;  // null: no file
     QString section, key, value;
-    QByteArray after;  // the same as before: refused
+    QByteArray after;       // the same as before: refused
+    bool fullDisk = false;  // the file lies on a disk with no space left
 };
 
 }  // namespace
@@ -137,22 +140,32 @@ void SettingsTest::write_data() {
     AddCase<WriteCase>("key with =", kept, "Info", "A=B", "x", kept);
     AddCase<WriteCase>("empty key", kept, "Info", "", "x", kept);
     AddCase<WriteCase>("section with ]", kept, "In]fo", "K", "x", kept);
+    // A write that fails leaves the old file whole: the account and saved password stay.
+    AddCase<WriteCase>("full disk", kept, "Info", "Host", QString(6000, u'x'), kept, true);
 }
 
 void SettingsTest::write() {
     QFETCH(WriteCase, c);
     ProgramFolder folder;
+    QString path = SettingsPath();
+    std::optional<SmallDisk> disk;
+    if (c.fullDisk) {
+        disk.emplace(folder.path("disk"), 16 * 1024);
+        QVERIFY(disk->mounted());
+        path = folder.path("disk/Ferrymate.ini");
+    }
     if (!c.before.isNull())
-        WriteBytes(SettingsPath(), c.before);
+        WriteBytes(path, c.before);
+    if (disk)
+        disk->fill();
     const bool written = c.after != c.before;
-    QCOMPARE(WriteProfileString(c.section, c.key, c.value, SettingsPath()), written);
-    QCOMPARE(FileBytes(SettingsPath()), c.after);
+    QCOMPARE(WriteProfileString(c.section, c.key, c.value, path), written);
+    QCOMPARE(FileBytes(path), c.after);
     if (written) {
-        QCOMPARE(ReadProfileString(c.section, c.key, "", 256, SettingsPath()), c.value.trimmed());
+        QCOMPARE(ReadProfileString(c.section, c.key, "", 256, path), c.value.trimmed());
         // The file may hold the saved password: only its owner reads it.
-        QCOMPARE(QFile::permissions(SettingsPath()),
-                 QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser |
-                     QFileDevice::WriteUser);
+        QCOMPARE(QFile::permissions(path), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                               QFileDevice::ReadUser | QFileDevice::WriteUser);
     }
 }
 

@@ -1,5 +1,7 @@
 #include "ScriptedServer.h"
 
+#include <QTimer>
+
 #include "FtpServers.h"
 
 ScriptedServer::ScriptedServer() {
@@ -129,14 +131,47 @@ void ScriptedServer::sendData(const QByteArray& data, bool complete) {
     m_transfer = true;
     withData([this, data, complete](QTcpSocket* s) {
         s->write(data);
-        if (!complete)
-            return;
-        connect(s, &QTcpSocket::disconnected, this, [this] {
-            m_transfer = false;
-            reply("226 Transfer complete.");
-        });
-        s->disconnectFromHost();
+        if (complete)
+            completeData(s);
     });
+}
+
+void ScriptedServer::completeData(QTcpSocket* socket) {
+    connect(socket, &QTcpSocket::disconnected, this, [this] {
+        m_transfer = false;
+        reply("226 Transfer complete.");
+    });
+    socket->disconnectFromHost();
+}
+
+void ScriptedServer::trickleReply(const QList<QByteArray>& pieces, int intervalMs) {
+    drip(m_control, pieces, intervalMs);
+}
+
+void ScriptedServer::trickleData(const QList<QByteArray>& pieces, int intervalMs) {
+    reply("150 Opening data connection.");
+    m_transfer = true;
+    withData([this, pieces, intervalMs](QTcpSocket* s) {
+        drip(s, pieces, intervalMs, [this, s] { completeData(s); });
+    });
+}
+
+void ScriptedServer::drip(QTcpSocket* socket, QList<QByteArray> pieces, int intervalMs,
+                          std::function<void()> done) {
+    auto* timer = new QTimer(this);
+    const QPointer<QTcpSocket> target(socket);
+    connect(timer, &QTimer::timeout, this, [timer, target, pieces, done]() mutable {
+        if (target && target->state() == QAbstractSocket::ConnectedState && !pieces.isEmpty()) {
+            target->write(pieces.takeFirst());
+            if (!pieces.isEmpty())
+                return;
+            if (done)
+                done();
+        }
+        timer->stop();
+        timer->deleteLater();
+    });
+    timer->start(intervalMs);
 }
 
 void ScriptedServer::receiveData(const QString& name) {

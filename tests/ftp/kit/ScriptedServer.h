@@ -44,6 +44,10 @@ public:
     // Sends `data` on the data connection once it is open and, when `complete`, closes it and
     // replies 226.
     void sendData(const QByteArray& data, bool complete = true);
+    // As reply and sendData, but trickled: one of `pieces` (line ends included) every
+    // `intervalMs`, as servers that keep a silence timeout at bay do.
+    void trickleReply(const QList<QByteArray>& pieces, int intervalMs);
+    void trickleData(const QList<QByteArray>& pieces, int intervalMs);
     // Keeps what arrives on the data connection as files[name] and replies 226 at its end.
     void receiveData(const QString& name);
 
@@ -56,6 +60,12 @@ private:
     void adoptData(QTcpSocket* socket);
     // Runs `use` on the data connection once it is open.
     void withData(std::function<void(QTcpSocket*)> use);
+    // Closes the data connection and replies 226 once it is closed.
+    void completeData(QTcpSocket* socket);
+    // Writes `pieces` to `socket` one every `intervalMs`, then runs `done`; stops early when
+    // the socket goes away.
+    void drip(QTcpSocket* socket, QList<QByteArray> pieces, int intervalMs,
+              std::function<void()> done = {});
 
     QTcpServer m_server;
     QPointer<QTcpSocket> m_control;
