@@ -2,6 +2,7 @@
 
 #include <QAccessible>
 #include <QCloseEvent>
+#include <QDir>
 #include <QHeaderView>
 #include <QShortcut>
 
@@ -71,18 +72,39 @@ void FerryMenu::Form_Load() {
     EnableAbortCommands(false);
 
     m_local->localPaths().RetrieveLogicalDrives();
-    const ProjectDir projects = ReadProjectDir(GetAppPath() + QStringLiteral("initialize.txt"));
+    if (DataPath() != GetAppPath())
+        DisplayMessage(QStringLiteral("The program's folder cannot be written: the settings and "
+                                      "the FTP log are kept in ") +
+                       DataPath());
+    ProjectDir projects = ReadProjectDir(InitializePath());
+    if (projects.folder.isEmpty())
+        projects.folder = ChosenProjectDir();
     if (!projects.folder.isEmpty()) {
         m_local->SetLocalPath(projects.folder);
         m_local->localPaths().RetrieveLocalFolderContents(m_local->LocalPath());
     }
     StatusBarInfo(QStringLiteral("Welcome to the Pictavo Ferrymate."));
     SetProgress(0);
-    if (!projects.problem.isEmpty())
-        dialogs().message(this, QMessageBox::Warning, BoxTitle(QStringLiteral("[Notice]")),
-                          projects.problem, QMessageBox::Ok, QMessageBox::Ok);
+    if (projects.folder.isEmpty())
+        ChooseProjectDir(projects.problem);
 
     m_session->ConnectToServer();
+}
+
+void FerryMenu::ChooseProjectDir(const QString& problem) {
+    if (dialogs().message(this, QMessageBox::Warning, BoxTitle(QStringLiteral("[Notice]")),
+                          problem + QStringLiteral("\r\rChoose the projects folder now?"),
+                          QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) != QMessageBox::Yes)
+        return;
+    const QString folder = dialogs().folder(
+        this, QStringLiteral("Pictavo Ferrymate - Projects folder"), QDir::homePath());
+    if (folder.isEmpty())
+        return;
+    if (!KeepProjectDir(folder))
+        DisplayMessage(QStringLiteral("The projects folder could not be saved in ") +
+                       SettingsPath());
+    m_local->SetLocalPath(AppPathFrom(folder));
+    m_local->localPaths().RetrieveLocalFolderContents(m_local->LocalPath());
 }
 
 void FerryMenu::ConnectCommands() {

@@ -82,6 +82,8 @@ protected:
 private:
     void Form_Unload();
     void ConnectCommands();
+    // Without a projects folder: offers to choose one, which is kept in the settings.
+    void ChooseProjectDir(const QString& problem);
     void ShowPopup(QTreeWidget* list, const QPoint& pos, QMenu* menu);
     // Applies every command rule again, with the busy state.
     void ApplyCommandRules();

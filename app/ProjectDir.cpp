@@ -1,7 +1,25 @@
 #include "ProjectDir.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTextStream>
+
+#include "AppPath.h"
+#include "ProfileFile.h"
+
+namespace {
+const QString kSection = QStringLiteral("Projects");
+const QString kKey = QStringLiteral("ProjectDir");
+}  // namespace
+
+QString ChosenProjectDir() {
+    const QString folder = ReadProfileString(kSection, kKey, QString(), 4096, SettingsPath());
+    return !folder.isEmpty() && QFileInfo(folder).isDir() ? AppPathFrom(folder) : QString();
+}
+
+bool KeepProjectDir(const QString& folder) {
+    return WriteProfileString(kSection, kKey, folder, SettingsPath());
+}
 
 ProjectDir ReadProjectDir(const QString& filePath) {
     QFile file(filePath);

@@ -10,3 +10,8 @@ struct ProjectDir {
 };
 
 ProjectDir ReadProjectDir(const QString& filePath);
+
+// The projects folder the user chose when "initialize.txt" named none (kept in the settings
+// file), with a trailing separator; empty when none was chosen or it is gone.
+QString ChosenProjectDir();
+bool KeepProjectDir(const QString& folder);

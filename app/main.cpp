@@ -1,11 +1,33 @@
 #include <QApplication>
+#include <QCommandLineParser>
 
 #include "FerryMenu.h"
 #include "FtpComponent.h"
 
+namespace {
+
+// --help and --version answer on the terminal and end the program before any window system is
+// needed; anything else unknown is an error there too.
+void HandleCommandLine(int argc, char* argv[]) {
+    QCoreApplication probe(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("ferrymate"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(FERRYMATE_VERSION));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Pictavo Ferrymate publishes Pictavo projects to a Hostavia hosting "
+                       "account over FTP."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.process(probe);
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
+    HandleCommandLine(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pictavo's Ferrymate"));
+    QApplication::setApplicationVersion(QStringLiteral(FERRYMATE_VERSION));
     QApplication::setQuitOnLastWindowClosed(false);
     ftp::FtpComponent xFtp;
     FerryMenu window(xFtp);

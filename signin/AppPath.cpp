@@ -1,12 +1,20 @@
 #include "AppPath.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
 
 namespace {
 
 QString& AppPathOverride() {
     static QString dir;
     return dir;
+}
+
+QString ConfigPath() {
+    return AppPathFrom(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
 }
 
 }  // namespace
@@ -24,6 +32,27 @@ void SetAppPathForTesting(const QString& dir) {
     AppPathOverride() = dir;
 }
 
+QString DataPath() {
+    const QString program = GetAppPath();
+    const QFileInfo folder(program);
+    if (folder.isDir() && folder.isWritable())
+        return program;
+    const QString config = ConfigPath();
+    QDir().mkpath(config);
+    // The first time, the settings beside the program (a service section an installation
+    // came with) are where the user's own start.
+    const QString settings = QStringLiteral("Ferrymate.ini");
+    if (!QFileInfo::exists(config + settings))
+        QFile::copy(program + settings, config + settings);
+    return config;
+}
+
 QString SettingsPath() {
-    return GetAppPath() + QStringLiteral("Ferrymate.ini");
+    return DataPath() + QStringLiteral("Ferrymate.ini");
+}
+
+QString InitializePath() {
+    const QString beside = GetAppPath() + QStringLiteral("initialize.txt");
+    const QString config = ConfigPath() + QStringLiteral("initialize.txt");
+    return !QFileInfo::exists(beside) && QFileInfo::exists(config) ? config : beside;
 }

@@ -10,5 +10,13 @@ QString AppPathFrom(const QString& dir);
 // Points GetAppPath at another folder; empty text restores the program's own.
 void SetAppPathForTesting(const QString& dir);
 
-// GetAppPath() + "Ferrymate.ini".
+// Where the program writes its settings and its FTP log, with a trailing "/": the program's
+// folder when it can be written there, else the user's configuration folder (created when
+// missing, and given a copy of the settings file beside the program), as for a program
+// installed in a system folder.
+QString DataPath();
+// DataPath() + "Ferrymate.ini".
 QString SettingsPath();
+// "initialize.txt" beside the program, else the one in the user's configuration folder; the
+// one beside the program when neither exists.
+QString InitializePath();

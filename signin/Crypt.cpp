@@ -97,9 +97,9 @@ QString PasswordFromStoredForm(const QString& stored) {
     return limited.size() > 2 ? Decode(limited.mid(2).left(count)) : QString();
 }
 
-void SavePassword(const QString& pw) {
-    WriteProfileString(QStringLiteral("ConnectionInfo"), QStringLiteral("LastPasswordUsed"),
-                       IsLatin1(pw) ? StoredPasswordForm(pw) : QString(), SettingsPath());
+bool SavePassword(const QString& pw) {
+    return WriteProfileString(QStringLiteral("ConnectionInfo"), QStringLiteral("LastPasswordUsed"),
+                              IsLatin1(pw) ? StoredPasswordForm(pw) : QString(), SettingsPath());
 }
 
 QString LoadPassword() {

@@ -14,7 +14,7 @@ QString StoredPasswordForm(const QString& password);
 QString PasswordFromStoredForm(const QString& stored);
 
 // Writes the stored form to the settings file; a password with characters outside Latin-1 is not
-// saved (empty text), as it could not come back unchanged.
-void SavePassword(const QString& pw);
+// saved (empty text), as it could not come back unchanged. False when the file cannot be written.
+bool SavePassword(const QString& pw);
 // The saved password, or empty text when none is saved.
 QString LoadPassword();

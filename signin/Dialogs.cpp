@@ -1,6 +1,7 @@
 #include "Dialogs.h"
 
 #include <QDialog>
+#include <QFileDialog>
 #include <QInputDialog>
 
 namespace {
@@ -26,6 +27,10 @@ public:
     }
 
     void exec(QDialog& form) override { form.exec(); }
+
+    QString folder(QWidget* parent, const QString& title, const QString& start) override {
+        return QFileDialog::getExistingDirectory(parent, title, start);
+    }
 };
 
 ScreenDialogs screenDialogs;
@@ -33,9 +38,13 @@ Dialogs* current = &screenDialogs;
 
 }  // namespace
 
-Dialogs& dialogs() { return *current; }
+Dialogs& dialogs() {
+    return *current;
+}
 
-void setDialogs(Dialogs* replacement) { current = replacement ? replacement : &screenDialogs; }
+void setDialogs(Dialogs* replacement) {
+    current = replacement ? replacement : &screenDialogs;
+}
 
 bool Confirm(QWidget* parent, const QString& question) {
     return dialogs().message(parent, QMessageBox::Question, BoxTitle(QStringLiteral("[Confirm]")),

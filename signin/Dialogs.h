@@ -22,6 +22,8 @@ public:
                           const QString& defaultText) = 0;
     // Shows a form modally until it is hidden.
     virtual void exec(QDialog& form) = 0;
+    // A folder chooser starting at `start`; empty text when cancelled.
+    virtual QString folder(QWidget* parent, const QString& title, const QString& start) = 0;
 };
 
 // The dialogs in use: message boxes and prompts on screen unless a test installed its own.
@@ -30,7 +32,9 @@ Dialogs& dialogs();
 void setDialogs(Dialogs* replacement);
 
 // Titles of the program's boxes: "Pictavo Ferrymate " followed by the tag.
-inline QString BoxTitle(const QString& tag) { return QStringLiteral("Pictavo Ferrymate ") + tag; }
+inline QString BoxTitle(const QString& tag) {
+    return QStringLiteral("Pictavo Ferrymate ") + tag;
+}
 
 // A Yes/No question with the question icon, Yes as default and the "[Confirm]" title; true only
 // for Yes.

@@ -71,12 +71,11 @@ bool FerryLogin::ShowForm(QString& sAddress, QString& sPort, QString& sUserName,
         result = CheckInternetConnection(this);
     }
 
-    WriteProfileString(kSection, kAddressKey, sAddress, settings);
-    WriteProfileString(kSection, kUserNameKey, sUserName, settings);
-    if (chkSavePassword->isChecked())
-        SavePassword(sPassword);
-    else
-        WriteProfileString(kSection, kPasswordKey, QString(), settings);
+    m_bSettingsSaved = WriteProfileString(kSection, kAddressKey, sAddress, settings) &&
+                       WriteProfileString(kSection, kUserNameKey, sUserName, settings) &&
+                       (chkSavePassword->isChecked()
+                            ? SavePassword(sPassword)
+                            : WriteProfileString(kSection, kPasswordKey, QString(), settings));
     return result;
 }
 
@@ -102,7 +101,8 @@ void FerryLogin::Form_Load() {
     font.setUnderline(true);
     lblLink->setFont(font);
     QPalette palette = lblLink->palette();
-    palette.setColor(QPalette::WindowText, QColor(0, 0, 255));
+    // The style's own link colour stays readable on dark themes too.
+    palette.setColor(QPalette::WindowText, palette.color(QPalette::Link));
     lblLink->setPalette(palette);
     lblLink->setCursor(cmdPictavo->cursor());
 }

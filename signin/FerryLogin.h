@@ -26,6 +26,8 @@ public:
                   bool& bIsAnonymous, bool& bPassive);
 
     bool m_bCancelled = true;
+    // False when ShowForm could not write the settings file.
+    bool m_bSettingsSaved = true;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -49,6 +49,7 @@ public:
             form.reject();
         }
     }
+    QString folder(QWidget*, const QString&, const QString&) override { return QString(); }
 
 private:
     QString m_user, m_password;

@@ -76,6 +76,10 @@ void FtpSession::ConnectToServer() {
             FerryLogin login(m_window.DialogParent());
             signedIn = login.ShowForm(m_record.sAddress, m_record.sPort, m_record.sUserName,
                                       m_record.sPassword, m_record.bIsAnonymous, m_record.bPassive);
+            m_sSettingsProblem =
+                login.m_bSettingsSaved
+                    ? QString()
+                    : QStringLiteral("The settings could not be saved in ") + SettingsPath();
             if (signedIn) {
                 m_window.ShowUserAddress(QStringLiteral("http://") + m_record.sAddress);
                 m_window.ShowTransferWindow();
@@ -98,7 +102,10 @@ void FtpSession::ConnectToServer() {
             if (m_xFtp.State() == ftp::kIdle) {
                 m_remote.ListFilesOnServer();
                 m_window.EnableConnectedCommands(true);
-                m_window.StatusBarInfo(QStringLiteral("Connected to ") + m_xFtp.ServerAddress());
+                m_window.StatusBarInfo(QStringLiteral("Connected to ") + m_xFtp.ServerAddress() +
+                                       (m_sSettingsProblem.isEmpty()
+                                            ? QString()
+                                            : QStringLiteral("\n") + m_sSettingsProblem));
                 m_window.EnableLocalCommands();
                 return;
             }
@@ -124,7 +131,7 @@ void FtpSession::OpenConnection() {
     }
     m_sConnectFailure.clear();
     try {
-        m_xFtp.setCommandLogFilename(GetAppPath() + QStringLiteral("FerryFTP.log"));
+        m_xFtp.setCommandLogFilename(DataPath() + QStringLiteral("FerryFTP.log"));
         m_xFtp.Connect();
     } catch (const ftp::FtpError& e) {
         m_sConnectFailure = ConnectFailureCause(e, m_xFtp.ServerAddress(), m_xFtp.ServerPort());

@@ -46,5 +46,6 @@ private:
     QPointer<QComboBox> m_cboRemotePath;
     TransferWindow& m_window;
     ConnectionRecord& m_record;
-    QString m_sConnectFailure;  // why the latest connect failed, for the user
+    QString m_sConnectFailure;   // why the latest connect failed, for the user
+    QString m_sSettingsProblem;  // the sign-in could not be written to the settings file
 };

@@ -16,6 +16,11 @@ SmallDisk::~SmallDisk() {
         ::umount2(QFile::encodeName(m_dir).constData(), MNT_DETACH);
 }
 
+bool SmallDisk::makeReadOnly() {
+    return m_mounted && ::mount("tmpfs", QFile::encodeName(m_dir).constData(), "tmpfs",
+                                MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+}
+
 void SmallDisk::fill() {
     QFile filler(QDir(m_dir).filePath(QStringLiteral(".filler")));
     if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))

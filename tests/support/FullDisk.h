@@ -15,6 +15,8 @@ public:
     bool mounted() const { return m_mounted; }
     // Takes up every byte left, so the next write that needs space fails.
     void fill();
+    // Mounts it again read-only, as a system folder is to a user; false when that failed.
+    bool makeReadOnly();
 
 private:
     QString m_dir;

@@ -1,8 +1,12 @@
 #include "ScriptedDialogs.h"
 
-ScriptedDialogs::ScriptedDialogs() { setDialogs(this); }
+ScriptedDialogs::ScriptedDialogs() {
+    setDialogs(this);
+}
 
-ScriptedDialogs::~ScriptedDialogs() { setDialogs(nullptr); }
+ScriptedDialogs::~ScriptedDialogs() {
+    setDialogs(nullptr);
+}
 
 ScriptedDialogs& ScriptedDialogs::answer(QMessageBox::StandardButton button) {
     m_answers.append({Shown::Message, button, {}, {}});
@@ -12,6 +16,17 @@ ScriptedDialogs& ScriptedDialogs::answer(QMessageBox::StandardButton button) {
 ScriptedDialogs& ScriptedDialogs::answerInput(const QString& text) {
     m_answers.append({Shown::Input, QMessageBox::NoButton, text, {}});
     return *this;
+}
+
+ScriptedDialogs& ScriptedDialogs::answerFolder(const QString& path) {
+    m_answers.append({Shown::Folder, QMessageBox::NoButton, path, {}});
+    return *this;
+}
+
+QString ScriptedDialogs::folder(QWidget*, const QString& title, const QString& start) {
+    shown.append({Shown::Folder, QMessageBox::NoIcon, title, start, {}, QMessageBox::NoButton, {}});
+    Answer a;
+    return take(Shown::Folder, a) ? a.text : QString();
 }
 
 ScriptedDialogs& ScriptedDialogs::answerForm(FormScript script) {
@@ -36,8 +51,10 @@ QMessageBox::StandardButton ScriptedDialogs::message(QWidget*, QMessageBox::Icon
     Answer a;
     if (!take(Shown::Message, a)) {
         // Unscripted: behave like the box's close control.
-        if (buttons & QMessageBox::Cancel) return QMessageBox::Cancel;
-        if (buttons & QMessageBox::No) return QMessageBox::No;
+        if (buttons & QMessageBox::Cancel)
+            return QMessageBox::Cancel;
+        if (buttons & QMessageBox::No)
+            return QMessageBox::No;
         return QMessageBox::Ok;
     }
     return a.button;
@@ -69,6 +86,7 @@ void ScriptedDialogs::exec(QDialog& form) {
 QStringList ScriptedDialogs::messageTexts() const {
     QStringList texts;
     for (const Shown& s : shown)
-        if (s.kind == Shown::Message) texts << s.text;
+        if (s.kind == Shown::Message)
+            texts << s.text;
     return texts;
 }

@@ -14,7 +14,7 @@
 class ScriptedDialogs final : public Dialogs {
 public:
     struct Shown {
-        enum Kind { Message, Input, Form } kind = Message;
+        enum Kind { Message, Input, Form, Folder } kind = Message;
         QMessageBox::Icon icon = QMessageBox::NoIcon;
         QString title;
         QString text;
@@ -31,6 +31,7 @@ public:
     ScriptedDialogs& answer(QMessageBox::StandardButton button);
     ScriptedDialogs& answerInput(const QString& text);  // empty text means Cancel
     ScriptedDialogs& answerForm(FormScript script);
+    ScriptedDialogs& answerFolder(const QString& path);  // empty path means Cancel
 
     QMessageBox::StandardButton message(QWidget* parent, QMessageBox::Icon icon,
                                         const QString& title, const QString& text,
@@ -39,9 +40,10 @@ public:
     QString input(QWidget* parent, const QString& title, const QString& label,
                   const QString& defaultText) override;
     void exec(QDialog& form) override;
+    QString folder(QWidget* parent, const QString& title, const QString& start) override;
 
-    QList<Shown> shown;       // everything shown, in order
-    int unexpected = 0;       // boxes shown with no scripted answer left
+    QList<Shown> shown;  // everything shown, in order
+    int unexpected = 0;  // boxes shown with no scripted answer left
     int pending() const { return int(m_answers.size()); }
     // Texts of the shown message boxes, in order.
     QStringList messageTexts() const;

@@ -1,7 +1,10 @@
 // The transfer window's start-up: its controls, the projects folder file, the status line and
 // log, the sign-in at the end, and the ways the window closes.
+#include <QStandardPaths>
 #include <QtTest>
 
+#include "FullDisk.h"
+#include "ProfileFile.h"
 #include "ProjectDir.h"
 #include "WindowHarness.h"
 
@@ -69,16 +72,89 @@ private slots:
         QVERIFY(h.log().isEmpty());
     }
 
-    void missingProjectsFileIsReported() {
+    // Without a projects folder the notice offers to choose one; the choice is kept and used at
+    // the next start, until initialize.txt names a folder.
+    void missingProjectsFolderCanBeChosen_data() {
+        QTest::addColumn<bool>("choose");
+        QTest::addColumn<bool>("pick");
+        QTest::newRow("declined") << false << false;
+        QTest::newRow("chooser cancelled") << true << false;
+        QTest::newRow("chosen") << true << true;
+    }
+    void missingProjectsFolderCanBeChosen() {
+        QFETCH(bool, choose);
+        QFETCH(bool, pick);
         WindowHarness h;
         QFile::remove(h.programDir() + "/initialize.txt");
-        h.script.answer(QMessageBox::Ok);
+        MakeProject(h.projects() + "Chosen One");
+        h.script.answer(choose ? QMessageBox::Yes : QMessageBox::No);
+        if (choose)
+            h.script.answerFolder(pick ? h.projects() : QString());
         h.ScriptSignIn(h.account, h.password, true);
         h.Open();
         QCOMPARE(h.script.shown.first().title, QString("Pictavo Ferrymate [Notice]"));
         QVERIFY(h.script.shown.first().text.contains("initialize.txt"));
-        QCOMPARE(h.ui().lstLocalFileList->topLevelItemCount(), 0);
-        QCOMPARE(h.window->LocalPath(), QString());
+        QVERIFY(h.script.shown.first().text.endsWith("\r\rChoose the projects folder now?"));
+        QCOMPARE(h.script.unexpected, 0);
+        if (!pick) {
+            QCOMPARE(h.ui().lstLocalFileList->topLevelItemCount(), 0);
+            QCOMPARE(h.window->LocalPath(), QString());
+            return;
+        }
+        QCOMPARE(h.window->LocalPath(), h.projects());
+        QCOMPARE(h.rowTexts(h.ui().lstLocalFileList), QStringList{"CHOSEN ONE"});
+
+        // The next start asks nothing and opens the chosen folder...
+        const int asked = h.script.shown.size();
+        h.window.reset();
+        h.ScriptSignIn(h.account, h.password, true);
+        h.Open();
+        QCOMPARE(h.script.shown.size(), asked + 1);  // the sign-in only
+        QCOMPARE(h.window->LocalPath(), h.projects());
+        // ...until initialize.txt names one.
+        QTemporaryDir named;
+        h.WriteInitialize("projectDir=" + named.path() + "&\r\n");
+        h.window.reset();
+        h.ScriptSignIn(h.account, h.password, true);
+        h.Open();
+        QCOMPARE(h.window->LocalPath(), named.path() + "/");
+    }
+
+    // Installed where the user cannot write: the settings and the FTP log go to the user's
+    // configuration folder, starting from the settings the installation came with, and the
+    // window says where.
+    void readOnlyProgramFolder() {
+        WindowHarness h;
+        QTemporaryDir home;
+        const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
+        const auto restore = qScopeGuard([&] { qputenv("XDG_CONFIG_HOME", oldConfig); });
+        SmallDisk system(h.programDir(), 64 * 1024);
+        QVERIFY(system.mounted());
+        h.WriteInitialize("projectDir=" + h.projects() + "&\r\n");
+        h.WriteSettings();
+        const QByteArray installed = ReadFile(h.programDir() + "/Ferrymate.ini");
+        QVERIFY(system.makeReadOnly());
+        MakeProject(h.projects() + "Site");
+        h.ScriptSignIn();
+        QVERIFY(h.Open());
+        const QString config =
+            QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + "/";
+        QVERIFY(config.startsWith(home.path()));
+        QVERIFY(
+            h.log().contains("The program's folder cannot be written: the settings and the "
+                             "FTP log are kept in " +
+                             config));
+        QCOMPARE(h.rowTexts(h.ui().lstLocalFileList), QStringList{"SITE"});
+        QCOMPARE(ReadFile(h.programDir() + "/Ferrymate.ini"), installed);
+        QCOMPARE(ReadProfileString("ConnectionInfo", "LastServerAddressUsed", "", 256,
+                                   config + "Ferrymate.ini"),
+                 QString("Mary.Jones.localhost"));
+        QCOMPARE(ReadProfileString("Service", "Port", "", 256, config + "Ferrymate.ini"),
+                 QString::number(h.server->port()));
+        QVERIFY(ReadFile(config + "FerryFTP.log").contains("USER mary.jon"));
+        QCOMPARE(h.status(), QString("Connected to Mary.Jones.localhost"));
+        h.window.reset();
     }
 
     void controlsAsDesigned() {
