@@ -3,6 +3,11 @@
 #include <QIODevice>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <cerrno>
+
+#ifdef Q_OS_WIN
+#include <winsock2.h>
+#endif
 
 namespace ftp {
 
@@ -10,6 +15,24 @@ namespace {
 
 bool sameHost(const QHostAddress& a, const QHostAddress& b) {
     return a.isEqual(b, QHostAddress::TolerantConversion);
+}
+
+// Qt reports a reset connection as the peer closing it (RemoteHostClosedError); only the
+// system's last error, still set when the signal comes, tells the two apart.
+bool lastErrorWasReset() {
+#ifdef Q_OS_WIN
+    return WSAGetLastError() == WSAECONNRESET;
+#else
+    return errno == ECONNRESET;
+#endif
+}
+
+void clearLastError() {
+#ifdef Q_OS_WIN
+    WSASetLastError(0);
+#else
+    errno = 0;
+#endif
 }
 
 }  // namespace
@@ -62,9 +85,12 @@ void DataChannel::adopt(QTcpSocket* socket) {
     connect(socket, &QTcpSocket::bytesWritten, this, &DataChannel::pump);
     connect(socket, &QTcpSocket::disconnected, this, &DataChannel::onDisconnected);
     connect(socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError e) {
-        // The end of a download is the server closing; `disconnected` handles it.
+        // The end of a download is the server closing; `disconnected` handles it. A reset is
+        // not: the server or the network broke off, whatever the server replies.
         if (e != QAbstractSocket::RemoteHostClosedError)
             failWith(QStringLiteral("Data connection: ") + m_socket->errorString());
+        else if (lastErrorWasReset())
+            failWith(QStringLiteral("The data connection was reset."));
     });
 }
 
@@ -133,6 +159,8 @@ void DataChannel::pump() {
 void DataChannel::receive() {
     if (m_role != Role::Download || !m_socket || m_error)
         return;
+    // What the system reports next must be about this connection (see lastErrorWasReset).
+    clearLastError();
     bool moved = false;
     while (m_socket->bytesAvailable() > 0) {
         const QByteArray chunk = m_socket->read(kChunk);

@@ -40,7 +40,8 @@ public:
     // sent before release(): servers take data only after their 1xx reply to the command.
     void upload(QIODevice* source, bool ascii);
     void release();
-    // Hands every received chunk to `sink` until the server closes the connection.
+    // Hands every received chunk to `sink` until the server closes the connection. A reset
+    // connection is a failure, never the end of the data.
     void download(Sink sink, bool ascii);
 
     bool connected() const { return m_socket != nullptr && m_wasConnected; }

@@ -64,10 +64,16 @@ class Session;
 // matching file is not created). A mask whose folder does not exist sends nothing and is no
 // error; SendFile of a missing file is one (kErrLocalFile).
 //
-// Receives write a temporary file beside the target and rename it when complete. ReceiveFiles
-// with a mask such as "name\*" puts the folder's files into the local subfolder "name"
-// (created even when empty); subfolders follow only with include-subfolders. Listed names
-// that would leave the local folder, links and unreadable lines are skipped (SkippingFile).
+// Receives write a temporary file beside the target and rename it when complete and whole; the
+// old local file stays as it was otherwise. A binary file whose byte count differs from the
+// size announced (by the listing for ReceiveFiles, by SIZE for ReceiveFile) fails with
+// kErrDataConnection, as does a data connection that is reset; a write that fails (a full
+// disk) fails with kErrLocalFile. A recursive ReceiveFiles fails with kErrProtocol, receiving
+// nothing, where the folder tree is more than 64 levels deep. Byte totals stop at the largest
+// count, whatever sizes a listing announces. ReceiveFiles with a mask such as "name\*" puts
+// the folder's files into the local subfolder "name" (created even when empty); subfolders
+// follow only with include-subfolders. Listed names that would leave the local folder, links
+// and unreadable lines are skipped (SkippingFile).
 class FtpComponent : public FtpClient {
     Q_OBJECT
 public:

@@ -5,6 +5,41 @@
 
 using namespace ftp;
 
+namespace {
+
+// A tmpfs of `size` on the folder `path` while this lives; the tests run as root.
+class SmallDisk {
+public:
+    SmallDisk(const QString& path, const QString& size) : m_path(path) {
+        QDir().mkpath(path);
+        m_mounted =
+            QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=" + size, "tmpfs", path}) == 0;
+    }
+    ~SmallDisk() {
+        if (m_mounted)
+            QProcess::execute("umount", {m_path});
+    }
+    SmallDisk(const SmallDisk&) = delete;
+    SmallDisk& operator=(const SmallDisk&) = delete;
+    bool mounted() const { return m_mounted; }
+
+    // Takes whatever room is left.
+    void fill() const {
+        QFile filler(QDir(m_path).filePath("filler"));
+        if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+            return;
+        const QByteArray block(4096, 'f');
+        while (filler.write(block) > 0) {
+        }
+    }
+
+private:
+    QString m_path;
+    bool m_mounted = false;
+};
+
+}  // namespace
+
 // Sends and receives against real servers: folders made on the way, masks, replace answers,
 // temporary names, progress, aborts in the middle of a large file, active and ASCII mode.
 class TransfersTest : public QObject {
@@ -188,6 +223,17 @@ private slots:
         QVERIFY(!QFileInfo::exists(p.local("n")));
         QVERIFY(errorOf([&] { p.ftp.ReceiveFiles("gone\\*", local, true); }) != 0);
         QVERIFY(!QFileInfo::exists(p.local("gone")));
+
+        // A full disk: the old file stays as it was, instead of an empty one in its place.
+        const SmallDisk disk(p.local("full"), "64k");
+        QVERIFY(disk.mounted());
+        const QString kept = p.local("full/movie.swf");
+        writeFile(kept, pattern(3000, 'k'));
+        disk.fill();
+        QCOMPARE(errorOf([&] { p.ftp.ReceiveFile("proj\\movie.swf", 0, kept); }),
+                 qint32(kErrLocalFile));
+        QCOMPARE(readFile(kept), pattern(3000, 'k'));
+        QCOMPARE(tree(p.local("full")), QStringList({"filler", "movie.swf"}));
     }
 
     void abortLargeFile_data() { addServerRows(); }

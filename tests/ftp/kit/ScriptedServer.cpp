@@ -1,5 +1,7 @@
 #include "ScriptedServer.h"
 
+#include <sys/socket.h>
+
 #include "FtpServers.h"
 
 ScriptedServer::ScriptedServer() {
@@ -124,18 +126,29 @@ void ScriptedServer::connectBack(const QString& verb, const QString& argument) {
     reply("200 Okay.");
 }
 
-void ScriptedServer::sendData(const QByteArray& data, bool complete) {
+void ScriptedServer::sendData(const QByteArray& data, DataEnd end) {
     reply("150 Opening data connection.");
     m_transfer = true;
-    withData([this, data, complete](QTcpSocket* s) {
+    withData([this, data, end](QTcpSocket* s) {
         s->write(data);
-        if (!complete)
-            return;
-        connect(s, &QTcpSocket::disconnected, this, [this] {
+        const auto complete = [this] {
             m_transfer = false;
             reply("226 Transfer complete.");
-        });
-        s->disconnectFromHost();
+        };
+        if (end == DataEnd::Close) {
+            connect(s, &QTcpSocket::disconnected, this, complete);
+            s->disconnectFromHost();
+        } else if (end == DataEnd::Reset) {
+            connect(s, &QTcpSocket::bytesWritten, this, [s, complete] {
+                if (s->bytesToWrite() > 0)
+                    return;
+                // A zero linger time makes the close a reset.
+                const linger now{1, 0};
+                ::setsockopt(int(s->socketDescriptor()), SOL_SOCKET, SO_LINGER, &now, sizeof now);
+                s->abort();
+                complete();
+            });
+        }
     });
 }
 
@@ -185,6 +198,9 @@ void ScriptedServer::standard(const QString& verb, const QString& argument) {
             reply("550 No such file.");
     } else if (verb == "STOR") {
         receiveData(argument);
+    } else if (verb == "SIZE") {
+        reply(files.contains(argument) ? "213 " + QByteArray::number(files.value(argument).size())
+                                       : "550 No such file.");
     } else if (verb == "DELE") {
         reply(files.remove(argument) > 0 ? "250 Deleted." : "550 No such file.");
     } else if (verb == "EPRT" || verb == "PORT") {

@@ -13,7 +13,8 @@
 // demand: odd replies, drops, silence, wrong PASV addresses, hostile listings. It runs in the
 // test's thread; the component's nested event loops drive it. Each verb has a default answer that a
 // test may replace in `on`. Data connections are passive (EPSV, PASV) or active: EPRT and PORT
-// connect back at once. STOR creates its file when it answers 150, as real servers do.
+// connect back at once. STOR creates its file when it answers 150, as real servers do; SIZE
+// tells the size of one of `files`.
 class ScriptedServer : public QObject {
     Q_OBJECT
 public:
@@ -41,9 +42,11 @@ public:
     // Tools for handlers.
     void reply(const QByteArray& lines);  // "\n" separated; each line is sent with CRLF
     void closeControl();
-    // Sends `data` on the data connection once it is open and, when `complete`, closes it and
-    // replies 226.
-    void sendData(const QByteArray& data, bool complete = true);
+    // How sendData ends: closing the data connection, resetting it (RST) once the data left,
+    // either followed by 226, or not at all.
+    enum class DataEnd { Close, Reset, Open };
+    // Sends `data` on the data connection once it is open, then ends as `end` says.
+    void sendData(const QByteArray& data, DataEnd end = DataEnd::Close);
     // Keeps what arrives on the data connection as files[name] and replies 226 at its end.
     void receiveData(const QString& name);
 
