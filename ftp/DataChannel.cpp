@@ -103,9 +103,10 @@ void DataChannel::onConnected() {
         receive();
 }
 
-void DataChannel::upload(QIODevice* source, bool ascii) {
+void DataChannel::upload(QIODevice* source, bool ascii, qint64 size) {
     m_role = Role::Upload;
     m_source = source;
+    m_sourceSize = size;
     if (ascii)
         m_ascii.emplace(AsciiConverter::ToNetwork);
     pump();
@@ -140,12 +141,20 @@ void DataChannel::pump() {
                          true);
                 return;
             }
+            if (m_sourceSize >= 0 && m_bytes != m_sourceSize) {
+                failWith(changedSize(), true);
+                return;
+            }
             m_sourceDone = true;
             if (m_ascii)
                 m_socket->write(m_ascii->finish());
             break;
         }
         m_bytes += chunk.size();
+        if (m_sourceSize >= 0 && m_bytes > m_sourceSize) {
+            failWith(changedSize(), true);
+            return;
+        }
         m_socket->write(m_ascii ? m_ascii->convert(chunk) : chunk);
         moved = true;
     }
@@ -154,6 +163,12 @@ void DataChannel::pump() {
         m_socket->disconnectFromHost();
     if (moved)
         emit changed();
+}
+
+QString DataChannel::changedSize() const {
+    return QStringLiteral("The local file changed while it was sent: %1 bytes instead of %2.")
+        .arg(m_bytes)
+        .arg(m_sourceSize);
 }
 
 void DataChannel::receive() {

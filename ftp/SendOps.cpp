@@ -140,6 +140,7 @@ private:
             DataJob job;
             job.command = QStringLiteral("STOR ") + target;
             job.source = &file;
+            job.sourceSize = f.size;
             job.ascii = ascii;
             job.progress = [this](qint64 n) { m_meter.update(n); };
             job.accepted = &accepted;

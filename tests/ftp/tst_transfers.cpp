@@ -264,6 +264,14 @@ private slots:
         // A download: no local file, no temporary.
         QVERIFY(aborted([&] { p.ftp.ReceiveFile("download.bin", 0, p.local("got.bin")); }));
 
+        // A local file cut short while it is sent: an error, and nothing under its name.
+        p.rec.onProgress = [&](const Recorder::Progress& pr) {
+            if (pr.done > 0 && pr.done < pr.size)
+                QFile::resize(p.local("big.bin"), 1000);
+        };
+        QCOMPARE(errorOf([&] { p.ftp.SendFile(p.local("big.bin"), 0, "shrunk.bin", true); }),
+                 qint32(kErrLocalFile));
+
         // The session goes on, in its first folder; the server has done the cleanup by the time it
         // answers the next listing.
         p.rec.onProgress = nullptr;
