@@ -52,6 +52,10 @@ private slots:
         Peer p(kind);
         writeFile(p.path("site/a.txt"), "old a");
         writeFile(p.path("site/b.txt"), "old b");
+        // Left by sends whose connection went away for good: the next send into the folder
+        // removes them.
+        writeFile(p.path("site/.a.txt.ferrypart"), "cut short");
+        writeFile(p.path("site/.gone.html.ferrypart2"), "cut short");
         QVERIFY2(p.start(), qPrintable(p.error()));
         const QByteArray page = pattern(300 * 1024, 'p');
         const QString local = p.local("pictavo.html");
@@ -67,6 +71,10 @@ private slots:
         QVERIFY(waited);
         QCOMPARE(readFile(p.path("site/deep/er/pictavo.html")), page);
         QCOMPARE(p.rec.events, QStringList{"sending " + local});
+        // A new file too goes under a temporary name: the site never serves part of it.
+        for (const char* command :
+             {"STOR .pictavo.html.ferrypart", "RNFR .pictavo.html.ferrypart", "RNTO pictavo.html"})
+            QVERIFY2(p.rec.sent().contains(command), command);
         QVERIFY(!p.rec.progress.isEmpty());
         const Recorder::Progress last = p.rec.progress.last();
         QCOMPARE(last.done, page.size());
@@ -305,14 +313,14 @@ private slots:
         Peer p("pyftpdlib");
         static_cast<PyFtpServer&>(p.server()).cutOnce(verb, verb == "LIST" ? 1 : 12);
         const bool send = verb == "STOR";
-        // 30 files, in an older version on the other side already: the odd ones for the send (the
-        // 12th STOR replaces f11.bin), all for the receive (whichever is cut replaces one).
+        // 30 files, in an older version on the other side already: the even ones for the send (the
+        // 12th STOR sends the new f11.bin), all for the receive (whichever is cut replaces one).
         const QString from = send ? p.local("site") : p.path("site");
         const QString to = send ? p.path("site") : p.local("site");
         for (int i = 0; i < 30; ++i) {
             const QString name = QStringLiteral("f%1.bin").arg(i, 2, 10, QChar('0'));
             writeFile(from + '/' + name, pattern(100 * 1024 + i, char('A' + i)));
-            if (i % 2 || !send)
+            if (i % 2 == 0 || !send)
                 writeFile(to + '/' + name, "old");
         }
         QVERIFY2(p.start(), qPrintable(p.error()));
@@ -346,6 +354,9 @@ private slots:
             QCOMPARE(p.rec.events.last(), QString("disconnected 0"));
             QCOMPARE(p.rec.causes, QStringList(stop ? 2 : 1, "The server closed the connection."));
             QCOMPARE(p.ftp.State(), int(kNotConnected));
+            // Nothing of the cut new file shows under its name.
+            if (send)
+                QVERIFY(!QFileInfo::exists(p.path("site/f11.bin")));
             return;
         }
         QCOMPARE(errorOf(operation), 0);

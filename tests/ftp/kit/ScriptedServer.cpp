@@ -201,6 +201,12 @@ void ScriptedServer::standard(const QString& verb, const QString& argument) {
     } else if (verb == "SIZE") {
         reply(files.contains(argument) ? "213 " + QByteArray::number(files.value(argument).size())
                                        : "550 No such file.");
+    } else if (verb == "RNFR") {
+        m_renameFrom = argument;
+        reply(files.contains(argument) ? "350 Ready for RNTO." : "550 No such file.");
+    } else if (verb == "RNTO") {
+        files[argument] = files.take(m_renameFrom);
+        reply("250 Renamed.");
     } else if (verb == "DELE") {
         reply(files.remove(argument) > 0 ? "250 Deleted." : "550 No such file.");
     } else if (verb == "EPRT" || verb == "PORT") {

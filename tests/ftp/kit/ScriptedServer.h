@@ -13,8 +13,8 @@
 // demand: odd replies, drops, silence, wrong PASV addresses, hostile listings. It runs in the
 // test's thread; the component's nested event loops drive it. Each verb has a default answer that a
 // test may replace in `on`. Data connections are passive (EPSV, PASV) or active: EPRT and PORT
-// connect back at once. STOR creates its file when it answers 150, as real servers do; SIZE
-// tells the size of one of `files`.
+// connect back at once. STOR creates its file when it answers 150, as real servers do; SIZE,
+// RNFR and RNTO work on `files`.
 class ScriptedServer : public QObject {
     Q_OBJECT
 public:
@@ -67,5 +67,6 @@ private:
     QTcpServer m_silent;
     QPointer<QTcpSocket> m_data;
     bool m_transfer = false;                     // a 150 went out and its 226 did not yet
+    QString m_renameFrom;                        // RNFR's name
     std::function<void(QTcpSocket*)> m_pending;  // waits for the data connection
 };
