@@ -3,6 +3,11 @@
 #include <QIODevice>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <cerrno>
+
+#ifdef Q_OS_WIN
+#include <winsock2.h>
+#endif
 
 namespace ftp {
 
@@ -10,6 +15,24 @@ namespace {
 
 bool sameHost(const QHostAddress& a, const QHostAddress& b) {
     return a.isEqual(b, QHostAddress::TolerantConversion);
+}
+
+// Qt reports a reset connection as the peer closing it (RemoteHostClosedError); only the
+// system's last error, still set when the signal comes, tells the two apart.
+bool lastErrorWasReset() {
+#ifdef Q_OS_WIN
+    return WSAGetLastError() == WSAECONNRESET;
+#else
+    return errno == ECONNRESET;
+#endif
+}
+
+void clearLastError() {
+#ifdef Q_OS_WIN
+    WSASetLastError(0);
+#else
+    errno = 0;
+#endif
 }
 
 }  // namespace
@@ -62,9 +85,12 @@ void DataChannel::adopt(QTcpSocket* socket) {
     connect(socket, &QTcpSocket::bytesWritten, this, &DataChannel::pump);
     connect(socket, &QTcpSocket::disconnected, this, &DataChannel::onDisconnected);
     connect(socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError e) {
-        // The end of a download is the server closing; `disconnected` handles it.
+        // The end of a download is the server closing; `disconnected` handles it. A reset is
+        // not: the server or the network broke off, whatever the server replies.
         if (e != QAbstractSocket::RemoteHostClosedError)
             failWith(QStringLiteral("Data connection: ") + m_socket->errorString());
+        else if (lastErrorWasReset())
+            failWith(QStringLiteral("The data connection was reset."));
     });
 }
 
@@ -77,9 +103,10 @@ void DataChannel::onConnected() {
         receive();
 }
 
-void DataChannel::upload(QIODevice* source, bool ascii) {
+void DataChannel::upload(QIODevice* source, bool ascii, qint64 size) {
     m_role = Role::Upload;
     m_source = source;
+    m_sourceSize = size;
     if (ascii)
         m_ascii.emplace(AsciiConverter::ToNetwork);
     pump();
@@ -114,12 +141,20 @@ void DataChannel::pump() {
                          true);
                 return;
             }
+            if (m_sourceSize >= 0 && m_bytes != m_sourceSize) {
+                failWith(changedSize(), true);
+                return;
+            }
             m_sourceDone = true;
             if (m_ascii)
                 m_socket->write(m_ascii->finish());
             break;
         }
         m_bytes += chunk.size();
+        if (m_sourceSize >= 0 && m_bytes > m_sourceSize) {
+            failWith(changedSize(), true);
+            return;
+        }
         m_socket->write(m_ascii ? m_ascii->convert(chunk) : chunk);
         moved = true;
     }
@@ -130,9 +165,17 @@ void DataChannel::pump() {
         emit changed();
 }
 
+QString DataChannel::changedSize() const {
+    return QStringLiteral("The local file changed while it was sent: %1 bytes instead of %2.")
+        .arg(m_bytes)
+        .arg(m_sourceSize);
+}
+
 void DataChannel::receive() {
     if (m_role != Role::Download || !m_socket || m_error)
         return;
+    // What the system reports next must be about this connection (see lastErrorWasReset).
+    clearLastError();
     bool moved = false;
     while (m_socket->bytesAvailable() > 0) {
         const QByteArray chunk = m_socket->read(kChunk);

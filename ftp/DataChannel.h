@@ -37,10 +37,13 @@ public:
     quint16 listenPort() const;
 
     // Sends all of `source` (kept open by the caller) then closes the connection. Nothing is
-    // sent before release(): servers take data only after their 1xx reply to the command.
-    void upload(QIODevice* source, bool ascii);
+    // sent before release(): servers take data only after their 1xx reply to the command. A
+    // source that gives other than `size` bytes (when not negative) fails the transfer: the
+    // file changed while it was sent.
+    void upload(QIODevice* source, bool ascii, qint64 size);
     void release();
-    // Hands every received chunk to `sink` until the server closes the connection.
+    // Hands every received chunk to `sink` until the server closes the connection. A reset
+    // connection is a failure, never the end of the data.
     void download(Sink sink, bool ascii);
 
     bool connected() const { return m_socket != nullptr && m_wasConnected; }
@@ -63,6 +66,7 @@ private:
     void receive();
     void onDisconnected();
     void failWith(const QString& why, bool local = false);
+    QString changedSize() const;
 
     QTcpSocket* m_socket = nullptr;  // child of this
     QTcpServer* m_server = nullptr;  // child of this
@@ -75,6 +79,7 @@ private:
 
     enum class Role { None, Upload, Download } m_role = Role::None;
     QPointer<QIODevice> m_source;
+    qint64 m_sourceSize = -1;
     Sink m_sink;
     std::optional<AsciiConverter> m_ascii;
     bool m_sourceDone = false;

@@ -128,7 +128,7 @@ Reply attempt(Session& s, const DataJob& job, DataMode mode) {
     Connection& c = s.conn();
     DataChannel* d = c.newDataChannel();
     if (job.source)
-        d->upload(job.source, job.ascii);
+        d->upload(job.source, job.ascii, job.sourceSize);
     else
         d->download(job.sink, job.ascii);
     c.setDataActive(true);

@@ -16,6 +16,7 @@ class Session;
 struct DataJob {
     QString command;
     QIODevice* source = nullptr;           // sent to the server when set
+    qint64 sourceSize = -1;                // the bytes `source` must give, when not negative
     DataChannel::Sink sink;                // receives the data otherwise
     bool ascii = false;                    // TYPE A line ends
     std::function<void(qint64)> progress;  // local bytes moved so far; may throw

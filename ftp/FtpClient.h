@@ -141,6 +141,9 @@ public:
     virtual void RenameFile(const QString& oldName, const QString& newName) = 0;
     virtual void ListFolder(const QString& mask) = 0;
     virtual FolderItems GetFolderItems(const QString& mask, qint32 option) = 0;
+    // A transferred file takes its name only whole: a send goes under a temporary name renamed
+    // when complete, a receive into a temporary file; a size other than the one announced or
+    // planned fails the transfer and leaves the old version in place.
     virtual void SendFile(const QString& localPath, qint32 option, const QString& remotePath,
                           bool flag) = 0;
     virtual void SendFiles(const QString& localMask, const QString& remoteFolder,

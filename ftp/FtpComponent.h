@@ -30,8 +30,8 @@ class Session;
 // GetFolderItems) outlive a control connection that goes away (closed, reset, timed out): they
 // reconnect with the same properties, log in, return to the folder they were in and start the
 // interrupted file or listing over, up to two tries per file or listing, 1 s and 4 s after
-// Reconnecting announced each. Nothing of the cut attempt stays: the temporary or partial file
-// on the server is deleted, a receive's temporary discarded. The file goes on under its first
+// Reconnecting announced each. Nothing of the cut attempt stays: a send's temporary on the
+// server is deleted, a receive's temporary discarded. The file goes on under its first
 // SendingFile and ReplacingFile answer, and the percentage does not go back. A recovered drop
 // raises no Disconnected; when no try is left the operation fails with the error that cut it
 // and Disconnected fires once. A refused command, an abort or the component's end is never
@@ -62,17 +62,26 @@ class Session;
 // every name. Operations that move through folders come back to the folder they started in.
 //
 // Sends create missing remote folders one at a time and list each target folder once to find
-// what they replace. A replaced file is first sent under a temporary name (".NAME.ferrypart")
-// beside it and renamed over the old one when complete; a new file whose transfer fails or is
-// aborted is deleted. SendFiles takes the matching files of the mask's folder and, with
-// include-subfolders, of its subfolders into same-named remote subfolders (a folder without a
-// matching file is not created). A mask whose folder does not exist sends nothing and is no
-// error; SendFile of a missing file is one (kErrLocalFile).
+// what they replace. Every file, new or replacing, is sent under a temporary name
+// (".NAME.ferrypart") beside its target and renamed into place (over the old version) when
+// complete, so the site never serves part of a file. A transfer that fails or is aborted
+// deletes its temporary where the connection allows; temporaries left when it did not are
+// deleted by the next send that lists their folder. A local file that does not give the size
+// it had when the send began fails it (kErrLocalFile). SendFiles takes the matching files of
+// the mask's folder and, with include-subfolders, of its subfolders into same-named remote
+// subfolders (a folder without a matching file is not created). A mask whose folder does not
+// exist sends nothing and is no error; SendFile of a missing file is one (kErrLocalFile).
 //
-// Receives write a temporary file beside the target and rename it when complete. ReceiveFiles
-// with a mask such as "name\*" puts the folder's files into the local subfolder "name"
-// (created even when empty); subfolders follow only with include-subfolders. Listed names
-// that would leave the local folder, links and unreadable lines are skipped (SkippingFile).
+// Receives write a temporary file beside the target and rename it when complete and whole; the
+// old local file stays as it was otherwise. A binary file whose byte count differs from the
+// size announced (by the listing for ReceiveFiles, by SIZE for ReceiveFile) fails with
+// kErrDataConnection, as does a data connection that is reset; a write that fails (a full
+// disk) fails with kErrLocalFile. A recursive ReceiveFiles fails with kErrProtocol, receiving
+// nothing, where the folder tree is more than 64 levels deep. Byte totals stop at the largest
+// count, whatever sizes a listing announces. ReceiveFiles with a mask such as "name\*" puts
+// the folder's files into the local subfolder "name" (created even when empty); subfolders
+// follow only with include-subfolders. Listed names that would leave the local folder, links
+// and unreadable lines are skipped (SkippingFile).
 class FtpComponent : public FtpClient {
     Q_OBJECT
 public:

@@ -21,8 +21,9 @@ enum ErrorNumber : qint32 {
     kErrConnectionLost = qint32(0x80042007),
     // A reply that makes no sense at this point, or one or a listing beyond all measure.
     kErrProtocol = qint32(0x80042008),
-    kErrDataConnection = qint32(0x80042009),  // the data connection could not be opened
-    kErrLocalFile = qint32(0x8004200A),       // a local file or folder could not be read or written
+    // The data connection could not be opened, broke off, or brought a file cut short.
+    kErrDataConnection = qint32(0x80042009),
+    kErrLocalFile = qint32(0x8004200A),  // a local file or folder could not be read or written
     // An empty or unusable name or path; also one with a line break or NUL, which would split
     // the command line (nothing is sent then).
     kErrBadArgument = qint32(0x8004200B),

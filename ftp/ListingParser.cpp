@@ -141,7 +141,7 @@ ListingEntry parseUnix(const QString& line, const QDate& today) {
         e.raw = line;
         e.parsed = true;
         e.date = date;
-        e.size = t[i - 1].text.toLongLong();
+        e.size = t[i - 1].text.toLongLong(&e.sized);
         e.name = line.mid(nameStart);
         const QChar type = t[0].text.at(0);
         e.kind = type == 'd' ? kFolder : type == 'l' ? kLink : kFile;
@@ -180,7 +180,7 @@ ListingEntry parseDos(const QString& line) {
         e.kind = kFolder;
     } else {
         e.kind = kFile;
-        e.size = m.captured(7).remove(',').toLongLong();
+        e.size = m.captured(7).remove(',').toLongLong(&e.sized);
     }
     e.name = m.captured(8);
     return e;
@@ -216,7 +216,7 @@ ListingEntry parseMlsdLine(const QString& line) {
         } else if (key.compare(u"size", Qt::CaseInsensitive) == 0 ||
                    key.compare(u"sizd", Qt::CaseInsensitive) == 0) {
             if (allDigits(value))
-                e.size = value.toLongLong();
+                e.size = value.toLongLong(&e.sized);
         } else if (key.compare(u"modify", Qt::CaseInsensitive) == 0) {
             const QStringView stamp = value.left(14);
             if (stamp.size() == 14 && allDigits(stamp)) {

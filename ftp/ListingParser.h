@@ -12,6 +12,7 @@ struct ListingEntry {
     QString name;
     int kind = 0;  // ItemKind: 0 file, 1 folder, 2 link
     qint64 size = 0;
+    bool sized = false;   // the line gives the size
     QDateTime date;       // invalid when the line gives none
     QString raw;          // the line as the server sent it
     bool parsed = false;  // false: the line parses as nothing; only `raw` is set

@@ -10,6 +10,7 @@
 #include <dirent.h>
 #endif
 
+#include "ByteCount.h"
 #include "FtpClient.h"
 #include "Mask.h"
 #include "RemotePath.h"
@@ -87,7 +88,7 @@ public:
 
     static void add(const QFileInfo& fi, const QString& relative, LocalPlan& plan) {
         plan.files.append({fi.filePath(), relative, fi.fileName(), fi.size()});
-        plan.bytes += fi.size();
+        plan.bytes = addBytes(plan.bytes, fi.size());
     }
 
 private:

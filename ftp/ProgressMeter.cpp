@@ -1,5 +1,6 @@
 #include "ProgressMeter.h"
 
+#include "ByteCount.h"
 #include "Notifier.h"
 
 namespace ftp {
@@ -17,8 +18,12 @@ void ProgressMeter::start(const QString& fileName, const QString& secondName, qi
 int ProgressMeter::percent(qint64 fileBytes) const {
     if (m_total <= 0)
         return 100;
-    const qint64 done = qMin(m_total, m_doneBefore + qMin(fileBytes, m_size));
-    return int(done * 100 / m_total);
+    const qint64 done = qMin(m_total, addBytes(m_doneBefore, qMin(fileBytes, m_size)));
+    qint64 scaled = 0;
+    if (!qMulOverflow(done, qint64(100), &scaled))
+        return int(scaled / m_total);
+    // Totals this large have hundredths of many bytes each.
+    return int(qMin<qint64>(100, done / (m_total / 100)));
 }
 
 bool ProgressMeter::due() const {
@@ -42,14 +47,14 @@ void ProgressMeter::update(qint64 fileBytes) {
 void ProgressMeter::complete(qint64 fileBytes) {
     const bool last = ++m_filesDone >= m_files;
     const int done = percent(m_size);
-    m_doneBefore += m_size;
+    m_doneBefore = addBytes(m_doneBefore, m_size);
     if (last || due())
         notify(qMax(m_size, fileBytes), fileBytes, done);
 }
 
 void ProgressMeter::skip(qint64 fileSize) {
     ++m_filesDone;
-    m_doneBefore += fileSize;
+    m_doneBefore = addBytes(m_doneBefore, fileSize);
 }
 
 }  // namespace ftp

@@ -3,7 +3,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <optional>
 
+#include "ByteCount.h"
 #include "DataCommand.h"
 #include "FolderOps.h"
 #include "FtpClient.h"
@@ -24,6 +26,7 @@ struct RemoteFile {
     QString shown;  // the name as the caller would write it, for notifications
     QString localPath;
     qint64 size = 0;
+    bool sized = false;  // the server announced `size`
 };
 
 struct RemotePlan {
@@ -38,8 +41,9 @@ void makeLocalFolder(const QString& path) {
                        QStringLiteral("Cannot create the local folder '%1'.").arg(path));
 }
 
-// Receives one file into a temporary file that replaces `localPath` only when complete; an
-// attempt that fails leaves no temporary (QSaveFile discards it).
+// Receives one file into a temporary file that replaces `localPath` only when complete and
+// whole: a binary file must have the size the server announced. An attempt that fails leaves
+// no temporary (QSaveFile discards it) and the old file as it was.
 void fetch(Session& s, const RemoteFile& f, ProgressMeter& meter) {
     makeLocalFolder(QFileInfo(f.localPath).absolutePath());
     QSaveFile out(f.localPath);
@@ -53,12 +57,28 @@ void fetch(Session& s, const RemoteFile& f, ProgressMeter& meter) {
     DataJob job;
     job.command = QStringLiteral("RETR ") + f.name;
     job.ascii = ascii;
-    job.sink = [&](const QByteArray& bytes) { return out.write(bytes) == bytes.size(); };
-    job.progress = [&](qint64 n) {
-        received = n;
-        meter.update(n);
+    job.sink = [&](const QByteArray& bytes) {
+        received += bytes.size();
+        return out.write(bytes) == bytes.size();
     };
+    job.progress = [&](qint64 n) { meter.update(n); };
     runDataCommand(s, job);
+    // Line ends change the size of an ASCII transfer.
+    if (f.sized && !ascii && received != f.size)
+        throw FtpError(kErrDataConnection,
+                       QStringLiteral("The server sent %1 bytes of '%2' instead of %3.")
+                           .arg(received)
+                           .arg(f.shown)
+                           .arg(f.size));
+    // commit() misses a write that failed in the buffer (a full disk) and would put the short
+    // file in place.
+    if (!out.flush() || out.error() != QFileDevice::NoError) {
+        const QString why = out.errorString();
+        out.cancelWriting();
+        throw FtpError(
+            kErrLocalFile,
+            QStringLiteral("Cannot write the local file '%1': %2").arg(f.localPath, why));
+    }
     if (!out.commit())
         throw FtpError(kErrLocalFile, QStringLiteral("Cannot write the local file '%1': %2")
                                           .arg(f.localPath, out.errorString()));
@@ -79,19 +99,29 @@ bool mayWrite(Session& s, const RemoteFile& f, ProgressMeter& meter) {
     return false;
 }
 
-qint64 remoteSize(Session& s, const QString& name) {
+// The size SIZE announces; none when the server does not tell.
+std::optional<qint64> remoteSize(Session& s, const QString& name) {
     const Reply r = s.command(QStringLiteral("SIZE ") + name);
     bool ok = false;
     const qint64 size = r.code == 213 ? r.text().toLongLong(&ok) : 0;
-    return ok ? size : 0;
+    return ok && size >= 0 ? std::optional(size) : std::nullopt;
 }
 
 class Planner {
 public:
+    // A server can list a folder inside every folder; the walk must end somewhere.
+    static constexpr int kMaxDepth = 64;
+
     Planner(Session& s, const Mask& mask, bool recurse, const QString& origin)
         : m_s(s), m_mask(mask), m_recurse(recurse), m_origin(origin) {}
 
-    void walk(const QString& folder, const QString& shown, const QString& local, RemotePlan& plan) {
+    void walk(const QString& folder, const QString& shown, const QString& local, RemotePlan& plan,
+              int depth = 0) {
+        if (depth > kMaxDepth)
+            throw FtpError(kErrProtocol,
+                           QStringLiteral("The folder tree is more than %1 levels deep; nothing "
+                                          "was received.")
+                               .arg(kMaxDepth));
         plan.localFolders.append(local);
         QList<ListingEntry> entries;
         withReconnect(m_s, [&] {
@@ -113,13 +143,14 @@ public:
             } else if (e.kind == kLink) {
                 m_s.notify().skipping(name, QString(), kSkipLink);
             } else {
-                plan.files.append({folder, e.name, name, QDir(local).filePath(e.name), e.size});
-                plan.bytes += e.size;
+                plan.files.append(
+                    {folder, e.name, name, QDir(local).filePath(e.name), e.size, e.sized});
+                plan.bytes = addBytes(plan.bytes, e.size);
             }
         }
         for (const ListingEntry& e : std::as_const(subfolders))
             walk(remote_path::join(folder, e.name), remote_path::join(shown, e.name),
-                 QDir(local).filePath(e.name), plan);
+                 QDir(local).filePath(e.name), plan, depth + 1);
     }
 
 private:
@@ -135,10 +166,12 @@ void receiveFile(Session& s, const QString& remoteName, const QString& localPath
     const QString name = remoteArgument(remoteName);
     if (localPath.isEmpty())
         throw FtpError(kErrBadArgument, QStringLiteral("A local path is required."));
-    RemoteFile f{QString(), name, name, localPath, 0};
+    RemoteFile f{QString(), name, name, localPath};
     withReconnect(s, [&] {
         s.ensureType(s.settings().transferMode == 1);
-        f.size = remoteSize(s, name);
+        const std::optional<qint64> size = remoteSize(s, name);
+        f.size = size.value_or(0);
+        f.sized = size.has_value();
     });
     ProgressMeter meter(s.notify(), f.size, 1);
     if (mayWrite(s, f, meter))

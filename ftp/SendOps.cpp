@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QHash>
+#include <QRegularExpression>
 
 #include "DataCommand.h"
 #include "FolderOps.h"
@@ -19,7 +20,7 @@ namespace {
 
 using Folder = QHash<QString, ListingEntry>;
 
-// A name beside `name` for the new version while the old one stays in place.
+// A name beside `name` for the file while it is sent: the site never serves a partial file.
 QString temporaryName(const QString& name, const Folder& there) {
     const QString base = QStringLiteral(".") + name + QStringLiteral(".ferrypart");
     QString candidate = base;
@@ -28,15 +29,32 @@ QString temporaryName(const QString& name, const Folder& there) {
     return candidate;
 }
 
-// Puts the complete new version in place of the old one. Once the old one is gone the new one
-// is all there is, so `keepTemporary` tells the caller not to remove it on failure.
-void replaceWith(Session& s, const QString& temporary, const QString& name, bool& keepTemporary) {
+// Removes the temporaries that earlier sends left in the listed folder when their connection
+// went away for good.
+void removeLeftovers(Session& s, Folder& there) {
+    static const QRegularExpression leftover(QStringLiteral("^\\..+\\.ferrypart[0-9]*$"));
+    for (auto it = there.begin(); it != there.end();) {
+        if (it->kind == kFile && leftover.match(it.key()).hasMatch() &&
+            s.command(QStringLiteral("DELE ") + it.key()).positive())
+            it = there.erase(it);
+        else
+            ++it;
+    }
+}
+
+// Puts the complete file in place under its name, over the old version when `replacing`. Once
+// the old one is gone the new one is all there is, so `keepTemporary` tells the caller not to
+// remove it on failure.
+void moveIntoPlace(Session& s, const QString& temporary, const QString& name, bool replacing,
+                   bool& keepTemporary) {
     Reply r = s.command(QStringLiteral("RNFR ") + temporary);
     if (r.code != 350)
         throw serverError(r);
     r = s.command(QStringLiteral("RNTO ") + name);
     if (r.positive())
         return;
+    if (!replacing)
+        throw serverError(r);
     // Some servers (IIS) will not rename over an existing file.
     s.require(QStringLiteral("DELE ") + name);
     keepTemporary = true;
@@ -76,10 +94,12 @@ public:
                         const bool made =
                             enterFolder(m_s, remote_path::absolute(root, f.folder), true, origin);
                         there.clear();
-                        if (!made)
-                            for (const ListingEntry& e : readListing(m_s))
-                                if (e.parsed)
-                                    there.insert(e.name, e);
+                        if (made)
+                            return;
+                        for (const ListingEntry& e : readListing(m_s))
+                            if (e.parsed)
+                                there.insert(e.name, e);
+                        removeLeftovers(m_s, there);
                     });
                 }
                 const QString shown =
@@ -108,11 +128,11 @@ private:
             }
         }
         m_s.notify().sending(f.path, shown, f.size);
-        const QString target = replacing ? temporaryName(f.name, there) : f.name;
+        const QString target = temporaryName(f.name, there);
         const QString removeTarget = QStringLiteral("DELE ") + target;
         m_s.ctx().cleanup.prepend(removeTarget);
-        // A send cut off by a lost connection starts over on the new one, without what the
-        // cut attempt left: a partial file or temporary, whether or not the server kept it.
+        // A send cut off by a lost connection starts over on the new one, without the
+        // temporary the cut attempt left, whether or not the server kept it.
         withReconnect(
             m_s, [&] { transfer(f, shown, target, replacing); },
             [&] { m_s.command(removeTarget); });
@@ -125,7 +145,8 @@ private:
         there.insert(f.name, sent);
     }
 
-    // Sends `f` as `target`; a replacing send then renames it over the old file.
+    // Sends `f` as `target`, then renames it to its own name (over the old file when
+    // `replacing`).
     void transfer(const LocalFile& f, const QString& shown, const QString& target, bool replacing) {
         QFile file(f.path);
         if (!file.open(QIODevice::ReadOnly))
@@ -140,16 +161,16 @@ private:
             DataJob job;
             job.command = QStringLiteral("STOR ") + target;
             job.source = &file;
+            job.sourceSize = f.size;
             job.ascii = ascii;
             job.progress = [this](qint64 n) { m_meter.update(n); };
             job.accepted = &accepted;
             runDataCommand(m_s, job);
-            if (replacing)
-                replaceWith(m_s, target, f.name, keepTemporary);
+            moveIntoPlace(m_s, target, f.name, replacing, keepTemporary);
         } catch (const FtpError&) {
-            // A target the server never took may be a file the listing did not show.
-            if (m_s.usable() && (replacing || accepted) && !keepTemporary) {
-                // Neither a partial new file nor a stray temporary stays behind.
+            // A temporary the server never took may be a file the listing did not show.
+            if (m_s.usable() && accepted && !keepTemporary) {
+                // No stray temporary stays behind.
                 try {
                     m_s.command(QStringLiteral("DELE ") + target);
                 } catch (const FtpError&) {

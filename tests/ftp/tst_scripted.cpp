@@ -86,7 +86,7 @@ private slots:
     void connectionEnds() {
         ScriptedServer server;
         server.on["RETR"] = [&](const QString&) {
-            server.sendData(QByteArray(5000, 'h'), false);
+            server.sendData(QByteArray(5000, 'h'), ScriptedServer::DataEnd::Open);
             QTimer::singleShot(50, &server, [&] { server.closeControl(); });
         };
         server.on["CWD"] = [](const QString&) {};
@@ -391,6 +391,80 @@ private slots:
         QCOMPARE(tree(outer.path()), QStringList{"target/ok.txt"});
         QCOMPARE(c.rec.events, skipped);
         QVERIFY(!server.received.contains("RETR ../x"));
+    }
+
+    // Receives that must fail, leaving the old local file as it was and no temporary: a file
+    // cut short and reported complete all the same (closed early, or reset, the size announced
+    // or not), sizes near 2^63 (UBSan: their sum must not overflow), a folder inside every
+    // folder. ASCII transfers change sizes with line ends and are no fault.
+    void receiveFaults_data() {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<bool>("many");  // ReceiveFiles, sizes from the listing; else ReceiveFile
+        QTest::addColumn<qint32>("error");
+        QTest::newRow("closed early, size from SIZE")
+            << "closed" << false << qint32(kErrDataConnection);
+        QTest::newRow("closed early, size from the listing")
+            << "closed" << true << qint32(kErrDataConnection);
+        QTest::newRow("reset, no size announced") << "reset" << false << qint32(kErrDataConnection);
+        QTest::newRow("ASCII line ends") << "ascii" << false << qint32(0);
+        QTest::newRow("sizes near 2^63") << "huge" << true << qint32(kErrDataConnection);
+        QTest::newRow("a folder in every folder") << "endless" << true << qint32(kErrProtocol);
+    }
+    void receiveFaults() {
+        QFETCH(QString, fault);
+        QFETCH(bool, many);
+        QFETCH(qint32, error);
+        ScriptedServer server;
+        server.features = {"EPSV", "UTF8"};
+        const QByteArray whole = fault == "ascii" ? "a\r\nb\r\n" : pattern(200000, 'r');
+        server.files["big.bin"] = whole;
+        const auto file = [](const QByteArray& name, const QByteArray& size) {
+            return "-rw-r--r-- 1 a b " + size + " Jan 01 2020 " + name + "\r\n";
+        };
+        server.listing = file("big.bin", QByteArray::number(whole.size()));
+        if (fault == "closed" || fault == "reset") {
+            const auto end =
+                fault == "reset" ? ScriptedServer::DataEnd::Reset : ScriptedServer::DataEnd::Close;
+            server.on["RETR"] = [&, end](const QString&) {
+                server.sendData(whole.left(100000), end);
+            };
+        }
+        if (fault == "reset")
+            server.on["SIZE"] = [&](const QString&) { server.reply("502 No SIZE here."); };
+        if (fault == "huge") {
+            server.files["big2.bin"] = whole;
+            server.listing =
+                file("big.bin", "9223372036854775000") + file("big2.bin", "9223372036854775000");
+        }
+        if (fault == "endless") {
+            server.listing += "drwxr-xr-x 1 a b 0 Jan 01 2020 a\r\n";
+            // Bounded should the walk not stop.
+            server.on["LIST"] = [&](const QString&) {
+                if (server.received.filter(QRegularExpression("^LIST")).size() > 100)
+                    server.reply("550 Enough.");
+                else
+                    server.sendData(server.listing);
+            };
+        }
+        QTemporaryDir local;
+        const QString target = local.filePath("big.bin");
+        writeFile(target, "old");
+        Client c(server);
+        c.ftp.setTransferMode(fault == "ascii" ? 1 : 0);
+        c.ftp.Connect();
+
+        QCOMPARE(errorOf([&] {
+                     if (many)
+                         c.ftp.ReceiveFiles("*", local.path(), true);
+                     else
+                         c.ftp.ReceiveFile("big.bin", 0, target);
+                 }),
+                 error);
+        QCOMPARE(tree(local.path()), QStringList{"big.bin"});
+        QCOMPARE(readFile(target), error ? QByteArray("old") : QByteArray("a\nb\n"));
+        if (fault == "endless")
+            QCOMPARE(server.received.filter(QRegularExpression("^LIST")).size(), 65);
+        QCOMPARE(c.ftp.State(), int(kIdle));
     }
 
     // Servers answer ABOR with 426 for the transfer and 226, or (pyftpdlib, aborted right

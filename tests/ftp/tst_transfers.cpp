@@ -5,6 +5,41 @@
 
 using namespace ftp;
 
+namespace {
+
+// A tmpfs of `size` on the folder `path` while this lives; the tests run as root.
+class SmallDisk {
+public:
+    SmallDisk(const QString& path, const QString& size) : m_path(path) {
+        QDir().mkpath(path);
+        m_mounted =
+            QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=" + size, "tmpfs", path}) == 0;
+    }
+    ~SmallDisk() {
+        if (m_mounted)
+            QProcess::execute("umount", {m_path});
+    }
+    SmallDisk(const SmallDisk&) = delete;
+    SmallDisk& operator=(const SmallDisk&) = delete;
+    bool mounted() const { return m_mounted; }
+
+    // Takes whatever room is left.
+    void fill() const {
+        QFile filler(QDir(m_path).filePath("filler"));
+        if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+            return;
+        const QByteArray block(4096, 'f');
+        while (filler.write(block) > 0) {
+        }
+    }
+
+private:
+    QString m_path;
+    bool m_mounted = false;
+};
+
+}  // namespace
+
 // Sends and receives against real servers: folders made on the way, masks, replace answers,
 // temporary names, progress, aborts in the middle of a large file, active and ASCII mode.
 class TransfersTest : public QObject {
@@ -17,6 +52,10 @@ private slots:
         Peer p(kind);
         writeFile(p.path("site/a.txt"), "old a");
         writeFile(p.path("site/b.txt"), "old b");
+        // Left by sends whose connection went away for good: the next send into the folder
+        // removes them.
+        writeFile(p.path("site/.a.txt.ferrypart"), "cut short");
+        writeFile(p.path("site/.gone.html.ferrypart2"), "cut short");
         QVERIFY2(p.start(), qPrintable(p.error()));
         const QByteArray page = pattern(300 * 1024, 'p');
         const QString local = p.local("pictavo.html");
@@ -32,6 +71,10 @@ private slots:
         QVERIFY(waited);
         QCOMPARE(readFile(p.path("site/deep/er/pictavo.html")), page);
         QCOMPARE(p.rec.events, QStringList{"sending " + local});
+        // A new file too goes under a temporary name: the site never serves part of it.
+        for (const char* command :
+             {"STOR .pictavo.html.ferrypart", "RNFR .pictavo.html.ferrypart", "RNTO pictavo.html"})
+            QVERIFY2(p.rec.sent().contains(command), command);
         QVERIFY(!p.rec.progress.isEmpty());
         const Recorder::Progress last = p.rec.progress.last();
         QCOMPARE(last.done, page.size());
@@ -188,6 +231,17 @@ private slots:
         QVERIFY(!QFileInfo::exists(p.local("n")));
         QVERIFY(errorOf([&] { p.ftp.ReceiveFiles("gone\\*", local, true); }) != 0);
         QVERIFY(!QFileInfo::exists(p.local("gone")));
+
+        // A full disk: the old file stays as it was, instead of an empty one in its place.
+        const SmallDisk disk(p.local("full"), "64k");
+        QVERIFY(disk.mounted());
+        const QString kept = p.local("full/movie.swf");
+        writeFile(kept, pattern(3000, 'k'));
+        disk.fill();
+        QCOMPARE(errorOf([&] { p.ftp.ReceiveFile("proj\\movie.swf", 0, kept); }),
+                 qint32(kErrLocalFile));
+        QCOMPARE(readFile(kept), pattern(3000, 'k'));
+        QCOMPARE(tree(p.local("full")), QStringList({"filler", "movie.swf"}));
     }
 
     void abortLargeFile_data() { addServerRows(); }
@@ -217,6 +271,14 @@ private slots:
         QVERIFY(aborted([&] { p.ftp.SendFile(p.local("big.bin"), 0, "sub/f.bin", true); }));
         // A download: no local file, no temporary.
         QVERIFY(aborted([&] { p.ftp.ReceiveFile("download.bin", 0, p.local("got.bin")); }));
+
+        // A local file cut short while it is sent: an error, and nothing under its name.
+        p.rec.onProgress = [&](const Recorder::Progress& pr) {
+            if (pr.done > 0 && pr.done < pr.size)
+                QFile::resize(p.local("big.bin"), 1000);
+        };
+        QCOMPARE(errorOf([&] { p.ftp.SendFile(p.local("big.bin"), 0, "shrunk.bin", true); }),
+                 qint32(kErrLocalFile));
 
         // The session goes on, in its first folder; the server has done the cleanup by the time it
         // answers the next listing.
@@ -251,14 +313,14 @@ private slots:
         Peer p("pyftpdlib");
         static_cast<PyFtpServer&>(p.server()).cutOnce(verb, verb == "LIST" ? 1 : 12);
         const bool send = verb == "STOR";
-        // 30 files, in an older version on the other side already: the odd ones for the send (the
-        // 12th STOR replaces f11.bin), all for the receive (whichever is cut replaces one).
+        // 30 files, in an older version on the other side already: the even ones for the send (the
+        // 12th STOR sends the new f11.bin), all for the receive (whichever is cut replaces one).
         const QString from = send ? p.local("site") : p.path("site");
         const QString to = send ? p.path("site") : p.local("site");
         for (int i = 0; i < 30; ++i) {
             const QString name = QStringLiteral("f%1.bin").arg(i, 2, 10, QChar('0'));
             writeFile(from + '/' + name, pattern(100 * 1024 + i, char('A' + i)));
-            if (i % 2 || !send)
+            if (i % 2 == 0 || !send)
                 writeFile(to + '/' + name, "old");
         }
         QVERIFY2(p.start(), qPrintable(p.error()));
@@ -292,6 +354,9 @@ private slots:
             QCOMPARE(p.rec.events.last(), QString("disconnected 0"));
             QCOMPARE(p.rec.causes, QStringList(stop ? 2 : 1, "The server closed the connection."));
             QCOMPARE(p.ftp.State(), int(kNotConnected));
+            // Nothing of the cut new file shows under its name.
+            if (send)
+                QVERIFY(!QFileInfo::exists(p.path("site/f11.bin")));
             return;
         }
         QCOMPARE(errorOf(operation), 0);

@@ -1,5 +1,7 @@
 #include "ScriptedServer.h"
 
+#include <sys/socket.h>
+
 #include <QTimer>
 
 #include "FtpServers.h"
@@ -126,13 +128,25 @@ void ScriptedServer::connectBack(const QString& verb, const QString& argument) {
     reply("200 Okay.");
 }
 
-void ScriptedServer::sendData(const QByteArray& data, bool complete) {
+void ScriptedServer::sendData(const QByteArray& data, DataEnd end) {
     reply("150 Opening data connection.");
     m_transfer = true;
-    withData([this, data, complete](QTcpSocket* s) {
+    withData([this, data, end](QTcpSocket* s) {
         s->write(data);
-        if (complete)
+        if (end == DataEnd::Close) {
             completeData(s);
+        } else if (end == DataEnd::Reset) {
+            connect(s, &QTcpSocket::bytesWritten, this, [this, s] {
+                if (s->bytesToWrite() > 0)
+                    return;
+                // A zero linger time makes the close a reset.
+                const linger now{1, 0};
+                ::setsockopt(int(s->socketDescriptor()), SOL_SOCKET, SO_LINGER, &now, sizeof now);
+                s->abort();
+                m_transfer = false;
+                reply("226 Transfer complete.");
+            });
+        }
     });
 }
 
@@ -220,6 +234,15 @@ void ScriptedServer::standard(const QString& verb, const QString& argument) {
             reply("550 No such file.");
     } else if (verb == "STOR") {
         receiveData(argument);
+    } else if (verb == "SIZE") {
+        reply(files.contains(argument) ? "213 " + QByteArray::number(files.value(argument).size())
+                                       : "550 No such file.");
+    } else if (verb == "RNFR") {
+        m_renameFrom = argument;
+        reply(files.contains(argument) ? "350 Ready for RNTO." : "550 No such file.");
+    } else if (verb == "RNTO") {
+        files[argument] = files.take(m_renameFrom);
+        reply("250 Renamed.");
     } else if (verb == "DELE") {
         reply(files.remove(argument) > 0 ? "250 Deleted." : "550 No such file.");
     } else if (verb == "EPRT" || verb == "PORT") {

@@ -13,7 +13,8 @@
 // demand: odd replies, drops, silence, wrong PASV addresses, hostile listings. It runs in the
 // test's thread; the component's nested event loops drive it. Each verb has a default answer that a
 // test may replace in `on`. Data connections are passive (EPSV, PASV) or active: EPRT and PORT
-// connect back at once. STOR creates its file when it answers 150, as real servers do.
+// connect back at once. STOR creates its file when it answers 150, as real servers do; SIZE,
+// RNFR and RNTO work on `files`.
 class ScriptedServer : public QObject {
     Q_OBJECT
 public:
@@ -41,9 +42,11 @@ public:
     // Tools for handlers.
     void reply(const QByteArray& lines);  // "\n" separated; each line is sent with CRLF
     void closeControl();
-    // Sends `data` on the data connection once it is open and, when `complete`, closes it and
-    // replies 226.
-    void sendData(const QByteArray& data, bool complete = true);
+    // How sendData ends: closing the data connection, resetting it (RST) once the data left,
+    // either followed by 226, or not at all.
+    enum class DataEnd { Close, Reset, Open };
+    // Sends `data` on the data connection once it is open, then ends as `end` says.
+    void sendData(const QByteArray& data, DataEnd end = DataEnd::Close);
     // As reply and sendData, but trickled: one of `pieces` (line ends included) every
     // `intervalMs`, as servers that keep a silence timeout at bay do.
     void trickleReply(const QList<QByteArray>& pieces, int intervalMs);
@@ -74,5 +77,6 @@ private:
     QTcpServer m_silent;
     QPointer<QTcpSocket> m_data;
     bool m_transfer = false;                     // a 150 went out and its 226 did not yet
+    QString m_renameFrom;                        // RNFR's name
     std::function<void(QTcpSocket*)> m_pending;  // waits for the data connection
 };
