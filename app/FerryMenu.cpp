@@ -11,6 +11,7 @@
 #include "Download.h"
 #include "FtpClient.h"
 #include "FtpSession.h"
+#include "LogWindow.h"
 #include "ProjectDir.h"
 #include "ProjectUpload.h"
 #include "RemoteManagement.h"
@@ -115,6 +116,7 @@ void FerryMenu::ConnectCommands() {
             connect(action, &QAction::triggered, receiver, slot);
     };
     connect(ui->cmdCancel, &QPushButton::clicked, this, &FerryMenu::cmdCancel_Click);
+    connect(ui->miShowLog, &QAction::triggered, this, &FerryMenu::miShowLog_Click);
 
     both(ui->cmdConnect, ui->miConnect, m_session, &FtpSession::cmdConnect_Click);
     both(ui->cmdDisconnect, ui->miDisconnect, m_session, &FtpSession::cmdDisconnect_Click);
@@ -193,6 +195,20 @@ void FerryMenu::DisplayMessage(const QString& line) {
             delete list->takeItem(1);
     }
     list->setCurrentRow(list->count() - 1);
+    if (m_logWindow)
+        m_logWindow->addLine(line);
+}
+
+void FerryMenu::miShowLog_Click() {
+    if (!m_logWindow) {
+        m_logWindow = new LogWindow(kMaxMessages, this);
+        QStringList lines;
+        for (int i = 0; i < ui->lstConnectionInfo->count(); ++i)
+            lines << ui->lstConnectionInfo->item(i)->text();
+        m_logWindow->setLines(lines);
+    }
+    m_logWindow->show();
+    m_logWindow->raise();
 }
 
 void FerryMenu::SetProgress(int percent) {

@@ -14,6 +14,7 @@ class FerryMenu;
 namespace ftp {
 class FtpClient;
 }
+class LogWindow;
 class QTreeWidget;
 class Download;
 class FtpSession;
@@ -69,6 +70,8 @@ public:
 
 public slots:
     void cmdCancel_Click();
+    // Opens the log window, or brings it forward.
+    void miShowLog_Click();
 
 signals:
     // The status line now shows this text.
@@ -101,6 +104,7 @@ private:
     Download* m_download = nullptr;
     RemoteManagement* m_remoteManagement = nullptr;
     TransferNotifications* m_notifications = nullptr;
+    LogWindow* m_logWindow = nullptr;  // child of this, made when first shown
     BusyState m_busy;
     bool m_bConnected = false;
     bool m_bUnloaded = false;

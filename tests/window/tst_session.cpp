@@ -1,5 +1,7 @@
 // The FTP session of the transfer window against real servers: signing in and connecting, the
 // retry dialog, remote browsing, the command rules, losing the connection, abort and close.
+#include <QClipboard>
+#include <QPlainTextEdit>
 #include <QTcpServer>
 #include <QtTest>
 
@@ -38,6 +40,19 @@ private slots:
         QCOMPARE(h.status(), QString("Connected to Mary.Jones.localhost"));
         // Screen readers read the status text as the line's name.
         QCOMPARE(h.ui().lblStatus->accessibleName(), h.status());
+        // The log window shows the session's messages and dialogue, without the password, as
+        // text to copy, and follows new lines.
+        h.ui().miShowLog->trigger();
+        auto* log = h.window->findChild<QPlainTextEdit*>("txtLog");
+        QVERIFY(log && log->isVisible());
+        QCOMPARE(log->window()->windowTitle(), QString("Pictavo Ferrymate - Log"));
+        h.window->DisplayMessage("a later line");
+        QCOMPARE(log->toPlainText().split('\n'), h.log());
+        QVERIFY(!Matching(h.log(), "PASS ****").isEmpty());
+        QVERIFY(!log->toPlainText().contains(h.password));
+        log->selectAll();
+        log->copy();
+        QCOMPARE(QGuiApplication::clipboard()->text(), log->toPlainText());
         QCOMPARE(h.ui().lblUserAddr->text(), QString("http://Mary.Jones.localhost"));
         QCOMPARE(h.xFtp->UserName(), QString("mary.jon"));
         QVERIFY(!Matching(h.log(), "USER mary.jon").isEmpty());

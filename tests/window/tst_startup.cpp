@@ -60,7 +60,7 @@ private slots:
         QCOMPARE(statusAtSignIn, QString("Welcome to the Pictavo Ferrymate."));
         enabledAtSignIn.sort();
         QCOMPARE(enabledAtSignIn, (QStringList{"cmdCancel", "cmdConnect", "cmdCreateLocalFolder",
-                                               "miConnect", "miCreateLocalFolder"}));
+                                               "miConnect", "miCreateLocalFolder", "miShowLog"}));
         QCOMPARE(h.status(), QString("Connect operation cancelled."));
         QVERIFY(h.window->IsUnloaded());
         QCOMPARE(h.unloadedSignals, 1);

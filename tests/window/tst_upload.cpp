@@ -225,9 +225,10 @@ private slots:
         h.Select(h.ui().lstLocalFileList, {"PART 1", "PART 2", "PART 3"});
         h.ui().cmdSend->click();
         QVERIFY(aborted);
-        // Cancel asks first; View starts nothing on the server.
+        // Cancel asks first; View and the log window start nothing on the server.
         enabledMidway.sort();
-        QCOMPARE(enabledMidway, QStringList({"cmdAbort", "cmdCancel", "cmdView", "miAbort"}));
+        QCOMPARE(enabledMidway,
+                 QStringList({"cmdAbort", "cmdCancel", "cmdView", "miAbort", "miShowLog"}));
         QCOMPARE(shownMidway, 0);
         QVERIFY(h.log().filter("Another FTP operation").isEmpty());
         QVERIFY(QFileInfo(h.serverRoot() + "/old").isDir());
