@@ -168,6 +168,32 @@ private slots:
         QCOMPARE(p.ftp.CurrentFolder(), QString("/"));
         QVERIFY(p.ftp.GetFolderItems("*.none", 0).isEmpty());
     }
+
+    // Lines of other kinds of servers through a real connection without UTF-8: a Shift_JIS name
+    // keeps its bytes, so a command can name the file again.
+    void foreignListing() {
+        Peer p("pyftpdlib");
+        const QString listing = p.local("listing.txt");
+        writeFile(listing,
+                  "total 5\r\n"
+                  "-rw-r--r--   1 root  sys  8473  4\x8c\x8e 18\x93\xfa 2003\x94\x4e "
+                  "\x8e\xca\x90^.jpg\r\n"
+                  "dr-xr-xr-x   2 root     other      2235 26. Juli, 20:10 Urlaub\r\n"
+                  "lrwxrwxrwx 1 user group 11 24-04-2003 17:12 www -> public_html\r\n"
+                  "-r-xr-xr-x longowner longgroup123456 Feb 12 17:20 glued size\r\n"
+                  "what is this\r\n");
+        static_cast<PyFtpServer&>(p.server()).serveListing(listing);
+        p.ftp.setConnectOption(200 & ~kOptUtf8);
+        QVERIFY2(p.start(), qPrintable(p.error()));
+        p.ftp.setListingOption(kListUnparsed);
+        p.ftp.ListFolder("");
+        QStringList seen;
+        for (const FolderItem& i : std::as_const(p.rec.items))
+            seen << QStringLiteral("%1|%2|%3").arg(i.ItemName).arg(i.ItemType).arg(i.size);
+        QCOMPARE(seen, QStringList({QString::fromLatin1("\x8e\xca\x90^.jpg|0|8473"),
+                                    "Urlaub|1|2235", "www|2|11", "glued size|0|123456", "|0|0"}));
+        QCOMPARE(p.rec.items.last().raw, QString("what is this"));
+    }
 };
 
 QTEST_GUILESS_MAIN(SessionTest)

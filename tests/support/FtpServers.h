@@ -39,7 +39,8 @@ protected:
     QString m_user, m_password, m_root, m_error;
 };
 
-// pyftpdlib run by /usr/bin/python3 tests/support/pyftpd.py, serving MLSD listings.
+// pyftpdlib run by /usr/bin/python3 tests/support/pyftpd.py, serving MLSD listings (or a fixed
+// LIST listing, see serveListing).
 class PyFtpServer : public TestFtpServer {
 public:
     PyFtpServer() = default;
@@ -51,9 +52,12 @@ public:
     void cutOnce(const QString& verb, int nth) {
         m_cut = QStringLiteral("%1:%2").arg(verb).arg(nth);
     }
+    // Before start(): every LIST answers with the bytes of `file`, whatever the folder, and the
+    // server offers no MLSD, as a server of another kind would.
+    void serveListing(const QString& file) { m_listing = file; }
 
 private:
-    QString m_cut;
+    QString m_cut, m_listing;
 };
 
 // vsftpd with a configuration of its own, authenticating a dedicated system account (created

@@ -1,14 +1,18 @@
 #!/usr/bin/python3
 """Serves ROOT over FTP on 127.0.0.1 for one account with full permissions.
 
-Usage: pyftpd.py ROOT USER PASSWORD [PORT] [--cut VERB:N]
+Usage: pyftpd.py ROOT USER PASSWORD [PORT] [--cut VERB:N] [--listing FILE]
 PORT 0 (the default) takes any free port. The first stdout line is "PORT <number>"; the server
 then runs until it is killed or its stdin is closed.
 
 --cut VERB:N drops the client once, as a failing network would: its control connection (and
 with it the data connection) closes as soon as data flows for the Nth STOR, RETR or LIST
 (VERB LIST counts MLSD, LIST and NLST) since the server started.
+
+--listing FILE answers every LIST with the bytes of FILE, as a server of another kind would
+list; MLSD and MLST are then unknown commands, so that clients use LIST.
 """
+import argparse
 import logging
 import os
 import sys
@@ -60,28 +64,46 @@ def cutting_handlers(verb, nth):
     return CuttingHandler
 
 
+def fixed_listing_handler(base, path):
+    """A control handler on `base` whose LIST sends the bytes of the file at `path`."""
+    with open(path, "rb") as f:
+        listing = f.read()
+
+    class FixedListingHandler(base):
+        proto_cmds = {cmd: info for cmd, info in base.proto_cmds.items()
+                      if cmd not in ("MLSD", "MLST")}
+
+        def ftp_LIST(self, path):
+            self.push_dtp_data(listing, cmd="LIST")
+            return path
+
+    return FixedListingHandler
+
+
 def main():
-    args = sys.argv[1:]
-    cut = None
-    if len(args) >= 2 and args[-2] == "--cut":
-        verb, _, nth = args[-1].partition(":")
-        cut = (verb.upper(), int(nth))
-        args = args[:-2]
-    if len(args) not in (3, 4):
-        sys.stderr.write(__doc__)
-        return 2
-    root, user, password = args[:3]
-    port = int(args[3]) if len(args) == 4 else 0
+    parser = argparse.ArgumentParser(usage=__doc__)
+    parser.add_argument("root")
+    parser.add_argument("user")
+    parser.add_argument("password")
+    parser.add_argument("port", nargs="?", type=int, default=0)
+    parser.add_argument("--cut")
+    parser.add_argument("--listing")
+    args = parser.parse_args()
 
     authorizer = DummyAuthorizer()
-    authorizer.add_user(user, password, os.path.abspath(root), perm="elradfmwMT")
-    handler = cutting_handlers(*cut) if cut else FTPHandler
+    authorizer.add_user(args.user, args.password, os.path.abspath(args.root), perm="elradfmwMT")
+    handler = FTPHandler
+    if args.cut:
+        verb, _, nth = args.cut.partition(":")
+        handler = cutting_handlers(verb.upper(), int(nth))
+    if args.listing:
+        handler = fixed_listing_handler(handler, args.listing)
     handler.authorizer = authorizer
     # Failed logins answer at once: tests try wrong passwords.
     handler.auth_failed_timeout = 0
 
     logging.basicConfig(level=logging.WARNING, stream=sys.stderr)
-    server = FTPServer(("127.0.0.1", port), handler)
+    server = FTPServer(("127.0.0.1", args.port), handler)
     print("PORT %d" % server.socket.getsockname()[1], flush=True)
 
     def watch_stdin():
