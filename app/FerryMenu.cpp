@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QHeaderView>
+#include <QScreen>
 #include <QShortcut>
 
 #include "AppPath.h"
@@ -233,6 +234,11 @@ void FerryMenu::ShowUserAddress(const QString& caption) {
 }
 
 void FerryMenu::ShowTransferWindow() {
+    // Small screens and large fonts: the window opens no larger than the screen leaves room for.
+    if (const QScreen* screen = this->screen()) {
+        const QSize room = screen->availableGeometry().size() - (frameSize() - size());
+        resize(size().boundedTo(room).expandedTo(minimumSizeHint()));
+    }
     show();
 }
 

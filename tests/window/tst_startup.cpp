@@ -157,6 +157,20 @@ private slots:
         h.window.reset();
     }
 
+    // The transfer window fits a 1366x768 screen also with large fonts: at 144 DPI every
+    // length is 1.5 times longer, and a panel and the title bar take their part. It opens no
+    // larger than its screen.
+    void fitsASmallScreen() {
+        WindowHarness h;
+        h.ScriptSignIn();
+        QVERIFY(h.Open());
+        const QSize needed = h.window->minimumSizeHint().expandedTo(h.window->minimumSize()) * 1.5;
+        QVERIFY2(needed.width() <= 1366 && needed.height() <= 768 - 64,
+                 qPrintable(QString("%1x%2").arg(needed.width()).arg(needed.height())));
+        const QRect screen = h.window->screen()->availableGeometry();
+        QVERIFY(h.window->width() <= screen.width() && h.window->height() <= screen.height());
+    }
+
     void controlsAsDesigned() {
         WindowHarness h;
         h.ScriptSignIn(h.account, h.password, true);
