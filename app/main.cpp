@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QIcon>
 
 #include "FerryMenu.h"
 #include "FtpComponent.h"
@@ -29,6 +30,8 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Pictavo's Ferrymate"));
     QApplication::setApplicationVersion(QStringLiteral(FERRYMATE_VERSION));
     QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("com.pictavo.Ferrymate"),
+                                                 QIcon(QStringLiteral(":/icons/ferrymate.png"))));
     ftp::FtpComponent xFtp;
     FerryMenu window(xFtp);
     // Queued, so an operation the unload interrupted unwinds before the program leaves.

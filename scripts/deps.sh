@@ -7,6 +7,7 @@ packages=(
   python3-pyftpdlib vsftpd lftp curl time
   xvfb xauth x11-apps imagemagick xdotool
   clang libclang-rt-14-dev
+  desktop-file-utils appstream dpkg-dev
 )
 missing=()
 for p in "${packages[@]}"; do
