@@ -157,6 +157,22 @@ private slots:
         h.window.reset();
     }
 
+    // A settings file that cannot be written is said in the status line, never silently.
+    void fullProgramFolderIsReported() {
+        WindowHarness h;
+        SmallDisk full(h.programDir(), 16 * 1024);
+        QVERIFY(full.mounted());
+        h.WriteInitialize("projectDir=" + h.projects() + "&\r\n");
+        h.WriteSettings();
+        full.fill();
+        h.ScriptSignIn();
+        QVERIFY(h.Open());
+        QCOMPARE(h.status(),
+                 "Connected to Mary.Jones.localhost\nThe settings could not be saved in " +
+                     h.programDir() + "/Ferrymate.ini");
+        h.window.reset();
+    }
+
     // The transfer window fits a 1366x768 screen also with large fonts: at 144 DPI every
     // length is 1.5 times longer, and a panel and the title bar take their part. It opens no
     // larger than its screen.
