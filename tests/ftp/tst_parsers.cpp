@@ -305,7 +305,7 @@ private slots:
         QVERIFY(remote_path::unsendable("a\r\nDELE b"));
         QVERIFY(!remote_path::unsendable("ordinary name"));
         for (const char* bad :
-             {"", ".", "..", "../x", "a/b", "a\\b", "/etc/passwd", "C:evil", "bell\x07", "del\x7f"})
+             {"", ".", "..", "../x", "a/b", "a\\b", "/abs/name", "C:evil", "bell\x07", "del\x7f"})
             QVERIFY2(!isSafeLocalName(QString::fromLatin1(bad)), bad);
         for (const char* good : {"ok name.txt", "..hidden", "a..b", "ab:c"})
             QVERIFY2(isSafeLocalName(QString::fromLatin1(good)), good);
