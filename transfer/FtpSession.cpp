@@ -102,17 +102,14 @@ void FtpSession::ConnectToServer() {
             if (m_xFtp.State() == ftp::kIdle) {
                 m_remote.ListFilesOnServer();
                 m_window.EnableConnectedCommands(true);
-                m_window.StatusBarInfo(QStringLiteral("Connected to ") + m_xFtp.ServerAddress() +
-                                       (m_sSettingsProblem.isEmpty()
-                                            ? QString()
-                                            : QStringLiteral("\n") + m_sSettingsProblem));
+                m_window.StatusBarInfo(WithLine(
+                    QStringLiteral("Connected to ") + m_xFtp.ServerAddress(), m_sSettingsProblem));
                 m_window.EnableLocalCommands();
                 return;
             }
         }
-        m_window.StatusBarInfo(
-            QStringLiteral("Could not connect to ") + m_xFtp.ServerAddress() +
-            (m_sConnectFailure.isEmpty() ? QString() : QStringLiteral("\n") + m_sConnectFailure));
+        m_window.StatusBarInfo(WithLine(
+            QStringLiteral("Could not connect to ") + m_xFtp.ServerAddress(), m_sConnectFailure));
         if (!AskToTryAgain()) {
             m_window.StatusBarInfo(QStringLiteral("Connect operation cancelled."));
             m_window.UnloadWindow();

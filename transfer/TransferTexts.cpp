@@ -52,8 +52,12 @@ int DeletionProgress(qint64 total, qint64 counter) {
     return qRound(value);
 }
 
+QString WithLine(const QString& text, const QString& line) {
+    return line.isEmpty() ? text : text + QLatin1Char('\n') + line;
+}
+
 QString WithCause(const QString& text, const ftp::FtpError& error) {
-    return error.description.isEmpty() ? text : text + QLatin1Char('\n') + error.description;
+    return WithLine(text, error.description);
 }
 
 namespace {

@@ -29,6 +29,8 @@ QString ProjectViewAddress(const QString& serverAddress, const QString& rowText)
 // The progress bar value during a project deletion, kept within 0 to 100.
 int DeletionProgress(qint64 total, qint64 counter);
 
+// The program's own text, then `line` on a line of its own when there is one.
+QString WithLine(const QString& text, const QString& line);
 // A report of a failed operation: the program's own text, then the cause on a line of its own.
 QString WithCause(const QString& text, const ftp::FtpError& error);
 
