@@ -79,14 +79,15 @@ QHostAddress Connection::localAddress() const {
 
 quint64 Connection::send(const QString& command, bool keep) {
     const quint64 seq = ++m_sent;
+    if (!m_untrusted.isEmpty())
+        return seq;  // nothing goes to a server whose certificate nobody trusted
     if (keep)
         m_keep.insert(seq);
     if (command.compare(QLatin1String("ABOR"), Qt::CaseInsensitive) == 0)
         m_abortSeq = seq;
     const bool secret = command.startsWith(QStringLiteral("PASS "), Qt::CaseInsensitive);
     emit logged(secret ? QStringLiteral("PASS ****") : command, kLogSent);
-    // Nothing goes to a server whose certificate nobody trusted.
-    if (!m_closed && m_untrusted.isEmpty()) {
+    if (!m_closed) {
         m_socket->write((utf8 ? command.toUtf8() : command.toLatin1()) + "\r\n");
         if (!m_silence.isActive())
             m_silence.start();
