@@ -75,6 +75,7 @@ public:
     // every data connection, and data connections must resume the control connection's TLS
     // session (vsftpd's require_ssl_reuse). Empty: no TLS.
     QString tlsCertificate, tlsKey;
+    bool tlsRequired = true;  // false: with a certificate, logins and data in clear are taken too
 
 private:
     bool ensureAccount();
