@@ -1,6 +1,6 @@
 #include "Connection.h"
 
-#include <QTcpSocket>
+#include <QSslSocket>
 
 #include "DataChannel.h"
 
@@ -25,7 +25,7 @@ bool isLocalhostName(const QString& host) {
 }  // namespace
 
 Connection::Connection(QObject* parent)
-    : QObject(parent), m_socket(std::make_unique<QTcpSocket>()), m_data(nullptr, &dropLater) {
+    : QObject(parent), m_socket(std::make_unique<QSslSocket>()), m_data(nullptr, &dropLater) {
     m_silence.setSingleShot(true);
     m_silence.setInterval(30000);
     connect(&m_silence, &QTimer::timeout, this, &Connection::onSilence);
@@ -37,6 +37,12 @@ Connection::Connection(QObject* parent)
         if (!m_busy && m_connected && idle())
             send(QStringLiteral("NOOP"), false);
     });
+    // A certificate that does not verify holds the handshake until the user decided.
+    m_socket->setPauseMode(QAbstractSocket::PauseOnSslErrors);
+    connect(m_socket.get(), &QSslSocket::sslErrors, this, &Connection::onSslErrors);
+    connect(m_socket.get(), &QSslSocket::encrypted, this, &Connection::onEncrypted);
+    connect(m_socket.get(), &QSslSocket::newSessionTicketReceived, this,
+            [this] { m_sessionTicket = m_socket->sslConfiguration().sessionTicket(); });
     connect(m_socket.get(), &QTcpSocket::connected, this, [this] {
         m_connected = true;
         updateTimers();
@@ -73,6 +79,8 @@ QHostAddress Connection::localAddress() const {
 
 quint64 Connection::send(const QString& command, bool keep) {
     const quint64 seq = ++m_sent;
+    if (!m_untrusted.isEmpty())
+        return seq;  // nothing goes to a server whose certificate nobody trusted
     if (keep)
         m_keep.insert(seq);
     if (command.compare(QLatin1String("ABOR"), Qt::CaseInsensitive) == 0)
@@ -86,6 +94,49 @@ quint64 Connection::send(const QString& command, bool keep) {
         updateTimers();
     }
     return seq;
+}
+
+void Connection::startTls(const QSslConfiguration& config, const QString& verifyName) {
+    if (!m_parser.drained() || m_socket->bytesAvailable() > 0) {
+        // Whatever came in clear beyond the 234 would pass for replies inside TLS.
+        close(FtpError(kErrProtocol, QStringLiteral("The server sent more than its 234 reply "
+                                                    "before the TLS handshake.")));
+        return;
+    }
+    m_verifyName = verifyName.trimmed();
+    m_socket->setSslConfiguration(config);
+    m_socket->setPeerVerifyName(m_verifyName);
+    m_handshaking = true;
+    updateTimers();
+    m_socket->startClientEncryption();
+}
+
+void Connection::onSslErrors(const QList<QSslError>& errors) {
+    m_untrusted = errors;
+    // The user may take a while to decide: the server's patience is the limit, not ours.
+    m_handshaking = false;
+    updateTimers();
+    emit changed();
+}
+
+void Connection::trustCertificate() {
+    m_untrusted.clear();
+    m_handshaking = true;
+    updateTimers();
+    m_socket->ignoreSslErrors();
+    m_socket->resume();
+}
+
+void Connection::onEncrypted() {
+    m_handshaking = false;
+    m_encrypted = true;
+    m_sessionTicket = m_socket->sslConfiguration().sessionTicket();
+    updateTimers();
+    emit changed();
+}
+
+QSslCertificate Connection::peerCertificate() const {
+    return m_socket->peerCertificate();
 }
 
 quint64 Connection::expectGreeting() {
@@ -181,6 +232,11 @@ void Connection::onSocketError() {
     const auto e = m_socket->error();
     if (e == QAbstractSocket::RemoteHostClosedError)
         return;  // `disconnected` follows
+    if (m_handshaking || !m_untrusted.isEmpty()) {
+        close(FtpError(kErrConnectFailed,
+                       QStringLiteral("The TLS handshake failed: ") + m_socket->errorString()));
+        return;
+    }
     if (!m_connected) {
         const bool unknown = e == QAbstractSocket::HostNotFoundError;
         close(FtpError(unknown ? kErrHostNotFound : kErrConnectFailed,
@@ -212,7 +268,8 @@ void Connection::close(const FtpError& why) {
     m_keepAlive.stop();
     m_data.reset();
     m_socket->disconnect(this);
-    if (m_socket->state() == QAbstractSocket::ConnectedState && m_socket->bytesToWrite() > 0)
+    if (m_socket->state() == QAbstractSocket::ConnectedState && m_socket->bytesToWrite() > 0 &&
+        m_untrusted.isEmpty())
         m_socket->disconnectFromHost();  // let a last QUIT or ABOR go out
     else
         m_socket->abort();
@@ -240,6 +297,20 @@ void Connection::setBusy(bool busy) {
 
 DataChannel* Connection::newDataChannel() {
     m_data.reset(new DataChannel);
+    if (protectData) {
+        // The server's certificate was checked (or trusted) on this connection; the data
+        // connection must come from the same server, so it must show the same certificate.
+        QSslConfiguration config = m_socket->sslConfiguration();
+        config.setPeerVerifyMode(QSslSocket::QueryPeer);
+        config.setSessionTicket(m_sessionTicket);
+        m_data->secure(config, m_socket->peerCertificate());
+        // With TLS 1.3 a ticket may resume one session only, and each data connection
+        // brings a fresh one: the next connection resumes with the newest.
+        connect(m_data.get(), &DataChannel::sessionTicket, this, [this](const QByteArray& ticket) {
+            if (!ticket.isEmpty())
+                m_sessionTicket = ticket;
+        });
+    }
     connect(m_data.get(), &DataChannel::changed, this, [this] {
         if (m_dataActive)
             m_silence.start();
@@ -263,7 +334,7 @@ void Connection::setDataActive(bool active) {
 void Connection::updateTimers() {
     if (m_closed)
         return;
-    const bool waiting = !m_connected || !idle() || m_dataActive;
+    const bool waiting = !m_connected || !idle() || m_dataActive || m_handshaking;
     if (!waiting)
         m_silence.stop();
     else if (!m_silence.isActive())

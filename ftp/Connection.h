@@ -4,6 +4,9 @@
 #include <QMap>
 #include <QObject>
 #include <QSet>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QSslError>
 #include <QStringList>
 #include <QTimer>
 #include <chrono>
@@ -15,7 +18,7 @@
 #include "Reply.h"
 #include "ReplyParser.h"
 
-class QTcpSocket;
+class QSslSocket;
 
 namespace ftp {
 
@@ -23,7 +26,8 @@ class DataChannel;
 
 // One control connection: the socket, the replies matched to the commands in the order sent,
 // the server's features, the timeouts and the keep-alive. It closes exactly once and
-// says why through `closed`.
+// says why through `closed`. It starts in clear and may switch to TLS (startTls); data
+// connections are then encrypted too once protectData is set, resuming its TLS session.
 class Connection : public QObject {
     Q_OBJECT
 public:
@@ -48,6 +52,19 @@ public:
     // Nobody waits for the replies of what was sent so far: they are logged and dropped.
     void forgetPending();
     bool idle() const { return m_answered == m_sent; }
+
+    // Starts the TLS handshake (after the server's 234 to AUTH TLS); the certificate must be
+    // valid for `verifyName`. A certificate that does not verify holds the handshake until
+    // trustCertificate() or close().
+    void startTls(const QSslConfiguration& config, const QString& verifyName);
+    bool encrypted() const { return m_encrypted; }
+    // The reasons the server's certificate does not verify, while the handshake waits.
+    const QList<QSslError>& untrusted() const { return m_untrusted; }
+    QSslCertificate peerCertificate() const;
+    QString verifyName() const { return m_verifyName; }
+    void trustCertificate();
+    // Data connections are encrypted (after PROT P).
+    bool protectData = false;
 
     // Ends the connection: `why` is what `closed` reports.
     void close(const FtpError& why);
@@ -93,7 +110,10 @@ private:
     void updateTimers();
     QString decode(const QByteArray& bytes) const;
 
-    std::unique_ptr<QTcpSocket> m_socket;
+    void onSslErrors(const QList<QSslError>& errors);
+    void onEncrypted();
+
+    std::unique_ptr<QSslSocket> m_socket;
     ReplyParser m_parser;
     bool m_connected = false;
     bool m_closed = false;
@@ -111,6 +131,12 @@ private:
     bool m_busy = true;
     bool m_keepAliveOn = true;
     bool m_dataActive = false;
+    bool m_handshaking = false;
+    bool m_encrypted = false;
+    QList<QSslError> m_untrusted;
+    QString m_verifyName;
+    // The TLS session data connections resume: the newest one the server gave.
+    QByteArray m_sessionTicket;
     std::unique_ptr<DataChannel, void (*)(DataChannel*)> m_data;
 };
 

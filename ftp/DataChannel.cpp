@@ -1,8 +1,8 @@
 #include "DataChannel.h"
 
 #include <QIODevice>
+#include <QSslSocket>
 #include <QTcpServer>
-#include <QTcpSocket>
 #include <cerrno>
 
 #ifdef Q_OS_WIN
@@ -35,25 +35,46 @@ void clearLastError() {
 #endif
 }
 
+// Accepts connections as QSslSocket, so an encrypted data connection the server opens can
+// still be TLS with us as the client.
+class SslCapableServer : public QTcpServer {
+public:
+    using QTcpServer::QTcpServer;
+
+protected:
+    void incomingConnection(qintptr descriptor) override {
+        auto* socket = new QSslSocket(this);
+        if (socket->setSocketDescriptor(descriptor))
+            addPendingConnection(socket);
+        else
+            delete socket;
+    }
+};
+
 }  // namespace
 
 DataChannel::DataChannel(QObject* parent) : QObject(parent) {}
 
 DataChannel::~DataChannel() = default;
 
+void DataChannel::secure(const QSslConfiguration& config, const QSslCertificate& expected) {
+    m_tls = config;
+    m_expected = expected;
+}
+
 void DataChannel::connectTo(const QHostAddress& host, quint16 port) {
-    auto* socket = new QTcpSocket(this);
+    auto* socket = new QSslSocket(this);
     adopt(socket);
-    connect(socket, &QTcpSocket::connected, this, &DataChannel::onConnected);
+    connect(socket, &QSslSocket::connected, this, &DataChannel::onTcpConnected);
     socket->connectToHost(host, port);
 }
 
 bool DataChannel::listen(const QHostAddress& local, const QHostAddress& peer) {
     m_peer = peer;
-    m_server = new QTcpServer(this);
+    m_server = new SslCapableServer(this);
     connect(m_server, &QTcpServer::newConnection, this, [this] {
         while (m_server && m_server->hasPendingConnections()) {
-            QTcpSocket* s = m_server->nextPendingConnection();
+            auto* s = static_cast<QSslSocket*>(m_server->nextPendingConnection());
             if (m_socket || !sameHost(s->peerAddress(), m_peer)) {
                 // Only the server we talk to may deliver the data.
                 s->abort();
@@ -62,7 +83,7 @@ bool DataChannel::listen(const QHostAddress& local, const QHostAddress& peer) {
             }
             adopt(s);
             m_server->close();
-            onConnected();
+            onTcpConnected();
         }
     });
     if (!m_server->listen(local, 0)) {
@@ -77,12 +98,20 @@ quint16 DataChannel::listenPort() const {
     return m_server ? m_server->serverPort() : 0;
 }
 
-void DataChannel::adopt(QTcpSocket* socket) {
+void DataChannel::adopt(QSslSocket* socket) {
     m_socket = socket;
     socket->setParent(this);
     socket->setReadBufferSize(kHighWater);
+    connect(socket, &QSslSocket::encrypted, this, &DataChannel::onEncrypted);
+    connect(socket, &QSslSocket::newSessionTicketReceived, this, [this] {
+        m_ticketSeen = true;
+        emit sessionTicket(m_socket->sslConfiguration().sessionTicket());
+        if (m_role == Role::Upload)
+            pump();
+    });
     connect(socket, &QTcpSocket::readyRead, this, &DataChannel::receive);
     connect(socket, &QTcpSocket::bytesWritten, this, &DataChannel::pump);
+    connect(socket, &QSslSocket::encryptedBytesWritten, this, &DataChannel::pump);
     connect(socket, &QTcpSocket::disconnected, this, &DataChannel::onDisconnected);
     connect(socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError e) {
         // The end of a download is the server closing; `disconnected` handles it. A reset is
@@ -91,11 +120,38 @@ void DataChannel::adopt(QTcpSocket* socket) {
             failWith(QStringLiteral("Data connection: ") + m_socket->errorString());
         else if (lastErrorWasReset())
             failWith(QStringLiteral("The data connection was reset."));
+        else if (m_socket->isEncrypted() && m_socket->state() == QAbstractSocket::ConnectedState)
+            // The server's TLS close: servers (vsftpd) close the connection only after ours.
+            m_socket->disconnectFromHost();
     });
 }
 
-void DataChannel::onConnected() {
+void DataChannel::onTcpConnected() {
     m_wasConnected = true;
+    emit changed();
+    if (!m_tls) {
+        onConnected();
+        return;
+    }
+    // Servers (vsftpd) start their side of the handshake only once they took the command.
+    m_socket->setSslConfiguration(*m_tls);
+    m_socket->startClientEncryption();
+}
+
+void DataChannel::onEncrypted() {
+    if (m_socket->peerCertificate() != m_expected) {
+        failWith(QStringLiteral(
+            "The data connection showed another certificate than the control connection."));
+        return;
+    }
+    // TLS 1.3 tickets come after the handshake; until then the session is the one resumed.
+    if (m_socket->sessionProtocol() != QSsl::TlsV1_3)
+        emit sessionTicket(m_socket->sslConfiguration().sessionTicket());
+    onConnected();
+}
+
+void DataChannel::onConnected() {
+    m_ready = true;
     emit changed();
     if (m_role == Role::Upload)
         pump();
@@ -126,10 +182,12 @@ void DataChannel::release() {
 }
 
 void DataChannel::pump() {
-    if (m_role != Role::Upload || !m_released || !connected() || m_finished || m_error)
+    if (m_role != Role::Upload || !m_released || !m_ready || m_finished || m_error)
         return;
     bool moved = false;
-    while (!m_sourceDone && m_socket->bytesToWrite() < kHighWater) {
+    // With TLS, what is queued is partly plain and partly already encrypted.
+    while (!m_sourceDone &&
+           m_socket->bytesToWrite() + m_socket->encryptedBytesToWrite() < kHighWater) {
         if (!m_source) {
             failWith(QStringLiteral("The local file was closed during the transfer."), true);
             return;
@@ -158,11 +216,37 @@ void DataChannel::pump() {
         m_socket->write(m_ascii ? m_ascii->convert(chunk) : chunk);
         moved = true;
     }
-    if (m_sourceDone && m_socket->bytesToWrite() == 0 &&
-        m_socket->state() == QAbstractSocket::ConnectedState)
-        m_socket->disconnectFromHost();
+    if (m_sourceDone && m_socket->bytesToWrite() == 0)
+        closeUpload();
     if (moved)
         emit changed();
+}
+
+void DataChannel::closeUpload() {
+    if (m_closing || m_socket->state() != QAbstractSocket::ConnectedState)
+        return;
+    // A TLS 1.3 server sends its session ticket after the handshake. Closing with it unread
+    // makes the system reset the connection, and the data still on its way is lost: wait for
+    // it, within bounds for servers that send none.
+    if (m_tls && m_socket->sessionProtocol() == QSsl::TlsV1_3 && !m_ticketSeen) {
+        if (!m_ticketWait.isActive()) {
+            m_ticketWait.setSingleShot(true);
+            connect(&m_ticketWait, &QTimer::timeout, this, &DataChannel::closeUpload,
+                    Qt::UniqueConnection);
+            m_ticketWait.start(kTicketWait);
+        }
+        if (m_ticketWait.isActive())
+            return;
+    }
+    m_closing = true;
+    // Not from within the socket's own signal: it may still be reading the ticket.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (m_socket && m_socket->state() == QAbstractSocket::ConnectedState)
+                m_socket->disconnectFromHost();
+        },
+        Qt::QueuedConnection);
 }
 
 QString DataChannel::changedSize() const {
@@ -172,7 +256,7 @@ QString DataChannel::changedSize() const {
 }
 
 void DataChannel::receive() {
-    if (m_role != Role::Download || !m_socket || m_error)
+    if (m_role != Role::Download || !m_ready || m_error)
         return;
     // What the system reports next must be about this connection (see lastErrorWasReset).
     clearLastError();
@@ -195,6 +279,10 @@ void DataChannel::receive() {
 void DataChannel::onDisconnected() {
     if (m_error || m_finished)
         return;
+    if (!m_ready) {
+        failWith(QStringLiteral("The data connection closed before its TLS handshake."));
+        return;
+    }
     if (m_role == Role::Download) {
         receive();
         if (m_error)
@@ -229,6 +317,10 @@ void DataChannel::abort() {
     }
     if (m_socket) {
         m_socket->disconnect(this);
+        // Our last handshake message may still wait in the socket's buffer; vsftpd ends the
+        // whole session when a data connection breaks off in its handshake.
+        if (m_socket->isEncrypted())
+            m_socket->flush();
         m_socket->abort();
     }
 }

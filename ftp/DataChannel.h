@@ -3,6 +3,9 @@
 #include <QHostAddress>
 #include <QObject>
 #include <QPointer>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QTimer>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -10,8 +13,8 @@
 #include "AsciiConverter.h"
 
 class QIODevice;
+class QSslSocket;
 class QTcpServer;
-class QTcpSocket;
 
 namespace ftp {
 
@@ -24,11 +27,16 @@ class DataChannel : public QObject {
 public:
     static constexpr qint64 kChunk = 1024 * 1024;
     static constexpr qint64 kHighWater = 4 * 1024 * 1024;  // bytes queued on the socket at most
+    static constexpr int kTicketWait = 1000;  // ms an upload waits for a TLS 1.3 session ticket
 
     using Sink = std::function<bool(const QByteArray&)>;  // false: the data could not be kept
 
     explicit DataChannel(QObject* parent = nullptr);
     ~DataChannel() override;
+
+    // Before connectTo or listen: the connection is TLS (as the client, whoever connects) with
+    // `config`, and fails unless the server shows `expected`.
+    void secure(const QSslConfiguration& config, const QSslCertificate& expected);
 
     // Passive: connect to the server's data port.
     void connectTo(const QHostAddress& host, quint16 port);
@@ -58,20 +66,31 @@ public:
 signals:
     // Connected, data moved, finished or failed: a waiting operation should look again.
     void changed();
+    // The server gave a TLS session to resume (after the handshake, or later with TLS 1.3).
+    void sessionTicket(const QByteArray& ticket);
 
 private:
-    void adopt(QTcpSocket* socket);
+    void adopt(QSslSocket* socket);
+    void onTcpConnected();
+    void onEncrypted();
     void onConnected();
     void pump();
+    void closeUpload();
     void receive();
     void onDisconnected();
     void failWith(const QString& why, bool local = false);
     QString changedSize() const;
 
-    QTcpSocket* m_socket = nullptr;  // child of this
+    QSslSocket* m_socket = nullptr;  // child of this
+    std::optional<QSslConfiguration> m_tls;
+    QSslCertificate m_expected;
     QTcpServer* m_server = nullptr;  // child of this
     QHostAddress m_peer;
     bool m_wasConnected = false;
+    bool m_ready = false;
+    bool m_ticketSeen = false;
+    bool m_closing = false;
+    QTimer m_ticketWait;  // connected and, with TLS, encrypted: data may move
     bool m_finished = false;
     std::optional<QString> m_error;
     bool m_localError = false;

@@ -3,7 +3,9 @@
 #include <QDateTime>
 #include <QList>
 #include <QObject>
+#include <QSslCertificate>
 #include <QString>
+#include <QStringList>
 
 #include "FtpError.h"
 
@@ -75,6 +77,15 @@ enum ListingOptionBits : qint32 {
     kListUnparsed = 0x01,
 };
 
+// TlsMode: explicit TLS (AUTH TLS right after the greeting, then the login, PBSZ 0 and PROT P,
+// every data connection encrypted too).
+enum TlsMode : int {
+    kTlsOff = 0,      // never: everything in clear
+    kTlsAuto = 1,     // when the server accepts AUTH TLS; in clear when it answers 500, 502, 504
+                      // or 530 (the default)
+    kTlsRequire = 2,  // TLS or nothing: a server without it fails Connect with kErrTlsRequired
+};
+
 struct FolderItem {
     QString ItemName;
     int ItemType = kFile;
@@ -92,7 +103,8 @@ public:
 // The FTP component. Operations block their caller in a nested event loop, so window messages
 // keep flowing, and fail by throwing FtpError. Notifications are signals delivered on the
 // caller's thread during the operation; the by-reference arguments are read back after the
-// signal returns, so connect them directly.
+// signal returns, so connect them directly. With TLS (see TlsMode) the server's certificate
+// must verify or be trusted through CertificateUntrusted; nothing is accepted silently.
 class FtpClient : public QObject {
     Q_OBJECT
 public:
@@ -126,6 +138,14 @@ public:
     // Seconds of server silence after which an operation fails and the connection is closed.
     virtual int Timeout() const = 0;
     virtual void setTimeout(int seconds) = 0;
+    // See TlsMode; read by Connect.
+    virtual int TlsMode() const = 0;
+    virtual void setTlsMode(int mode) = 0;
+    // Certificate authorities trusted besides the system's, for servers with their own.
+    virtual QList<QSslCertificate> ExtraCaCertificates() const = 0;
+    virtual void setExtraCaCertificates(const QList<QSslCertificate>& certificates) = 0;
+    // The connection is encrypted (control and data). False when not connected.
+    virtual bool Encrypted() const = 0;
     // The absolute path of the current remote folder. Throws when not connected.
     virtual QString CurrentFolder() = 0;
     virtual int State() const = 0;
@@ -171,6 +191,15 @@ signals:
     // each try, attempt 1 to attempts, with the description of the error that cut it.
     void Reconnecting(int attempt, int attempts, const QString& cause);
     void AccountRequired(QString& account);
+    // The server's certificate does not verify against the system's and the extra certificate
+    // authorities, or not for `host`: reasons says why. trust is preset to false, which fails
+    // Connect with kErrCertificate before anything is sent over the connection; true accepts
+    // the certificate for that connection, its data connections included (they must show the
+    // same certificate). Each new control connection asks again.
+    void CertificateUntrusted(const QString& host, const QString& fingerprintSha256,
+                              const QString& subject, const QString& issuer,
+                              const QDateTime& validFrom, const QDateTime& validTo,
+                              const QStringList& reasons, bool& trust);
     void PasswordRequired(QString& password);
 };
 

@@ -161,6 +161,10 @@ void FtpComponent::onClosed(Connection* conn, const FtpError& why) {
         emit Disconnected();
 }
 
+bool FtpComponent::Encrypted() const {
+    return m_established && m_conn && m_conn->protectData;
+}
+
 void FtpComponent::Connect() {
     if (m_established)
         throw FtpError(kErrAlreadyConnected, QStringLiteral("Already connected to a server."));

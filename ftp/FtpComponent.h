@@ -57,6 +57,18 @@ class Session;
 // Data connections are passive unless PassiveMode is false (active first); a mode that fails
 // to open is tried once in the other, and the mode that worked is kept for the session.
 //
+// TLS (TlsMode, by default kTlsAuto): AUTH TLS follows the greeting; after the server's 234 the
+// control connection is encrypted before USER, and PBSZ 0 and PROT P follow the login, so every
+// data connection, listings included, is TLS as well. A 500, 502, 504 or 530 to AUTH TLS means
+// the server has none: kTlsAuto goes on in clear, kTlsRequire fails with kErrTlsRequired having
+// sent nothing else. The certificate must verify against the system's authorities plus
+// ExtraCaCertificates, for ServerAddress; one that does not is put to CertificateUntrusted, and
+// Connect fails with kErrCertificate unless the handler trusts it. Data connections must show
+// the control connection's certificate (kErrDataConnection otherwise) and resume its TLS
+// session, which servers such as vsftpd insist on: each one resumes with the newest session
+// ticket the server gave, on the control connection or the latest data connection. Encrypted
+// tells whether the connection is.
+//
 // Paths: remote paths may be relative to the current folder and use "\" or "/"; local paths
 // use the platform's separator. Masks take "*" and "?", ignore letter case, and "*.*" takes
 // every name. Operations that move through folders come back to the folder they started in.
@@ -114,6 +126,18 @@ public:
     // Seconds of idleness after which NOOP keeps the connection open; 0 turns it off.
     int KeepAliveInterval() const { return m_keepAlive; }
     void setKeepAliveInterval(int seconds);
+    int TlsMode() const override { return m_settings.tlsMode; }
+    void setTlsMode(int mode) override { m_settings.tlsMode = mode; }
+    QList<QSslCertificate> ExtraCaCertificates() const override {
+        return m_settings.extraCaCertificates;
+    }
+    void setExtraCaCertificates(const QList<QSslCertificate>& certificates) override {
+        m_settings.extraCaCertificates = certificates;
+    }
+    // The TLS versions offered (QSsl::SecureProtocols by default, TLS 1.2 and newer).
+    QSsl::SslProtocol TlsProtocol() const { return m_settings.tlsProtocol; }
+    void setTlsProtocol(QSsl::SslProtocol protocol) { m_settings.tlsProtocol = protocol; }
+    bool Encrypted() const override;
     QString CurrentFolder() override;
     int State() const override { return m_state; }
 

@@ -28,6 +28,11 @@ enum ErrorNumber : qint32 {
     // the command line (nothing is sent then).
     kErrBadArgument = qint32(0x8004200B),
     kErrLoginFailed = qint32(0x8004200C),  // USER/PASS/ACCT refused; the description is the reply
+    // TlsMode is kTlsRequire and the server does not accept AUTH TLS: nothing else was sent.
+    kErrTlsRequired = qint32(0x8004200D),
+    // The server's certificate does not verify and CertificateUntrusted did not trust it, or a
+    // data connection presented another certificate than the control connection.
+    kErrCertificate = qint32(0x8004200E),
 };
 
 // The one error type of the component's operations.

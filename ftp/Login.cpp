@@ -2,6 +2,7 @@
 
 #include "FtpClient.h"
 #include "Session.h"
+#include "TlsPolicy.h"
 
 namespace ftp {
 
@@ -26,6 +27,38 @@ void readFeatures(Session& s) {
     }
 }
 
+// AUTH TLS and the handshake; false when the session goes on in clear (TlsMode auto and a
+// server without TLS).
+bool startTls(Session& s) {
+    const int mode = s.settings().tlsMode;
+    if (mode == kTlsOff)
+        return false;
+    Connection& c = s.conn();
+    const Reply r = s.command(QStringLiteral("AUTH TLS"));
+    if (r.code != 234) {
+        if (mode == kTlsRequire)
+            throw FtpError(kErrTlsRequired,
+                           QStringLiteral("The server does not offer TLS, which is required; "
+                                          "nothing else was sent.\n") +
+                               r.text());
+        if (declinesTls(r))
+            return false;
+        throw serverError(r);
+    }
+    c.startTls(tlsConfiguration(s.settings()), s.settings().host);
+    s.ctx().wait([&] { return c.encrypted() || !c.untrusted().isEmpty(); });
+    if (c.encrypted())
+        return true;
+    const CertificateReport report = describeCertificate(c.peerCertificate(), c.untrusted());
+    if (!s.notify().certificateUntrusted(c.verifyName(), report))
+        throw FtpError(kErrCertificate,
+                       QStringLiteral("The server's certificate is not trusted (SHA-256 %1):\n%2")
+                           .arg(report.fingerprintSha256, report.reasons.join('\n')));
+    s.conn().trustCertificate();
+    s.ctx().wait([&] { return c.encrypted(); });
+    return true;
+}
+
 }  // namespace
 
 void logIn(Session& s) {
@@ -35,6 +68,7 @@ void logIn(Session& s) {
     const Reply greeting = s.await(c.expectGreeting());
     if (greeting.code != 220)
         throw FtpError(kErrConnectFailed, greeting.text());
+    const bool tls = startTls(s);
 
     Reply r = s.command(QStringLiteral("USER ") + s.settings().user);
     // Each step answers the previous reply; a server cannot keep us asking forever.
@@ -54,6 +88,12 @@ void logIn(Session& s) {
     }
     if (r.code != 230 && r.code != 202)
         throw refused(r);
+    if (tls) {
+        // RFC 4217: no buffer size to agree on with TLS; then data connections are private.
+        s.require(QStringLiteral("PBSZ 0"));
+        s.require(QStringLiteral("PROT P"));
+        c.protectData = true;
+    }
 
     readFeatures(s);
     c.utf8 = false;

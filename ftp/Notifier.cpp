@@ -44,6 +44,16 @@ void Notifier::reconnecting(int attempt, int attempts, const QString& cause) {
     m_ctx.checkAfterNotification();
 }
 
+bool Notifier::certificateUntrusted(const QString& host, const CertificateReport& report) {
+    bool trust = false;
+    if (m_client)
+        emit m_client->CertificateUntrusted(host, report.fingerprintSha256, report.subject,
+                                            report.issuer, report.validFrom, report.validTo,
+                                            report.reasons, trust);
+    m_ctx.checkAfterNotification();
+    return trust;
+}
+
 QString Notifier::account() {
     QString account;
     if (m_client)

@@ -6,6 +6,7 @@
 
 #include "FtpClient.h"
 #include "OpContext.h"
+#include "TlsPolicy.h"
 
 namespace ftp {
 
@@ -27,6 +28,8 @@ public:
     int replacing(const QString& existingName, const QString& newName, qint64 existingSize,
                   qint64 newSize, const QDateTime& existingDate);
     void reconnecting(int attempt, int attempts, const QString& cause);
+    // The handler's answer: true trusts the certificate.
+    bool certificateUntrusted(const QString& host, const CertificateReport& report);
     QString account();
     QString password();
 

@@ -26,6 +26,8 @@ public:
     // Adds received bytes; complete replies and noise lines become available.
     void feed(const QByteArray& bytes);
     bool hasReply() const { return !m_replies.isEmpty(); }
+    // Nothing received is left: no reply, no part of one.
+    bool drained() const { return m_replies.isEmpty() && m_buffer.isEmpty() && !m_inMultiLine; }
     RawReply takeReply();
     // Set once the stream broke the limits; nothing further is parsed.
     QString error() const { return m_error; }

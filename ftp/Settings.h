@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QtNetwork/qssl.h>
+#include <QList>
+#include <QSslCertificate>
 #include <QString>
 
 namespace ftp {
@@ -14,6 +17,9 @@ struct Settings {
     qint32 connectOption = 200;
     qint32 listingOption = 1;
     int transferMode = 0;
+    int tlsMode = 1;  // TlsMode
+    QList<QSslCertificate> extraCaCertificates;
+    QSsl::SslProtocol tlsProtocol = QSsl::SecureProtocols;
 };
 
 }  // namespace ftp

@@ -3,13 +3,16 @@
 //   ftpbench --host H --port P --user U --password W --send LOCALDIR --to REMOTEDIR
 //   ftpbench ... --receive REMOTEDIR --into LOCALDIR
 //   ftpbench ... --list REMOTEDIR
-// Options: --active (active mode first), --ascii, --timeout SECONDS, --log FILE.
+// Options: --active (active mode first), --ascii, --timeout SECONDS, --log FILE,
+// --tls off|auto|require (auto: TLS where the server offers it), --ca FILE (PEM certificates
+// trusted besides the system's; a certificate that does not verify fails the connection).
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QSet>
+#include <QSslCertificate>
 #include <QTextStream>
 #include <cstdio>
 
@@ -20,6 +23,12 @@ namespace {
 QTextStream& out() {
     static QTextStream s(stdout);
     return s;
+}
+
+// The --tls value as TlsMode; -1 for a value that names none.
+int tlsMode(const QString& value) {
+    const QStringList modes{"off", "auto", "require"};
+    return int(modes.indexOf(value));
 }
 
 struct Tally {
@@ -46,6 +55,14 @@ int run(const QCommandLineParser& args) {
     if (args.isSet("timeout"))
         ftp.setTimeout(args.value("timeout").toInt());
     ftp.setCommandLogFilename(args.value("log"));
+    ftp.setTlsMode(tlsMode(args.value("tls")));
+    if (args.isSet("ca")) {
+        const QList<QSslCertificate> ca = QSslCertificate::fromPath(args.value("ca"), QSsl::Pem);
+        if (ca.isEmpty())
+            throw ftp::FtpError(ftp::kErrBadArgument,
+                                "No PEM certificate in " + args.value("ca") + ".");
+        ftp.setExtraCaCertificates(ca);
+    }
 
     Tally tally;
     QObject::connect(&ftp, &ftp::FtpClient::TransferProgress,
@@ -96,14 +113,16 @@ int main(int argc, char** argv) {
     QCommandLineParser args;
     args.addHelpOption();
     for (const char* name : {"host", "port", "user", "password", "send", "to", "receive", "into",
-                             "list", "timeout", "log"})
+                             "list", "timeout", "log", "ca"})
         args.addOption(QCommandLineOption(QString::fromLatin1(name), name, "value"));
     args.addOption(QCommandLineOption("active", "Active mode first."));
     args.addOption(QCommandLineOption("ascii", "ASCII transfers."));
+    args.addOption(QCommandLineOption("tls", "TLS: off, auto or require.", "mode", "auto"));
     args.process(app);
     const bool send = args.isSet("send") && args.isSet("to");
     const bool receive = args.isSet("receive") && args.isSet("into");
-    if (!args.isSet("host") || (!send && !receive && !args.isSet("list"))) {
+    if (!args.isSet("host") || (!send && !receive && !args.isSet("list")) ||
+        tlsMode(args.value("tls")) < 0) {
         std::fputs(qPrintable(args.helpText()), stderr);
         return 2;
     }

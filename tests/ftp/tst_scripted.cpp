@@ -69,8 +69,8 @@ private slots:
         c.rec.account = "acc-7";
         c.ftp.Connect();
         QCOMPARE(c.rec.events, QStringList({"password?", "account?"}));
-        QCOMPARE(server.received.mid(0, 3),
-                 QStringList({"USER mary.jon", "PASS typed secret", "ACCT acc-7"}));
+        QCOMPARE(server.received.mid(0, 4),
+                 QStringList({"AUTH TLS", "USER mary.jon", "PASS typed secret", "ACCT acc-7"}));
         QVERIFY(c.rec.logged("PASS ****"));
         QVERIFY(!c.rec.log.join('\n').contains("typed secret"));
         QCOMPARE(c.ftp.State(), int(kIdle));

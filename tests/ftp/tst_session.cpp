@@ -1,9 +1,43 @@
 #include <QFile>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QtTest>
 
 #include "Fixture.h"
 
 using namespace ftp;
+
+namespace {
+
+// Relays one control connection to a loopback port and records every byte, both ways.
+class RecordingRelay : public QObject {
+public:
+    explicit RecordingRelay(quint16 target) {
+        m_server.listen(QHostAddress::LocalHost);
+        connect(&m_server, &QTcpServer::newConnection, this, [this, target] {
+            QTcpSocket* client = m_server.nextPendingConnection();
+            auto* server = new QTcpSocket(client);
+            server->connectToHost(QHostAddress::LocalHost, target);
+            pipe(client, server);
+            pipe(server, client);
+        });
+    }
+    quint16 port() const { return m_server.serverPort(); }
+    QByteArray recorded;
+
+private:
+    void pipe(QTcpSocket* from, QTcpSocket* to) {
+        connect(from, &QTcpSocket::readyRead, this, [this, from, to] {
+            const QByteArray bytes = from->readAll();
+            recorded += bytes;
+            to->write(bytes);
+        });
+        connect(from, &QTcpSocket::disconnected, to, &QTcpSocket::disconnectFromHost);
+    }
+    QTcpServer m_server;
+};
+
+}  // namespace
 
 // The session against real servers: login, folders, listings, one operation at a time, keep-alive
 // and the end of a connection.
@@ -35,6 +69,9 @@ private slots:
         p.ftp.setPassword(password);
         p.ftp.Connect();
         QCOMPARE(p.ftp.State(), int(kIdle));
+        // TLS where the server has it (auto); quietly in clear where it has not.
+        QCOMPARE(p.ftp.Encrypted(), kind.contains("TLS"));
+        QCOMPARE(p.rec.sent().first(), QString("AUTH TLS"));
         QCOMPARE(p.ftp.CurrentFolder(), QString("/"));
         QCOMPARE(errorOf([&] { p.ftp.Connect(); }), qint32(kErrAlreadyConnected));
         p.ftp.Disconnect();
@@ -59,6 +96,109 @@ private slots:
             QVERIFY2(!line.contains(password), qPrintable(line));
         QCOMPARE(QString::fromUtf8(readFile(logPath)).split('\n', Qt::SkipEmptyParts),
                  QStringList{"earlier line"} + p.rec.log);
+    }
+
+    // TlsMode and the server's certificate: verified against the extra authorities, otherwise
+    // put to CertificateUntrusted and refused unless the handler trusts it.
+    void tls_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("extraCa");  // the server's certificate is an extra authority
+        QTest::addColumn<int>("handler");   // CertificateUntrusted: -1 none, 0 refuses, 1 trusts
+        QTest::addColumn<qint32>("error");
+        QTest::addColumn<int>("questions");
+        QTest::newRow("extra authority") << "vsftpd TLS" << int(kTlsAuto) << true << 0 << 0 << 0;
+        QTest::newRow("trusted by the handler")
+            << "vsftpd TLS" << int(kTlsRequire) << false << 1 << 0 << 1;
+        QTest::newRow("refused by the handler")
+            << "vsftpd TLS" << int(kTlsAuto) << false << 0 << qint32(kErrCertificate) << 1;
+        QTest::newRow("no handler")
+            << "vsftpd TLS" << int(kTlsRequire) << false << -1 << qint32(kErrCertificate) << 0;
+        QTest::newRow("required, pyftpdlib without TLS")
+            << "pyftpdlib" << int(kTlsRequire) << false << -1 << qint32(kErrTlsRequired) << 0;
+        QTest::newRow("required, vsftpd without TLS")
+            << "vsftpd" << int(kTlsRequire) << false << -1 << qint32(kErrTlsRequired) << 0;
+        QTest::newRow("off") << "pyftpdlib" << int(kTlsOff) << false << -1 << 0 << 0;
+    }
+    void tls() {
+        QFETCH(QString, kind);
+        QFETCH(int, mode);
+        QFETCH(bool, extraCa);
+        QFETCH(int, handler);
+        QFETCH(qint32, error);
+        QFETCH(int, questions);
+        Peer p(kind);
+        writeFile(p.path("site/page.html"), "page");
+        p.ftp.setTlsMode(mode);
+        if (!extraCa)
+            p.ftp.setExtraCaCertificates({});
+        QStringList asked;
+        if (handler >= 0) {
+            connect(&p.ftp, &FtpClient::CertificateUntrusted, this,
+                    [&](const QString& host, const QString& fingerprint, const QString& subject,
+                        const QString& issuer, const QDateTime& from, const QDateTime& to,
+                        const QStringList& reasons, bool& trust) {
+                        QVERIFY(!trust);
+                        QVERIFY(from < QDateTime::currentDateTime());
+                        QVERIFY(to > QDateTime::currentDateTime());
+                        QVERIFY(!reasons.isEmpty());
+                        asked << host + " " + fingerprint + " " + subject + " " + issuer;
+                        trust = handler == 1;
+                    });
+        }
+        QVERIFY2(p.start(false), qPrintable(p.error()));
+        QCOMPARE(errorOf([&] { p.ftp.Connect(); }), error);
+        QCOMPARE(asked.size(), questions);
+        if (questions > 0) {
+            const QString fingerprint = QString::fromLatin1(
+                p.certificate().digest(QCryptographicHash::Sha256).toHex(':').toUpper());
+            QCOMPARE(asked.first(), "localhost " + fingerprint + " CN=localhost CN=localhost");
+        }
+        const QStringList sent = p.rec.sent();
+        if (error != 0) {
+            // Nothing after AUTH TLS: no USER in clear, nothing to a server nobody trusts.
+            QCOMPARE(p.ftp.State(), int(kNotConnected));
+            QCOMPARE(sent.mid(0, 1), QStringList{"AUTH TLS"});
+            QVERIFY2(sent.filter(QRegularExpression("^(USER|PASS)")).isEmpty(),
+                     qPrintable(sent.join(", ")));
+            return;
+        }
+        QCOMPARE(p.ftp.Encrypted(), kind.contains("TLS"));
+        QCOMPARE(sent.contains("AUTH TLS"), mode != kTlsOff);
+        // Data connections show the same certificate: no further question.
+        QCOMPARE(p.ftp.GetFolderItems("site\\*", 0).Count(), 1);
+        p.ftp.ReceiveFile("site/page.html", 0, p.local("page.html"));
+        QCOMPARE(readFile(p.local("page.html")), QByteArray("page"));
+        QCOMPARE(asked.size(), questions);
+    }
+
+    // With TLS neither the password nor a file name crosses the network in clear.
+    void nothingInClear_data() {
+        QTest::addColumn<int>("mode");
+        QTest::newRow("TLS") << int(kTlsRequire);
+        QTest::newRow("clear, to prove the relay sees it") << int(kTlsOff);
+    }
+    void nothingInClear() {
+        QFETCH(int, mode);
+        Peer p("vsftpd TLS");
+        const QString name = "hidden-name-4711.html";
+        writeFile(p.local(name), "content");
+        // The server takes logins in clear too: the component decides.
+        auto& vs = static_cast<VsFtpServer&>(p.server());
+        vs.tlsRequired = false;
+        QVERIFY2(p.start(false), qPrintable(p.error()));
+        RecordingRelay relay(vs.port());
+        p.ftp.setServerPort(relay.port());
+        p.ftp.setTlsMode(mode);
+        p.ftp.Connect();
+        p.ftp.SendFile(p.local(name), 0, name, true);
+        QCOMPARE(p.ftp.GetFolderItems("*.html", 0).Count(), 1);
+        p.ftp.Disconnect();
+        QCOMPARE(readFile(p.path(name)), QByteArray("content"));
+        const bool tls = mode != kTlsOff;
+        QCOMPARE(relay.recorded.contains("\nAUTH TLS\r\n"), tls);  // not FEAT's " AUTH TLS"
+        QCOMPARE(relay.recorded.contains(vs.password().toUtf8()), !tls);
+        QCOMPARE(relay.recorded.contains(name.toUtf8()), !tls);
     }
 
     void folders_data() { addServerRows(); }

@@ -187,6 +187,34 @@ private slots:
         QCOMPARE(readFile(p.path("myfolio2/a.swf")), pattern(200000, 'a'));
     }
 
+    // Hundreds of data connections in one session: over TLS each resumes the session of the
+    // control connection (vsftpd refuses it otherwise), also after the TLS 1.3 tickets that
+    // the earlier ones used.
+    void manyDataConnections_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("vsftpd TLS") << "vsftpd TLS";
+        QTest::newRow("vsftpd TLS 1.2") << "vsftpd TLS 1.2";
+    }
+    void manyDataConnections() {
+        QFETCH(QString, kind);
+        Peer p(kind);
+        QVERIFY2(p.start(), qPrintable(p.error()));
+        QVERIFY(p.ftp.Encrypted());
+        constexpr int kFiles = 100;
+        for (int i = 0; i < kFiles; ++i)
+            writeFile(p.local(QStringLiteral("site/f%1.html").arg(i)), pattern(100 + i, char(i)));
+        QCOMPARE(errorOf([&] { p.ftp.SendFiles(p.local("site/*.html"), "site", false, false); }),
+                 0);
+        for (int i = 0; i < kFiles; ++i)
+            QCOMPARE(p.ftp.GetFolderItems("site\\*.html", 0).Count(), kFiles);
+        const QStringList dataCommands =
+            p.rec.sent().filter(QRegularExpression("^(STOR|RETR|LIST|MLSD)"));
+        QVERIFY2(dataCommands.size() >= 2 * kFiles,
+                 qPrintable(QString::number(dataCommands.size())));
+        QCOMPARE(tree(p.path("site")).size(), kFiles);
+        QCOMPARE(readFile(p.path("site/f99.html")), pattern(199, char(99)));
+    }
+
     void receive_data() { addServerRows(); }
     void receive() {
         QFETCH(QString, kind);

@@ -75,12 +75,22 @@ public:
     bool adopt(const QString& path) const;
 
     bool passive = true;  // false: EPSV and PASV are refused (pasv_enable=NO)
+    // PEM files of a certificate and its key: explicit TLS is then required for the login and
+    // every data connection, and data connections must resume the control connection's TLS
+    // session (vsftpd's require_ssl_reuse). Empty: no TLS.
+    QString tlsCertificate, tlsKey;
+    bool tlsRequired = true;  // false: with a certificate, logins and data in clear are taken too
 
 private:
     bool ensureAccount();
     bool waitForBanner();
+    QString tlsOptions() const;
     std::unique_ptr<QTemporaryDir> m_dir;  // configuration, log, empty secure chroot
 };
+
+// Writes a self-signed certificate for "localhost" and 127.0.0.1 and its key into `folder`
+// (cert.pem, key.pem) with openssl; false with `error` when that failed.
+bool makeSelfSignedCertificate(const QString& folder, QString* error);
 
 // A free TCP port on 127.0.0.1 at the time of the call.
 quint16 freeLoopbackPort();

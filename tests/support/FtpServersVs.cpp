@@ -30,6 +30,30 @@ bool run(const QString& program, const QStringList& arguments, const QByteArray&
 
 }  // namespace
 
+bool makeSelfSignedCertificate(const QString& folder, QString* error) {
+    const QDir dir(folder);
+    return run("openssl",
+               {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj",
+                "/CN=localhost", "-addext", "subjectAltName=DNS:localhost,IP:127.0.0.1", "-keyout",
+                dir.filePath("key.pem"), "-out", dir.filePath("cert.pem")},
+               {}, error);
+}
+
+QString VsFtpServer::tlsOptions() const {
+    if (tlsCertificate.isEmpty())
+        return {};
+    // OpenSSL 3 refuses vsftpd's default cipher (DES-CBC3-SHA).
+    return QStringLiteral(
+               "ssl_enable=YES\n"
+               "rsa_cert_file=%1\n"
+               "rsa_private_key_file=%2\n"
+               "force_local_logins_ssl=%3\n"
+               "force_local_data_ssl=%3\n"
+               "require_ssl_reuse=YES\n"
+               "ssl_ciphers=HIGH\n")
+        .arg(tlsCertificate, tlsKey, tlsRequired ? "YES" : "NO");
+}
+
 VsFtpServer::~VsFtpServer() {
     stop();
 }
@@ -120,7 +144,7 @@ bool VsFtpServer::start(const QString& root, const QString& user, const QString&
                                  .arg(pasvMin + 99)
                                  .arg(m_dir->filePath("vsftpd.log"))
                                  .arg(passive ? "YES" : "NO");
-        f.write(text.toUtf8());
+        f.write((text + tlsOptions()).toUtf8());
         f.close();
         if (!launch("/usr/sbin/vsftpd", {conf}))
             return false;

@@ -6,10 +6,29 @@
 #include <QTest>
 
 Peer::Peer(const QString& kind) {
-    if (kind == "vsftpd")
-        m_server = std::make_unique<VsFtpServer>();
-    else
+    if (!kind.startsWith("vsftpd")) {
         m_server = std::make_unique<PyFtpServer>();
+        return;
+    }
+    auto vs = std::make_unique<VsFtpServer>();
+    if (kind.contains("TLS")) {
+        QString why;
+        if (!makeSelfSignedCertificate(m_tls.path(), &why))
+            qWarning("%s", qPrintable(why));
+        vs->tlsCertificate = m_tls.filePath("cert.pem");
+        vs->tlsKey = m_tls.filePath("key.pem");
+        ftp.setTlsMode(ftp::kTlsRequire);
+        ftp.setExtraCaCertificates({certificate()});
+        if (kind.endsWith("1.2"))
+            ftp.setTlsProtocol(QSsl::TlsV1_2);
+    }
+    m_server = std::move(vs);
+}
+
+QSslCertificate Peer::certificate() const {
+    const QList<QSslCertificate> found =
+        QSslCertificate::fromPath(m_tls.filePath("cert.pem"), QSsl::Pem);
+    return found.isEmpty() ? QSslCertificate() : found.first();
 }
 
 bool Peer::start(bool connect) {
@@ -31,6 +50,8 @@ void addServerRows() {
     QTest::addColumn<QString>("kind");
     QTest::newRow("pyftpdlib") << "pyftpdlib";
     QTest::newRow("vsftpd") << "vsftpd";
+    QTest::newRow("vsftpd TLS") << "vsftpd TLS";
+    QTest::newRow("vsftpd TLS 1.2") << "vsftpd TLS 1.2";
 }
 
 qint32 errorOf(const std::function<void()>& operation) {

@@ -13,9 +13,11 @@
 
 // A real server of the kind named ("pyftpdlib" or "vsftpd") serving a fresh temporary root, a local
 // folder, and a component with its recorder. Files for the server go under path() before start(),
-// which hands them to the server and points the component at it.
+// which hands them to the server and points the component at it. "vsftpd TLS" requires TLS with a
+// certificate made for the test (in certificate()), which the component trusts as an extra
+// authority; "vsftpd TLS 1.2" also keeps the component to TLS 1.2.
 class Peer {
-    QTemporaryDir m_root, m_local;
+    QTemporaryDir m_root, m_local, m_tls;
     std::unique_ptr<TestFtpServer> m_server;
 
 public:
@@ -28,12 +30,14 @@ public:
     QString local(const QString& relative) const { return m_local.filePath(relative); }
     QString localRoot() const { return m_local.path(); }
     TestFtpServer& server() { return *m_server; }
+    // The server's certificate; null without TLS.
+    QSslCertificate certificate() const;
 
     ftp::FtpComponent ftp;
     Recorder rec{ftp};
 };
 
-// The "kind" column with a row for each real server.
+// The "kind" column with a row for each real server, TLS included.
 void addServerRows();
 // The error number an operation fails with; 0 when it succeeds.
 qint32 errorOf(const std::function<void()>& operation);
