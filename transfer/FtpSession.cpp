@@ -55,6 +55,9 @@ void FtpSession::ApplySettings() {
     // Passive mode works behind routers and firewalls; the component falls back to active mode
     // by itself where a server refuses passive.
     m_xFtp.setPassiveMode(true);
+    // The window has no certificate question yet: without one every self-signed server would be
+    // refused, so it connects in clear as it always did.
+    m_xFtp.setTlsMode(ftp::kTlsOff);
 }
 
 bool FtpSession::AskToTryAgain() {
