@@ -1,5 +1,7 @@
 #include "BusyState.h"
 
+#include "FtpError.h"
+
 BusyState::Hold::~Hold() {
     if (m_state)
         m_state->release(m_transfer);
@@ -20,4 +22,9 @@ void BusyState::release(bool transfer) {
         m_stop = false;
         emit changed(false);
     }
+}
+
+void BusyState::throwIfStopRequested() const {
+    if (m_stop)
+        throw ftp::FtpError(ftp::kErrAborted, QStringLiteral("The operation was aborted."));
 }

@@ -36,7 +36,8 @@ public:
     // Abort was asked for: procedures made of several operations stop between them too. It
     // holds until the window is idle again.
     void requestStop() { m_stop = busy(); }
-    bool stopRequested() const { return m_stop; }
+    // Between two operations: ends the procedure as an abort would, when one was asked for.
+    void throwIfStopRequested() const;
 
 signals:
     // The window became busy or idle.

@@ -12,15 +12,15 @@ bool IsDotEntry(const QString& name) {
 }  // namespace
 
 ProjectDeletion::ProjectDeletion(ftp::FtpClient& xFtp, ProgressSink setProgress,
-                                 ProgressSource progress, StopCheck stopRequested)
+                                 ProgressSource progress, StopCheck checkStop)
     : m_xFtp(xFtp),
       m_setProgress(std::move(setProgress)),
       m_progress(std::move(progress)),
-      m_stopRequested(std::move(stopRequested)) {}
+      m_checkStop(std::move(checkStop)) {}
 
 void ProjectDeletion::Check(int depth) const {
-    if (m_stopRequested && m_stopRequested())
-        throw ftp::FtpError(ftp::kErrAborted, QStringLiteral("The operation was aborted."));
+    if (m_checkStop)
+        m_checkStop();
     if (depth > kMaxDepth)
         throw ftp::FtpError(
             ftp::kErrProtocol,

@@ -16,11 +16,12 @@ class ProjectDeletion {
 public:
     using ProgressSink = std::function<void(int percent)>;
     using ProgressSource = std::function<int()>;
-    using StopCheck = std::function<bool()>;
+    // Throws when a stop was asked for.
+    using StopCheck = std::function<void()>;
     static constexpr int kMaxDepth = 64;
 
     ProjectDeletion(ftp::FtpClient& xFtp, ProgressSink setProgress, ProgressSource progress,
-                    StopCheck stopRequested);
+                    StopCheck checkStop);
 
     // Counts and removes the folder `sFolder` (relative to the current folder) with everything
     // below it; the current folder is the same afterwards. Throws FtpError on the first failure.
@@ -37,7 +38,7 @@ private:
     ftp::FtpClient& m_xFtp;
     ProgressSink m_setProgress;
     ProgressSource m_progress;
-    StopCheck m_stopRequested;
+    StopCheck m_checkStop;
     // Each entry counts twice (once in its folder's count, once by its kind), so the removal pass
     // takes the counter from the total towards half of it.
     qint64 m_counter = 0;

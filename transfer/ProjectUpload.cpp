@@ -27,18 +27,15 @@ ProjectUpload::ProjectUpload(QTreeWidget* lstLocalFileList, QTreeWidget* lstRemo
 void ProjectUpload::UploadProject(const QString& projectPath, const QString& projectName) {
     const QString remoteName = RemoteProjectName(projectName);
     // Abort asked for between two sends stops the upload as one asked for during a send.
-    const auto checkStop = [this] {
-        if (m_window.Busy().stopRequested())
-            throw ftp::FtpError(ftp::kErrAborted, QStringLiteral("The operation was aborted."));
-    };
-    checkStop();
+    const BusyState& busy = m_window.Busy();
+    busy.throwIfStopRequested();
     m_xFtp.SendFile(projectPath + QStringLiteral("/bin/pictavo.html"), 0,
                     remoteName + QStringLiteral("\\pictavo.html"), false);
-    checkStop();
+    busy.throwIfStopRequested();
     m_xFtp.SendFiles(projectPath + QStringLiteral("/bin/*.swf"), remoteName, true, false);
-    checkStop();
+    busy.throwIfStopRequested();
     m_xFtp.SendFiles(projectPath + QStringLiteral("/bin/*.txt"), remoteName, true, false);
-    checkStop();
+    busy.throwIfStopRequested();
     m_xFtp.SendFiles(projectPath + QStringLiteral("/bin/images/*.*"),
                      remoteName + QStringLiteral("\\images"), true, false);
 }

@@ -176,7 +176,7 @@ void RemoteManagement::DeleteSelectedProjects() {
     }
     ProjectDeletion deletion(
         m_xFtp, [this](int percent) { m_window.SetProgress(percent); },
-        [this] { return m_window.Progress(); }, [this] { return m_window.Busy().stopRequested(); });
+        [this] { return m_window.Progress(); }, [this] { m_window.Busy().throwIfStopRequested(); });
     try {
         for (const SelectedRow& row : SelectedRows(m_lstRemoteFileList)) {
             m_window.StatusBarInfo(QStringLiteral("Deleting '") + row.text + QStringLiteral("'."));
