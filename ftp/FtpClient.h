@@ -49,6 +49,9 @@ enum SkipReason : qint32 {
     // A local name that is not valid in the system's encoding: it cannot be opened by the name
     // it shows (invalid characters appear as U+FFFD).
     kSkipBadEncoding = 8,
+    // A send with SkipUnchanged met a remote file of the local size that is not older than the
+    // local one: nothing needs sending.
+    kSkipUnchanged = 9,
 };
 
 // CommandLogged's second argument. Every command sent and every reply line received is logged
@@ -144,6 +147,12 @@ public:
     // Certificate authorities trusted besides the system's, for servers with their own.
     virtual QList<QSslCertificate> ExtraCaCertificates() const = 0;
     virtual void setExtraCaCertificates(const QList<QSslCertificate>& certificates) = 0;
+    // Connections SendFiles and ReceiveFiles may move files over at once (1 to 10).
+    virtual int Connections() const = 0;
+    virtual void setConnections(int count) = 0;
+    // Sends skip files whose remote copy has the local size and is not older (kSkipUnchanged).
+    virtual bool SkipUnchanged() const = 0;
+    virtual void setSkipUnchanged(bool skip) = 0;
     // The connection is encrypted (control and data). False when not connected.
     virtual bool Encrypted() const = 0;
     // The absolute path of the current remote folder. Throws when not connected.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPointer>
+#include <algorithm>
 #include <memory>
 
 #include "CommandLog.h"
@@ -137,6 +138,11 @@ public:
     // The TLS versions offered (QSsl::SecureProtocols by default, TLS 1.2 and newer).
     QSsl::SslProtocol TlsProtocol() const { return m_settings.tlsProtocol; }
     void setTlsProtocol(QSsl::SslProtocol protocol) { m_settings.tlsProtocol = protocol; }
+    // 1 by default.
+    int Connections() const override { return m_settings.connections; }
+    void setConnections(int count) override { m_settings.connections = std::clamp(count, 1, 10); }
+    bool SkipUnchanged() const override { return m_settings.skipUnchanged; }
+    void setSkipUnchanged(bool skip) override { m_settings.skipUnchanged = skip; }
     bool Encrypted() const override;
     QString CurrentFolder() override;
     int State() const override { return m_state; }

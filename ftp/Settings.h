@@ -20,6 +20,8 @@ struct Settings {
     int tlsMode = 1;  // TlsMode
     QList<QSslCertificate> extraCaCertificates;
     QSsl::SslProtocol tlsProtocol = QSsl::SecureProtocols;
+    int connections = 1;         // connections SendFiles and ReceiveFiles may use, 1 to 10
+    bool skipUnchanged = false;  // sends skip files the server already has (kSkipUnchanged)
 };
 
 }  // namespace ftp
