@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QPushButton>
 
 namespace {
 
@@ -16,6 +17,18 @@ public:
         box.setDefaultButton(defaultButton);
         const int answer = box.exec();
         return QMessageBox::StandardButton(answer);
+    }
+
+    bool accept(QWidget* parent, const QString& title, const QString& text,
+                const QString& acceptText) override {
+        QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::NoButton, parent);
+        QPushButton* yes = box.addButton(acceptText, QMessageBox::AcceptRole);
+        QPushButton* cancel = box.addButton(QMessageBox::Cancel);
+        cancel->setText(QStringLiteral("Cancel"));
+        box.setDefaultButton(cancel);
+        box.setEscapeButton(cancel);
+        box.exec();
+        return box.clickedButton() == yes;
     }
 
     QString input(QWidget* parent, const QString& title, const QString& label,

@@ -17,6 +17,10 @@ public:
                                                 const QString& title, const QString& text,
                                                 QMessageBox::StandardButtons buttons,
                                                 QMessageBox::StandardButton defaultButton) = 0;
+    // A warning box with two answers, `acceptText` and "Cancel", Cancel being the default and
+    // the escape button; true only for the first.
+    virtual bool accept(QWidget* parent, const QString& title, const QString& text,
+                        const QString& acceptText) = 0;
     // A one-line text prompt with OK and Cancel; Cancel gives empty text.
     virtual QString input(QWidget* parent, const QString& title, const QString& label,
                           const QString& defaultText) = 0;

@@ -39,6 +39,10 @@ public:
         std::fprintf(stderr, "box: %s\n", qPrintable(text));
         return (buttons & QMessageBox::Yes) ? QMessageBox::Yes : QMessageBox::Ok;
     }
+    bool accept(QWidget*, const QString&, const QString& text, const QString&) override {
+        std::fprintf(stderr, "box: %s\n", qPrintable(text));
+        return true;
+    }
     QString input(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
     void exec(QDialog& form) override {
         if (form.objectName() == QLatin1String("frmFerryLogin")) {

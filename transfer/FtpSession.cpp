@@ -7,6 +7,7 @@
 
 #include "AppPath.h"
 #include "BusyState.h"
+#include "CertificateQuestion.h"
 #include "ConnectionRecord.h"
 #include "Dialogs.h"
 #include "FerryConnect.h"
@@ -15,6 +16,7 @@
 #include "PathBox.h"
 #include "ProfileFile.h"
 #include "RemoteSide.h"
+#include "ServerTrust.h"
 #include "TransferTexts.h"
 #include "TransferWindow.h"
 #include "WaitPointer.h"
@@ -45,6 +47,8 @@ FtpSession::FtpSession(ftp::FtpClient& xFtp, RemoteSide& remote, QComboBox* cboR
             Qt::DirectConnection);
     connect(&m_xFtp, &ftp::FtpClient::PasswordRequired, this, &FtpSession::xFtp_PasswordRequired,
             Qt::DirectConnection);
+    connect(&m_xFtp, &ftp::FtpClient::CertificateUntrusted, this,
+            &FtpSession::xFtp_CertificateUntrusted, Qt::DirectConnection);
 }
 
 void FtpSession::ApplySettings() {
@@ -55,9 +59,11 @@ void FtpSession::ApplySettings() {
     // Passive mode works behind routers and firewalls; the component falls back to active mode
     // by itself where a server refuses passive.
     m_xFtp.setPassiveMode(true);
-    // The window has no certificate question yet: without one every self-signed server would be
-    // refused, so it connects in clear as it always did.
-    m_xFtp.setTlsMode(ftp::kTlsOff);
+    // TLS whenever the server offers it; an account that had it before never goes back to
+    // clear text, where a man in the middle could have stripped it.
+    m_xFtp.setTlsMode(HadEncryption(m_xFtp.UserName(), m_record.sAddress, SettingsPath())
+                          ? ftp::kTlsRequire
+                          : ftp::kTlsAuto);
 }
 
 bool FtpSession::AskToTryAgain() {
@@ -103,10 +109,15 @@ void FtpSession::ConnectToServer() {
             if (m_window.IsUnloaded())
                 return;
             if (m_xFtp.State() == ftp::kIdle) {
+                const bool encrypted = m_xFtp.Encrypted();
+                if (encrypted)
+                    RememberEncryption(m_xFtp.UserName(), m_record.sAddress, SettingsPath());
                 m_remote.ListFilesOnServer();
                 m_window.EnableConnectedCommands(true);
-                m_window.StatusBarInfo(WithLine(
-                    QStringLiteral("Connected to ") + m_xFtp.ServerAddress(), m_sSettingsProblem));
+                m_window.StatusBarInfo(
+                    WithLine(QStringLiteral("Connected to ") + m_xFtp.ServerAddress() +
+                                 (encrypted ? QString() : QStringLiteral(" (not encrypted)")),
+                             m_sSettingsProblem));
                 m_window.EnableLocalCommands();
                 return;
             }
@@ -237,6 +248,15 @@ void FtpSession::xFtp_CommandLogged(const QString& line) {
 void FtpSession::xFtp_AccountRequired(QString& account) {
     account = dialogs().input(m_window.DialogParent(), BoxTitle(QStringLiteral("[Query]")),
                               QStringLiteral("An account is required for this server."), QString());
+}
+
+void FtpSession::xFtp_CertificateUntrusted(const QString& host, const QString& fingerprintSha256,
+                                           const QString& subject, const QString& issuer,
+                                           const QDateTime& validFrom, const QDateTime& validTo,
+                                           const QStringList& reasons, bool& trust) {
+    trust = TrustCertificate(
+        m_window.DialogParent(),
+        {host, fingerprintSha256, subject, issuer, validFrom, validTo, reasons}, SettingsPath());
 }
 
 void FtpSession::xFtp_PasswordRequired(QString& password) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QObject>
 #include <QPointer>
 
@@ -35,6 +36,10 @@ public slots:
     void xFtp_CommandLogged(const QString& line);
     void xFtp_AccountRequired(QString& account);
     void xFtp_PasswordRequired(QString& password);
+    void xFtp_CertificateUntrusted(const QString& host, const QString& fingerprintSha256,
+                                   const QString& subject, const QString& issuer,
+                                   const QDateTime& validFrom, const QDateTime& validTo,
+                                   const QStringList& reasons, bool& trust);
 
 private:
     void ApplySettings();

@@ -81,6 +81,14 @@ QString ConnectFailureCause(const ftp::FtpError& error, const QString& host, qui
             .arg(host)
             .arg(port)
             .arg(error.description.mid(unreachable.size()));
+    if (error.number == ftp::kErrTlsRequired)
+        return QStringLiteral(
+                   "%1 encrypted this account's connections before but offers no "
+                   "encryption now, so the password was not sent. If the server "
+                   "really dropped TLS, remove its line from the [Encryption] section "
+                   "of the settings file.\n")
+                   .arg(host) +
+               error.description;
     if (refused && AsksForEncryption(error.description))
         return QStringLiteral("The server requires an encrypted connection: ") + error.description;
     if (error.number == ftp::kErrLoginFailed)

@@ -24,7 +24,8 @@ ScriptedDialogs& ScriptedDialogs::answerFolder(const QString& path) {
 }
 
 QString ScriptedDialogs::folder(QWidget*, const QString& title, const QString& start) {
-    shown.append({Shown::Folder, QMessageBox::NoIcon, title, start, {}, QMessageBox::NoButton, {}});
+    shown.append(
+        {Shown::Folder, QMessageBox::NoIcon, title, start, {}, QMessageBox::NoButton, {}, {}});
     Answer a;
     return take(Shown::Folder, a) ? a.text : QString();
 }
@@ -47,7 +48,7 @@ QMessageBox::StandardButton ScriptedDialogs::message(QWidget*, QMessageBox::Icon
                                                      const QString& title, const QString& text,
                                                      QMessageBox::StandardButtons buttons,
                                                      QMessageBox::StandardButton defaultButton) {
-    shown.append({Shown::Message, icon, title, text, buttons, defaultButton, {}});
+    shown.append({Shown::Message, icon, title, text, buttons, defaultButton, {}, {}});
     Answer a;
     if (!take(Shown::Message, a)) {
         // Unscripted: behave like the box's close control.
@@ -60,9 +61,24 @@ QMessageBox::StandardButton ScriptedDialogs::message(QWidget*, QMessageBox::Icon
     return a.button;
 }
 
+bool ScriptedDialogs::accept(QWidget*, const QString& title, const QString& text,
+                             const QString& acceptText) {
+    shown.append({Shown::Message,
+                  QMessageBox::Warning,
+                  title,
+                  text,
+                  QMessageBox::Yes | QMessageBox::Cancel,
+                  QMessageBox::Cancel,
+                  {},
+                  acceptText});
+    Answer a;
+    return take(Shown::Message, a) && a.button == QMessageBox::Yes;
+}
+
 QString ScriptedDialogs::input(QWidget*, const QString& title, const QString& label,
                                const QString&) {
-    shown.append({Shown::Input, QMessageBox::NoIcon, title, label, {}, QMessageBox::NoButton, {}});
+    shown.append(
+        {Shown::Input, QMessageBox::NoIcon, title, label, {}, QMessageBox::NoButton, {}, {}});
     Answer a;
     return take(Shown::Input, a) ? a.text : QString();
 }

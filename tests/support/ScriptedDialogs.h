@@ -20,7 +20,8 @@ public:
         QString text;
         QMessageBox::StandardButtons buttons;
         QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
-        QString formName;  // objectName of a form
+        QString formName;    // objectName of a form
+        QString acceptText;  // the first answer of a box asked with accept()
     };
     using FormScript = std::function<void(QDialog&)>;
 
@@ -37,6 +38,9 @@ public:
                                         const QString& title, const QString& text,
                                         QMessageBox::StandardButtons buttons,
                                         QMessageBox::StandardButton defaultButton) override;
+    // Answered like a message box: Yes accepts, anything else cancels.
+    bool accept(QWidget* parent, const QString& title, const QString& text,
+                const QString& acceptText) override;
     QString input(QWidget* parent, const QString& title, const QString& label,
                   const QString& defaultText) override;
     void exec(QDialog& form) override;

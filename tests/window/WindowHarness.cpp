@@ -54,10 +54,17 @@ WindowHarness::WindowHarness(Server kind, const QString& accountName, const QStr
     : account(accountName), password(pass) {
     setConnectedState(&online);
     SetAppPathForTesting(m_program.path());
-    if (kind == Py)
+    if (kind == Py) {
         server = std::make_unique<PyFtpServer>();
-    else
-        server = std::make_unique<VsFtpServer>();
+    } else {
+        auto vsftpd = std::make_unique<VsFtpServer>();
+        QString why;
+        if (kind == VsTls && makeSelfSignedCertificate(m_tls.path(), &why)) {
+            vsftpd->tlsCertificate = m_tls.filePath(QStringLiteral("cert.pem"));
+            vsftpd->tlsKey = m_tls.filePath(QStringLiteral("key.pem"));
+        }
+        server = std::move(vsftpd);
+    }
     m_started = server->start(m_serverRoot.path(), account.left(8).toLower().trimmed(), password);
     WriteInitialize(QStringLiteral("projectDir=") + m_projects.path() + QStringLiteral("&x=1\r\n"));
     WriteSettings();

@@ -31,7 +31,7 @@ void AddServerRows();
 // and scripted dialogs.
 class WindowHarness {
 public:
-    enum Server { Py, Vs };
+    enum Server { Py, Vs, VsTls };  // VsTls: vsftpd requiring TLS, with a self-signed certificate
     // The account is signed in as typed; the server knows it as its first 8 characters in lower
     // case.
     explicit WindowHarness(Server kind = Py, const QString& account = QStringLiteral("Mary.Jones"),
@@ -76,6 +76,6 @@ public:
     QList<int> progress;   // every value the progress bar took, in order
 
 private:
-    QTemporaryDir m_program, m_projects, m_serverRoot;
+    QTemporaryDir m_program, m_projects, m_serverRoot, m_tls;
     bool m_started = false;
 };

@@ -37,7 +37,7 @@ private slots:
         h.ScriptSignIn();
         QVERIFY(h.Open());
         QVERIFY(h.window->isVisible());
-        QCOMPARE(h.status(), QString("Connected to Mary.Jones.localhost"));
+        QCOMPARE(h.status(), QString("Connected to Mary.Jones.localhost (not encrypted)"));
         // Screen readers read the status text as the line's name.
         QCOMPARE(h.ui().lblStatus->accessibleName(), h.status());
         // The log window shows the session's messages and dialogue, without the password, as
@@ -118,8 +118,93 @@ private slots:
         const QStringList errors =
             Matching(h.log(), "Error while connecting to 'Mary.Jones.localhost'. Description: ");
         QCOMPARE(errors.size(), 1);
-        QCOMPARE(h.status(), QString("Connected to Mary.Jones.localhost"));
+        QCOMPARE(h.status(), QString("Connected to Mary.Jones.localhost (not encrypted)"));
         QCOMPARE(h.script.unexpected, 0);
+    }
+
+    // TLS whenever the server offers it. A certificate that does not verify is asked about
+    // before the login and remembered for its host; another certificate later asks again with a
+    // warning; an account that had TLS is never again signed in to in clear.
+    void certificateTrust() {
+        WindowHarness h{WindowHarness::VsTls};
+        QVERIFY2(h.serverStarted(), qPrintable(h.serverError()));
+        const QString ini = h.programDir() + "/Ferrymate.ini";
+        const QString host = "Mary.Jones.localhost";
+        h.ScriptSignIn();
+        h.script.answer(QMessageBox::Yes);
+        QVERIFY(h.Open());
+        QVERIFY(h.xFtp->Encrypted());
+        QCOMPARE(h.status(), "Connected to " + host);
+        const ScriptedDialogs::Shown asked = h.script.shown.at(1);
+        QCOMPARE(asked.title, QString("Pictavo Ferrymate [Security]"));
+        QCOMPARE(asked.acceptText, QString("Trust this certificate"));
+        const QString fingerprint = ReadProfileString("Certificates", host, "", 256, ini);
+        QCOMPARE(fingerprint.size(), 32 * 3 - 1);
+        QVERIFY2(
+            asked.text.startsWith("The certificate of " + host + " could not be verified:\n- ") &&
+                asked.text.contains("SHA-256 fingerprint: " + fingerprint + "\n"),
+            qPrintable(asked.text));
+        QCOMPARE(ReadProfileString("Encryption", "mary.jon@" + host, "", 16, ini), QString("TLS"));
+        QVERIFY(h.log().indexOf("AUTH TLS") < h.log().indexOf("USER mary.jon"));
+
+        // The remembered certificate passes without a question.
+        const auto securityBoxes = [&] {
+            QStringList texts;
+            for (const ScriptedDialogs::Shown& box : h.script.shown)
+                if (box.title == "Pictavo Ferrymate [Security]")
+                    texts << box.text;
+            return texts;
+        };
+        h.script.answer(QMessageBox::Ok);  // "Disconnected from FTP server ..."
+        h.ui().cmdDisconnect->click();
+        h.ScriptSignIn();
+        h.ui().cmdConnect->click();
+        QCOMPARE(h.status(), "Connected to " + host);
+        QCOMPARE(securityBoxes().size(), 1);
+
+        // Another certificate for the host: a warning, and Cancel sends nothing more.
+        QVERIFY(WriteProfileString("Certificates", host, "00:11", ini));
+        h.script.answer(QMessageBox::Ok);
+        h.ui().cmdDisconnect->click();
+        h.ScriptSignIn();
+        h.script.answer(QMessageBox::Cancel);
+        QString retry;
+        h.script.answerForm([&](QDialog& prompt) {
+            retry = prompt.findChild<QLabel*>("Label1")->text();
+            prompt.findChild<QPushButton*>("cmdCancel")->click();
+        });
+        const int from = h.logSize();
+        h.ui().cmdConnect->click();
+        QCOMPARE(securityBoxes().size(), 2);
+        const QString warning = securityBoxes().last();
+        QVERIFY2(warning.startsWith("WARNING: the certificate of " + host +
+                                    " has changed since you trusted it.") &&
+                     warning.contains("Trusted before: 00:11\n"),
+                 qPrintable(warning));
+        QVERIFY2(retry.contains("\r\rThe server's certificate is not trusted (SHA-256 " +
+                                fingerprint + "):"),
+                 qPrintable(retry));
+        QCOMPARE(ReadProfileString("Certificates", host, "", 256, ini), QString("00:11"));
+        QVERIFY(Matching(h.logSince(from), "USER").isEmpty());
+        QVERIFY(h.window->IsUnloaded());
+        QCOMPARE(h.script.unexpected, 0);
+
+        // The same account on a server without TLS: refused before the user name is sent.
+        WindowHarness clear;
+        clear.WriteSettings("[Encryption]\r\nmary.jon@" + host + "=TLS\r\n");
+        clear.ScriptSignIn();
+        clear.script.answerForm([&](QDialog& prompt) {
+            retry = prompt.findChild<QLabel*>("Label1")->text();
+            prompt.findChild<QPushButton*>("cmdCancel")->click();
+        });
+        QVERIFY(!clear.Open());
+        QVERIFY2(retry.contains("\r\r" + host +
+                                " encrypted this account's connections before but offers no "
+                                "encryption now, so the password was not sent."),
+                 qPrintable(retry));
+        QVERIFY(!Matching(clear.log(), "AUTH TLS").isEmpty());
+        QVERIFY(Matching(clear.log(), "USER").isEmpty());
+        QCOMPARE(clear.script.unexpected, 0);
     }
 
     void cancellingTheRetryEndsTheProgram() {

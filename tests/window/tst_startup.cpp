@@ -153,7 +153,7 @@ private slots:
         QCOMPARE(ReadProfileString("Service", "Port", "", 256, config + "Ferrymate.ini"),
                  QString::number(h.server->port()));
         QVERIFY(ReadFile(config + "FerryFTP.log").contains("USER mary.jon"));
-        QCOMPARE(h.status(), QString("Connected to Mary.Jones.localhost"));
+        QCOMPARE(h.status(), QString("Connected to Mary.Jones.localhost (not encrypted)"));
         h.window.reset();
     }
 
@@ -168,7 +168,8 @@ private slots:
         h.ScriptSignIn();
         QVERIFY(h.Open());
         QCOMPARE(h.status(),
-                 "Connected to Mary.Jones.localhost\nThe settings could not be saved in " +
+                 "Connected to Mary.Jones.localhost (not encrypted)\nThe settings could not be "
+                 "saved in " +
                      h.programDir() + "/Ferrymate.ini");
         h.window.reset();
     }

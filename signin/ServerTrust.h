@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+// What the settings file remembers about servers' encryption: the certificate (by its SHA-256
+// fingerprint) the user trusted for each host, and the accounts that have connected with TLS,
+// which are never again signed in to in clear.
+
+// The fingerprint trusted for host, or empty text.
+QString TrustedFingerprint(const QString& host, const QString& path);
+bool RememberFingerprint(const QString& host, const QString& fingerprint, const QString& path);
+
+// The account (user name at host) has connected with TLS before.
+bool HadEncryption(const QString& user, const QString& host, const QString& path);
+bool RememberEncryption(const QString& user, const QString& host, const QString& path);
