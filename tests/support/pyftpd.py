@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Serves ROOT over FTP on 127.0.0.1 for one account with full permissions.
 
-Usage: pyftpd.py ROOT USER PASSWORD [PORT] [--cut VERB:N] [--listing FILE]
+Usage: pyftpd.py ROOT USER PASSWORD [PORT] [--cut VERB:N] [--listing FILE] [--tls CERTFILE]
 PORT 0 (the default) takes any free port. The first stdout line is "PORT <number>"; the server
 then runs until it is killed or its stdin is closed.
 
@@ -11,6 +11,10 @@ with it the data connection) closes as soon as data flows for the Nth STOR, RETR
 
 --listing FILE answers every LIST with the bytes of FILE, as a server of another kind would
 list; MLSD and MLST are then unknown commands, so that clients use LIST.
+
+--tls CERTFILE serves explicit FTP over TLS with the certificate and private key in the PEM file
+CERTFILE, and requires it: the login needs AUTH TLS first and data connections need PROT P.
+It combines with --cut and --listing.
 """
 import argparse
 import logging
@@ -19,29 +23,30 @@ import sys
 import threading
 
 from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import DTPHandler, FTPHandler
+from pyftpdlib.handlers import FTPHandler
 from pyftpdlib.servers import FTPServer
 
 
 LISTINGS = ("MLSD", "LIST", "NLST")
 
 
-def cutting_handlers(verb, nth):
-    """A control handler and a data handler that drop the client during the nth `verb`."""
+def cutting_handlers(base, verb, nth):
+    """A control handler on `base`, with a data handler on its own, that drop the client during
+    the nth `verb`."""
     seen = {"count": 0, "armed": None}
 
-    class CuttingDTP(DTPHandler):
+    # DTPHandler binds handle_read_event to its own handle_read, so the cut hooks the event; the
+    # TLS data handler does its handshake there too, before any data counts.
+    class CuttingDTP(base.dtp_handler):
         def use_sendfile(self):
             return False  # data goes through send(), where the cut is made
 
-        def handle_read(self):
-            DTPHandler.handle_read(self)
+        def handle_read_event(self):
+            super().handle_read_event()
             self._cut()
 
-        handle_read_event = handle_read  # the base class binds its own
-
         def send(self, data):
-            sent = DTPHandler.send(self, data)
+            sent = super().send(data)
             self._cut()
             return sent
 
@@ -50,7 +55,7 @@ def cutting_handlers(verb, nth):
                 seen["armed"] = False
                 self.cmd_channel.close()
 
-    class CuttingHandler(FTPHandler):
+    class CuttingHandler(base):
         dtp_handler = CuttingDTP
 
         def pre_process_command(self, line, cmd, arg):
@@ -59,7 +64,7 @@ def cutting_handlers(verb, nth):
                 seen["count"] += 1
                 if seen["count"] == nth:
                     seen["armed"] = self
-            FTPHandler.pre_process_command(self, line, cmd, arg)
+            super().pre_process_command(line, cmd, arg)
 
     return CuttingHandler
 
@@ -80,6 +85,20 @@ def fixed_listing_handler(base, path):
     return FixedListingHandler
 
 
+def tls_handler(certfile):
+    """A control handler that requires TLS with the certificate and key in `certfile`."""
+    # Imported here: serving in clear does not need python3-openssl.
+    from pyftpdlib.handlers import TLS_FTPHandler
+
+    class RequiredTlsHandler(TLS_FTPHandler):
+        tls_control_required = True
+        tls_data_required = True
+
+    RequiredTlsHandler.certfile = certfile
+    RequiredTlsHandler.get_ssl_context()  # a bad file fails here, not at the first AUTH TLS
+    return RequiredTlsHandler
+
+
 def main():
     parser = argparse.ArgumentParser(usage=__doc__)
     parser.add_argument("root")
@@ -88,14 +107,18 @@ def main():
     parser.add_argument("port", nargs="?", type=int, default=0)
     parser.add_argument("--cut")
     parser.add_argument("--listing")
+    parser.add_argument("--tls", metavar="CERTFILE")
     args = parser.parse_args()
 
     authorizer = DummyAuthorizer()
     authorizer.add_user(args.user, args.password, os.path.abspath(args.root), perm="elradfmwMT")
-    handler = FTPHandler
+    try:
+        handler = tls_handler(args.tls) if args.tls else FTPHandler
+    except Exception as e:  # OpenSSL reports a bad file as its own error type
+        parser.error("--tls %s: %s" % (args.tls, e))
     if args.cut:
         verb, _, nth = args.cut.partition(":")
-        handler = cutting_handlers(verb.upper(), int(nth))
+        handler = cutting_handlers(handler, verb.upper(), int(nth))
     if args.listing:
         handler = fixed_listing_handler(handler, args.listing)
     handler.authorizer = authorizer
