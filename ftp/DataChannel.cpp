@@ -306,7 +306,10 @@ void DataChannel::failWith(const QString& why, bool local) {
         return;
     m_error = why;
     m_localError = local;
-    abort();
+    // Most failures are found inside the socket's own signals, and QSslSocket goes on with its
+    // TLS state after a bytesWritten handler returns: aborting there frees that state under it.
+    // Nothing moves once the error is set; the abort follows from the event loop.
+    QMetaObject::invokeMethod(this, &DataChannel::abort, Qt::QueuedConnection);
     emit changed();
 }
 
