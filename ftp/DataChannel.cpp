@@ -1,5 +1,6 @@
 #include "DataChannel.h"
 
+#include <QCoreApplication>
 #include <QIODevice>
 #include <QSslSocket>
 #include <QTcpServer>
@@ -50,6 +51,22 @@ protected:
             delete socket;
     }
 };
+
+// Closes `socket` once its TLS handshake is over, within kHandshakeLinger: vsftpd ends the
+// whole session when a data connection breaks off in its handshake. Leaving the socket's own
+// signals before closing it, so QSslSocket is done with its TLS state.
+void closeAfterHandshake(QSslSocket* socket) {
+    socket->setParent(QCoreApplication::instance());
+    const auto close = [socket] {
+        if (socket->isEncrypted())
+            socket->flush();
+        socket->abort();
+        socket->deleteLater();
+    };
+    QObject::connect(socket, &QSslSocket::encrypted, socket, close, Qt::QueuedConnection);
+    QObject::connect(socket, &QTcpSocket::errorOccurred, socket, close, Qt::QueuedConnection);
+    QTimer::singleShot(DataChannel::kHandshakeLinger, socket, close);
+}
 
 }  // namespace
 
@@ -306,7 +323,10 @@ void DataChannel::failWith(const QString& why, bool local) {
         return;
     m_error = why;
     m_localError = local;
-    abort();
+    // Most failures are found inside the socket's own signals, and QSslSocket goes on with its
+    // TLS state after a bytesWritten handler returns: aborting there frees that state under it.
+    // Nothing moves once the error is set; the abort follows from the event loop.
+    QMetaObject::invokeMethod(this, &DataChannel::abort, Qt::QueuedConnection);
     emit changed();
 }
 
@@ -317,8 +337,13 @@ void DataChannel::abort() {
     }
     if (m_socket) {
         m_socket->disconnect(this);
-        // Our last handshake message may still wait in the socket's buffer; vsftpd ends the
-        // whole session when a data connection breaks off in its handshake.
+        if (m_tls && m_socket->mode() == QSslSocket::SslClientMode && !m_socket->isEncrypted() &&
+            m_socket->state() == QAbstractSocket::ConnectedState) {
+            closeAfterHandshake(std::exchange(m_socket, nullptr));
+            return;
+        }
+        // Our last handshake message may still wait in the socket's buffer (see
+        // closeAfterHandshake).
         if (m_socket->isEncrypted())
             m_socket->flush();
         m_socket->abort();

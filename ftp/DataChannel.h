@@ -28,6 +28,7 @@ public:
     static constexpr qint64 kChunk = 1024 * 1024;
     static constexpr qint64 kHighWater = 4 * 1024 * 1024;  // bytes queued on the socket at most
     static constexpr int kTicketWait = 1000;  // ms an upload waits for a TLS 1.3 session ticket
+    static constexpr int kHandshakeLinger = 1000;  // ms an abort lets a TLS handshake finish
 
     using Sink = std::function<bool(const QByteArray&)>;  // false: the data could not be kept
 
@@ -81,7 +82,7 @@ private:
     void failWith(const QString& why, bool local = false);
     QString changedSize() const;
 
-    QSslSocket* m_socket = nullptr;  // child of this
+    QSslSocket* m_socket = nullptr;  // child of this; let go by an abort in its TLS handshake
     std::optional<QSslConfiguration> m_tls;
     QSslCertificate m_expected;
     QTcpServer* m_server = nullptr;  // child of this
