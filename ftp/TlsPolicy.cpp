@@ -22,7 +22,11 @@ QString distinguishedName(const QSslCertificate& c, bool issuer) {
 
 QSslConfiguration tlsConfiguration(const Settings& settings) {
     QSslConfiguration config = QSslConfiguration::defaultConfiguration();
-    config.addCaCertificates(settings.extraCaCertificates);
+    // Qt finds the system's authorities on demand, but not once the list is set or added to,
+    // even with nothing: extra authorities then come with the system's, listed in full.
+    if (!settings.extraCaCertificates.isEmpty())
+        config.setCaCertificates(QSslConfiguration::systemCaCertificates() +
+                                 settings.extraCaCertificates);
     config.setProtocol(settings.tlsProtocol);
     config.setPeerVerifyMode(QSslSocket::VerifyPeer);
     config.setSslOption(QSsl::SslOptionDisableSessionPersistence, false);
