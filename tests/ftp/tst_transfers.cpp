@@ -129,7 +129,13 @@ private slots:
         QCOMPARE(readFile(p.path("site/a.txt")), QByteArray("third a"));
     }
 
-    void sendFiles_data() { addServerRows(); }
+    void sendFiles_data() {
+        addServerRows();
+        QTest::newRow("pyftpdlib, 4 connections") << "pyftpdlib x4";
+        QTest::newRow("vsftpd TLS, 4 connections") << "vsftpd TLS x4";
+        // The server refuses the third and fourth connection with 421.
+        QTest::newRow("vsftpd taking 2 of 4 connections") << "vsftpd max 2 x4";
+    }
     void sendFiles() {
         QFETCH(QString, kind);
         Peer p(kind);
@@ -188,8 +194,36 @@ private slots:
         // Into folders that exist: one listing per target folder, not a command per file. Where
         // MLSD names a folder, the "ls -l" listing confirms it is no link.
         p.ftp.SendFiles(p.local("p/bin/*.swf"), "myfolio2", true, true);
-        QCOMPARE(p.rec.sent().filter(listing).size(), kind == "pyftpdlib" ? 5 : 3);
+        QCOMPARE(p.rec.sent().filter(listing).size(), kind.startsWith("pyftpdlib") ? 5 : 3);
         QCOMPARE(readFile(p.path("myfolio2/a.swf")), pattern(200000, 'a'));
+
+        // Unchanged files stay without a question; one of another size and one older there than
+        // here go, every question asked before the first of them.
+        writeFile(p.local("p/bin/a.swf"), pattern(300, 'z'));
+        for (const QString& name : tree(p.local("p/bin")))
+            setModified(p.local("p/bin/" + name), QDateTime::currentDateTime().addSecs(-3600));
+        setModified(p.local("p/bin/B.SWF"), QDateTime::currentDateTime().addSecs(3600));
+        p.rec.events.clear();
+        p.ftp.setSkipUnchanged(true);
+        p.ftp.SendFiles(p.local("p/bin/*.swf"), "myfolio2", true, false);
+        QCOMPARE(p.rec.of("skip").filter(QRegularExpression("\\|9$")).size(), 3);
+        QCOMPARE(p.rec.of("replace").size(), 2);
+        QStringList sending = p.rec.of("sending");
+        sending.sort();
+        QCOMPARE(sending, QStringList({"sending " + p.local("p/bin/B.SWF"),
+                                       "sending " + p.local("p/bin/a.swf")}));
+        QVERIFY(p.rec.events.indexOf(QRegularExpression("replace .*B.SWF.*")) <
+                p.rec.events.indexOf(QRegularExpression("sending .*")));
+        QCOMPARE(readFile(p.path("myfolio2/a.swf")), pattern(300, 'z'));
+        QVERIFY(!tree(p.root()).join(' ').contains("ferrypart"));
+
+        // As many connections as asked for, or as the server takes: asked once per session.
+        QTRY_COMPARE(p.rec.sent().filter(QRegularExpression("^USER ")).size(),
+                     !kind.endsWith("x4")     ? 1
+                     : kind.contains("max 2") ? 2
+                                              : 4);
+        QCOMPARE(p.rec.log.filter(QRegularExpression("^421 ")).size(),
+                 kind.contains("max 2") ? 2 : 0);
     }
 
     // Hundreds of data connections in one session: over TLS each resumes the session of the
@@ -208,8 +242,12 @@ private slots:
         constexpr int kFiles = 100;
         for (int i = 0; i < kFiles; ++i)
             writeFile(p.local(QStringLiteral("site/f%1.html").arg(i)), pattern(100 + i, char(i)));
+        const qsizetype before = p.rec.sent().size();
         QCOMPARE(errorOf([&] { p.ftp.SendFiles(p.local("site/*.html"), "site", false, false); }),
                  0);
+        // EPSV, STOR, RNFR and RNTO per file; making the folder, TYPE and the way back once.
+        const qsizetype commands = p.rec.sent().size() - before;
+        QVERIFY2(commands <= 4 * kFiles + 8, qPrintable(QString::number(commands)));
         for (int i = 0; i < kFiles; ++i)
             QCOMPARE(p.ftp.GetFolderItems("site\\*.html", 0).Count(), kFiles);
         const QStringList dataCommands =
@@ -220,7 +258,11 @@ private slots:
         QCOMPARE(readFile(p.path("site/f99.html")), pattern(199, char(99)));
     }
 
-    void receive_data() { addServerRows(); }
+    void receive_data() {
+        addServerRows();
+        QTest::newRow("pyftpdlib, 4 connections") << "pyftpdlib x4";
+        QTest::newRow("vsftpd TLS, 4 connections") << "vsftpd TLS x4";
+    }
     void receive() {
         QFETCH(QString, kind);
         Peer p(kind);
@@ -242,10 +284,17 @@ private slots:
             QCOMPARE(pr.state, int(kReceivingFiles));
         QCOMPARE(p.rec.progress.last().percent, 100);
 
+        p.rec.progress.clear();
         p.ftp.ReceiveFiles("proj\\*", local, true);
         QCOMPARE(tree(local), QStringList({"proj/images/deep/pic2.jpg", "proj/images/pic 1.jpg",
                                            "proj/movie.swf", "proj/pictavo.html"}));
         QCOMPARE(readFile(p.local("proj/images/pic 1.jpg")), pattern(4321, 'i'));
+        QCOMPARE(readFile(p.local("proj/pictavo.html")), pattern(70000, 'h'));
+        int lastPercent = 0;
+        for (const Recorder::Progress& pr : std::as_const(p.rec.progress)) {
+            QVERIFY(pr.percent >= lastPercent);
+            lastPercent = pr.percent;
+        }
         QVERIFY(p.rec.of("skip").contains("skip proj/images/out||5"));
         QCOMPARE(p.rec.of("replace").size(), 2);  // the two files received the first time
         QCOMPARE(p.ftp.CurrentFolder(), QString("/"));
@@ -279,7 +328,10 @@ private slots:
 
     // In clear only: an abort in the middle of a TLS upload can crash inside QSslSocket (a
     // flush it queued runs after the abort freed the TLS session).
-    void abortLargeFile_data() { addServerRows(false); }
+    void abortLargeFile_data() {
+        addServerRows(false);
+        QTest::newRow("pyftpdlib, 4 connections") << "pyftpdlib x4";
+    }
     void abortLargeFile() {
         QFETCH(QString, kind);
         Peer p(kind);
@@ -289,8 +341,11 @@ private slots:
         QVERIFY2(p.start(), qPrintable(p.error()));
         writeFile(p.local("big.bin"), pattern(48 * 1024 * 1024, 'n'));
         int stateAfterAbort = -1;
+        int moving = 0;  // files that must be on their way before the abort
+        const QRegularExpression stor("^STOR \\.[123]\\.bin");
         p.rec.onProgress = [&](const Recorder::Progress& pr) {
-            if (pr.done > 0 && pr.done < pr.size && !p.ftp.AbortRequested()) {
+            if (pr.done > 0 && pr.done < pr.size && !p.ftp.AbortRequested() &&
+                p.rec.sent().filter(stor).size() >= moving) {
                 p.ftp.setAbortRequested(true);
                 stateAfterAbort = p.ftp.State();
             }
@@ -306,6 +361,15 @@ private slots:
         QVERIFY(aborted([&] { p.ftp.SendFile(p.local("big.bin"), 0, "sub/f.bin", true); }));
         // A download: no local file, no temporary.
         QVERIFY(aborted([&] { p.ftp.ReceiveFile("download.bin", 0, p.local("got.bin")); }));
+        // Several files at once: every connection stops and removes its temporary.
+        for (const char* name : {"many/1.bin", "many/2.bin", "many/3.bin"}) {
+            QDir().mkpath(p.local("many"));
+            QVERIFY(QFile::copy(p.local("big.bin"), p.local(name)));
+        }
+        moving = p.ftp.Connections() == 4 ? 3 : 1;
+        QVERIFY(aborted([&] { p.ftp.SendFiles(p.local("many/*.bin"), "many", false, true); }));
+        QVERIFY(QDir(p.local("many")).removeRecursively());
+        QTRY_COMPARE(tree(p.path("many")), QStringList());
 
         // A local file cut short while it is sent: an error, and nothing under its name.
         p.rec.onProgress = [&](const Recorder::Progress& pr) {
