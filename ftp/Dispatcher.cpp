@@ -6,6 +6,21 @@
 
 namespace ftp {
 
+namespace {
+
+QList<QPointer<ExtraConnection>> extraConnections(Session& s, qsizetype files) {
+    const int wanted = int(std::min<qsizetype>(s.settings().connections, files));
+    if (wanted < 2 || !s.pool())
+        return {};
+    return s.pool()->extras(wanted, s.settings(), s.conn());
+}
+
+}  // namespace
+
+void openExtraConnections(Session& s, qsizetype files) {
+    extraConnections(s, files);
+}
+
 Dispatcher::Dispatcher(Session& s, ProgressMeter& meter, QList<FileJob> jobs)
     : m_s(s), m_meter(meter), m_queue(std::move(jobs)) {}
 
@@ -17,9 +32,7 @@ Dispatcher::~Dispatcher() {
 }
 
 void Dispatcher::run(const std::function<void(const FileJob&)>& moveOnMain) {
-    const int wanted = int(std::min<qsizetype>(m_s.settings().connections, m_queue.size()));
-    if (wanted > 1 && m_s.pool())
-        m_extras = m_s.pool()->extras(wanted, m_s.settings(), m_s.conn());
+    m_extras = extraConnections(m_s, m_queue.size());
     m_s.ctx().poll = [this] { poll(); };
     while (true) {
         poll();

@@ -13,6 +13,10 @@ namespace ftp {
 class ProgressMeter;
 class Session;
 
+// Opens the extra connections a transfer of `files` files will use, so that they log in while
+// the operation still lists folders and asks its questions.
+void openExtraConnections(Session& s, qsizetype files);
+
 // Moves the files of one send or receive over up to Settings::connections connections at
 // once: the control connection takes them one after the other, extra connections take the
 // others as they become free. Everything happens on the operation's stack: each file is

@@ -278,10 +278,26 @@ void ExtraConnection::transferred() {
 }
 
 void ExtraConnection::rename(bool retry) {
-    ask(QStringLiteral("RNFR ") + m_job.temporary, [this, retry](const Reply& r) {
-        if (r.code != 350)
-            return fail(serverError(r));
-        ask(QStringLiteral("RNTO ") + m_job.name, [this, retry](const Reply& to) {
+    // Both at once: one round trip. Should RNFR fail, the server refuses the RNTO too.
+    const quint64 from = m_conn->send(QStringLiteral("RNFR ") + m_job.temporary);
+    const quint64 to = m_conn->send(QStringLiteral("RNTO ") + m_job.name);
+    auto toReply = std::make_shared<std::optional<Reply>>();
+    m_reply.reset();
+    when(
+        [this, from, to, toReply] {
+            if (!m_reply)
+                m_reply = m_conn->takeFinal(from);
+            if (m_reply && m_reply->code != 350)
+                return true;
+            if (!*toReply)
+                *toReply = m_conn->takeFinal(to);
+            return toReply->has_value();
+        },
+        [this, retry, toReply] {
+            const Reply r = *std::exchange(m_reply, std::nullopt);
+            if (r.code != 350)
+                return fail(serverError(r));
+            const Reply& to = **toReply;
             if (to.positive())
                 return finish(Outcome::Done);
             if (retry || !m_job.replacing)
@@ -294,7 +310,6 @@ void ExtraConnection::rename(bool retry) {
                 rename(true);
             });
         });
-    });
 }
 
 void ExtraConnection::finish(Outcome outcome, const FtpError& error) {

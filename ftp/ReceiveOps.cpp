@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <limits>
 #include <optional>
 
 #include "ByteCount.h"
@@ -199,6 +200,8 @@ void receiveFiles(Session& s, const QString& remoteMask, const QString& localFol
     }
 
     const QString origin = s.currentFolder();
+    // How many files there are shows only later: as many connections as may be used.
+    openExtraConnections(s, std::numeric_limits<int>::max());
     visiting(s, origin, [&] {
         RemotePlan plan;
         Planner(s, Mask(remote_path::nameOf(mask)), includeSubfolders, origin)

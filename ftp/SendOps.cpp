@@ -50,10 +50,13 @@ void removeLeftovers(Session& s, Folder& there) {
 // remove it on failure.
 void moveIntoPlace(Session& s, const QString& temporary, const QString& name, bool replacing,
                    bool& keepTemporary) {
-    Reply r = s.command(QStringLiteral("RNFR ") + temporary);
+    // Both at once: one round trip. Should RNFR fail, the server refuses the RNTO too.
+    const quint64 from = s.conn().send(QStringLiteral("RNFR ") + temporary);
+    const quint64 to = s.conn().send(QStringLiteral("RNTO ") + name);
+    Reply r = s.await(from);
     if (r.code != 350)
         throw serverError(r);
-    r = s.command(QStringLiteral("RNTO ") + name);
+    r = s.await(to);
     if (r.positive())
         return;
     if (!replacing)
@@ -88,6 +91,7 @@ public:
             return;
         const QString origin = m_s.currentFolder();
         const QString root = remote_path::absolute(origin, remoteFolder);
+        openExtraConnections(m_s, int(plan.files.size()));
         visiting(m_s, origin, [&] {
             QList<FileJob> jobs;
             std::optional<QString> folder;
