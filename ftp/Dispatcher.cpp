@@ -37,7 +37,7 @@ void Dispatcher::run(const std::function<void(const FileJob&)>& moveOnMain) {
     while (true) {
         poll();
         if (!m_queue.isEmpty()) {
-            FileJob job = m_queue.takeFirst();
+            FileJob job = takeFor(m_s.lastFolder());
             announce(job, 0);
             moveOnMain(job);
             m_meter.complete(job.size, 0);
@@ -47,6 +47,14 @@ void Dispatcher::run(const std::function<void(const FileJob&)>& moveOnMain) {
         if (m_queue.isEmpty())
             return;
     }
+}
+
+// The first file in `folder`, else the first file: a connection changes folder no more than
+// it must.
+FileJob Dispatcher::takeFor(const std::optional<QString>& folder) {
+    const auto here = std::find_if(m_queue.cbegin(), m_queue.cend(),
+                                   [&](const FileJob& job) { return job.folder == folder; });
+    return m_queue.takeAt(here == m_queue.cend() ? 0 : here - m_queue.cbegin());
 }
 
 bool Dispatcher::extrasBusy() const {
@@ -94,7 +102,7 @@ void Dispatcher::poll() {
         if (e->status() == ExtraConnection::Status::Busy)
             m_meter.update(e->bytes(), slot);
         else if (e->status() == ExtraConnection::Status::Ready && !m_queue.isEmpty() && !m_error) {
-            FileJob job = m_queue.takeFirst();
+            FileJob job = takeFor(e->folder());
             announce(job, slot);
             // The notification's handler may have run events that ended the connection.
             if (m_extras.at(i) && e->status() == ExtraConnection::Status::Ready) {

@@ -37,6 +37,7 @@ public:
 
 private:
     void poll();
+    FileJob takeFor(const std::optional<QString>& folder);
     void announce(FileJob& job, int slot);
     bool extrasBusy() const;
 

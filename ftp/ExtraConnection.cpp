@@ -150,6 +150,10 @@ void ExtraConnection::quit() {
     m_result.reset();
 }
 
+std::optional<QString> ExtraConnection::folder() const {
+    return m_conn->folder;
+}
+
 void ExtraConnection::run(const FileJob& job, bool ascii) {
     m_job = job;
     m_ascii = ascii;

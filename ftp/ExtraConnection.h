@@ -52,6 +52,7 @@ public:
     // Ready: moves `job` in `ascii` or binary mode. Its end is taken with takeResult.
     void run(const FileJob& job, bool ascii);
     qint64 bytes() const { return m_bytes; }  // of the running job, for progress
+    std::optional<QString> folder() const;    // the current remote folder, when known
     std::optional<Result> takeResult() { return std::exchange(m_result, std::nullopt); }
     // Stops the running job (the operation ends): ABOR and the removal of its temporary go to the
     // server, and the connection stays for the next operation.

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QHash>
 #include <QRegularExpression>
+#include <QSet>
 
 #include "DataCommand.h"
 #include "Dispatcher.h"
@@ -96,16 +97,23 @@ public:
             QList<FileJob> jobs;
             std::optional<QString> folder;
             Folder there;
+            QSet<QString> made;  // folders this send made: what lies in them is new
             for (const LocalFile& f : plan.files) {
                 const QString target = remote_path::absolute(root, f.folder);
                 if (folder != f.folder) {
                     folder = f.folder;
                     withReconnect(m_s, [&] {
-                        // A folder made just now is empty: nothing in it to replace.
-                        const bool made = enterFolder(m_s, target, true, origin);
                         there.clear();
-                        if (made)
+                        if (made.contains(remote_path::folderOf(target))) {
+                            m_s.require(QStringLiteral("MKD ") + target);
+                            made.insert(target);
                             return;
+                        }
+                        // A folder made just now is empty: nothing in it to replace.
+                        if (enterFolder(m_s, target, true, origin)) {
+                            made.insert(target);
+                            return;
+                        }
                         for (const ListingEntry& e : readListing(m_s))
                             if (e.parsed)
                                 there.insert(e.name, e);
