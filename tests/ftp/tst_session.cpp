@@ -172,8 +172,7 @@ private slots:
         QCOMPARE(p.ftp.GetFolderItems("site\\*", 0).Count(), 1);
         p.ftp.ReceiveFiles("site\\*", p.localRoot(), false);
         QCOMPARE(readFile(p.local("site/page.html")), QByteArray("page"));
-        QTRY_COMPARE(p.rec.sent().filter(QRegularExpression("^USER ")).size(),
-                     p.ftp.Connections());
+        QTRY_COMPARE(p.rec.sent().filter(QRegularExpression("^USER ")).size(), p.ftp.Connections());
         QCOMPARE(asked.size(), questions);
     }
 
