@@ -75,8 +75,9 @@ class Session;
 // use the platform's separator. Masks take "*" and "?", ignore letter case, and "*.*" takes
 // every name. Operations that move through folders come back to the folder they started in.
 //
-// Sends create missing remote folders one at a time and list each target folder once to find
-// what they replace. Every file, new or replacing, is sent under a temporary name
+// Sends create missing remote folders (MKD of the whole path where the parent exists, else one
+// folder at a time) and list each existing target folder once to find what they replace; a
+// folder they made needs no listing. RNFR and RNTO go out together. Every file, new or replacing, is sent under a temporary name
 // (".NAME.ferrypart") beside its target and renamed into place (over the old version) when
 // complete, so the site never serves part of a file. A transfer that fails or is aborted
 // deletes its temporary where the connection allows; temporaries left when it did not are
