@@ -76,16 +76,16 @@ class Session;
 // every name. Operations that move through folders come back to the folder they started in.
 //
 // Sends create missing remote folders (MKD of the whole path where the parent exists, else one
-// folder at a time) and list each existing target folder once to find what they replace; a
-// folder they made needs no listing. RNFR and RNTO go out together. Every file, new or
-// replacing, is sent under a temporary name (".NAME.ferrypart") beside its target and renamed
-// into place (over the old version) when complete, so the site never serves part of a file. A
-// transfer that fails or is aborted deletes its temporary where the connection allows;
-// temporaries left when it did not are deleted by the next send that lists their folder. A
-// local file that does not give the size it had when the send began fails it (kErrLocalFile). SendFiles takes the matching files of
-// the mask's folder and, with include-subfolders, of its subfolders into same-named remote
-// subfolders (a folder without a matching file is not created). A mask whose folder does not
-// exist sends nothing and is no error; SendFile of a missing file is one (kErrLocalFile).
+// folder at a time) and list each existing target folder once to find what they replace; a folder
+// they made needs no listing. RNFR and RNTO go out together. Every file, new or replacing, is sent
+// under a temporary name (".NAME.ferrypart") beside its target and renamed into place (over the old
+// version) when complete, so the site never serves part of a file. A transfer that fails or is
+// aborted deletes its temporary where the connection allows; temporaries left when it did not are
+// deleted by the next send that lists their folder. A local file that does not give the size it had
+// when the send began fails it (kErrLocalFile). SendFiles takes the matching files of the mask's
+// folder and, with include-subfolders, of its subfolders into same-named remote subfolders (a
+// folder without a matching file is not created). A mask whose folder does not exist sends nothing
+// and is no error; SendFile of a missing file is one (kErrLocalFile).
 //
 // SendFiles and ReceiveFiles move files over up to Connections() connections at once: the
 // control connection and extra ones, opened when a transfer first wants them, logged in like
