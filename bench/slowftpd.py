@@ -34,6 +34,16 @@ def main():
             time.sleep(delay)
             FTPHandler.respond(self, resp, logfun)
 
+        def ftp_CWD(self, path):
+            # The threads share the process's working folder, which pyftpdlib's CWD changes and
+            # restores around its (delayed) reply: another thread would see it moved, or removed.
+            if not self.fs.isdir(path):
+                self.respond("550 No such directory.")
+                return None
+            self.fs.cwd = self.fs.fs2ftp(path)
+            self.respond('250 "%s" is the current directory.' % self.fs.cwd)
+            return path
+
     authorizer = DummyAuthorizer()
     authorizer.add_user(args.user, args.password, os.path.abspath(args.root), perm="elradfmwMT")
     SlowHandler.authorizer = authorizer

@@ -93,6 +93,10 @@ public:
     bool noEpsv = false;
     bool noEprt = false;
     bool noListA = false;  // LIST -a refused: plain LIST
+    // The server's clock minus ours and how far that may be off, in ms (see UnchangedCheck).
+    std::optional<qint64> clockOffset;
+    qint64 clockSlack = 0;
+    bool clockUnknown = false;  // measuring failed: not tried again
 
 signals:
     // A reply, data or a state change arrived: waiting operations look again.

@@ -81,6 +81,10 @@ bool enterFolder(Session& s, const QString& path, bool create, const QString& kn
     }
     if (!create)
         throw serverError(r);
+    // Mostly only the last folder is missing: made in one command, and being empty it need not
+    // be entered now.
+    if (s.command(QStringLiteral("MKD ") + path).positive())
+        return true;
 
     // Start from the deepest folder known to exist: where we are, where the operation began,
     // or the root.

@@ -21,7 +21,7 @@ void renameFile(Session& s, const QString& oldName, const QString& newName);
 // Makes the absolute folder `path` current. With `create`, missing folders are made one at a
 // time, starting from the current folder or `known` (a folder known to exist, such as the one
 // the operation started in) when `path` lies below it, else from "/". True when it made `path`
-// itself, which is then empty.
+// itself, which is then empty and, when its parent was there, not entered.
 bool enterFolder(Session& s, const QString& path, bool create, const QString& known);
 // Makes the absolute folder `path` current again when the operation has moved away from it.
 void returnTo(Session& s, const QString& path);

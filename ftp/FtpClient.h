@@ -147,10 +147,13 @@ public:
     // Certificate authorities trusted besides the system's, for servers with their own.
     virtual QList<QSslCertificate> ExtraCaCertificates() const = 0;
     virtual void setExtraCaCertificates(const QList<QSslCertificate>& certificates) = 0;
-    // Connections SendFiles and ReceiveFiles may move files over at once (1 to 10).
+    // Connections SendFiles and ReceiveFiles may move files over at once (1 to 10): the control
+    // connection and extra ones opened as needed and kept until Disconnect. Notifications still
+    // come on the caller's thread, all questions before the first file moves.
     virtual int Connections() const = 0;
     virtual void setConnections(int count) = 0;
-    // Sends skip files whose remote copy has the local size and is not older (kSkipUnchanged).
+    // Sends skip files whose remote copy has the local size and is not older, allowing for the
+    // server's clock (kSkipUnchanged); when that cannot be told for sure, the file is sent.
     virtual bool SkipUnchanged() const = 0;
     virtual void setSkipUnchanged(bool skip) = 0;
     // The connection is encrypted (control and data). False when not connected.

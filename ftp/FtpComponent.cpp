@@ -11,9 +11,16 @@
 
 namespace ftp {
 
-FtpComponent::FtpComponent(QObject* parent) : FtpClient(parent) {}
+FtpComponent::FtpComponent(QObject* parent)
+    : FtpClient(parent),
+      m_pool([this] { return makeConnection(); },
+             [this] {
+                 if (m_op)
+                     m_op->wake();
+             }) {}
 
 FtpComponent::~FtpComponent() {
+    m_pool.closeAll();
     // A waiting operation learns it is over and unwinds without touching this object.
     if (m_op)
         std::exchange(m_op, nullptr)
@@ -50,6 +57,7 @@ void FtpComponent::run(int state, bool needsConnection, const std::function<void
     if (m_conn)
         m_conn->setBusy(true);
     Session session(ctx, QPointer<FtpClient>(this), m_settings, m_conn);
+    session.setPool(&m_pool);
     const QPointer<FtpComponent> self(this);
     try {
         body(session);
@@ -85,8 +93,10 @@ void FtpComponent::finish(const std::shared_ptr<OpContext>& ctx) {
     }
     m_state = m_established ? kIdle : kNotConnected;
     // A reconnecting operation that gave up reports the end of the connection now.
-    if (std::exchange(m_disconnectDue, false))
+    if (std::exchange(m_disconnectDue, false)) {
+        m_pool.closeAll();
         emit Disconnected();
+    }
 }
 
 void FtpComponent::setAbortRequested(bool abort) {
@@ -98,6 +108,7 @@ void FtpComponent::setAbortRequested(bool abort) {
         return;
     }
     m_abortRequested = true;
+    m_pool.abandonAll();
     const std::shared_ptr<OpContext> ctx = std::exchange(m_op, nullptr);
     const std::shared_ptr<Connection> conn = m_conn;
     const int state = m_state;
@@ -155,6 +166,7 @@ void FtpComponent::onClosed(Connection* conn, const FtpError& why) {
         return;
     }
     m_state = kNotConnected;
+    m_pool.closeAll();
     if (m_op)
         std::exchange(m_op, nullptr)->fail(why);
     if (established)
@@ -196,6 +208,8 @@ void FtpComponent::openAndLogIn(Session& s) {
 void FtpComponent::Disconnect() {
     if (!m_established)
         return;
+    if (!m_op)
+        m_pool.closeAll();
     try {
         run(kDisconnecting, true, [](Session& s) {
             Connection& c = s.conn();

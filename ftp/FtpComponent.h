@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "CommandLog.h"
+#include "ConnectionPool.h"
 #include "FtpClient.h"
 #include "Settings.h"
 
@@ -74,16 +75,41 @@ class Session;
 // use the platform's separator. Masks take "*" and "?", ignore letter case, and "*.*" takes
 // every name. Operations that move through folders come back to the folder they started in.
 //
-// Sends create missing remote folders one at a time and list each target folder once to find
-// what they replace. Every file, new or replacing, is sent under a temporary name
-// (".NAME.ferrypart") beside its target and renamed into place (over the old version) when
-// complete, so the site never serves part of a file. A transfer that fails or is aborted
-// deletes its temporary where the connection allows; temporaries left when it did not are
-// deleted by the next send that lists their folder. A local file that does not give the size
-// it had when the send began fails it (kErrLocalFile). SendFiles takes the matching files of
-// the mask's folder and, with include-subfolders, of its subfolders into same-named remote
-// subfolders (a folder without a matching file is not created). A mask whose folder does not
-// exist sends nothing and is no error; SendFile of a missing file is one (kErrLocalFile).
+// Sends create missing remote folders (MKD of the whole path where the parent exists, else one
+// folder at a time) and list each existing target folder once to find what they replace; a folder
+// they made needs no listing. RNFR and RNTO go out together. Every file, new or replacing, is sent
+// under a temporary name (".NAME.ferrypart") beside its target and renamed into place (over the old
+// version) when complete, so the site never serves part of a file. A transfer that fails or is
+// aborted deletes its temporary where the connection allows; temporaries left when it did not are
+// deleted by the next send that lists their folder. A local file that does not give the size it had
+// when the send began fails it (kErrLocalFile). SendFiles takes the matching files of the mask's
+// folder and, with include-subfolders, of its subfolders into same-named remote subfolders (a
+// folder without a matching file is not created). A mask whose folder does not exist sends nothing
+// and is no error; SendFile of a missing file is one (kErrLocalFile).
+//
+// SendFiles and ReceiveFiles move files over up to Connections() connections at once: the
+// control connection and extra ones, opened when a transfer first wants them, logged in like
+// the control connection (TLS with PBSZ 0 and PROT P when it is encrypted, each resuming its
+// own TLS session on its data connections; a certificate trusted on the control connection is
+// trusted again when the same one shows, another one ends that connection without asking),
+// kept for the session and closed by Disconnect or the end of the control connection. They move
+// data in passive mode only: a session in active mode uses the control connection alone. A
+// server that refuses an extra connection (421, 530, any failure to log in) is used with those
+// it took, without an error, and the session asks for no more than those later. Every target
+// folder is made or listed and every ReplacingFile asked before the first file moves; each file
+// has its SendingFile before its progress, the percentage counts the bytes of all running
+// files and never goes back. A file whose extra connection fails is moved by the others; a
+// command that an extra connection's server refuses fails the operation as on the control
+// connection. An abort stops every connection at once, each removing its temporary. Only the
+// control connection reconnects. Each connection sends TYPE once and enters each folder once.
+//
+// With SkipUnchanged, a send leaves out (SkippingFile: local path, remote path,
+// kSkipUnchanged; no ReplacingFile) a file the server has in the local size with a
+// modification time not older than the local one. The remote time must be exact (MLSD, else
+// MDTM); the server's clock is set against ours once per connection by sending an empty probe
+// (".ferrymate-clock.ferrypart", deleted at once) and reading its time with MDTM. Where a time
+// is missing or the comparison too close to call, the file is sent; a file of another size
+// always is.
 //
 // Receives write a temporary file beside the target and rename it when complete and whole; the
 // old local file stays as it was otherwise. A binary file whose byte count differs from the
@@ -138,7 +164,7 @@ public:
     // The TLS versions offered (QSsl::SecureProtocols by default, TLS 1.2 and newer).
     QSsl::SslProtocol TlsProtocol() const { return m_settings.tlsProtocol; }
     void setTlsProtocol(QSsl::SslProtocol protocol) { m_settings.tlsProtocol = protocol; }
-    // 1 by default.
+    // 1 by default; clamped to 1..10.
     int Connections() const override { return m_settings.connections; }
     void setConnections(int count) override { m_settings.connections = std::clamp(count, 1, 10); }
     bool SkipUnchanged() const override { return m_settings.skipUnchanged; }
@@ -193,6 +219,8 @@ private:
     bool m_disconnectDue = false;
     std::shared_ptr<OpContext> m_op;
     CommandLog m_log;
+    // Last: its connections may still report while the component goes away.
+    ConnectionPool m_pool;
 };
 
 }  // namespace ftp

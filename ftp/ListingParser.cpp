@@ -87,6 +87,7 @@ ListingEntry parseMlsdLine(const QString& line) {
                                          stamp.mid(12, 2).toInt()),
                                    Qt::UTC)
                              .toLocalTime();
+                e.exactDate = e.date.isValid();
             }
         }
     }

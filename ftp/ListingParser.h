@@ -12,10 +12,11 @@ struct ListingEntry {
     QString name;
     int kind = 0;  // ItemKind: 0 file, 1 folder, 2 link
     qint64 size = 0;
-    bool sized = false;   // the line gives the size
-    QDateTime date;       // invalid when the line gives none
-    QString raw;          // the line as the server sent it
-    bool parsed = false;  // false: the line parses as nothing; only `raw` is set
+    bool sized = false;      // the line gives the size
+    QDateTime date;          // invalid when the line gives none
+    bool exactDate = false;  // `date` is to the second in a known zone (MLSD), not a guess
+    QString raw;             // the line as the server sent it
+    bool parsed = false;     // false: the line parses as nothing; only `raw` is set
 };
 
 // Reads one MLSD line (RFC 3659 7.2: "fact=value;...; name"). Entries of type cdir and pdir come

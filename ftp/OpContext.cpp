@@ -11,6 +11,8 @@ void OpContext::wait(const std::function<bool()>& done) {
         // `done` may raise notifications whose handlers run event loops of their own; what
         // happens meanwhile must not be slept through.
         m_woken = false;
+        if (poll)
+            poll();
         if (done())
             return;
         check();

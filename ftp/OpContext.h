@@ -49,6 +49,8 @@ public:
     // Commands that put the server back in order should the operation be aborted while they
     // are due: removing a partial file, returning to the folder the operation started in.
     QStringList cleanup;
+    // Runs each time a wait looks again, before its condition; may throw to end the wait.
+    std::function<void()> poll;
     // The operation reconnects when the control connection goes away.
     bool reconnects = false;
 

@@ -8,17 +8,18 @@ namespace ftp {
 ProgressMeter::ProgressMeter(Notifier& notify, qint64 totalBytes, int totalFiles)
     : m_notify(notify), m_total(totalBytes), m_files(totalFiles) {}
 
-void ProgressMeter::start(const QString& fileName, const QString& secondName, qint64 fileSize) {
-    m_file = fileName;
-    m_second = secondName;
-    m_size = fileSize;
-    m_fileBytes = 0;
+void ProgressMeter::start(const QString& fileName, const QString& secondName, qint64 fileSize,
+                          int slot) {
+    m_moving.insert(slot, File{fileName, secondName, fileSize, 0});
 }
 
-int ProgressMeter::percent(qint64 fileBytes) const {
+int ProgressMeter::percent() const {
     if (m_total <= 0)
         return 100;
-    const qint64 done = qMin(m_total, addBytes(m_doneBefore, qMin(fileBytes, m_size)));
+    qint64 done = m_doneBefore;
+    for (const File& f : m_moving)
+        done = addBytes(done, qMin(f.bytes, f.size));
+    done = qMin(m_total, done);
     qint64 scaled = 0;
     if (!qMulOverflow(done, qint64(100), &scaled))
         return int(scaled / m_total);
@@ -30,26 +31,32 @@ bool ProgressMeter::due() const {
     return !m_sinceLast.isValid() || m_sinceLast.elapsed() >= kIntervalMs;
 }
 
-void ProgressMeter::notify(qint64 fileSize, qint64 fileBytes, int percent) {
+void ProgressMeter::notify(const File& file, qint64 fileSize, qint64 fileBytes) {
     m_sinceLast.start();
     // A file sent again after a reconnect starts over: the percentage holds until it passes.
-    m_percent = qMax(m_percent, percent);
-    m_notify.progress(m_file, m_second, fileSize, fileBytes, m_percent);
+    m_percent = qMax(m_percent, percent());
+    m_notify.progress(file.name, file.second, fileSize, fileBytes, m_percent);
 }
 
-void ProgressMeter::update(qint64 fileBytes) {
-    if (fileBytes == m_fileBytes || !due())
+void ProgressMeter::update(qint64 fileBytes, int slot) {
+    const auto it = m_moving.find(slot);
+    if (it == m_moving.end() || fileBytes == it->bytes)
         return;
-    m_fileBytes = fileBytes;
-    notify(m_size, fileBytes, percent(fileBytes));
+    it->bytes = fileBytes;
+    if (due())
+        notify(*it, it->size, fileBytes);
 }
 
-void ProgressMeter::complete(qint64 fileBytes) {
+void ProgressMeter::complete(qint64 fileBytes, int slot) {
+    const File file = m_moving.take(slot);
     const bool last = ++m_filesDone >= m_files;
-    const int done = percent(m_size);
-    m_doneBefore = addBytes(m_doneBefore, m_size);
+    m_doneBefore = addBytes(m_doneBefore, file.size);
     if (last || due())
-        notify(qMax(m_size, fileBytes), fileBytes, done);
+        notify(file, qMax(file.size, fileBytes), fileBytes);
+}
+
+void ProgressMeter::drop(int slot) {
+    m_moving.remove(slot);
 }
 
 void ProgressMeter::skip(qint64 fileSize) {

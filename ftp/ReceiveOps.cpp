@@ -3,10 +3,12 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <limits>
 #include <optional>
 
 #include "ByteCount.h"
 #include "DataCommand.h"
+#include "Dispatcher.h"
 #include "FolderOps.h"
 #include "FtpClient.h"
 #include "ListOps.h"
@@ -41,9 +43,9 @@ void makeLocalFolder(const QString& path) {
                        QStringLiteral("Cannot create the local folder '%1'.").arg(path));
 }
 
-// Receives one file into a temporary file that replaces `localPath` only when complete and
-// whole: a binary file must have the size the server announced. An attempt that fails leaves
-// no temporary (QSaveFile discards it) and the old file as it was.
+// Receives one file (progress in the meter's slot 0) into a temporary file that replaces
+// `localPath` only when complete and whole: a binary file must have the size the server announced.
+// An attempt that fails leaves no temporary (QSaveFile discards it) and the old file as it was.
 void fetch(Session& s, const RemoteFile& f, ProgressMeter& meter) {
     makeLocalFolder(QFileInfo(f.localPath).absolutePath());
     QSaveFile out(f.localPath);
@@ -52,7 +54,6 @@ void fetch(Session& s, const RemoteFile& f, ProgressMeter& meter) {
                                           .arg(f.localPath, out.errorString()));
     const bool ascii = s.settings().transferMode == 1;
     s.ensureType(ascii);
-    meter.start(f.shown, f.localPath, f.size);
     qint64 received = 0;
     DataJob job;
     job.command = QStringLiteral("RETR ") + f.name;
@@ -82,7 +83,6 @@ void fetch(Session& s, const RemoteFile& f, ProgressMeter& meter) {
     if (!out.commit())
         throw FtpError(kErrLocalFile, QStringLiteral("Cannot write the local file '%1': %2")
                                           .arg(f.localPath, out.errorString()));
-    meter.complete(received);
 }
 
 // True when the file should be received: it is new, or ReplacingFile said so.
@@ -174,8 +174,11 @@ void receiveFile(Session& s, const QString& remoteName, const QString& localPath
         f.sized = size.has_value();
     });
     ProgressMeter meter(s.notify(), f.size, 1);
-    if (mayWrite(s, f, meter))
-        withReconnect(s, [&] { fetch(s, f, meter); });
+    if (!mayWrite(s, f, meter))
+        return;
+    meter.start(f.shown, f.localPath, f.size);
+    withReconnect(s, [&] { fetch(s, f, meter); });
+    meter.complete(f.size);
 }
 
 void receiveFiles(Session& s, const QString& remoteMask, const QString& localFolder,
@@ -197,6 +200,8 @@ void receiveFiles(Session& s, const QString& remoteMask, const QString& localFol
     }
 
     const QString origin = s.currentFolder();
+    // How many files there are shows only later: as many connections as may be used.
+    openExtraConnections(s, std::numeric_limits<int>::max());
     visiting(s, origin, [&] {
         RemotePlan plan;
         Planner(s, Mask(remote_path::nameOf(mask)), includeSubfolders, origin)
@@ -204,13 +209,28 @@ void receiveFiles(Session& s, const QString& remoteMask, const QString& localFol
         for (const QString& folder : std::as_const(plan.localFolders))
             makeLocalFolder(folder);
         ProgressMeter meter(s.notify(), plan.bytes, int(plan.files.size()));
+        // Every question comes before the first file moves.
+        QList<FileJob> jobs;
         for (const RemoteFile& f : std::as_const(plan.files)) {
-            if (mayWrite(s, f, meter))
-                withReconnect(s, [&] {
-                    enterFolder(s, f.folder, false, origin);
-                    fetch(s, f, meter);
-                });
+            if (!mayWrite(s, f, meter))
+                continue;
+            FileJob job;
+            job.upload = false;
+            job.folder = f.folder;
+            job.name = f.name;
+            job.localPath = f.localPath;
+            job.shown = f.shown;
+            job.size = f.size;
+            job.sized = f.sized;
+            jobs.append(job);
         }
+        Dispatcher(s, meter, jobs).run([&](const FileJob& job) {
+            const RemoteFile f{job.folder, job.name, job.shown, job.localPath, job.size, job.sized};
+            withReconnect(s, [&] {
+                enterFolder(s, f.folder, false, origin);
+                fetch(s, f, meter);
+            });
+        });
     });
 }
 

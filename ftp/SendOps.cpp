@@ -3,8 +3,11 @@
 #include <QFile>
 #include <QHash>
 #include <QRegularExpression>
+#include <QSet>
 
 #include "DataCommand.h"
+#include "Dispatcher.h"
+#include "FileJob.h"
 #include "FolderOps.h"
 #include "FtpClient.h"
 #include "ListOps.h"
@@ -13,6 +16,7 @@
 #include "Reconnect.h"
 #include "RemotePath.h"
 #include "Session.h"
+#include "Unchanged.h"
 
 namespace ftp {
 
@@ -47,10 +51,13 @@ void removeLeftovers(Session& s, Folder& there) {
 // remove it on failure.
 void moveIntoPlace(Session& s, const QString& temporary, const QString& name, bool replacing,
                    bool& keepTemporary) {
-    Reply r = s.command(QStringLiteral("RNFR ") + temporary);
+    // Both at once: one round trip. Should RNFR fail, the server refuses the RNTO too.
+    const quint64 from = s.conn().send(QStringLiteral("RNFR ") + temporary);
+    const quint64 to = s.conn().send(QStringLiteral("RNTO ") + name);
+    Reply r = s.await(from);
     if (r.code != 350)
         throw serverError(r);
-    r = s.command(QStringLiteral("RNTO ") + name);
+    r = s.await(to);
     if (r.positive())
         return;
     if (!replacing)
@@ -76,6 +83,8 @@ public:
           m_meter(s.notify(), plan.bytes, int(plan.files.size())),
           m_replaceSilently(replaceWithoutAsking) {}
 
+    // Every target folder is made or listed, and every question asked, before the first file
+    // goes: the files then move over as many connections as the session may use.
     void run(const LocalPlan& plan, const QString& remoteFolder) {
         for (const LocalSkip& k : plan.skipped)
             m_s.notify().skipping(k.path, QString(), k.reason);
@@ -83,19 +92,28 @@ public:
             return;
         const QString origin = m_s.currentFolder();
         const QString root = remote_path::absolute(origin, remoteFolder);
+        openExtraConnections(m_s, int(plan.files.size()));
         visiting(m_s, origin, [&] {
+            QList<FileJob> jobs;
             std::optional<QString> folder;
             Folder there;
+            QSet<QString> made;  // folders this send made: what lies in them is new
             for (const LocalFile& f : plan.files) {
+                const QString target = remote_path::absolute(root, f.folder);
                 if (folder != f.folder) {
                     folder = f.folder;
                     withReconnect(m_s, [&] {
-                        // A folder made just now is empty: nothing in it to replace.
-                        const bool made =
-                            enterFolder(m_s, remote_path::absolute(root, f.folder), true, origin);
                         there.clear();
-                        if (made)
+                        if (made.contains(remote_path::folderOf(target))) {
+                            m_s.require(QStringLiteral("MKD ") + target);
+                            made.insert(target);
                             return;
+                        }
+                        // A folder made just now is empty: nothing in it to replace.
+                        if (enterFolder(m_s, target, true, origin)) {
+                            made.insert(target);
+                            return;
+                        }
                         for (const ListingEntry& e : readListing(m_s))
                             if (e.parsed)
                                 there.insert(e.name, e);
@@ -104,19 +122,28 @@ public:
                 }
                 const QString shown =
                     remote_path::join(remote_path::join(remoteFolder, f.folder), f.name);
-                send(f, shown, there);
+                if (std::optional<FileJob> job = jobFor(f, shown, target, there))
+                    jobs.append(*job);
             }
+            Dispatcher(m_s, m_meter, jobs).run([&](const FileJob& job) { send(job, origin); });
         });
     }
 
 private:
-    void send(const LocalFile& f, const QString& shown, Folder& there) {
+    // The file's job; none when it stays as it is on the server.
+    std::optional<FileJob> jobFor(const LocalFile& f, const QString& shown, const QString& folder,
+                                  const Folder& there) {
         const auto existing = there.constFind(f.name);
         const bool replacing = existing != there.cend();
         if (replacing) {
             if (existing->kind == kFolder)
                 throw FtpError(kErrBadArgument,
                                QStringLiteral("'%1' is a folder on the server.").arg(shown));
+            if (m_s.settings().skipUnchanged && m_unchanged.unchanged(f, *existing)) {
+                m_s.notify().skipping(f.path, shown, kSkipUnchanged);
+                m_meter.skip(f.size);
+                return std::nullopt;
+            }
             const int answer =
                 m_replaceSilently
                     ? 1
@@ -124,55 +151,63 @@ private:
             if (answer == 0) {
                 m_s.notify().skipping(f.path, shown, kSkipKept);
                 m_meter.skip(f.size);
-                return;
+                return std::nullopt;
             }
         }
-        m_s.notify().sending(f.path, shown, f.size);
-        const QString target = temporaryName(f.name, there);
-        const QString removeTarget = QStringLiteral("DELE ") + target;
+        FileJob job;
+        job.folder = folder;
+        job.name = f.name;
+        job.temporary = temporaryName(f.name, there);
+        job.replacing = replacing;
+        job.localPath = f.path;
+        job.shown = shown;
+        job.size = f.size;
+        return job;
+    }
+
+    // Sends `job` over the control connection.
+    void send(const FileJob& job, const QString& origin) {
+        const QString removeTarget = QStringLiteral("DELE ") + job.temporary;
         m_s.ctx().cleanup.prepend(removeTarget);
         // A send cut off by a lost connection starts over on the new one, without the
         // temporary the cut attempt left, whether or not the server kept it.
         withReconnect(
-            m_s, [&] { transfer(f, shown, target, replacing); },
+            m_s,
+            [&] {
+                enterFolder(m_s, job.folder, false, origin);
+                transfer(job);
+            },
             [&] { m_s.command(removeTarget); });
         m_s.ctx().cleanup.removeOne(removeTarget);
-        m_meter.complete(f.size);
-        ListingEntry sent;
-        sent.name = f.name;
-        sent.parsed = true;
-        sent.size = f.size;
-        there.insert(f.name, sent);
     }
 
-    // Sends `f` as `target`, then renames it to its own name (over the old file when
-    // `replacing`).
-    void transfer(const LocalFile& f, const QString& shown, const QString& target, bool replacing) {
-        QFile file(f.path);
+    // Sends the file as its temporary, then renames it to its own name (over the old file when
+    // replacing).
+    void transfer(const FileJob& f) {
+        QFile file(f.localPath);
         if (!file.open(QIODevice::ReadOnly))
             throw FtpError(kErrLocalFile, QStringLiteral("Cannot open the local file '%1': %2")
-                                              .arg(f.path, file.errorString()));
+                                              .arg(f.localPath, file.errorString()));
         const bool ascii = m_s.settings().transferMode == 1;
         m_s.ensureType(ascii);
         bool accepted = false;
         bool keepTemporary = false;
         try {
-            m_meter.start(f.path, shown, f.size);
             DataJob job;
-            job.command = QStringLiteral("STOR ") + target;
+            job.command = QStringLiteral("STOR ") + f.temporary;
             job.source = &file;
             job.sourceSize = f.size;
             job.ascii = ascii;
             job.progress = [this](qint64 n) { m_meter.update(n); };
             job.accepted = &accepted;
             runDataCommand(m_s, job);
-            moveIntoPlace(m_s, target, f.name, replacing, keepTemporary);
+            moveIntoPlace(m_s, f.temporary, f.name, f.replacing, keepTemporary);
         } catch (const FtpError&) {
             // A temporary the server never took may be a file the listing did not show.
             if (m_s.usable() && accepted && !keepTemporary) {
                 // No stray temporary stays behind.
                 try {
-                    m_s.command(QStringLiteral("DELE ") + target);
+                    m_s.command(QStringLiteral("DELE ") + f.temporary);
                 } catch (const FtpError&) {
                     if (!m_s.usable())
                         throw;
@@ -184,6 +219,7 @@ private:
 
     Session& m_s;
     ProgressMeter m_meter;
+    UnchangedCheck m_unchanged{m_s};
     bool m_replaceSilently;
 };
 

@@ -12,6 +12,8 @@
 
 namespace ftp {
 
+class ConnectionPool;
+
 // A server reply that refused a command, as the error the operation throws.
 FtpError serverError(const Reply& reply);
 
@@ -32,6 +34,9 @@ public:
     // that fails. Only operations that reconnect have one.
     void setReopen(std::function<void(Session&)> reopen) { m_reopen = std::move(reopen); }
     bool reconnects() const { return bool(m_reopen); }
+    // The session's extra connections, for transfers that move files at once.
+    void setPool(ConnectionPool* pool) { m_pool = pool; }
+    ConnectionPool* pool() const { return m_pool; }
     void reopen() { m_reopen(*this); }
     // The folder the connection was last known to be in, also after the connection closed.
     std::optional<QString> lastFolder() const { return m_conn ? m_conn->folder : std::nullopt; }
@@ -61,6 +66,7 @@ private:
     Settings m_settings;
     std::shared_ptr<Connection> m_conn;
     std::function<void(Session&)> m_reopen;
+    ConnectionPool* m_pool = nullptr;
 };
 
 // The path in a 257 reply: the text between the first quote and its closing quote, with

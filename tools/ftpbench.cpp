@@ -4,14 +4,17 @@
 //   ftpbench ... --receive REMOTEDIR --into LOCALDIR
 //   ftpbench ... --list REMOTEDIR
 // Options: --active (active mode first), --ascii, --timeout SECONDS, --log FILE,
+// --connections N (files moved over up to N connections at once), --skip-unchanged (files the
+// server has in the same size and not older are not sent),
 // --tls off|auto|require (auto: TLS where the server offers it), --ca FILE (PEM certificates
 // trusted besides the system's; a certificate that does not verify fails the connection).
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
-#include <QSet>
 #include <QSslCertificate>
 #include <QTextStream>
 #include <cstdio>
@@ -31,17 +34,30 @@ int tlsMode(const QString& value) {
     return int(modes.indexOf(value));
 }
 
+// Files moved: those SendingFile announced, or those a receive wrote.
 struct Tally {
-    QSet<QString> files;
+    int files = 0;
     qint64 bytes = 0;
+    int unchanged = 0;
 };
+
+void countReceived(Tally& t, const QString& folder, const QDateTime& since) {
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo f = it.nextFileInfo();
+        if (f.lastModified() >= since) {
+            ++t.files;
+            t.bytes += f.size();
+        }
+    }
+}
 
 void report(const Tally& t, qint64 ms) {
     const double seconds = ms / 1000.0;
     const double mbps = seconds > 0 ? t.bytes / (1024.0 * 1024.0) / seconds : 0.0;
-    out() << "files " << t.files.size() << "\tbytes " << t.bytes << "\tseconds "
-          << QString::number(seconds, 'f', 3) << "\tMB/s " << QString::number(mbps, 'f', 2)
-          << Qt::endl;
+    out() << "files " << t.files << "\tunchanged " << t.unchanged << "\tbytes " << t.bytes
+          << "\tseconds " << QString::number(seconds, 'f', 3) << "\tMB/s "
+          << QString::number(mbps, 'f', 2) << Qt::endl;
 }
 
 int run(const QCommandLineParser& args) {
@@ -64,16 +80,22 @@ int run(const QCommandLineParser& args) {
         ftp.setExtraCaCertificates(ca);
     }
 
+    if (args.isSet("connections"))
+        ftp.setConnections(args.value("connections").toInt());
+    ftp.setSkipUnchanged(args.isSet("skip-unchanged"));
+
     Tally tally;
-    QObject::connect(&ftp, &ftp::FtpClient::TransferProgress,
-                     [&](const QString& name, const QString&, qint64 size, qint64 done, int) {
-                         if (done == size && !tally.files.contains(name)) {
-                             tally.files.insert(name);
-                             tally.bytes += size;
-                         }
+    QObject::connect(&ftp, &ftp::FtpClient::SendingFile,
+                     [&](const QString&, const QString&, qint64 size) {
+                         ++tally.files;
+                         tally.bytes += size;
                      });
     QObject::connect(&ftp, &ftp::FtpClient::SkippingFile,
-                     [](const QString& first, const QString& second, qint32 reason) {
+                     [&](const QString& first, const QString& second, qint32 reason) {
+                         if (reason == ftp::kSkipUnchanged) {
+                             ++tally.unchanged;
+                             return;
+                         }
                          QTextStream(stderr) << "skipped\t" << reason << '\t' << first << '\t'
                                              << second << Qt::endl;
                      });
@@ -89,15 +111,19 @@ int run(const QCommandLineParser& args) {
                   << '\t' << text << Qt::endl;
         });
 
-    ftp.Connect();
+    // The log-in counts: a publish starts with it.
     QElapsedTimer clock;
     clock.start();
+    const QDateTime since = QDateTime::currentDateTime();
+    ftp.Connect();
     if (args.isSet("send")) {
         ftp.SendFiles(QDir(args.value("send")).filePath("*"), args.value("to"), true, true);
         report(tally, clock.elapsed());
     } else if (args.isSet("receive")) {
         ftp.ReceiveFiles(args.value("receive") + "/*", args.value("into"), true);
-        report(tally, clock.elapsed());
+        const qint64 ms = clock.elapsed();
+        countReceived(tally, args.value("into"), since);
+        report(tally, ms);
     } else if (args.isSet("list")) {
         ftp.setListingOption(1);
         ftp.ListFolder(args.value("list") + "/*");
@@ -113,10 +139,11 @@ int main(int argc, char** argv) {
     QCommandLineParser args;
     args.addHelpOption();
     for (const char* name : {"host", "port", "user", "password", "send", "to", "receive", "into",
-                             "list", "timeout", "log", "ca"})
+                             "list", "timeout", "log", "ca", "connections"})
         args.addOption(QCommandLineOption(QString::fromLatin1(name), name, "value"));
     args.addOption(QCommandLineOption("active", "Active mode first."));
     args.addOption(QCommandLineOption("ascii", "ASCII transfers."));
+    args.addOption(QCommandLineOption("skip-unchanged", "Do not send files the server has."));
     args.addOption(QCommandLineOption("tls", "TLS: off, auto or require.", "mode", "auto"));
     args.process(app);
     const bool send = args.isSet("send") && args.isSet("to");

@@ -110,6 +110,9 @@ private slots:
         QTest::newRow("extra authority") << "vsftpd TLS" << int(kTlsAuto) << true << 0 << 0 << 0;
         QTest::newRow("trusted by the handler")
             << "vsftpd TLS" << int(kTlsRequire) << false << 1 << 0 << 1;
+        // Extra connections take the certificate trusted for the first one without a question.
+        QTest::newRow("trusted by the handler, 4 connections")
+            << "vsftpd TLS x4" << int(kTlsRequire) << false << 1 << 0 << 1;
         QTest::newRow("refused by the handler")
             << "vsftpd TLS" << int(kTlsAuto) << false << 0 << qint32(kErrCertificate) << 1;
         QTest::newRow("no handler")
@@ -167,8 +170,9 @@ private slots:
         QCOMPARE(sent.contains("AUTH TLS"), mode != kTlsOff);
         // Data connections show the same certificate: no further question.
         QCOMPARE(p.ftp.GetFolderItems("site\\*", 0).Count(), 1);
-        p.ftp.ReceiveFile("site/page.html", 0, p.local("page.html"));
-        QCOMPARE(readFile(p.local("page.html")), QByteArray("page"));
+        p.ftp.ReceiveFiles("site\\*", p.localRoot(), false);
+        QCOMPARE(readFile(p.local("site/page.html")), QByteArray("page"));
+        QTRY_COMPARE(p.rec.sent().filter(QRegularExpression("^USER ")).size(), p.ftp.Connections());
         QCOMPARE(asked.size(), questions);
     }
 

@@ -129,7 +129,13 @@ private slots:
         QCOMPARE(readFile(p.path("site/a.txt")), QByteArray("third a"));
     }
 
-    void sendFiles_data() { addServerRows(); }
+    void sendFiles_data() {
+        addServerRows();
+        QTest::newRow("pyftpdlib, 4 connections") << "pyftpdlib x4";
+        QTest::newRow("vsftpd TLS, 4 connections") << "vsftpd TLS x4";
+        // The server refuses the third and fourth connection with 421.
+        QTest::newRow("vsftpd taking 2 of 4 connections") << "vsftpd max 2 x4";
+    }
     void sendFiles() {
         QFETCH(QString, kind);
         Peer p(kind);
@@ -188,8 +194,36 @@ private slots:
         // Into folders that exist: one listing per target folder, not a command per file. Where
         // MLSD names a folder, the "ls -l" listing confirms it is no link.
         p.ftp.SendFiles(p.local("p/bin/*.swf"), "myfolio2", true, true);
-        QCOMPARE(p.rec.sent().filter(listing).size(), kind == "pyftpdlib" ? 5 : 3);
+        QCOMPARE(p.rec.sent().filter(listing).size(), kind.startsWith("pyftpdlib") ? 5 : 3);
         QCOMPARE(readFile(p.path("myfolio2/a.swf")), pattern(200000, 'a'));
+
+        // Unchanged files stay without a question; one of another size and one older there than
+        // here go, every question asked before the first of them.
+        writeFile(p.local("p/bin/a.swf"), pattern(300, 'z'));
+        for (const QString& name : tree(p.local("p/bin")))
+            setModified(p.local("p/bin/" + name), QDateTime::currentDateTime().addSecs(-3600));
+        setModified(p.local("p/bin/B.SWF"), QDateTime::currentDateTime().addSecs(3600));
+        p.rec.events.clear();
+        p.ftp.setSkipUnchanged(true);
+        p.ftp.SendFiles(p.local("p/bin/*.swf"), "myfolio2", true, false);
+        QCOMPARE(p.rec.of("skip").filter(QRegularExpression("\\|9$")).size(), 3);
+        QCOMPARE(p.rec.of("replace").size(), 2);
+        QStringList sending = p.rec.of("sending");
+        sending.sort();
+        QCOMPARE(sending, QStringList({"sending " + p.local("p/bin/B.SWF"),
+                                       "sending " + p.local("p/bin/a.swf")}));
+        QVERIFY(p.rec.events.indexOf(QRegularExpression("replace .*B.SWF.*")) <
+                p.rec.events.indexOf(QRegularExpression("sending .*")));
+        QCOMPARE(readFile(p.path("myfolio2/a.swf")), pattern(300, 'z'));
+        QVERIFY(!tree(p.root()).join(' ').contains("ferrypart"));
+
+        // As many connections as asked for, or as the server takes: asked once per session.
+        QTRY_COMPARE(p.rec.sent().filter(QRegularExpression("^USER ")).size(),
+                     !kind.endsWith("x4")     ? 1
+                     : kind.contains("max 2") ? 2
+                                              : 4);
+        QCOMPARE(p.rec.log.filter(QRegularExpression("^421 ")).size(),
+                 kind.contains("max 2") ? 2 : 0);
     }
 
     // Hundreds of data connections in one session: over TLS each resumes the session of the
@@ -208,8 +242,12 @@ private slots:
         constexpr int kFiles = 100;
         for (int i = 0; i < kFiles; ++i)
             writeFile(p.local(QStringLiteral("site/f%1.html").arg(i)), pattern(100 + i, char(i)));
+        const qsizetype before = p.rec.sent().size();
         QCOMPARE(errorOf([&] { p.ftp.SendFiles(p.local("site/*.html"), "site", false, false); }),
                  0);
+        // EPSV, STOR, RNFR and RNTO per file; making the folder, TYPE and the way back once.
+        const qsizetype commands = p.rec.sent().size() - before;
+        QVERIFY2(commands <= 4 * kFiles + 8, qPrintable(QString::number(commands)));
         for (int i = 0; i < kFiles; ++i)
             QCOMPARE(p.ftp.GetFolderItems("site\\*.html", 0).Count(), kFiles);
         const QStringList dataCommands =
@@ -220,7 +258,11 @@ private slots:
         QCOMPARE(readFile(p.path("site/f99.html")), pattern(199, char(99)));
     }
 
-    void receive_data() { addServerRows(); }
+    void receive_data() {
+        addServerRows();
+        QTest::newRow("pyftpdlib, 4 connections") << "pyftpdlib x4";
+        QTest::newRow("vsftpd TLS, 4 connections") << "vsftpd TLS x4";
+    }
     void receive() {
         QFETCH(QString, kind);
         Peer p(kind);
@@ -242,10 +284,17 @@ private slots:
             QCOMPARE(pr.state, int(kReceivingFiles));
         QCOMPARE(p.rec.progress.last().percent, 100);
 
+        p.rec.progress.clear();
         p.ftp.ReceiveFiles("proj\\*", local, true);
         QCOMPARE(tree(local), QStringList({"proj/images/deep/pic2.jpg", "proj/images/pic 1.jpg",
                                            "proj/movie.swf", "proj/pictavo.html"}));
         QCOMPARE(readFile(p.local("proj/images/pic 1.jpg")), pattern(4321, 'i'));
+        QCOMPARE(readFile(p.local("proj/pictavo.html")), pattern(70000, 'h'));
+        int lastPercent = 0;
+        for (const Recorder::Progress& pr : std::as_const(p.rec.progress)) {
+            QVERIFY(pr.percent >= lastPercent);
+            lastPercent = pr.percent;
+        }
         QVERIFY(p.rec.of("skip").contains("skip proj/images/out||5"));
         QCOMPARE(p.rec.of("replace").size(), 2);  // the two files received the first time
         QCOMPARE(p.ftp.CurrentFolder(), QString("/"));
@@ -277,7 +326,10 @@ private slots:
         QCOMPARE(tree(p.local("full")), QStringList({"filler", "movie.swf"}));
     }
 
-    void abortLargeFile_data() { addServerRows(); }
+    void abortLargeFile_data() {
+        addServerRows();
+        QTest::newRow("pyftpdlib, 4 connections") << "pyftpdlib x4";
+    }
     void abortLargeFile() {
         QFETCH(QString, kind);
         Peer p(kind);
@@ -287,8 +339,11 @@ private slots:
         QVERIFY2(p.start(), qPrintable(p.error()));
         writeFile(p.local("big.bin"), pattern(48 * 1024 * 1024, 'n'));
         int stateAfterAbort = -1;
+        int moving = 0;  // files that must be on their way before the abort
+        const QRegularExpression stor("^STOR \\.[123]\\.bin");
         p.rec.onProgress = [&](const Recorder::Progress& pr) {
-            if (pr.done > 0 && pr.done < pr.size && !p.ftp.AbortRequested()) {
+            if (pr.done > 0 && pr.done < pr.size && !p.ftp.AbortRequested() &&
+                p.rec.sent().filter(stor).size() >= moving) {
                 p.ftp.setAbortRequested(true);
                 stateAfterAbort = p.ftp.State();
             }
@@ -313,6 +368,15 @@ private slots:
         });
         QVERIFY(aborted([&] { p.ftp.GetFolderItems("*", 0); }));
         QObject::disconnect(listing);
+        // Several files at once: every connection stops and removes its temporary.
+        for (const char* name : {"many/1.bin", "many/2.bin", "many/3.bin"}) {
+            QDir().mkpath(p.local("many"));
+            QVERIFY(QFile::copy(p.local("big.bin"), p.local(name)));
+        }
+        moving = p.ftp.Connections() == 4 ? 3 : 1;
+        QVERIFY(aborted([&] { p.ftp.SendFiles(p.local("many/*.bin"), "many", false, true); }));
+        QVERIFY(QDir(p.local("many")).removeRecursively());
+        QTRY_COMPARE(tree(p.path("many")), QStringList());
 
         // A local file cut short while it is sent: an error, and nothing under its name.
         p.rec.onProgress = [&](const Recorder::Progress& pr) {
@@ -348,12 +412,16 @@ private slots:
                                                     << "abort";
         QTest::newRow("aborted while logging in again") << "RETR"
                                                         << "abort at login";
+        // Whichever connection is cut, the others or a new one send its file.
+        QTest::newRow("send over 4 connections") << "STOR"
+                                                 << "x4";
     }
     void cutConnection() {
         QFETCH(QString, verb);
         QFETCH(QString, meanwhile);
-        Peer p("pyftpdlib");
-        static_cast<PyFtpServer&>(p.server()).cutOnce(verb, verb == "LIST" ? 1 : 12);
+        const bool several = meanwhile == "x4";
+        Peer p(several ? "pyftpdlib x4" : "pyftpdlib");
+        static_cast<PyFtpServer&>(p.server()).cutOnce(verb, verb == "LIST" ? 1 : several ? 13 : 12);
         const bool send = verb == "STOR";
         // 30 files, in an older version on the other side already: the even ones for the send (the
         // 12th STOR sends the new f11.bin), all for the receive (whichever is cut replaces one).
@@ -385,7 +453,7 @@ private slots:
             else
                 p.ftp.ListFolder("site\\*");
         };
-        if (!meanwhile.isEmpty()) {
+        if (!meanwhile.isEmpty() && !several) {
             // The cause, or the abort; the end of the connection is reported once.
             const bool stop = meanwhile == "stop";
             QCOMPARE(errorOf(operation), stop ? qint32(kErrConnectionLost) : qint32(kErrAborted));
@@ -402,7 +470,7 @@ private slots:
             return;
         }
         QCOMPARE(errorOf(operation), 0);
-        QCOMPARE(p.rec.of("reconnecting"), QStringList{"reconnecting 1/2"});
+        QCOMPARE(p.rec.of("reconnecting").size(), several ? p.rec.causes.size() : 1);
         QVERIFY(p.rec.of("disconnected").isEmpty());
         QCOMPARE(p.ftp.State(), int(kIdle));
         QCOMPARE(p.ftp.CurrentFolder(), QString("/"));
@@ -423,7 +491,7 @@ private slots:
             lastPercent = pr.percent;
         }
         QCOMPARE(lastPercent, 100);
-        if (send) {
+        if (send && !several) {
             QStringList sending = p.rec.of("sending");
             QCOMPARE(sending.size(), 30);
             sending.removeDuplicates();

@@ -75,6 +75,7 @@ public:
     bool adopt(const QString& path) const;
 
     bool passive = true;  // false: EPSV and PASV are refused (pasv_enable=NO)
+    int maxPerIp = 0;     // more: the control connections taken from one address (421 beyond)
     // PEM files of a certificate and its key: explicit TLS is then required for the login and
     // every data connection, and data connections must resume the control connection's TLS
     // session (vsftpd's require_ssl_reuse). Empty: no TLS.

@@ -144,7 +144,9 @@ bool VsFtpServer::start(const QString& root, const QString& user, const QString&
                                  .arg(pasvMin + 99)
                                  .arg(m_dir->filePath("vsftpd.log"))
                                  .arg(passive ? "YES" : "NO");
-        f.write((text + tlsOptions()).toUtf8());
+        const QString limit =
+            maxPerIp > 0 ? QStringLiteral("max_per_ip=%1\n").arg(maxPerIp) : QString();
+        f.write((text + limit + tlsOptions()).toUtf8());
         f.close();
         if (!launch("/usr/sbin/vsftpd", {conf}))
             return false;

@@ -6,11 +6,16 @@
 #include <QTest>
 
 Peer::Peer(const QString& kind) {
+    // "x4": transfers over four connections at once.
+    if (kind.endsWith(" x4"))
+        ftp.setConnections(4);
     if (!kind.startsWith("vsftpd")) {
         m_server = std::make_unique<PyFtpServer>();
         return;
     }
     auto vs = std::make_unique<VsFtpServer>();
+    if (kind.contains("max 2"))
+        vs->maxPerIp = 2;
     if (kind.contains("TLS")) {
         QString why;
         if (!makeSelfSignedCertificate(m_tls.path(), &why))
@@ -70,6 +75,12 @@ void writeFile(const QString& path, const QByteArray& content) {
     QFile f(path);
     if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         f.write(content);
+}
+
+void setModified(const QString& path, const QDateTime& time) {
+    QFile f(path);
+    if (f.open(QIODevice::Append))
+        f.setFileTime(time, QFileDevice::FileModificationTime);
 }
 
 QByteArray readFile(const QString& path) {

@@ -15,7 +15,8 @@
 // folder, and a component with its recorder. Files for the server go under path() before start(),
 // which hands them to the server and points the component at it. "vsftpd TLS" requires TLS with a
 // certificate made for the test (in certificate()), which the component trusts as an extra
-// authority; "vsftpd TLS 1.2" also keeps the component to TLS 1.2.
+// authority; "vsftpd TLS 1.2" also keeps the component to TLS 1.2. A kind ending in " x4" moves
+// files over four connections; "vsftpd max 2" takes two control connections at most.
 class Peer {
     QTemporaryDir m_root, m_local, m_tls;
     std::unique_ptr<TestFtpServer> m_server;
@@ -43,6 +44,7 @@ void addServerRows(bool tls = true);  // without `tls`, the clear-text servers o
 qint32 errorOf(const std::function<void()>& operation);
 
 void writeFile(const QString& path, const QByteArray& content);
+void setModified(const QString& path, const QDateTime& time);
 QByteArray readFile(const QString& path);
 // Deterministic content of `size` bytes.
 QByteArray pattern(qint64 size, char seed);
