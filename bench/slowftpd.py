@@ -30,9 +30,24 @@ def main():
     delay = args.delay / 1000.0
 
     class SlowHandler(FTPHandler):
+        undelayed = False
+
         def respond(self, resp, logfun=logging.debug):
-            time.sleep(delay)
+            if not self.undelayed:
+                time.sleep(delay)
             FTPHandler.respond(self, resp, logfun)
+
+        # pyftpdlib's CWD enters the folder with the process's own working folder and answers
+        # before it changes back: delaying that answer would leave every other connection's
+        # thread in this folder meanwhile (and in it for good when they interleave), so the
+        # delay comes first.
+        def ftp_CWD(self, path):
+            time.sleep(delay)
+            self.undelayed = True
+            try:
+                return FTPHandler.ftp_CWD(self, path)
+            finally:
+                self.undelayed = False
 
     authorizer = DummyAuthorizer()
     authorizer.add_user(args.user, args.password, os.path.abspath(args.root), perm="elradfmwMT")
