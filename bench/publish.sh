@@ -118,11 +118,12 @@ done
 # The 300 files to a server 50 ms away.
 slow_root="$out/roots/slow"
 rm -rf "$slow_root" && mkdir -p "$slow_root"
-# Its stdin stays open as long as the sleep runs; it reports its port on the first line.
-rm -f "$out/slow.port"
-(sleep 1000000 | /usr/bin/python3 "$here/bench/slowftpd.py" "$slow_root" "$user" "$password" 50 \
-  >"$out/slow.port") &
+# It runs until its stdin closes: a pipe this script holds open until it ends.
+rm -f "$out/slow.in" "$out/slow.port" && mkfifo "$out/slow.in"
+/usr/bin/python3 "$here/bench/slowftpd.py" "$slow_root" "$user" "$password" 50 \
+  <"$out/slow.in" >"$out/slow.port" &
 pids+=("$!")
+exec 7>"$out/slow.in"
 for _ in $(seq 100); do [ -s "$out/slow.port" ] && break; sleep 0.1; done
 read -r _ slow_port <"$out/slow.port"
 compare "$slow_port" "$slow_root" "Many Files" window4 lftp4
