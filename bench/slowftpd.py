@@ -28,6 +28,7 @@ def main():
     parser.add_argument("port", nargs="?", type=int, default=0)
     args = parser.parse_args()
     delay = args.delay / 1000.0
+    cwd_turn = threading.Lock()
 
     class SlowHandler(FTPHandler):
         undelayed = False
@@ -37,15 +38,16 @@ def main():
                 time.sleep(delay)
             FTPHandler.respond(self, resp, logfun)
 
-        # pyftpdlib's CWD enters the folder with the process's own working folder and answers
-        # before it changes back: delaying that answer would leave every other connection's
-        # thread in this folder meanwhile (and in it for good when they interleave), so the
-        # delay comes first.
+        # pyftpdlib's CWD tries the folder with the process's own working folder and changes
+        # back after answering. Working folders are one per process, not per thread: CWDs of
+        # two connections at once would swap them, leaving the process in a folder that may
+        # be deleted later. So they take turns, and the delay comes before, outside the turn.
         def ftp_CWD(self, path):
             time.sleep(delay)
             self.undelayed = True
             try:
-                return FTPHandler.ftp_CWD(self, path)
+                with cwd_turn:
+                    return FTPHandler.ftp_CWD(self, path)
             finally:
                 self.undelayed = False
 
