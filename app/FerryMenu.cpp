@@ -47,6 +47,13 @@ FerryMenu::FerryMenu(ftp::FtpClient& ftpClient, QWidget* parent)
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &FerryMenu::cmdCancel_Click);
     connect(&m_busy, &BusyState::changed, this, &FerryMenu::ApplyCommandRules);
+    connect(&m_paced, &PacedUpdates::linesReady, this, &FerryMenu::AppendMessages);
+    connect(&m_paced, &PacedUpdates::statusReady, this, &FerryMenu::ShowStatus);
+    // The log is complete whenever the window is idle.
+    connect(&m_busy, &BusyState::changed, &m_paced, [this](bool busy) {
+        if (!busy)
+            m_paced.flushLines();
+    });
 }
 
 FerryMenu::~FerryMenu() = default;
@@ -176,6 +183,15 @@ void FerryMenu::ShowPopup(QTreeWidget* list, const QPoint& pos, QMenu* menu) {
 }
 
 void FerryMenu::StatusBarInfo(const QString& sMessage) {
+    m_paced.dropStatus();
+    ShowStatus(sMessage);
+}
+
+void FerryMenu::ShowTransferStatus(const QString& sMessage) {
+    m_paced.setStatus(sMessage);
+}
+
+void FerryMenu::ShowStatus(const QString& sMessage) {
     ui->lblStatus->setText(sMessage);
     // Screen readers read the name and hear of its change.
     ui->lblStatus->setAccessibleName(sMessage);
@@ -185,19 +201,30 @@ void FerryMenu::StatusBarInfo(const QString& sMessage) {
 }
 
 void FerryMenu::DisplayMessage(const QString& line) {
+    m_paced.addLine(line, m_busy.busy());
+}
+
+void FerryMenu::AppendMessages(const QStringList& lines) {
     QListWidget* list = ui->lstConnectionInfo;
-    list->addItem(line);
     // A server that talks without end must not fill the memory: the oldest lines go, and the
     // first line says so.
-    if (list->count() > kMaxMessages) {
-        if (list->item(0)->text() != kMessagesDropped)
+    const bool dropped = list->count() > 0 && list->item(0)->text() == kMessagesDropped;
+    const int kept = list->count() - (dropped ? 1 : 0);
+    const qsizetype total = kept + lines.size();
+    if (total <= kMaxMessages - (dropped ? 1 : 0)) {
+        list->addItems(lines);
+    } else {
+        const qsizetype room = kMaxMessages - 1;  // below the note
+        const qsizetype fromNew = qMin(lines.size(), room);
+        const qsizetype fromOld = room - fromNew;
+        if (!dropped)
             list->insertItem(0, kMessagesDropped);
-        while (list->count() > kMaxMessages)
-            delete list->takeItem(1);
+        list->model()->removeRows(1, int(kept - fromOld));
+        list->addItems(lines.mid(lines.size() - fromNew));
     }
     list->setCurrentRow(list->count() - 1);
     if (m_logWindow)
-        m_logWindow->addLine(line);
+        m_logWindow->addLines(lines);
 }
 
 void FerryMenu::miShowLog_Click() {

@@ -6,6 +6,7 @@
 #include "BusyState.h"
 #include "ConnectionRecord.h"
 #include "LocalSide.h"
+#include "PacedUpdates.h"
 #include "TransferWindow.h"
 
 namespace Ui {
@@ -45,6 +46,7 @@ public:
 
     void StatusBarInfo(const QString& sMessage) override;
     void DisplayMessage(const QString& line) override;
+    void ShowTransferStatus(const QString& sMessage) override;
     void EnableConnectedCommands(bool bConnected) override;
     BusyState& Busy() override { return m_busy; }
     void EnableRemoteCommands() override;
@@ -57,6 +59,10 @@ public:
     void ShowTransferWindow() override;
     void UnloadWindow() override;
     QWidget* DialogParent() override { return this; }
+
+    // How often log lines and transfer statuses reach the screen while an operation runs
+    // (100 ms unless set); zero shows each as it comes.
+    void setUpdatePace(std::chrono::milliseconds pace) { m_paced.setPace(pace); }
 
     // For the tests: the window's parts.
     Ui::FerryMenu& form() { return *ui; }
@@ -91,6 +97,8 @@ private:
     // Applies every command rule again, with the busy state.
     void ApplyCommandRules();
     void EnableAbortCommands(bool bBusy);
+    void ShowStatus(const QString& sMessage);
+    void AppendMessages(const QStringList& lines);
     // While an operation runs, closing asks first; false when the user wants it to go on.
     bool MayCloseNow();
 
@@ -106,6 +114,7 @@ private:
     TransferNotifications* m_notifications = nullptr;
     LogWindow* m_logWindow = nullptr;  // child of this, made when first shown
     BusyState m_busy;
+    PacedUpdates m_paced;
     bool m_bConnected = false;
     bool m_bUnloaded = false;
 };

@@ -26,6 +26,6 @@ void LogWindow::setLines(const QStringList& lines) {
     m_text->setPlainText(lines.join(QLatin1Char('\n')));
 }
 
-void LogWindow::addLine(const QString& line) {
-    m_text->appendPlainText(line);
+void LogWindow::addLines(const QStringList& lines) {
+    m_text->appendPlainText(lines.join(QLatin1Char('\n')));
 }

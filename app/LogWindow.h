@@ -14,7 +14,7 @@ public:
     explicit LogWindow(int maxLines, QWidget* parent = nullptr);
 
     void setLines(const QStringList& lines);
-    void addLine(const QString& line);
+    void addLines(const QStringList& lines);
 
 private:
     QPlainTextEdit* m_text;  // child of this

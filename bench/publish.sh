@@ -1,8 +1,14 @@
 #!/usr/bin/env bash
-# Times the program's own upload (the transfer window driven offscreen by windowbench) against
-# lftp's single-connection mirror of the same files to the same local pyftpdlib and vsftpd
-# servers, for the demo's largest sample project and a generated project of 300 files; also times
-# the window listing a remote folder of 10,000 entries. Each time is the median of RUNS runs.
+# Times the program's own upload (the transfer window driven offscreen by windowbench, with one
+# and with four connections) against the FTP component alone (ftpbench) and lftp's mirror (one
+# and four connections), on the same files to the same local pyftpdlib and vsftpd servers: the
+# demo's largest sample project and a generated project of 300 files (45 MB). Then the 300 files
+# once more to a server that delays every reply by 50 ms (bench/slowftpd.py), as one far away
+# would, through the window and lftp with four connections each. Last, the window lists a remote
+# folder of 10,000 entries.
+# Every time is a whole run of the tool, sign-in included, measured the same way for each; the
+# tools take turns run by run, so a slow spell of the machine is shared out, and each time is the
+# median of RUNS runs.
 # Usage: bench/publish.sh [RUNS]   (default 3; needs root for vsftpd's account)
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -14,10 +20,11 @@ mkdir -p "$out"
 
 cmake -S "$here" -B "$here/bench/out/build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DFERRYMATE_TESTS=OFF >/dev/null
-cmake --build "$here/bench/out/build" --target windowbench -j "$(nproc)" >/dev/null
+cmake --build "$here/bench/out/build" --target windowbench ftpbench -j 2 >/dev/null
 windowbench="$here/bench/out/build/windowbench"
+ftpbench="$here/bench/out/build/ftpbench"
 
-# The projects: the demo's samples, and 300 files of 1 to 300 kB laid out as a project.
+# The projects: the demo's samples, and 300 files of 1 to 299 kB laid out as a project.
 projects="$out/projects"
 if [ ! -f "$projects/.done" ]; then
   rm -rf "$projects" && mkdir -p "$projects"
@@ -42,42 +49,89 @@ source "$here/bench/servers.sh"
 
 remote_name() { echo "$1" | tr -d ' ' | tr '[:upper:]' '[:lower:]'; }
 
-# The program's time is the upload alone, as windowbench reports it (sign-in excluded).
-time_window() {
+# Each tool uploads project $2 to the server on port $1, signing in as it starts.
+run_window() {
   "$windowbench" --port "$1" --account "$user" --password "$password" --projects "$projects" \
-    "$2" 2>"$out/last.err" | cut -f4
+    --connections "$3" "$2" >/dev/null 2>"$out/last.err"
 }
-time_lftp() {
-  local s e
-  s=$(date +%s.%N)
+run_window1() { run_window "$1" "$2" 1; }
+run_window4() { run_window "$1" "$2" 4; }
+run_ftpbench() {
+  "$ftpbench" --host 127.0.0.1 --port "$1" --user "$user" --password "$password" --tls off \
+    --send "$projects/$2/bin" --to "$(remote_name "$2")" >/dev/null 2>"$out/last.err"
+}
+run_lftp() {
   lftp -u "$user,$password" -p "$1" -e "set ftp:ssl-allow no; set ftp:passive-mode on; \
-mirror -R --parallel=1 '$projects/$2/bin' $(remote_name "$2"); quit" 127.0.0.1 >/dev/null
+mirror -R --parallel=$3 '$projects/$2/bin' $(remote_name "$2"); quit" 127.0.0.1 >/dev/null
+}
+run_lftp1() { run_lftp "$1" "$2" 1; }
+run_lftp4() { run_lftp "$1" "$2" 4; }
+
+# Seconds one run of tool $1 takes to upload project $3 to the server on port $2 whose root is $4;
+# what arrived must be the project's published files.
+time_run() {
+  local remote s e
+  remote=$(remote_name "$3")
+  rm -rf "${4:?}/$remote"
+  s=$(date +%s.%N)
+  "run_$1" "$2" "$3"
   e=$(date +%s.%N)
+  diff -rq "$projects/$3/bin" "$4/$remote" >/dev/null ||
+    { echo "$1: $3 on port $2 differs" >&2; exit 1; }
   echo "$e - $s" | bc
 }
 
-printf '%-10s %-12s %6s %10s %10s %10s\n' server project files program lftp program/lftp
+# Times tools "$@" on server port $1, root $2, project $3 in turns; sets times[tool] to medians.
+declare -A times
+compare() {
+  local port=$1 root=$2 project=$3 tool
+  shift 3
+  declare -A samples=()
+  for _ in $(seq "$runs"); do
+    for tool in "$@"; do
+      samples[$tool]+=" $(time_run "$tool" "$port" "$project" "$root")"
+    done
+  done
+  for tool in "$@"; do
+    # shellcheck disable=SC2086
+    times[$tool]=$(median ${samples[$tool]})
+  done
+}
+
+ratio() { printf '%.2f' "$(echo "$1 / $2" | bc -l)"; }
+
+tools=(window1 window4 ftpbench lftp1 lftp4)
+printf '%-10s %-11s %5s' server project files
+printf ' %9s' "${tools[@]}" "win1/ftpb" "win4/lftp4"
+echo
 for server in pyftpdlib vsftpd; do
   if [ "$server" = pyftpdlib ]; then port=$py_port; root=$py_root; else port=$vs_port; root=$vs_root; fi
   for project in "$largest" "Many Files"; do
-    remote=$(remote_name "$project")
-    declare -A times=()
-    for tool in window lftp; do
-      samples=()
-      for _ in $(seq "$runs"); do
-        rm -rf "${root:?}/$remote"
-        samples+=("$("time_$tool" "$port" "$project")")
-        # What arrived must be the project's published files.
-        diff -rq "$projects/$project/bin" "$root/$remote" >/dev/null ||
-          { echo "$tool: $server/$project differs" >&2; exit 1; }
-      done
-      times[$tool]=$(median "${samples[@]}")
-    done
-    files=$(find "$projects/$project/bin" -type f | wc -l)
-    printf '%-10s %-12s %6s %9.3fs %9.3fs %10.2f\n' "$server" "$project" "$files" \
-      "${times[window]}" "${times[lftp]}" "$(echo "${times[window]} / ${times[lftp]}" | bc -l)"
+    compare "$port" "$root" "$project" "${tools[@]}"
+    printf '%-10s %-11s %5s' "$server" "$project" "$(find "$projects/$project/bin" -type f | wc -l)"
+    for tool in "${tools[@]}"; do printf ' %8.3fs' "${times[$tool]}"; done
+    printf ' %9s %10s\n' "$(ratio "${times[window1]}" "${times[ftpbench]}")" \
+      "$(ratio "${times[window4]}" "${times[lftp4]}")"
   done
 done
+
+# The 300 files to a server 50 ms away.
+slow_root="$out/roots/slow"
+rm -rf "$slow_root" && mkdir -p "$slow_root"
+# It runs until its stdin closes: a pipe this script holds open until it ends.
+rm -f "$out/slow.in" "$out/slow.port" && mkfifo "$out/slow.in"
+/usr/bin/python3 "$here/bench/slowftpd.py" "$slow_root" "$user" "$password" 50 \
+  <"$out/slow.in" >"$out/slow.port" &
+pids+=("$!")
+exec 7>"$out/slow.in"
+for _ in $(seq 100); do [ -s "$out/slow.port" ] && break; sleep 0.1; done
+read -r _ slow_port <"$out/slow.port"
+compare "$slow_port" "$slow_root" "Many Files" window4 lftp4
+bytes=$(du -sb "$projects/Many Files/bin" | cut -f1)
+echo
+echo "300 files ($((bytes / 1000000)) MB), 50 ms a reply: window (4 connections)" \
+  "${times[window4]}s, lftp mirror -P 4 ${times[lftp4]}s," \
+  "window/lftp $(ratio "${times[window4]}" "${times[lftp4]}") (target 0.60 or less)"
 
 # A remote folder of 10,000 entries listed into the window.
 mkdir -p "$py_root/big"

@@ -1,7 +1,7 @@
 // Times the program's own upload of local projects: a transfer window driven offscreen signs in
 // to a server, selects the named projects and runs the upload the Upload button runs.
 //
-//   publishbench --port P --account A --password W --projects DIR NAME...
+//   windowbench --port P --account A --password W --projects DIR [--connections N] NAME...
 //
 // The server runs on this machine: the host is A.localhost, the FTP user the account's first
 // eight letters in lower case.
@@ -104,7 +104,8 @@ int main(int argc, char* argv[]) {
                        {"account", "Account name.", "account"},
                        {"password", "Password.", "password"},
                        {"projects", "Folder holding the projects.", "dir", "."},
-                       {"list", "Remote folder to list.", "folder"}});
+                       {"list", "Remote folder to list.", "folder"},
+                       {"connections", "Connections a transfer may use (settings file).", "n"}});
     parser.addPositionalArgument("names", "Project folders to publish, one after another.");
     parser.process(app);
     const QString account = parser.value("account");
@@ -120,6 +121,9 @@ int main(int argc, char* argv[]) {
         ini.write(QStringLiteral("[Service]\r\nDomain=%1\r\nPort=%2\r\n")
                       .arg(QStringLiteral("localhost"), parser.value("port"))
                       .toLatin1());
+        if (parser.isSet("connections"))
+            ini.write("[Transfer]\r\nConnections=" + parser.value("connections").toLatin1() +
+                      "\r\n");
     }
     Answers answers(account, parser.value("password"));
     setDialogs(&answers);

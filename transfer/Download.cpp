@@ -6,6 +6,7 @@
 #include "Dialogs.h"
 #include "FtpClient.h"
 #include "ListRows.h"
+#include "TransferOptions.h"
 #include "TransferTexts.h"
 #include "TransferWindow.h"
 #include "WaitPointer.h"
@@ -24,6 +25,7 @@ void Download::ReceiveSelectedItems() {
     const BusyState::Hold busy = m_window.Busy().hold(true);
     {
         WaitPointer wait(m_window.DialogParent());
+        ApplyTransferOptions(m_xFtp);
         struct Row {
             QString text;
             bool folder;

@@ -8,6 +8,7 @@
 #include "FtpClient.h"
 #include "ListRows.h"
 #include "RemoteSide.h"
+#include "TransferOptions.h"
 #include "TransferTexts.h"
 #include "TransferWindow.h"
 #include "WaitPointer.h"
@@ -45,6 +46,7 @@ void ProjectUpload::UploadSelectedProjects() {
     QString outcome;
     {
         WaitPointer wait(m_window.DialogParent());
+        ApplyTransferOptions(m_xFtp);
         try {
             // The names and their folder are taken first: the lists may be reread, and the
             // local folder changed, while the transfers pump events. Each name keeps the

@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QObject>
 #include <QString>
+#include <optional>
 
 class TransferWindow;
 namespace ftp {
@@ -10,6 +11,8 @@ class FtpClient;
 }
 
 // The window's answers to the component's per-file notifications, for uploads and downloads.
+// "Yes to All" and "No to All" answer the replace questions for the rest of the operation; files
+// the server already has are counted and reported once the operation ends.
 class TransferNotifications : public QObject {
     Q_OBJECT
 public:
@@ -25,6 +28,10 @@ public slots:
     void xFtp_SkippingFile(const QString& firstName, const QString& secondName, qint32 reason);
 
 private:
+    void OperationEnded();
+
     ftp::FtpClient& m_xFtp;
     TransferWindow& m_window;
+    std::optional<int> m_replaceAnswer;  // the answer for every further file, once given
+    int m_unchanged = 0;
 };

@@ -25,6 +25,10 @@ QStringList SkipLines(const QString& firstName, const QString& secondName, qint3
     return lines;
 }
 
+QString UnchangedSkippedLine(int count) {
+    return QString::number(count) + QStringLiteral(" unchanged file(s) skipped.");
+}
+
 QString ReplaceQuestion(const QString& existingName) {
     return existingName + QStringLiteral(" already exits. Do you want to replace it?");
 }

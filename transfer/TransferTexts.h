@@ -16,6 +16,9 @@ QString ProgressText(int ftpState, const QString& fileName, qint64 bytesDone, qi
 // The message-log lines for a skipped file: one per empty name, naming the other one.
 QStringList SkipLines(const QString& firstName, const QString& secondName, qint32 reasonCode);
 
+// The message-log line for the files an operation did not send because the server had them.
+QString UnchangedSkippedLine(int count);
+
 // The question asked before a file is replaced.
 QString ReplaceQuestion(const QString& existingName);
 

@@ -13,6 +13,9 @@ public:
 
     virtual void StatusBarInfo(const QString& sMessage) = 0;
     virtual void DisplayMessage(const QString& line) = 0;
+    // A status of the file being transferred: shown at a pace a person can read, the latest
+    // one winning; any StatusBarInfo replaces one still waiting.
+    virtual void ShowTransferStatus(const QString& sMessage) = 0;
     virtual void EnableConnectedCommands(bool bConnected) = 0;
     // Held by every procedure while it talks to the server; see BusyState.
     virtual BusyState& Busy() = 0;

@@ -9,6 +9,7 @@
 #include "ProfileFile.h"
 #include "Service.h"
 #include "SigninSupport.h"
+#include "TransferProfile.h"
 
 namespace {
 
@@ -183,6 +184,12 @@ void SettingsTest::programFolderAndService() {
         for (const QByteArray port : {"ftp", "0", "70000", "-5"}) {
             WriteBytes(SettingsPath(), "[Service]\r\nPort=" + port + "\r\n");
             QCOMPARE(ServicePort(), QStringLiteral("21"));
+        }
+        QCOMPARE(ConnectionsSetting(), 4);
+        for (const auto& [value, count] :
+             {std::pair<QByteArray, int>{"7", 7}, {" 1", 1}, {"0", 1}, {"11", 10}, {"four", 4}}) {
+            WriteBytes(SettingsPath(), "[transfer]\r\nCONNECTIONS=" + value + "\r\n");
+            QCOMPARE(ConnectionsSetting(), count);
         }
     }
     QCOMPARE(GetAppPath(), QCoreApplication::applicationDirPath() + u'/');

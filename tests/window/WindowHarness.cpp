@@ -108,6 +108,8 @@ bool WindowHarness::Open() {
     xFtp = std::make_unique<ftp::FtpComponent>();
     xFtp->setTimeout(10);
     window = std::make_unique<FerryMenu>(*xFtp);
+    // Every log line and status as it comes; the test of the paced updates sets its own pace.
+    window->setUpdatePace(std::chrono::milliseconds(0));
     QObject::connect(window.get(), &FerryMenu::unloaded, [this] { ++unloadedSignals; });
     QObject::connect(window.get(), &FerryMenu::statusChanged,
                      [this](const QString& text) { statuses << text; });

@@ -50,10 +50,13 @@ private slots:
 
     void nothingSelected() {
         WindowHarness h;
+        h.WriteSettings("[Transfer]\r\nConnections=9\r\n");
         h.ScriptSignIn();
         QVERIFY(h.Open());
         MakeProject(h.projects() + "Appeared");
         h.window->download().ReceiveSelectedItems();
+        QCOMPARE(h.xFtp->Connections(), 9);
+        QVERIFY(h.xFtp->SkipUnchanged());
         QCOMPARE(h.status(), QString("File download(s) complete."));
         QCOMPARE(h.rowTexts(h.ui().lstLocalFileList), QStringList{"APPEARED"});
     }

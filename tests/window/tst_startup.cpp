@@ -234,6 +234,22 @@ private slots:
         QCOMPARE(log.count(FerryMenu::kMessagesDropped), 1);
         QCOMPARE(log.last(), QString("line %1").arg(FerryMenu::kMaxMessages + 9));
         QCOMPARE(log.at(1), QString("line 11"));
+
+        // Lines that come together while an operation runs are kept the same way.
+        h.window->setUpdatePace(std::chrono::hours(1));
+        for (const int count : {3, FerryMenu::kMaxMessages + 5}) {
+            {
+                const BusyState::Hold busy = h.window->Busy().hold();
+                for (int i = 0; i < count; ++i)
+                    h.window->DisplayMessage(QString("batch %1").arg(i));
+            }
+            const QStringList batched = h.log();
+            QCOMPARE(batched.size(), FerryMenu::kMaxMessages);
+            QCOMPARE(batched.first(), FerryMenu::kMessagesDropped);
+            QCOMPARE(batched.at(1), count == 3 ? QString("line 14") : QString("batch 6"));
+            QCOMPARE(batched.last(), QString("batch %1").arg(count - 1));
+            QCOMPARE(h.ui().lstConnectionInfo->currentRow(), FerryMenu::kMaxMessages - 1);
+        }
     }
 
     // Escape in the connected window closes the connection and ends the program.

@@ -63,6 +63,7 @@ private slots:
         MakeProject(h.projects() + "My Folio 2", 2, 1, 3);
         MakeProject(h.projects() + "Garden", 1, 1, 0);
         MakeProject(h.projects() + "beach Trip", 1, 2, 2);
+        h.WriteSettings("[Transfer]\r\nConnections=1\r\n");
         h.ScriptSignIn();
         QVERIFY(h.Open());
 
@@ -87,8 +88,26 @@ private slots:
         QVERIFY(!h.statuses.filter(QRegularExpression("^Uploading file '.*' \\(\\d+ of \\d+K\\)$"))
                      .isEmpty());
 
+        // While the publish runs the log and the per-file statuses wait; when it ends the log
+        // holds every line. The commands it takes over its one connection are counted.
+        h.window->setUpdatePace(std::chrono::hours(1));
+        const int logBefore = h.logSize(), statusesBefore = int(h.statuses.size());
+        int commands = 0, logged = 0, logMidway = -1;
+        QObject::connect(h.xFtp.get(), &ftp::FtpClient::CommandLogged, h.window.get(),
+                         [&](const QString&, int direction) {
+                             ++logged;
+                             commands += direction == ftp::kLogSent;
+                         });
+        QObject::connect(h.xFtp.get(), &ftp::FtpClient::SendingFile, h.window.get(),
+                         [&] { logMidway = h.logSize(); });
         h.Select(h.ui().lstLocalFileList, {"BEACH TRIP", "GARDEN"});
         h.ui().miSend->trigger();
+        QCOMPARE(logMidway, logBefore);
+        QCOMPARE(h.logSize(), logBefore + logged);
+        // pyftpdlib's list of the remote folder afterwards takes two more.
+        QCOMPARE(commands, server == WindowHarness::Py ? 72 : 70);
+        QCOMPARE(h.statuses.mid(statusesBefore).filter(QRegularExpression("^(Sending|Uploading) ")),
+                 QStringList{"Sending " + h.projects() + "beach Trip/bin/pictavo.html"});
         QStringList expected = Prefixed("myfolio2/", PublishedFiles(2, 1, 3)) +
                                Prefixed("garden/", PublishedFiles(1, 1, 0)) +
                                Prefixed("beachtrip/", PublishedFiles(1, 2, 2));
@@ -107,7 +126,10 @@ private slots:
         QVERIFY(h.Open());
         AddListRow(h.ui().lstLocalFileList, "unreadable", "unreadable", kFileRow, "");
         h.Select(h.ui().lstLocalFileList, {"ALPHA", "unreadable"});
+        h.xFtp->setConnections(1);
         h.window->upload().UploadSelectedProjects();
+        QCOMPARE(h.xFtp->Connections(), 4);
+        QVERIFY(h.xFtp->SkipUnchanged());
         QCOMPARE(FilesBelow(h.serverRoot()), Prefixed("alpha/", PublishedFiles(1, 0, 0)));
         QVERIFY(h.statuses.contains("Successfully uploaded the selected Pictavo(s)."));
     }
@@ -171,7 +193,8 @@ private slots:
             QVERIFY(q.text.endsWith(" already exits. Do you want to replace it?"));
             QCOMPARE(q.title, QString("Pictavo Ferrymate [Confirm]"));
             QCOMPARE(q.icon, QMessageBox::Question);
-            QCOMPARE(q.buttons, QMessageBox::Yes | QMessageBox::No);
+            QCOMPARE(q.buttons, QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No |
+                                    QMessageBox::NoToAll);
             QCOMPARE(q.defaultButton, QMessageBox::Yes);
         }
         QVERIFY(questions.first().text.contains("pictavo.html"));
@@ -180,6 +203,32 @@ private slots:
         QCOMPARE(ReadFile(h.serverRoot() + "/site/movie1.swf"), oldMovie);
         // Nothing but the project's own files: no temporary leftovers.
         QCOMPARE(FilesBelow(h.serverRoot()), Prefixed("site/", PublishedFiles(2, 0, 0)));
+
+        // "No to All" keeps every file of the upload after one question; the next upload asks
+        // again, and "Yes to All" replaces them all. Files the server has are counted.
+        WriteFile(h.projects() + "Site/bin/pictavo.html", "<html>newest start page</html>");
+        WriteFile(h.projects() + "Site/bin/movie2.swf", "newest movie two");
+        h.script.answer(QMessageBox::NoToAll).answer(QMessageBox::YesToAll);
+        bool reportUnchanged = false;
+        QObject::connect(h.xFtp.get(), &ftp::FtpClient::SendingFile, h.window.get(),
+                         [&](const QString& name) {
+                             if (reportUnchanged)
+                                 emit h.xFtp->SkippingFile(name, "", ftp::kSkipUnchanged);
+                         });
+        for (int upload = 0; upload < 2; ++upload) {
+            reportUnchanged = upload == 1;
+            h.Select(h.ui().lstLocalFileList, {"SITE"});
+            h.ui().cmdSend->click();
+            QCOMPARE(h.script.shown.size(), shown + 4 + upload);
+            QCOMPARE(ReadFile(h.projects() + "Site/bin/pictavo.html") ==
+                         ReadFile(h.serverRoot() + "/site/pictavo.html"),
+                     upload == 1);
+        }
+        QCOMPARE(ReadFile(h.serverRoot() + "/site/movie1.swf"), QByteArray("new movie"));
+        QCOMPARE(ReadFile(h.serverRoot() + "/site/movie2.swf"), QByteArray("newest movie two"));
+        QCOMPARE(h.script.unexpected, 0);
+        QCOMPARE(h.log().filter("unchanged"), QStringList{"3 unchanged file(s) skipped."});
+        QVERIFY(h.log().filter("was skipped").isEmpty());
     }
 
     void abortDuringTheSecondProject() {
