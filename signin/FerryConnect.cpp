@@ -22,16 +22,17 @@ void DeletePrompt() {
 
 }  // namespace
 
-FerryConnect::FerryConnect(QWidget* parent) : QDialog(parent) {
-    setupUi(this);
+FerryConnect::FerryConnect(QWidget* parent)
+    : QDialog(parent), ui(std::make_unique<Ui::frmFerryConnect>()) {
+    ui->setupUi(this);
     // Messages break their lines with a lone CR; only the text document lays that out as a break.
-    Label1->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    ui->Label1->setTextInteractionFlags(Qt::TextSelectableByMouse);
     const int size = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
-    Picture1->setPixmap(
+    ui->Picture1->setPixmap(
         style()->standardIcon(QStyle::SP_MessageBoxInformation, nullptr, this).pixmap(size));
-    connect(cmdConnect, &QPushButton::clicked, this, &FerryConnect::cmdConnect_Click);
-    connect(cmdOK, &QPushButton::clicked, this, &FerryConnect::cmdOK_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &FerryConnect::cmdCancel_Click);
+    connect(ui->cmdConnect, &QPushButton::clicked, this, &FerryConnect::cmdConnect_Click);
+    connect(ui->cmdOK, &QPushButton::clicked, this, &FerryConnect::cmdOK_Click);
+    connect(ui->cmdCancel, &QPushButton::clicked, this, &FerryConnect::cmdCancel_Click);
 }
 
 bool FerryConnect::ShowForm() {
@@ -42,14 +43,14 @@ bool FerryConnect::ShowForm() {
 
 void FerryConnect::ShowButtons(bool ok, bool connect, bool cancel) {
     for (auto [button, shown] :
-         {std::pair{cmdOK, ok}, {cmdConnect, connect}, {cmdCancel, cancel}}) {
+         {std::pair{ui->cmdOK, ok}, {ui->cmdConnect, connect}, {ui->cmdCancel, cancel}}) {
         button->setVisible(shown);
         button->setEnabled(shown);
     }
 }
 
 void FerryConnect::keyPressEvent(QKeyEvent* event) {
-    if (!PressCancelOnEscape(event, cmdCancel))
+    if (!PressCancelOnEscape(event, ui->cmdCancel))
         QDialog::keyPressEvent(event);
 }
 
@@ -76,3 +77,5 @@ FerryConnect& ferryConnect() {
     }
     return *instance;
 }
+
+FerryConnect::~FerryConnect() = default;

@@ -1,22 +1,20 @@
 #pragma once
 
 #include <QDialog>
+#include <memory>
 
 #include "ui_FerryConnect.h"
 
 // The program's own prompt: callers set the caption, the message in Label1 and which buttons are
 // offered, then show it. It stays loaded between uses, so a caption a caller gives a button
 // stays until another caller changes it.
-class FerryConnect : public QDialog, private Ui::frmFerryConnect {
+class FerryConnect : public QDialog {
     Q_OBJECT
 public:
     explicit FerryConnect(QWidget* parent = nullptr);
+    ~FerryConnect() override;
 
-    using Ui::frmFerryConnect::cmdCancel;
-    using Ui::frmFerryConnect::cmdConnect;
-    using Ui::frmFerryConnect::cmdOK;
-    using Ui::frmFerryConnect::Label1;
-    using Ui::frmFerryConnect::Picture1;
+    Ui::frmFerryConnect& form() { return *ui; }
 
     // Shows the dialog modally; true when the user pressed cmdConnect.
     bool ShowForm();
@@ -32,6 +30,9 @@ private slots:
     void cmdConnect_Click();
     void cmdOK_Click();
     void cmdCancel_Click();
+
+private:
+    std::unique_ptr<Ui::frmFerryConnect> ui;
 };
 
 // The program-wide prompt, created on first use.

@@ -35,14 +35,16 @@ QString TrimSpaces(const QString& text) {
 
 }  // namespace
 
-FerryLogin::FerryLogin(QWidget* parent) : QDialog(parent) {
-    setupUi(this);
-    cmdPictavo->hide();
-    Picture1->setPixmap(style()->standardIcon(QStyle::SP_DriveNetIcon, nullptr, this).pixmap(48));
-    lblLink->setText(ProductPageAddress());
-    lblLink->installEventFilter(this);
-    connect(cmdConnect, &QPushButton::clicked, this, &FerryLogin::cmdConnect_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &FerryLogin::cmdCancel_Click);
+FerryLogin::FerryLogin(QWidget* parent)
+    : QDialog(parent), ui(std::make_unique<Ui::frmFerryLogin>()) {
+    ui->setupUi(this);
+    ui->cmdPictavo->hide();
+    ui->Picture1->setPixmap(
+        style()->standardIcon(QStyle::SP_DriveNetIcon, nullptr, this).pixmap(48));
+    ui->lblLink->setText(ProductPageAddress());
+    ui->lblLink->installEventFilter(this);
+    connect(ui->cmdConnect, &QPushButton::clicked, this, &FerryLogin::cmdConnect_Click);
+    connect(ui->cmdCancel, &QPushButton::clicked, this, &FerryLogin::cmdCancel_Click);
     Form_Load();
 }
 
@@ -53,19 +55,19 @@ bool FerryLogin::ShowForm(QString& sAddress, QString& sPort, QString& sUserName,
     sUserName = ReadProfileString(kSection, kUserNameKey, QString(), kSettingBuffer, settings);
     sPassword = LoadPassword();
     m_bCancelled = true;
-    txtUserName->setText(sUserName);
-    txtPassword->setText(sPassword);
+    ui->txtUserName->setText(sUserName);
+    ui->txtPassword->setText(sPassword);
     if (!sPassword.isEmpty())
-        chkSavePassword->setChecked(true);
+        ui->chkSavePassword->setChecked(true);
 
     dialogs().exec(*this);
 
     bool result = false;
     if (!m_bCancelled) {
         sPort = ServicePort();
-        sAddress = txtUserName->text() + u'.' + ServiceDomain();
-        sUserName = TrimSpaces(txtUserName->text());
-        sPassword = TrimSpaces(txtPassword->text());
+        sAddress = ui->txtUserName->text() + u'.' + ServiceDomain();
+        sUserName = TrimSpaces(ui->txtUserName->text());
+        sPassword = TrimSpaces(ui->txtPassword->text());
         bIsAnonymous = false;
         bPassive = false;
         result = CheckInternetConnection(this);
@@ -73,17 +75,17 @@ bool FerryLogin::ShowForm(QString& sAddress, QString& sPort, QString& sUserName,
 
     m_bSettingsSaved = WriteProfileString(kSection, kAddressKey, sAddress, settings) &&
                        WriteProfileString(kSection, kUserNameKey, sUserName, settings) &&
-                       (chkSavePassword->isChecked()
+                       (ui->chkSavePassword->isChecked()
                             ? SavePassword(sPassword)
                             : WriteProfileString(kSection, kPasswordKey, QString(), settings));
     return result;
 }
 
 bool FerryLogin::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == lblLink && event->type() == QEvent::MouseButtonRelease) {
+    if (watched == ui->lblLink && event->type() == QEvent::MouseButtonRelease) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::LeftButton &&
-            lblLink->rect().contains(mouse->position().toPoint())) {
+            ui->lblLink->rect().contains(mouse->position().toPoint())) {
             lblLink_Click();
             return true;
         }
@@ -92,26 +94,27 @@ bool FerryLogin::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void FerryLogin::keyPressEvent(QKeyEvent* event) {
-    if (!PressCancelOnEscape(event, cmdCancel))
+    if (!PressCancelOnEscape(event, ui->cmdCancel))
         QDialog::keyPressEvent(event);
 }
 
 void FerryLogin::Form_Load() {
-    QFont font = lblLink->font();
+    QFont font = ui->lblLink->font();
     font.setUnderline(true);
-    lblLink->setFont(font);
-    QPalette palette = lblLink->palette();
+    ui->lblLink->setFont(font);
+    QPalette palette = ui->lblLink->palette();
     // The style's own link colour stays readable on dark themes too.
     palette.setColor(QPalette::WindowText, palette.color(QPalette::Link));
-    lblLink->setPalette(palette);
-    lblLink->setCursor(cmdPictavo->cursor());
+    ui->lblLink->setPalette(palette);
+    ui->lblLink->setCursor(ui->cmdPictavo->cursor());
 }
 
 void FerryLogin::cmdConnect_Click() {
-    if (txtUserName->text().isEmpty() || txtPassword->text().isEmpty()) {
+    if (ui->txtUserName->text().isEmpty() || ui->txtPassword->text().isEmpty()) {
         FerryConnect& notice = ferryConnect();
         notice.setWindowTitle(BoxTitle(QStringLiteral("- Enter username & password")));
-        notice.Label1->setText(QStringLiteral("Please enter your user name and a password."));
+        notice.form().Label1->setText(
+            QStringLiteral("Please enter your user name and a password."));
         notice.ShowButtons(true, false, false);
         dialogs().exec(notice);
         return;
@@ -128,3 +131,5 @@ void FerryLogin::cmdCancel_Click() {
 void FerryLogin::lblLink_Click() {
     OpenWebPage(ProductPageAddress());
 }
+
+FerryLogin::~FerryLogin() = default;

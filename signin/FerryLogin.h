@@ -1,23 +1,19 @@
 #pragma once
 
 #include <QDialog>
+#include <memory>
 
 #include "ui_FerryLogin.h"
 
 // The sign-in dialog: asks for the account and hands back the connection record. Load it, call
 // ShowForm once, then unload it.
-class FerryLogin : public QDialog, private Ui::frmFerryLogin {
+class FerryLogin : public QDialog {
     Q_OBJECT
 public:
     explicit FerryLogin(QWidget* parent = nullptr);
+    ~FerryLogin() override;
 
-    using Ui::frmFerryLogin::chkSavePassword;
-    using Ui::frmFerryLogin::cmdCancel;
-    using Ui::frmFerryLogin::cmdConnect;
-    using Ui::frmFerryLogin::cmdPictavo;
-    using Ui::frmFerryLogin::lblLink;
-    using Ui::frmFerryLogin::txtPassword;
-    using Ui::frmFerryLogin::txtUserName;
+    Ui::frmFerryLogin& form() { return *ui; }
 
     // Fills the dialog from the settings, waits for the user, checks the Internet connection and
     // writes the settings back. True when the caller may connect with the record; on false the
@@ -38,4 +34,7 @@ private slots:
     void cmdConnect_Click();
     void cmdCancel_Click();
     void lblLink_Click();
+
+private:
+    std::unique_ptr<Ui::frmFerryLogin> ui;
 };

@@ -75,13 +75,13 @@ bool CheckInternetConnection(QWidget* parent) {
     const bool dialUpModem = IsModemConnection();
     bool accepted = false;
     if (dialUp && dialUpModem) {
-        prompt.Label1->setText(DialUpOffer());
+        prompt.form().Label1->setText(DialUpOffer());
         prompt.ShowButtons(false, true, true);
         accepted = prompt.ShowForm();
         if (accepted)
             connectedState().autodial();
     } else {
-        prompt.Label1->setText(NoConnectionNotice());
+        prompt.form().Label1->setText(NoConnectionNotice());
         prompt.ShowButtons(true, false, false);
         prompt.ShowForm();
     }

@@ -69,11 +69,11 @@ void FtpSession::ApplySettings() {
 bool FtpSession::AskToTryAgain() {
     FerryConnect& prompt = ferryConnect();
     prompt.setWindowTitle(QStringLiteral("Pictavo Ferrymate -Internet Connection"));
-    prompt.Label1->setText(m_sConnectFailure.isEmpty()
-                               ? kFailureMessage
-                               : kFailureMessage + QStringLiteral("\r\r") + m_sConnectFailure);
+    prompt.form().Label1->setText(
+        m_sConnectFailure.isEmpty() ? kFailureMessage
+                                    : kFailureMessage + QStringLiteral("\r\r") + m_sConnectFailure);
     prompt.ShowButtons(false, true, true);
-    prompt.cmdConnect->setText(QStringLiteral("OK"));
+    prompt.form().cmdConnect->setText(QStringLiteral("OK"));
     return prompt.ShowForm();
 }
 

@@ -104,34 +104,34 @@ void FerryLoginTest::controlsCaptionsAndTips() {
     for (const auto& [name, text] : labels)
         QCOMPARE(Child<QLabel>(login, name)->text(), text);
     const std::pair<QWidget*, QString> tips[] = {
-        {login.txtUserName, "Hostavia account username"},
-        {login.txtPassword, "Hostavia account password"},
-        {login.chkSavePassword, "Save your password"},
-        {login.cmdConnect, "Login to your account and go to Ferrymate"},
-        {login.cmdCancel, "Cancel login and close Ferrymate"}};
+        {login.form().txtUserName, "Hostavia account username"},
+        {login.form().txtPassword, "Hostavia account password"},
+        {login.form().chkSavePassword, "Save your password"},
+        {login.form().cmdConnect, "Login to your account and go to Ferrymate"},
+        {login.form().cmdCancel, "Cancel login and close Ferrymate"}};
     for (const auto& [control, tip] : tips)
         QCOMPARE(control->toolTip(), tip);
-    QCOMPARE(login.chkSavePassword->text(), QStringLiteral("&Save Password"));
-    QCOMPARE(login.cmdConnect->text(), QStringLiteral("&Login and Proceed to Ferrymate"));
-    QCOMPARE(login.cmdCancel->text(), QStringLiteral("C&ancel"));
-    QCOMPARE(Child<QLabel>(login, "lblUserName")->buddy(), login.txtUserName);
-    QCOMPARE(Child<QLabel>(login, "lblPassword")->buddy(), login.txtPassword);
-    QVERIFY(login.cmdConnect->isDefault());
-    QCOMPARE(login.txtPassword->echoMode(), QLineEdit::Password);
+    QCOMPARE(login.form().chkSavePassword->text(), QStringLiteral("&Save Password"));
+    QCOMPARE(login.form().cmdConnect->text(), QStringLiteral("&Login and Proceed to Ferrymate"));
+    QCOMPARE(login.form().cmdCancel->text(), QStringLiteral("C&ancel"));
+    QCOMPARE(Child<QLabel>(login, "lblUserName")->buddy(), login.form().txtUserName);
+    QCOMPARE(Child<QLabel>(login, "lblPassword")->buddy(), login.form().txtPassword);
+    QVERIFY(login.form().cmdConnect->isDefault());
+    QCOMPARE(login.form().txtPassword->echoMode(), QLineEdit::Password);
     QStyleOptionFrame frame;
-    frame.initFrom(login.txtPassword);
-    QCOMPARE(login.txtPassword->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, &frame,
-                                                   login.txtPassword),
+    frame.initFrom(login.form().txtPassword);
+    QCOMPARE(login.form().txtPassword->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter,
+                                                          &frame, login.form().txtPassword),
              int('*'));
     for (const char* name : {"txtUserName", "txtPassword", "Picture1"})
         QVERIFY2(!Child<QWidget>(login, name)->accessibleName().isEmpty(), name);
     QVERIFY(!Child<QLabel>(login, "Picture1")->pixmap().isNull());
-    QVERIFY(login.lblLink->font().underline());
-    QCOMPARE(login.lblLink->palette().color(QPalette::WindowText), QColor(0, 0, 255));
-    QCOMPARE(login.lblLink->cursor().shape(), Qt::PointingHandCursor);
+    QVERIFY(login.form().lblLink->font().underline());
+    QCOMPARE(login.form().lblLink->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+    QCOMPARE(login.form().lblLink->cursor().shape(), Qt::PointingHandCursor);
     login.show();
-    QVERIFY(login.lblLink->isVisible());
-    QVERIFY(!login.cmdPictavo->isVisible());
+    QVERIFY(login.form().lblLink->isVisible());
+    QVERIFY(!login.form().cmdPictavo->isVisible());
 }
 
 void FerryLoginTest::signIn_data() {
@@ -250,7 +250,7 @@ void FerryLoginTest::linkOpensTheProductPage() {
     ScriptedDialogs script;
     FerryLogin login;
     login.show();
-    QTest::mouseClick(login.lblLink, Qt::LeftButton);
+    QTest::mouseClick(login.form().lblLink, Qt::LeftButton);
     QCOMPARE(launcher.opened, QStringList{QStringLiteral(FERRYMATE_PRODUCT_PAGE)});
     QVERIFY(script.shown.isEmpty());
 }

@@ -82,30 +82,30 @@ void PromptTest::promptAsDesigned() {
     FerryConnect prompt;
     QCOMPARE(prompt.objectName(), QStringLiteral("frmFerryConnect"));
     QCOMPARE(prompt.windowTitle(), QStringLiteral("Ferrymate - Internet Connection"));
-    QCOMPARE(prompt.cmdOK->text(), QStringLiteral("&OK"));
-    QCOMPARE(prompt.cmdConnect->text(), QStringLiteral("&Connect"));
-    QCOMPARE(prompt.cmdCancel->text(), QStringLiteral("C&ancel"));
-    QVERIFY(prompt.cmdOK->isDefault());
-    QVERIFY(!prompt.Picture1->pixmap().isNull());
-    QVERIFY(!prompt.Picture1->accessibleName().isEmpty());
+    QCOMPARE(prompt.form().cmdOK->text(), QStringLiteral("&OK"));
+    QCOMPARE(prompt.form().cmdConnect->text(), QStringLiteral("&Connect"));
+    QCOMPARE(prompt.form().cmdCancel->text(), QStringLiteral("C&ancel"));
+    QVERIFY(prompt.form().cmdOK->isDefault());
+    QVERIFY(!prompt.form().Picture1->pixmap().isNull());
+    QVERIFY(!prompt.form().Picture1->accessibleName().isEmpty());
     // Messages break their lines with a lone CR.
-    prompt.Label1->setFixedWidth(400);
-    prompt.Label1->setText(QStringLiteral("one line"));
-    const int single = prompt.Label1->sizeHint().height();
-    prompt.Label1->setText(QStringLiteral("one\r\rline"));
-    QVERIFY(prompt.Label1->sizeHint().height() >= 2 * single);
+    prompt.form().Label1->setFixedWidth(400);
+    prompt.form().Label1->setText(QStringLiteral("one line"));
+    const int single = prompt.form().Label1->sizeHint().height();
+    prompt.form().Label1->setText(QStringLiteral("one\r\rline"));
+    QVERIFY(prompt.form().Label1->sizeHint().height() >= 2 * single);
 }
 
 void PromptTest::keysOnlyWhileOffered() {
     FerryConnect prompt;
-    QSignalSpy ok(prompt.cmdOK, &QPushButton::clicked);
-    QSignalSpy cancel(prompt.cmdCancel, &QPushButton::clicked);
+    QSignalSpy ok(prompt.form().cmdOK, &QPushButton::clicked);
+    QSignalSpy cancel(prompt.form().cmdCancel, &QPushButton::clicked);
     prompt.ShowButtons(false, true, true);
     prompt.ShowButtons(true, false, false);
     QCOMPARE(Buttons(prompt), QStringLiteral("cmdOK"));
     // The notice: Escape does nothing while Cancel is not offered; Enter presses OK.
     prompt.show();
-    prompt.cmdOK->setFocus();
+    prompt.form().cmdOK->setFocus();
     QTest::keyClick(&prompt, Qt::Key_Escape);
     QVERIFY(prompt.isVisible());
     QTest::keyClick(&prompt, Qt::Key_Return);
@@ -165,7 +165,7 @@ void PromptTest::connectionCheck() {
 
 void PromptTest::connectCaptionGivenByAnotherCallerStays() {
     // The transfer window's failed-connection prompt renames cmdConnect for the run.
-    ferryConnect().cmdConnect->setText(QStringLiteral("OK"));
+    ferryConnect().form().cmdConnect->setText(QStringLiteral("OK"));
     ScriptedState state(kConnectionModem, false, true);
     ScriptedDialogs script;
     QString caption;
@@ -175,7 +175,7 @@ void PromptTest::connectCaptionGivenByAnotherCallerStays() {
     });
     QVERIFY(!CheckInternetConnection(nullptr));
     QCOMPARE(caption, QStringLiteral("OK"));
-    ferryConnect().cmdConnect->setText(QStringLiteral("&Connect"));
+    ferryConnect().form().cmdConnect->setText(QStringLiteral("&Connect"));
 }
 
 void PromptTest::flagsFromNetworkInformation() {
