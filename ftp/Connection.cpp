@@ -302,6 +302,8 @@ DataChannel* Connection::newDataChannel() {
         // connection must come from the same server, so it must show the same certificate.
         QSslConfiguration config = m_socket->sslConfiguration();
         config.setPeerVerifyMode(QSslSocket::QueryPeer);
+        // That comparison is the check: no authorities to load for each data connection.
+        config.setCaCertificates({});
         config.setSessionTicket(m_sessionTicket);
         m_data->secure(config, m_socket->peerCertificate());
         // With TLS 1.3 a ticket may resume one session only, and each data connection
