@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Publishing time against a server 25 ms away (bench/slowftpd.py delays every reply), where round
+# Publishing time against a server 25 ms away (pyftpd.py --delay holds every reply), where round
 # trips, not bandwidth, decide: a 100-file project (90 images of 0.5 to 40 kB, 9 small .swf,
 # pictavo.html) sent by ftpbench over 1 and 4 connections and by lftp's reverse mirror with 1 and
 # 4 parallel transfers, then sent again unchanged with --skip-unchanged (lftp's mirror, which
@@ -32,18 +32,13 @@ if [ ! -f "$site.done" ]; then
   done
   for i in $(seq 1 9); do head -c $((i * 1500)) /dev/urandom >"$site/bin/movie$i.swf"; done
   head -c 6000 /dev/urandom >"$site/pictavo.html"
-  touch -d '-1 hour' $(find "$site" -type f)
+  find "$site" -type f -exec touch -d '-1 hour' {} +
   touch "$site.done"
 fi
 many="$out/projects/many"
-if [ ! -f "$many.done" ]; then
-  rm -rf "$many" && mkdir -p "$many/images"
-  for i in $(seq 1 300); do
-    if [ $((i % 3)) -eq 0 ]; then f="$many/images/pic$i.jpg"; else f="$many/file$i.swf"; fi
-    head -c $((i * 1024)) /dev/urandom >"$f"
-  done
-  touch "$many.done"
-fi
+# shellcheck source=bench/projects.sh
+source "$here/bench/projects.sh"
+make_many "$many"
 
 pids=()
 stop_servers() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; }
@@ -63,8 +58,8 @@ start_server() {
 }
 slow_root="$out/roots/slow"
 fast_root="$out/roots/fast"
-start_server slow "$slow_root" /usr/bin/python3 "$here/bench/slowftpd.py" "$slow_root" "$user" \
-  "$password" "$delay_ms" 0
+start_server slow "$slow_root" /usr/bin/python3 "$here/tests/support/pyftpd.py" "$slow_root" \
+  "$user" "$password" 0 --delay "$delay_ms"
 start_server fast "$fast_root" /usr/bin/python3 "$here/tests/support/pyftpd.py" "$fast_root" \
   "$user" "$password" 0
 slow_port=$port_slow

@@ -22,14 +22,9 @@ ftpbench="$out/build/ftpbench"
 # The projects, made once.
 many="$out/projects/many"
 single="$out/projects/single"
-if [ ! -f "$many.done" ]; then
-  rm -rf "$many" && mkdir -p "$many/images"
-  for i in $(seq 1 300); do
-    if [ $((i % 3)) -eq 0 ]; then f="$many/images/pic$i.jpg"; else f="$many/file$i.swf"; fi
-    head -c $((i * 1024)) /dev/urandom >"$f"
-  done
-  touch "$many.done"
-fi
+# shellcheck source=bench/projects.sh
+source "$here/bench/projects.sh"
+make_many "$many"
 if [ ! -f "$single.done" ]; then
   rm -rf "$single" && mkdir -p "$single"
   head -c $((200 * 1024 * 1024)) /dev/urandom >"$single/movie.swf"

@@ -2,6 +2,7 @@
 """Serves ROOT over FTP on 127.0.0.1 for one account with full permissions.
 
 Usage: pyftpd.py ROOT USER PASSWORD [PORT] [--cut VERB:N] [--listing FILE] [--tls CERTFILE]
+                 [--delay MS]
 PORT 0 (the default) takes any free port. The first stdout line is "PORT <number>"; the server
 then runs until it is killed or its stdin is closed.
 
@@ -15,16 +16,21 @@ list; MLSD and MLST are then unknown commands, so that clients use LIST.
 --tls CERTFILE serves explicit FTP over TLS with the certificate and private key in the PEM file
 CERTFILE, and requires it: the login needs AUTH TLS first and data connections need PROT P.
 It combines with --cut and --listing.
+
+--delay MS delays every reply by MS milliseconds, as a server far away on the internet would
+(for the benchmarks). Every connection then has a thread of its own, so the delay of one
+connection's replies does not hold up another's.
 """
 import argparse
 import logging
 import os
 import sys
 import threading
+import time
 
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import FTPHandler
-from pyftpdlib.servers import FTPServer
+from pyftpdlib.servers import FTPServer, ThreadedFTPServer
 
 
 LISTINGS = ("MLSD", "LIST", "NLST")
@@ -99,6 +105,27 @@ def tls_handler(certfile):
     return RequiredTlsHandler
 
 
+def delaying_handler(base, delay):
+    """A control handler that waits `delay` seconds before each reply, in its own thread."""
+
+    class DelayingHandler(base):
+        def respond(self, resp, logfun=logging.debug):
+            time.sleep(delay)
+            base.respond(self, resp, logfun)
+
+        def ftp_CWD(self, path):
+            # The threads share the process's working folder, which pyftpdlib's CWD changes and
+            # restores around its (delayed) reply: another thread would see it moved, or removed.
+            if not self.fs.isdir(path):
+                self.respond("550 No such directory.")
+                return None
+            self.fs.cwd = self.fs.fs2ftp(path)
+            self.respond('250 "%s" is the current directory.' % self.fs.cwd)
+            return path
+
+    return DelayingHandler
+
+
 def main():
     parser = argparse.ArgumentParser(usage=__doc__)
     parser.add_argument("root")
@@ -108,6 +135,7 @@ def main():
     parser.add_argument("--cut")
     parser.add_argument("--listing")
     parser.add_argument("--tls", metavar="CERTFILE")
+    parser.add_argument("--delay", metavar="MS", type=int, default=0)
     args = parser.parse_args()
 
     authorizer = DummyAuthorizer()
@@ -121,12 +149,14 @@ def main():
         handler = cutting_handlers(handler, verb.upper(), int(nth))
     if args.listing:
         handler = fixed_listing_handler(handler, args.listing)
+    if args.delay:
+        handler = delaying_handler(handler, args.delay / 1000.0)
     handler.authorizer = authorizer
     # Failed logins answer at once: tests try wrong passwords.
     handler.auth_failed_timeout = 0
 
     logging.basicConfig(level=logging.WARNING, stream=sys.stderr)
-    server = FTPServer(("127.0.0.1", args.port), handler)
+    server = (ThreadedFTPServer if args.delay else FTPServer)(("127.0.0.1", args.port), handler)
     print("PORT %d" % server.socket.getsockname()[1], flush=True)
 
     def watch_stdin():
