@@ -88,6 +88,9 @@ public:
     bool utf8 = false;
     QString type;                   // the TYPE in force ("I", "A" or empty)
     std::optional<QString> folder;  // the current folder as PWD last reported it
+    // Where the session is for its caller when a transfer left the server elsewhere: the next
+    // operation that needs it goes back first (see settleFolder), the next transfer need not.
+    std::optional<QString> home;
     // The data connection mode that worked; the session keeps to it.
     enum class DataMode { Unknown, Passive, Active } dataMode = DataMode::Unknown;
     bool noEpsv = false;

@@ -123,6 +123,21 @@ void returnTo(Session& s, const QString& path) {
     s.conn().folder = path;
 }
 
+void settleFolder(Session& s) {
+    Connection& c = s.conn();
+    const std::optional<QString> home = std::exchange(c.home, std::nullopt);
+    if (!home)
+        return;
+    try {
+        returnTo(s, *home);
+    } catch (const FtpError&) {
+        if (!s.usable())
+            throw;
+        // Gone meanwhile: the server stays where it is, and says so when asked.
+        c.folder.reset();
+    }
+}
+
 void visiting(Session& s, const QString& origin, const std::function<void()>& body) {
     const QStringList cleanup = std::exchange(s.ctx().cleanup, {QStringLiteral("CWD ") + origin});
     try {
@@ -137,7 +152,9 @@ void visiting(Session& s, const QString& origin, const std::function<void()>& bo
         }
         throw;
     }
-    returnTo(s, origin);
+    // The way back waits until an operation needs it: the next send goes on from here.
+    if (s.conn().folder != origin)
+        s.conn().home = origin;
     s.ctx().cleanup = cleanup;
 }
 

@@ -25,6 +25,8 @@ void renameFile(Session& s, const QString& oldName, const QString& newName);
 bool enterFolder(Session& s, const QString& path, bool create, const QString& known);
 // Makes the absolute folder `path` current again when the operation has moved away from it.
 void returnTo(Session& s, const QString& path);
+// Makes the caller's folder current again where a transfer left the server elsewhere.
+void settleFolder(Session& s);
 // Runs `body`, which may change folders, and comes back to `origin` afterwards, also when it
 // fails. Should the operation be aborted, the abort sends the way back.
 void visiting(Session& s, const QString& origin, const std::function<void()>& body);

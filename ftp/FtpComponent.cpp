@@ -45,6 +45,26 @@ void FtpComponent::setKeepAliveInterval(int seconds) {
         m_conn->setKeepAlive(m_keepAlive);
 }
 
+namespace {
+
+bool worksInCurrentFolder(int state) {
+    switch (state) {
+        case kChangingFolder:
+        case kListing:
+        case kCreatingFolder:
+        case kDeleting:
+        case kRenaming:
+        case kRemovingFolder:
+        case kReadingFolder:
+        case kReceivingFile:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
 void FtpComponent::run(int state, bool needsConnection, const std::function<void(Session&)>& body) {
     if (m_op)
         throw FtpError(kErrBusy, QStringLiteral("Another FTP operation is running."));
@@ -60,6 +80,10 @@ void FtpComponent::run(int state, bool needsConnection, const std::function<void
     session.setPool(&m_pool);
     const QPointer<FtpComponent> self(this);
     try {
+        // Sends and folder receives name every folder from the root; the rest work in the
+        // caller's current folder.
+        if (m_conn && m_established && worksInCurrentFolder(state))
+            settleFolder(session);
         body(session);
     } catch (...) {
         if (self)
@@ -227,6 +251,8 @@ void FtpComponent::Disconnect() {
 QString FtpComponent::CurrentFolder() {
     if (!m_established)
         throw FtpError(kErrNotConnected, QStringLiteral("Not connected to a server."));
+    if (m_conn->home)
+        return *m_conn->home;
     if (m_conn->folder)
         return *m_conn->folder;
     QString folder;

@@ -58,6 +58,8 @@ QString Session::printWorkingFolder() {
 }
 
 QString Session::currentFolder() {
+    if (conn().home)
+        return *conn().home;
     if (conn().folder)
         return *conn().folder;
     return printWorkingFolder();

@@ -39,7 +39,9 @@ public:
     ConnectionPool* pool() const { return m_pool; }
     void reopen() { m_reopen(*this); }
     // The folder the connection was last known to be in, also after the connection closed.
-    std::optional<QString> lastFolder() const { return m_conn ? m_conn->folder : std::nullopt; }
+    std::optional<QString> lastFolder() const {
+        return !m_conn ? std::nullopt : m_conn->home ? m_conn->home : m_conn->folder;
+    }
     Connection& conn() const;
     OpContext& ctx() const { return *m_ctx; }
     Notifier& notify() { return m_notify; }
