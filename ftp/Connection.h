@@ -15,6 +15,7 @@
 
 #include "FtpClient.h"
 #include "FtpError.h"
+#include "ListingParser.h"
 #include "Reply.h"
 #include "ReplyParser.h"
 
@@ -91,6 +92,9 @@ public:
     // Where the session is for its caller when a transfer left the server elsewhere: the next
     // operation that needs it goes back first (see settleFolder), the next transfer need not.
     std::optional<QString> home;
+    // Folders this session's sends made, with the files they put there since: the next send
+    // into one needs no listing. Any other operation forgets them.
+    QHash<QString, QHash<QString, ListingEntry>> madeFolders;
     // The data connection mode that worked; the session keeps to it.
     enum class DataMode { Unknown, Passive, Active } dataMode = DataMode::Unknown;
     bool noEpsv = false;

@@ -84,6 +84,8 @@ void FtpComponent::run(int state, bool needsConnection, const std::function<void
         // caller's current folder.
         if (m_conn && m_established && worksInCurrentFolder(state))
             settleFolder(session);
+        if (m_conn && state != kSendingFile && state != kSendingFiles)
+            m_conn->madeFolders.clear();
         body(session);
     } catch (...) {
         if (self)

@@ -24,6 +24,17 @@ namespace {
 
 using Folder = QHash<QString, ListingEntry>;
 
+// A file a send put in place, as a listing would show it.
+ListingEntry sentEntry(const FileJob& job) {
+    ListingEntry e;
+    e.name = job.name;
+    e.kind = kFile;
+    e.size = job.size;
+    e.sized = true;
+    e.parsed = true;
+    return e;
+}
+
 // A name beside `name` for the file while it is sent: the site never serves a partial file.
 QString temporaryName(const QString& name, const Folder& there) {
     const QString base = QStringLiteral(".") + name + QStringLiteral(".ferrypart");
@@ -97,21 +108,23 @@ public:
             QList<FileJob> jobs;
             std::optional<QString> folder;
             Folder there;
-            QSet<QString> made;  // folders this send made: what lies in them is new
             for (const LocalFile& f : plan.files) {
                 const QString target = remote_path::absolute(root, f.folder);
                 if (folder != f.folder) {
                     folder = f.folder;
                     withReconnect(m_s, [&] {
-                        there.clear();
+                        // Made by this session: it holds what the sends put there, nothing else.
+                        auto& made = m_s.conn().madeFolders;
+                        there = made.value(target);
+                        if (made.contains(target))
+                            return;
                         if (made.contains(remote_path::folderOf(target))) {
                             m_s.require(QStringLiteral("MKD ") + target);
-                            made.insert(target);
+                            made.insert(target, {});
                             return;
                         }
-                        // A folder made just now is empty: nothing in it to replace.
                         if (enterFolder(m_s, target, true, origin)) {
-                            made.insert(target);
+                            made.insert(target, {});
                             return;
                         }
                         for (const ListingEntry& e : readListing(m_s))
@@ -125,7 +138,17 @@ public:
                 if (std::optional<FileJob> job = jobFor(f, shown, target, there))
                     jobs.append(*job);
             }
-            Dispatcher(m_s, m_meter, jobs).run([&](const FileJob& job) { send(job, origin); });
+            try {
+                Dispatcher(m_s, m_meter, jobs).run([&](const FileJob& job) { send(job, origin); });
+            } catch (const FtpError&) {
+                m_s.conn().madeFolders.clear();  // which files arrived is not known
+                throw;
+            }
+            for (const FileJob& job : jobs) {
+                const auto made = m_s.conn().madeFolders.find(job.folder);
+                if (made != m_s.conn().madeFolders.end())
+                    made->insert(job.name, sentEntry(job));
+            }
         });
     }
 

@@ -192,7 +192,11 @@ private slots:
         QCOMPARE(p.ftp.CurrentFolder(), QString("/"));
 
         // Into folders that exist: one listing per target folder, not a command per file. Where
-        // MLSD names a folder, the "ls -l" listing confirms it is no link.
+        // MLSD names a folder, the "ls -l" listing confirms it is no link. (Until another
+        // operation runs, a send knows the folders the session's sends made: no listing.)
+        p.ftp.SendFiles(p.local("p/bin/*.swf"), "myfolio2", true, true);
+        QCOMPARE(p.rec.sent().filter(listing).size(), 0);
+        p.ftp.ChangeFolder("/");
         p.ftp.SendFiles(p.local("p/bin/*.swf"), "myfolio2", true, true);
         QCOMPARE(p.rec.sent().filter(listing).size(), kind.startsWith("pyftpdlib") ? 5 : 3);
         QCOMPARE(readFile(p.path("myfolio2/a.swf")), pattern(200000, 'a'));

@@ -105,7 +105,7 @@ private slots:
         QCOMPARE(logMidway, logBefore);
         QCOMPARE(h.logSize(), logBefore + logged);
         // pyftpdlib's list of the remote folder afterwards takes two more.
-        QCOMPARE(commands, server == WindowHarness::Py ? 58 : 56);
+        QCOMPARE(commands, server == WindowHarness::Py ? 49 : 47);
         QCOMPARE(h.statuses.mid(statusesBefore).filter(QRegularExpression("^(Sending|Uploading) ")),
                  QStringList{"Sending " + h.projects() + "beach Trip/bin/pictavo.html"});
         QStringList expected = Prefixed("myfolio2/", PublishedFiles(2, 1, 3)) +
