@@ -73,11 +73,14 @@ class Session;
 //
 // Paths: remote paths may be relative to the current folder and use "\" or "/"; local paths
 // use the platform's separator. Masks take "*" and "?", ignore letter case, and "*.*" takes
-// every name. Operations that move through folders come back to the folder they started in.
+// every name. Operations that move through folders leave the caller in the folder they started
+// in (CurrentFolder names it); the server goes back there only when the next operation works in
+// the current folder, so a send after a send goes on from where the last one ended.
 //
 // Sends create missing remote folders (MKD of the whole path where the parent exists, else one
 // folder at a time) and list each existing target folder once to find what they replace; a folder
-// they made needs no listing. RNFR and RNTO go out together. Every file, new or replacing, is sent
+// they made, or an earlier send of the session made with no other operation since, needs no
+// listing. RNFR and RNTO go out together. Every file, new or replacing, is sent
 // under a temporary name (".NAME.ferrypart") beside its target and renamed into place (over the old
 // version) when complete, so the site never serves part of a file. A transfer that fails or is
 // aborted deletes its temporary where the connection allows; temporaries left when it did not are
