@@ -1,0 +1,100 @@
+#!/usr/bin/python3
+"""Plants realistic one-line faults in the program, one at a time, and runs the tests that should
+catch each: a fault the tests miss is a gap in them. Each fault names a piece of text that occurs
+exactly once in the program's sources (wherever the file lives), its replacement, and a CTest
+name pattern. The source is restored after each fault, also when the run is interrupted.
+
+Usage: faults.py BUILD_DIR [NAME_PART...]   (a configured build with the tests; see scripts/mutants.sh)
+"""
+import pathlib
+import subprocess
+import sys
+
+ROOT = pathlib.Path(__file__).resolve().parents[2]
+PROGRAM = ("app", "signin", "transfer", "localfs", "ftp")
+
+FAULTS = [
+    ("reply parser: multi-line start", "text.size() >= 4 && text.at(3) == '-'",
+     "text.size() >= 4 && text.at(3) == ' '", "ftp_parsers|ftp_scripted"),
+    ("DOS listing: 12 PM", 'ampm == "PM" && hour < 12', 'ampm == "PM" && hour <= 12', "ftp_parsers"),
+    ("DOS listing: 12 AM", 'ampm == "AM" && hour == 12', 'ampm == "AM" && hour == 0', "ftp_parsers"),
+    ("active mode: any peer accepted", "if (m_socket || !sameHost(s->peerAddress(), m_peer)) {",
+     "if (m_socket) {", "ftp_scripted|ftp_session|ftp_transfers"),
+    ("TLS data connection: any certificate", "if (m_socket->peerCertificate() != m_expected) {",
+     "if (false) {", "ftp_session|ftp_transfers"),
+    ("rename over a file: temporary not kept", "    keepTemporary = true;\n", "",
+     "ftp_scripted|ftp_transfers"),
+    ("settings: empty quoted value", "const bool quoted = value.size() >= 2",
+     "const bool quoted = value.size() > 2", "signin_settings"),
+    ("settings: a value with a line feed written", "return text.contains(u'\\r') || text.contains(u'\\n');",
+     "return text.contains(u'\\r');", "signin_settings"),
+    ("password cipher: key cycle", "p = (p + 1) % key.size();", "p = (p + 1) % (key.size() - 1);",
+     "signin"),
+    ("view address: not percent-encoded", "QString::fromLatin1(QUrl::toPercentEncoding(rowText))",
+     "rowText", "transfertexts|tst_remote"),
+    ("special folders: cgi-bin deletable",
+     'return rowText == QLatin1String("cgi-bin") || rowText == QLatin1String("cp") ||',
+     'return rowText == QLatin1String("cp") ||', "commandrules|tst_remote"),
+    ("TLS: extra authorities replace the system's",
+     "config.setCaCertificates(QSslConfiguration::systemCaCertificates() +",
+     "config.setCaCertificates(QList<QSslCertificate>() +", "system_trust"),
+    ("TLS: an account that had TLS signs in in clear", "? ftp::kTlsRequire", "? ftp::kTlsAuto",
+     "tst_session"),
+    ("TLS: a trusted certificate asked about again",
+     "previous.compare(c.fingerprint, Qt::CaseInsensitive) == 0)", "false)", "tst_session"),
+    ("skip unchanged: size ignored", "remote.size != local.size)", "false)", "ftp_transfers"),
+    ("sends: what the session made is never forgotten", "            m_conn->madeFolders.clear();\n",
+     "", "ftp_transfers"),
+    ("transfers: the caller's folder not restored", "            settleFolder(session);\n", "",
+     "tst_upload"),
+]
+
+
+def occurrences(text):
+    found = []
+    for top in PROGRAM:
+        for path in sorted((ROOT / top).rglob("*")):
+            if path.suffix in (".cpp", ".h") and path.is_file():
+                count = path.read_text(encoding="utf-8").count(text)
+                found += [path] * count
+    return found
+
+
+def run(cmd, cwd):
+    return subprocess.run(cmd, cwd=cwd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode
+
+
+def main():
+    build = pathlib.Path(sys.argv[1]).resolve()
+    wanted = [w.lower() for w in sys.argv[2:]]
+    caught = missed = 0
+    for name, text, replacement, tests in FAULTS:
+        if wanted and not any(w in name.lower() for w in wanted):
+            continue
+        places = occurrences(text)
+        if len(places) != 1:
+            print(f"STALE   {name}: the text occurs {len(places)} times", flush=True)
+            missed += 1
+            continue
+        path = places[0]
+        original = path.read_text(encoding="utf-8")
+        try:
+            path.write_text(original.replace(text, replacement), encoding="utf-8")
+            if run(["cmake", "--build", str(build), "-j2"], ROOT) != 0:
+                print(f"BROKEN  {name}: the fault does not build", flush=True)
+                missed += 1
+                continue
+            failed = run(["ctest", "-R", tests, "--timeout", "300", "-j2"], build) != 0
+        finally:
+            path.write_text(original, encoding="utf-8")
+        caught += failed
+        missed += not failed
+        print(f"{'caught' if failed else 'MISSED'}  {name}  ({path.relative_to(ROOT)}; {tests})",
+              flush=True)
+    run(["cmake", "--build", str(build), "-j2"], ROOT)
+    print(f"{caught} caught, {missed} missed")
+    return 1 if missed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
