@@ -153,6 +153,8 @@ private slots:
               0, at(2021, 1, 2, 15, 4));
         entry("dos file", "12-31-1999  12:00AM            1,234,567 old.zip", kFile, "old.zip",
               1234567, at(1999, 12, 31));
+        entry("dos noon", "12-31-1999  12:30PM                  7 noon.txt", kFile, "noon.txt", 7,
+              at(1999, 12, 31, 12, 30));
         // Numeric dates in several orders, VShell's comma, a two-digit year, the end of a day.
         entry("month day time", "-rw-r--r--   1 root     other        531 3 29 03:26 notes file",
               kFile, "notes file", 531, at(2023, 3, 29, 3, 26));

@@ -86,6 +86,7 @@ void SettingsTest::read_data() {
     row("single quotes", "[Info]\r\nHost='x'", "x");
     row("unbalanced quote", "[Info]\r\nHost=\"x", "\"x");
     row("lone quote", "[Info]\r\nHost=\"", "\"");
+    row("empty quotes", "[Info]\r\nHost=\"\"", "");
     row("no escapes", "[Info]\r\nHost=a\\nb=c", "a\\nb=c");
     row("Latin-1", "[Info]\r\nHost=caf\xe9", QString::fromLatin1("caf\xe9"));
     row("first section of the name only", "[Info]\r\nOther=1\r\n[Service]\r\n[INFO]\r\nHost=2\r\n",
