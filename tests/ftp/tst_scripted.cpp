@@ -154,6 +154,26 @@ private slots:
         // EPSV is tried once; the session then keeps to PASV.
         QCOMPARE(server.received.count("EPSV"), 1);
         QCOMPARE(server.received.count("PASV"), 2);
+
+        // It will not rename over a file, not even once that is deleted: the new version stays
+        // under its temporary name, and the error says so.
+        server.listing = "-rw-r--r-- 1 a b 3 Jan 01 2020 a.txt\r\n";
+        server.files["a.txt"] = "old";
+        server.on["RNTO"] = [&](const QString&) { server.reply("553 Will not replace."); };
+        QTemporaryDir local;
+        QFile file(local.filePath("a.txt"));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("new") == 3);
+        file.close();
+        QString why;
+        try {
+            c.ftp.SendFile(file.fileName(), 0, "a.txt", true);
+        } catch (const FtpError& e) {
+            why = e.description;
+        }
+        QVERIFY2(why.endsWith("The new version of 'a.txt' is kept as '.a.txt.ferrypart'."),
+                 qPrintable(why));
+        QCOMPARE(server.files.value(".a.txt.ferrypart"), QByteArray("new"));
+        QVERIFY(!server.received.contains("DELE .a.txt.ferrypart"));
     }
 
     // A data connection that does not open in one mode is tried once in the other, which the
