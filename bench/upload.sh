@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Times uploads of ftpbench (the FTP component), lftp's single-connection mirror and curl to the
 # same local pyftpdlib and vsftpd servers, for a project of 300 files (1 to 300 kB) and one of a
-# single 200 MB file, in clear and over TLS (a vsftpd that requires it for log-ins and data), and
+# single 200 MB file, in clear and over TLS (a vsftpd that requires it for log-ins and data; both
+# tools on TLS 1.2, the version lftp can use here, and ftpbench once more on TLS 1.3), and
 # measures ftpbench's peak memory. Every time is a whole run of the tool, log-in included; the
 # tools take turns run by run, and each time is the median of RUNS runs.
 # Usage: bench/upload.sh [RUNS]   (default 3; needs root for vsftpd's account)
@@ -62,9 +63,11 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b == "-") print "-"; else printf 
 
 # The tools' TLS options for the server in $tls: none for a server in clear.
 tls=no
+# Compared with lftp on the version lftp can speak (below); TLS 1.3 is timed on its own after.
+tls_version=1.2
 run_ftpbench() {
   local secure=()
-  if [ "$tls" = yes ]; then secure=(--tls require --ca "$cert"); fi
+  if [ "$tls" = yes ]; then secure=(--tls require --ca "$cert" --tls-version "$tls_version"); fi
   "$ftpbench" --host 127.0.0.1 --port "$1" --user "$user" --password "$password" "${secure[@]}" \
     --send "$2" --to up
 }
@@ -119,6 +122,15 @@ for server in pyftpdlib vsftpd vsftpd-tls; do
     unset samples times
   done
 done
+
+# ftpbench over TLS 1.3, which costs a key exchange and a new ticket for each data connection.
+port=$vt_port root=$vt_root tls=yes tls_version=1.3
+samples=()
+for _ in $(seq "$runs"); do
+  rm -rf "${root:?}/up"
+  samples+=("$(seconds run_ftpbench "$port" "$many")")
+done
+echo "ftpbench over TLS 1.3, $(basename "$many"): $(median "${samples[@]}")s"
 
 # Peak memory of ftpbench while it sends the 200 MB file.
 peak_memory() {

@@ -130,7 +130,13 @@ void Connection::trustCertificate() {
 void Connection::onEncrypted() {
     m_handshaking = false;
     m_encrypted = true;
-    m_sessionTicket = m_socket->sslConfiguration().sessionTicket();
+    m_dataTls = m_socket->sslConfiguration();
+    m_sessionTicket = m_dataTls.sessionTicket();
+    // The server's certificate was checked (or trusted) on this connection; a data connection
+    // must come from the same server, so it must show the same certificate. That comparison is
+    // the check: no authorities to load for each data connection.
+    m_dataTls.setPeerVerifyMode(QSslSocket::QueryPeer);
+    m_dataTls.setCaCertificates({});
     updateTimers();
     emit changed();
 }
@@ -298,12 +304,7 @@ void Connection::setBusy(bool busy) {
 DataChannel* Connection::newDataChannel() {
     m_data.reset(new DataChannel);
     if (protectData) {
-        // The server's certificate was checked (or trusted) on this connection; the data
-        // connection must come from the same server, so it must show the same certificate.
-        QSslConfiguration config = m_socket->sslConfiguration();
-        config.setPeerVerifyMode(QSslSocket::QueryPeer);
-        // That comparison is the check: no authorities to load for each data connection.
-        config.setCaCertificates({});
+        QSslConfiguration config = m_dataTls;
         config.setSessionTicket(m_sessionTicket);
         m_data->secure(config, m_socket->peerCertificate());
         // With TLS 1.3 a ticket may resume one session only, and each data connection

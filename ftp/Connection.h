@@ -148,6 +148,9 @@ private:
     QString m_verifyName;
     // The TLS session data connections resume: the newest one the server gave.
     QByteArray m_sessionTicket;
+    // What every data connection of this session starts from, taken once the control
+    // connection is encrypted.
+    QSslConfiguration m_dataTls;
     std::unique_ptr<DataChannel, void (*)(DataChannel*)> m_data;
 };
 

@@ -209,7 +209,10 @@ void DataChannel::pump() {
             failWith(QStringLiteral("The local file was closed during the transfer."), true);
             return;
         }
-        QByteArray chunk = m_source->read(kChunk);
+        // A chunk no larger than the rest of the file (and one byte to see it grow): a small
+        // file then costs no megabyte buffer, which the allocator maps and unmaps each time.
+        const qint64 rest = m_sourceSize >= 0 ? m_sourceSize - m_bytes + 1 : kChunk;
+        QByteArray chunk = m_source->read(qBound<qint64>(1, rest, kChunk));
         if (chunk.isEmpty()) {
             if (!m_source->atEnd()) {
                 failWith(QStringLiteral("Cannot read the local file: ") + m_source->errorString(),
@@ -279,7 +282,7 @@ void DataChannel::receive() {
     clearLastError();
     bool moved = false;
     while (m_socket->bytesAvailable() > 0) {
-        const QByteArray chunk = m_socket->read(kChunk);
+        const QByteArray chunk = m_socket->read(qMin(kChunk, m_socket->bytesAvailable()));
         if (chunk.isEmpty())
             break;
         m_bytes += chunk.size();

@@ -6,8 +6,9 @@
 // Options: --active (active mode first), --ascii, --timeout SECONDS, --log FILE,
 // --connections N (files moved over up to N connections at once), --skip-unchanged (files the
 // server has in the same size and not older are not sent),
-// --tls off|auto|require (auto: TLS where the server offers it), --ca FILE (PEM certificates
-// trusted besides the system's; a certificate that does not verify fails the connection).
+// --tls off|auto|require (auto: TLS where the server offers it), --tls-version 1.2 (no later TLS
+// version), --ca FILE (PEM certificates trusted besides the system's; a certificate that does not
+// verify fails the connection).
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -72,6 +73,8 @@ int run(const QCommandLineParser& args) {
         ftp.setTimeout(args.value("timeout").toInt());
     ftp.setCommandLogFilename(args.value("log"));
     ftp.setTlsMode(tlsMode(args.value("tls")));
+    if (args.value("tls-version") == "1.2")
+        ftp.setTlsProtocol(QSsl::TlsV1_2);
     if (args.isSet("ca")) {
         const QList<QSslCertificate> ca = QSslCertificate::fromPath(args.value("ca"), QSsl::Pem);
         if (ca.isEmpty())
@@ -139,7 +142,7 @@ int main(int argc, char** argv) {
     QCommandLineParser args;
     args.addHelpOption();
     for (const char* name : {"host", "port", "user", "password", "send", "to", "receive", "into",
-                             "list", "timeout", "log", "ca", "connections"})
+                             "list", "timeout", "log", "ca", "connections", "tls-version"})
         args.addOption(QCommandLineOption(QString::fromLatin1(name), name, "value"));
     args.addOption(QCommandLineOption("active", "Active mode first."));
     args.addOption(QCommandLineOption("ascii", "ASCII transfers."));
