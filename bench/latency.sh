@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Publishing time against a server 25 ms away (pyftpd.py --delay holds every reply), where round
-# trips, not bandwidth, decide: a 100-file project (90 images of 0.5 to 40 kB, 9 small .swf,
+# Publishing time against a server 25 ms away (pyftpd.py --latency: every reply arrives 25 ms
+# late, and replies to commands sent together travel together), where round trips, not
+# bandwidth, decide: a 100-file project (90 images of 0.5 to 40 kB, 9 small .swf,
 # pictavo.html) sent by ftpbench over 1 and 4 connections and by lftp's reverse mirror with 1 and
 # 4 parallel transfers, then sent again unchanged with --skip-unchanged (lftp's mirror, which
 # leaves unchanged files too, beside it). Then, on loopback without delay (pyftpdlib), a
@@ -59,7 +60,7 @@ start_server() {
 slow_root="$out/roots/slow"
 fast_root="$out/roots/fast"
 start_server slow "$slow_root" /usr/bin/python3 "$here/tests/support/pyftpd.py" "$slow_root" \
-  "$user" "$password" 0 --delay "$delay_ms"
+  "$user" "$password" 0 --latency "$delay_ms"
 start_server fast "$fast_root" /usr/bin/python3 "$here/tests/support/pyftpd.py" "$fast_root" \
   "$user" "$password" 0
 slow_port=$port_slow

@@ -3,8 +3,8 @@
 # and with four connections) against the FTP component alone (ftpbench) and lftp's mirror (one
 # and four connections), on the same files to the same local pyftpdlib and vsftpd servers: the
 # demo's largest sample project and a generated project of 300 files (45 MB). Then the 300 files
-# once more to a server that delays every reply by 50 ms (tests/support/pyftpd.py --delay), as one far away
-# would, through the window and lftp with four connections each. Last, the window lists a remote
+# once more to a server whose replies arrive 50 ms late (tests/support/pyftpd.py --latency), as
+# from one far away, through the window and lftp with four connections each. Last, the window lists a remote
 # folder of 10,000 entries.
 # Every time is a whole run of the tool, sign-in included, measured the same way for each; the
 # tools take turns run by run, so a slow spell of the machine is shared out, and each time is the
@@ -120,7 +120,7 @@ slow_root="$out/roots/slow"
 rm -rf "$slow_root" && mkdir -p "$slow_root"
 # It runs until its stdin closes: a pipe this script holds open until it ends.
 rm -f "$out/slow.in" "$out/slow.port" && mkfifo "$out/slow.in"
-/usr/bin/python3 "$here/tests/support/pyftpd.py" "$slow_root" "$user" "$password" 0 --delay 50 \
+/usr/bin/python3 "$here/tests/support/pyftpd.py" "$slow_root" "$user" "$password" 0 --latency 50 \
   <"$out/slow.in" >"$out/slow.port" &
 pids+=("$!")
 exec 7>"$out/slow.in"

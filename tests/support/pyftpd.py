@@ -2,7 +2,7 @@
 """Serves ROOT over FTP on 127.0.0.1 for one account with full permissions.
 
 Usage: pyftpd.py ROOT USER PASSWORD [PORT] [--cut VERB:N] [--listing FILE] [--tls CERTFILE]
-                 [--delay MS]
+                 [--latency MS]
 PORT 0 (the default) takes any free port. The first stdout line is "PORT <number>"; the server
 then runs until it is killed or its stdin is closed.
 
@@ -17,20 +17,19 @@ list; MLSD and MLST are then unknown commands, so that clients use LIST.
 CERTFILE, and requires it: the login needs AUTH TLS first and data connections need PROT P.
 It combines with --cut and --listing.
 
---delay MS delays every reply by MS milliseconds, as a server far away on the internet would
-(for the benchmarks). Every connection then has a thread of its own, so the delay of one
-connection's replies does not hold up another's.
+--latency MS delays every reply by MS milliseconds as a network between the two would: the
+server goes on with the commands that follow, and replies to commands sent together travel
+together.
 """
 import argparse
 import logging
 import os
 import sys
 import threading
-import time
 
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import FTPHandler
-from pyftpdlib.servers import FTPServer, ThreadedFTPServer
+from pyftpdlib.servers import FTPServer
 
 
 LISTINGS = ("MLSD", "LIST", "NLST")
@@ -105,25 +104,17 @@ def tls_handler(certfile):
     return RequiredTlsHandler
 
 
-def delaying_handler(base, delay):
-    """A control handler that waits `delay` seconds before each reply, in its own thread."""
+def latency_handler(base, delay):
+    """A control handler whose replies (and close) reach the client `delay` seconds late."""
 
-    class DelayingHandler(base):
-        def respond(self, resp, logfun=logging.debug):
-            time.sleep(delay)
-            base.respond(self, resp, logfun)
+    class LatencyHandler(base):
+        def push(self, data):
+            self.ioloop.call_later(delay, base.push, self, data)
 
-        def ftp_CWD(self, path):
-            # The threads share the process's working folder, which pyftpdlib's CWD changes and
-            # restores around its (delayed) reply: another thread would see it moved, or removed.
-            if not self.fs.isdir(path):
-                self.respond("550 No such directory.")
-                return None
-            self.fs.cwd = self.fs.fs2ftp(path)
-            self.respond('250 "%s" is the current directory.' % self.fs.cwd)
-            return path
+        def close_when_done(self):
+            self.ioloop.call_later(delay, base.close_when_done, self)
 
-    return DelayingHandler
+    return LatencyHandler
 
 
 def main():
@@ -135,7 +126,7 @@ def main():
     parser.add_argument("--cut")
     parser.add_argument("--listing")
     parser.add_argument("--tls", metavar="CERTFILE")
-    parser.add_argument("--delay", metavar="MS", type=int, default=0)
+    parser.add_argument("--latency", metavar="MS", type=int, default=0)
     args = parser.parse_args()
 
     authorizer = DummyAuthorizer()
@@ -149,14 +140,14 @@ def main():
         handler = cutting_handlers(handler, verb.upper(), int(nth))
     if args.listing:
         handler = fixed_listing_handler(handler, args.listing)
-    if args.delay:
-        handler = delaying_handler(handler, args.delay / 1000.0)
+    if args.latency:
+        handler = latency_handler(handler, args.latency / 1000.0)
     handler.authorizer = authorizer
     # Failed logins answer at once: tests try wrong passwords.
     handler.auth_failed_timeout = 0
 
     logging.basicConfig(level=logging.WARNING, stream=sys.stderr)
-    server = (ThreadedFTPServer if args.delay else FTPServer)(("127.0.0.1", args.port), handler)
+    server = FTPServer(("127.0.0.1", args.port), handler)
     print("PORT %d" % server.socket.getsockname()[1], flush=True)
 
     def watch_stdin():
