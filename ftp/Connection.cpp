@@ -172,6 +172,33 @@ std::optional<Reply> Connection::takePreliminary(quint64 seq) {
     return r;
 }
 
+void Connection::sendPassiveAhead() {
+    if (!epsvWorked || noEpsv || dataMode == DataMode::Active)
+        return;
+    if (const std::optional<quint64> old = std::exchange(m_passiveAhead, std::nullopt))
+        forget(*old);
+    m_passiveAhead = send(QStringLiteral("EPSV"));
+    m_passiveAheadAge.start();
+}
+
+std::optional<quint64> Connection::takePassiveAhead() {
+    const std::optional<quint64> seq = std::exchange(m_passiveAhead, std::nullopt);
+    // Servers stop listening on a passive port nobody connected to after a while (pyftpdlib
+    // after 30 s); what was forgotten has no reply to wait for.
+    if (!seq || !m_keep.contains(*seq) || m_passiveAheadAge.hasExpired(10000)) {
+        if (seq)
+            forget(*seq);
+        return std::nullopt;
+    }
+    return seq;
+}
+
+void Connection::forget(quint64 seq) {
+    m_keep.remove(seq);
+    m_finals.remove(seq);
+    m_preliminaries.remove(seq);
+}
+
 void Connection::forgetPending() {
     m_keep.clear();
     m_finals.clear();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QHostAddress>
 #include <QMap>
 #include <QObject>
@@ -54,6 +55,13 @@ public:
     void forgetPending();
     bool idle() const { return m_answered == m_sent; }
 
+    // Sends EPSV for this connection's next transfer along with what was just sent, where
+    // EPSV worked on it before: the transfer then waits for no round trip of its own to learn
+    // its port. Only the next transfer soon after may use it (takePassiveAhead).
+    void sendPassiveAhead();
+    // The EPSV sent ahead, while it is fresh enough that the server still listens on its port.
+    std::optional<quint64> takePassiveAhead();
+
     // Starts the TLS handshake (after the server's 234 to AUTH TLS); the certificate must be
     // valid for `verifyName`. A certificate that does not verify holds the handshake until
     // trustCertificate() or close().
@@ -98,6 +106,7 @@ public:
     // The data connection mode that worked; the session keeps to it.
     enum class DataMode { Unknown, Passive, Active } dataMode = DataMode::Unknown;
     bool noEpsv = false;
+    bool epsvWorked = false;  // EPSV gave a port on this connection
     bool noEprt = false;
     bool noListA = false;  // LIST -a refused: plain LIST
     // The server's clock minus ours and how far that may be off, in ms (see UnchangedCheck).
@@ -120,6 +129,8 @@ private:
     void updateReplyClock(bool replied);
     void updateTimers();
     QString decode(const QByteArray& bytes) const;
+    // Nobody waits for the reply to `seq` any more.
+    void forget(quint64 seq);
 
     void onSslErrors(const QList<QSslError>& errors);
     void onEncrypted();
@@ -132,6 +143,8 @@ private:
     quint64 m_answered = 0;
     quint64 m_abortSeq = 0;  // the latest ABOR sent
     QSet<quint64> m_keep;
+    std::optional<quint64> m_passiveAhead;
+    QElapsedTimer m_passiveAheadAge;
     QMap<quint64, Reply> m_finals;
     QMap<quint64, Reply> m_preliminaries;
     QTimer m_silence;

@@ -18,6 +18,7 @@ using DataMode = Connection::DataMode;
 // The data connection did not open in one mode; the other mode may still work.
 struct NotOpened {
     FtpError why;
+    bool ahead = false;  // on the port of an EPSV sent ahead
 };
 
 // Drops the data connection when the attempt ends, unless the operation no longer owns the
@@ -68,13 +69,23 @@ QString nameOf(DataMode mode) {
     return mode == DataMode::Active ? QStringLiteral("active") : QStringLiteral("passive");
 }
 
-quint16 passivePort(Session& s) {
+// The port for a passive data connection; `ahead` tells it came from an EPSV sent ahead.
+quint16 passivePort(Session& s, bool& ahead) {
     Connection& c = s.conn();
+    if (const std::optional<quint64> seq = c.takePassiveAhead()) {
+        const Reply r = s.await(*seq);
+        if (const auto port = r.code == 229 ? parseEpsvPort(r.text()) : std::nullopt) {
+            ahead = true;
+            return *port;
+        }
+    }
     if ((s.settings().connectOption & kOptExtended) && !c.noEpsv) {
         const Reply r = s.command(QStringLiteral("EPSV"));
         if (r.code == 229) {
-            if (const auto port = parseEpsvPort(r.text()))
+            if (const auto port = parseEpsvPort(r.text())) {
+                c.epsvWorked = true;
                 return *port;
+            }
             throw unreadable(QStringLiteral("EPSV"), r);
         }
         if (r.code / 100 != 5)
@@ -142,12 +153,14 @@ Reply attempt(Session& s, const DataJob& job, DataMode mode) {
         if (!r.positive())
             throw NotOpened{serverError(r)};
     } else {
-        const quint16 port = passivePort(s);
+        bool ahead = false;
+        const quint16 port = passivePort(s, ahead);
         deadline.emplace(s);
         d->connectTo(c.peerAddress(), port);
         s.ctx().wait([&] { return d->connected() || d->error() || deadline->expired(); });
         if (!d->connected())
-            throw NotOpened{FtpError(kErrDataConnection, d->error().value_or(deadline->why()))};
+            throw NotOpened{FtpError(kErrDataConnection, d->error().value_or(deadline->why())),
+                            ahead};
     }
 
     const quint64 seq = c.send(job.command);
@@ -200,28 +213,37 @@ Reply runDataCommand(Session& s, const DataJob& job) {
     DataMode mode = s.conn().dataMode;
     if (mode == DataMode::Unknown)
         mode = s.settings().passive ? DataMode::Passive : DataMode::Active;
-    std::optional<FtpError> first;
-    try {
-        const Reply r = attempt(s, job, mode);
-        s.conn().dataMode = mode;
-        return r;
-    } catch (const NotOpened& failed) {
-        first = failed.why;
-    }
-    if (job.source)
-        job.source->seek(0);
+    // One attempt in `m`; what failed to open is kept in `failed`.
+    std::optional<NotOpened> failed;
+    const auto tryIn = [&](DataMode m) -> std::optional<Reply> {
+        if (failed && job.source)
+            job.source->seek(0);
+        try {
+            const Reply r = attempt(s, job, m);
+            s.conn().dataMode = m;
+            return r;
+        } catch (const NotOpened& e) {
+            failed = e;
+            return std::nullopt;
+        }
+    };
+    if (const std::optional<Reply> r = tryIn(mode))
+        return *r;
+    // The server may have stopped listening on the port an EPSV sent ahead gave: that says
+    // nothing about the mode, so a new port is asked for first.
+    if (failed->ahead)
+        if (const std::optional<Reply> r = tryIn(mode))
+            return *r;
+    const FtpError first = failed->why;
     const DataMode other = mode == DataMode::Passive ? DataMode::Active : DataMode::Passive;
-    try {
-        const Reply r = attempt(s, job, other);
-        s.conn().dataMode = other;
+    if (const std::optional<Reply> r = tryIn(other)) {
         s.conn().note(switchNote(other));
-        return r;
-    } catch (const NotOpened& failed) {
-        throw FtpError(
-            kErrDataConnection,
-            QStringLiteral("The data connection failed.\nIn %1 mode: %2\nIn %3 mode: %4")
-                .arg(nameOf(mode), first->description, nameOf(other), failed.why.description));
+        return *r;
     }
+    throw FtpError(
+        kErrDataConnection,
+        QStringLiteral("The data connection failed.\nIn %1 mode: %2\nIn %3 mode: %4")
+            .arg(nameOf(mode), first.description, nameOf(other), failed->why.description));
 }
 
 }  // namespace ftp

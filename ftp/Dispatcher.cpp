@@ -38,6 +38,7 @@ void Dispatcher::run(const std::function<void(const FileJob&)>& moveOnMain) {
         poll();
         if (!m_queue.isEmpty()) {
             FileJob job = takeFor(m_s.lastFolder());
+            job.followed = !m_queue.isEmpty();
             announce(job, 0);
             moveOnMain(job);
             m_meter.complete(job.size, 0);
@@ -103,6 +104,7 @@ void Dispatcher::poll() {
             m_meter.update(e->bytes(), slot);
         else if (e->status() == ExtraConnection::Status::Ready && !m_queue.isEmpty() && !m_error) {
             FileJob job = takeFor(e->folder());
+            job.followed = !m_queue.isEmpty();
             announce(job, slot);
             // The notification's handler may have run events that ended the connection.
             if (m_extras.at(i) && e->status() == ExtraConnection::Status::Ready) {

@@ -191,19 +191,26 @@ void ExtraConnection::setType() {
 }
 
 void ExtraConnection::openData(bool extended) {
-    ask(extended ? QStringLiteral("EPSV") : QStringLiteral("PASV"),
-        [this, extended](const Reply& r) {
-            if (extended && r.code / 100 == 5) {
-                m_conn->noEpsv = true;
-                return openData(false);
-            }
-            const auto port = r.code == 229   ? parseEpsvPort(r.text())
-                              : r.code == 227 ? parsePasvPort(r.text())
-                                              : std::nullopt;
-            if (!port)
-                return giveBack(serverError(r));
-            startTransfer(*port);
-        });
+    const auto withPort = [this, extended](const Reply& r) {
+        if (extended && r.code / 100 == 5) {
+            m_conn->noEpsv = true;
+            return openData(false);
+        }
+        const auto port = r.code == 229   ? parseEpsvPort(r.text())
+                          : r.code == 227 ? parsePasvPort(r.text())
+                                          : std::nullopt;
+        if (!port)
+            return giveBack(serverError(r));
+        m_conn->epsvWorked = m_conn->epsvWorked || r.code == 229;
+        startTransfer(*port);
+    };
+    if (const std::optional<quint64> seq = m_conn->takePassiveAhead()) {
+        when([this, seq] { return (m_reply = m_conn->takeFinal(*seq)).has_value(); },
+             [this, withPort] { withPort(*m_reply); });
+        // Its reply may be here already: no change of the connection would announce it.
+        return advance();
+    }
+    ask(extended ? QStringLiteral("EPSV") : QStringLiteral("PASV"), withPort);
 }
 
 void ExtraConnection::startTransfer(quint16 port) {
@@ -285,6 +292,9 @@ void ExtraConnection::rename(bool retry) {
     // Both at once: one round trip. Should RNFR fail, the server refuses the RNTO too.
     const quint64 from = m_conn->send(QStringLiteral("RNFR ") + m_job.temporary);
     const quint64 to = m_conn->send(QStringLiteral("RNTO ") + m_job.name);
+    // The next file's EPSV goes in the same round trip.
+    if (m_job.followed && !retry)
+        m_conn->sendPassiveAhead();
     auto toReply = std::make_shared<std::optional<Reply>>();
     m_reply.reset();
     when(

@@ -57,21 +57,25 @@ void removeLeftovers(Session& s, Folder& there) {
     }
 }
 
-// Puts the complete file in place under its name, over the old version when `replacing`. Once
+// Puts the complete file `f` in place under its name, over the old version when replacing. Once
 // the old one is gone the new one is all there is, so `keepTemporary` tells the caller not to
 // remove it on failure.
-void moveIntoPlace(Session& s, const QString& temporary, const QString& name, bool replacing,
-                   bool& keepTemporary) {
-    // Both at once: one round trip. Should RNFR fail, the server refuses the RNTO too.
+void moveIntoPlace(Session& s, const FileJob& f, bool& keepTemporary) {
+    const QString& temporary = f.temporary;
+    const QString& name = f.name;
+    // Both at once: one round trip. Should RNFR fail, the server refuses the RNTO too. The
+    // next file's EPSV goes in the same round trip.
     const quint64 from = s.conn().send(QStringLiteral("RNFR ") + temporary);
     const quint64 to = s.conn().send(QStringLiteral("RNTO ") + name);
+    if (f.followed)
+        s.conn().sendPassiveAhead();
     Reply r = s.await(from);
     if (r.code != 350)
         throw serverError(r);
     r = s.await(to);
     if (r.positive())
         return;
-    if (!replacing)
+    if (!f.replacing)
         throw serverError(r);
     // Some servers (IIS) will not rename over an existing file.
     s.require(QStringLiteral("DELE ") + name);
@@ -224,7 +228,7 @@ private:
             job.progress = [this](qint64 n) { m_meter.update(n); };
             job.accepted = &accepted;
             runDataCommand(m_s, job);
-            moveIntoPlace(m_s, f.temporary, f.name, f.replacing, keepTemporary);
+            moveIntoPlace(m_s, f, keepTemporary);
         } catch (const FtpError&) {
             // A temporary the server never took may be a file the listing did not show.
             if (m_s.usable() && accepted && !keepTemporary) {

@@ -47,6 +47,10 @@ FAULTS = [
      "", "ftp_transfers"),
     ("transfers: the caller's folder not restored", "            settleFolder(session);\n", "",
      "tst_upload"),
+    ("sends: no EPSV ahead with the rename", "        s.conn().sendPassiveAhead();\n", "",
+     "ftp_transfers"),
+    ("data connection: a stale port sent ahead changes the mode", "    if (failed->ahead)\n",
+     "    if (false)\n", "ftp_scripted"),
 ]
 
 

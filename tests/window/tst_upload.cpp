@@ -63,7 +63,6 @@ private slots:
         MakeProject(h.projects() + "My Folio 2", 2, 1, 3);
         MakeProject(h.projects() + "Garden", 1, 1, 0);
         MakeProject(h.projects() + "beach Trip", 1, 2, 2);
-        h.WriteSettings("[Transfer]\r\nConnections=1\r\n");
         h.ScriptSignIn();
         QVERIFY(h.Open());
 
@@ -89,7 +88,8 @@ private slots:
                      .isEmpty());
 
         // While the publish runs the log and the per-file statuses wait; when it ends the log
-        // holds every line. The commands it takes over its one connection are counted.
+        // holds every line. The commands it takes over one connection are counted.
+        h.WriteSettings("[Transfer]\r\nConnections=1\r\n");
         h.window->setUpdatePace(std::chrono::hours(1));
         const int logBefore = h.logSize(), statusesBefore = int(h.statuses.size());
         int commands = 0, logged = 0, logMidway = -1;

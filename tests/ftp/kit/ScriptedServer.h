@@ -53,10 +53,11 @@ public:
     void trickleData(const QList<QByteArray>& pieces, int intervalMs);
     // Keeps what arrives on the data connection as files[name] and replies 226 at its end.
     void receiveData(const QString& name);
+    // The default answer, for handlers that change the script around it.
+    void standard(const QString& verb, const QString& argument);
 
 private:
     void onCommand(const QString& line);
-    void standard(const QString& verb, const QString& argument);
     quint16 openPassive();
     quint16 silentPort();
     void connectBack(const QString& verb, const QString& argument);
