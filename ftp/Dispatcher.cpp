@@ -26,6 +26,7 @@ Dispatcher::Dispatcher(Session& s, ProgressMeter& meter, QList<FileJob> jobs)
 
 Dispatcher::~Dispatcher() {
     m_s.ctx().poll = nullptr;
+    m_s.ctx().claimNext = nullptr;
     for (const QPointer<ExtraConnection>& e : std::as_const(m_extras))
         if (e)
             e->abandon();
@@ -34,20 +35,38 @@ Dispatcher::~Dispatcher() {
 void Dispatcher::run(const std::function<void(const FileJob&)>& moveOnMain) {
     m_extras = extraConnections(m_s, m_queue.size());
     m_s.ctx().poll = [this] { poll(); };
+    m_s.ctx().claimNext = [this] { return claimNext(0, m_s.lastFolder()); };
     while (true) {
         poll();
-        if (!m_queue.isEmpty()) {
-            FileJob job = takeFor(m_s.lastFolder());
-            job.followed = !m_queue.isEmpty();
-            announce(job, 0);
-            moveOnMain(job);
-            m_meter.complete(job.size, 0);
+        if (std::optional<FileJob> job = nextFor(0, m_s.lastFolder())) {
+            announce(*job, 0);
+            moveOnMain(*job);
+            m_meter.complete(job->size, 0);
             continue;
         }
-        m_s.ctx().wait([this] { return !m_queue.isEmpty() || !extrasBusy(); });
-        if (m_queue.isEmpty())
+        m_s.ctx().wait(
+            [this] { return !m_queue.isEmpty() || m_claimed.contains(0) || !extrasBusy(); });
+        if (m_queue.isEmpty() && m_claimed.isEmpty())
             return;
     }
+}
+
+bool Dispatcher::claimNext(int slot, const std::optional<QString>& folder) {
+    // A file sent again (after a reconnect) claims nothing more.
+    if (m_claimed.contains(slot))
+        return true;
+    if (m_queue.isEmpty() || m_error)
+        return false;
+    m_claimed.insert(slot, takeFor(folder));
+    return true;
+}
+
+std::optional<FileJob> Dispatcher::nextFor(int slot, const std::optional<QString>& folder) {
+    if (m_claimed.contains(slot))
+        return m_claimed.take(slot);
+    if (m_queue.isEmpty())
+        return std::nullopt;
+    return takeFor(folder);
 }
 
 // The first file in `folder`, else the first file: a connection changes folder no more than
@@ -82,9 +101,12 @@ void Dispatcher::poll() {
     const bool ascii = m_s.settings().transferMode == 1;
     for (int i = 0; i < m_extras.size(); ++i) {
         ExtraConnection* e = m_extras.at(i);
+        const int slot = i + 1;
+        // A connection that ended gives back the file it had set aside.
+        if ((!e || e->status() == ExtraConnection::Status::Gone) && m_claimed.contains(slot))
+            m_queue.prepend(m_claimed.take(slot));
         if (!e)
             continue;
-        const int slot = i + 1;
         if (std::optional<ExtraConnection::Result> r = e->takeResult()) {
             switch (r->outcome) {
                 case ExtraConnection::Outcome::Done:
@@ -102,16 +124,17 @@ void Dispatcher::poll() {
         }
         if (e->status() == ExtraConnection::Status::Busy)
             m_meter.update(e->bytes(), slot);
-        else if (e->status() == ExtraConnection::Status::Ready && !m_queue.isEmpty() && !m_error) {
-            FileJob job = takeFor(e->folder());
-            job.followed = !m_queue.isEmpty();
-            announce(job, slot);
+        else if (e->status() == ExtraConnection::Status::Ready && !m_error) {
+            std::optional<FileJob> job = nextFor(slot, e->folder());
+            if (!job)
+                continue;
+            announce(*job, slot);
             // The notification's handler may have run events that ended the connection.
             if (m_extras.at(i) && e->status() == ExtraConnection::Status::Ready) {
-                e->run(job, ascii);
+                e->run(*job, ascii, [this, slot, e] { return claimNext(slot, e->folder()); });
             } else {
                 m_meter.drop(slot);
-                m_queue.prepend(job);
+                m_queue.prepend(*job);
             }
         }
     }

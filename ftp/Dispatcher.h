@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QPointer>
 #include <functional>
@@ -38,12 +39,18 @@ public:
 private:
     void poll();
     FileJob takeFor(const std::optional<QString>& folder);
+    // Sets the next file aside for the connection in `slot` (0: the control connection),
+    // which is in `folder`: it will take no other. False when none is left.
+    bool claimNext(int slot, const std::optional<QString>& folder);
+    // The file set aside for `slot`, else the next one from the queue for `folder`.
+    std::optional<FileJob> nextFor(int slot, const std::optional<QString>& folder);
     void announce(FileJob& job, int slot);
     bool extrasBusy() const;
 
     Session& m_s;
     ProgressMeter& m_meter;
     QList<FileJob> m_queue;
+    QHash<int, FileJob> m_claimed;  // by slot
     QList<QPointer<ExtraConnection>> m_extras;
     std::optional<FtpError> m_error;
     bool m_polling = false;

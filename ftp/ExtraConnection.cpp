@@ -154,8 +154,9 @@ std::optional<QString> ExtraConnection::folder() const {
     return m_conn->folder;
 }
 
-void ExtraConnection::run(const FileJob& job, bool ascii) {
+void ExtraConnection::run(const FileJob& job, bool ascii, std::function<bool()> claimNext) {
     m_job = job;
+    m_claimNext = std::move(claimNext);
     m_ascii = ascii;
     m_bytes = 0;
     m_accepted = false;
@@ -293,7 +294,7 @@ void ExtraConnection::rename(bool retry) {
     const quint64 from = m_conn->send(QStringLiteral("RNFR ") + m_job.temporary);
     const quint64 to = m_conn->send(QStringLiteral("RNTO ") + m_job.name);
     // The next file's EPSV goes in the same round trip.
-    if (m_job.followed && !retry)
+    if (!retry && m_claimNext && m_claimNext())
         m_conn->sendPassiveAhead();
     auto toReply = std::make_shared<std::optional<Reply>>();
     m_reply.reset();

@@ -49,8 +49,9 @@ public:
     Status status() const { return m_status; }
     // Gone before it was ever ready: the server did not take another connection.
     bool refused() const { return m_status == Status::Gone && !m_wasReady; }
-    // Ready: moves `job` in `ascii` or binary mode. Its end is taken with takeResult.
-    void run(const FileJob& job, bool ascii);
+    // Ready: moves `job` in `ascii` or binary mode. Its end is taken with takeResult. A send
+    // calls `claimNext` as it renames the file, to learn whether another one follows here.
+    void run(const FileJob& job, bool ascii, std::function<bool()> claimNext = {});
     qint64 bytes() const { return m_bytes; }  // of the running job, for progress
     std::optional<QString> folder() const;    // the current remote folder, when known
     std::optional<Result> takeResult() { return std::exchange(m_result, std::nullopt); }
@@ -95,6 +96,7 @@ private:
     bool m_advancing = false;
     std::optional<Reply> m_reply;
 
+    std::function<bool()> m_claimNext;
     FileJob m_job;
     bool m_ascii = false;
     quint64 m_transferSeq = 0;

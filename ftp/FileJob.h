@@ -16,7 +16,6 @@ struct FileJob {
     qint64 size = 0;
     bool sized = true;       // receives: the listing announced `size`
     bool announced = false;  // SendingFile was raised for it
-    bool followed = false;   // more files waited when it was handed out
 };
 
 }  // namespace ftp

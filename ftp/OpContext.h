@@ -51,6 +51,9 @@ public:
     QStringList cleanup;
     // Runs each time a wait looks again, before its condition; may throw to end the wait.
     std::function<void()> poll;
+    // Takes the next file of a send for the control connection, as it finishes the one before:
+    // false when none is left (see Dispatcher).
+    std::function<bool()> claimNext;
     // The operation reconnects when the control connection goes away.
     bool reconnects = false;
 

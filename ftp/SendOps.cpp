@@ -67,7 +67,7 @@ void moveIntoPlace(Session& s, const FileJob& f, bool& keepTemporary) {
     // next file's EPSV goes in the same round trip.
     const quint64 from = s.conn().send(QStringLiteral("RNFR ") + temporary);
     const quint64 to = s.conn().send(QStringLiteral("RNTO ") + name);
-    if (f.followed)
+    if (s.ctx().claimNext && s.ctx().claimNext())
         s.conn().sendPassiveAhead();
     Reply r = s.await(from);
     if (r.code != 350)

@@ -51,6 +51,8 @@ FAULTS = [
      "ftp_transfers"),
     ("data connection: a stale port sent ahead changes the mode", "    if (failed->ahead)\n",
      "    if (false)\n", "ftp_scripted"),
+    ("sends: an EPSV sent ahead with no file to serve",
+     "    if (!retry && m_claimNext && m_claimNext())\n", "    if (!retry)\n", "ftp_transfers"),
 ]
 
 
