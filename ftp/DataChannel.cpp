@@ -209,11 +209,15 @@ void DataChannel::pump() {
             failWith(QStringLiteral("The local file was closed during the transfer."), true);
             return;
         }
-        // A chunk no larger than the rest of the file (and one byte to see it grow): a small
-        // file then costs no megabyte buffer, which the allocator maps and unmaps each time.
+        // One buffer for the whole file, no larger than the file (and one byte to see it grow):
+        // a buffer for each chunk, or a megabyte for a small file, costs the allocator a map
+        // and an unmap each time.
         const qint64 rest = m_sourceSize >= 0 ? m_sourceSize - m_bytes + 1 : kChunk;
-        QByteArray chunk = m_source->read(qBound<qint64>(1, rest, kChunk));
-        if (chunk.isEmpty()) {
+        const qint64 want = qBound<qint64>(1, rest, kChunk);
+        if (m_chunk.size() < want)
+            m_chunk.resize(want);
+        const qint64 got = m_source->read(m_chunk.data(), want);
+        if (got <= 0) {
             if (!m_source->atEnd()) {
                 failWith(QStringLiteral("Cannot read the local file: ") + m_source->errorString(),
                          true);
@@ -228,12 +232,15 @@ void DataChannel::pump() {
                 m_socket->write(m_ascii->finish());
             break;
         }
-        m_bytes += chunk.size();
+        m_bytes += got;
         if (m_sourceSize >= 0 && m_bytes > m_sourceSize) {
             failWith(changedSize(), true);
             return;
         }
-        m_socket->write(m_ascii ? m_ascii->convert(chunk) : chunk);
+        if (m_ascii)
+            m_socket->write(m_ascii->convert(QByteArray(m_chunk.constData(), got)));
+        else
+            m_socket->write(m_chunk.constData(), got);
         moved = true;
     }
     if (m_sourceDone && m_socket->bytesToWrite() == 0)

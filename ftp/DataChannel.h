@@ -100,6 +100,7 @@ private:
     enum class Role { None, Upload, Download } m_role = Role::None;
     QPointer<QIODevice> m_source;
     qint64 m_sourceSize = -1;
+    QByteArray m_chunk;  // what was read of the source, reused
     Sink m_sink;
     std::optional<AsciiConverter> m_ascii;
     bool m_sourceDone = false;
