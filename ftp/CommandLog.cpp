@@ -1,20 +1,40 @@
 #include "CommandLog.h"
 
 #include <QSaveFile>
+#include <utility>
 
 namespace ftp {
+
+CommandLog::CommandLog(qint64 maxBytes) : m_maxBytes(maxBytes) {
+    m_flushSoon.setSingleShot(true);
+    m_flushSoon.setInterval(0);
+    QObject::connect(&m_flushSoon, &QTimer::timeout, [this] { flush(); });
+}
+
+CommandLog::~CommandLog() {
+    flush();
+}
 
 void CommandLog::append(const QString& path, const QString& line) {
     if (path.isEmpty())
         return;
     if (m_file.fileName() != path || !m_file.isOpen()) {
+        flush();
         m_file.close();
         m_file.setFileName(path);
         // A log that cannot be written must not stop the transfer it records.
         if (!m_file.open(QIODevice::ReadWrite | QIODevice::Append))
             return;
     }
-    m_file.write(line.toUtf8() + '\n');
+    m_pending += line.toUtf8() + '\n';
+    m_flushSoon.start();
+}
+
+void CommandLog::flush() {
+    m_flushSoon.stop();
+    if (m_pending.isEmpty() || !m_file.isOpen())
+        return;
+    m_file.write(std::exchange(m_pending, QByteArray()));
     m_file.flush();
     if (m_file.size() > m_maxBytes)
         dropOldest();

@@ -1,27 +1,37 @@
 #pragma once
 
+#include <QByteArray>
 #include <QFile>
 #include <QString>
+#include <QTimer>
 
 namespace ftp {
 
-// The command log file: each line appended as it is logged, so that it survives a crash. It
-// stays below a size: past it, the oldest half is dropped and a line at the top says so.
+// The command log file. Lines go out each time the event loop runs again, so that a burst of
+// replies costs one write and a crash loses no more than that burst. It stays below a size:
+// past it, the oldest half is dropped and a line at the top says so.
 class CommandLog {
 public:
     static constexpr qint64 kMaxBytes = 8 * 1024 * 1024;
     static constexpr char kDroppedNote[] = "[Older lines were dropped to keep this log small.]";
 
-    explicit CommandLog(qint64 maxBytes = kMaxBytes) : m_maxBytes(maxBytes) {}
+    explicit CommandLog(qint64 maxBytes = kMaxBytes);
+    ~CommandLog();
+    CommandLog(const CommandLog&) = delete;
+    CommandLog& operator=(const CommandLog&) = delete;
 
     // Appends `line` to the file at `path` (nothing when `path` is empty).
     void append(const QString& path, const QString& line);
+    // Writes out what was appended so far.
+    void flush();
 
 private:
     void dropOldest();
 
     QFile m_file;
     qint64 m_maxBytes;
+    QByteArray m_pending;  // appended, not yet written
+    QTimer m_flushSoon;
 };
 
 }  // namespace ftp

@@ -105,8 +105,10 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("FerryFTP.log");
         CommandLog log(1000);
-        for (int i = 0; i < 500; ++i)
+        for (int i = 0; i < 500; ++i) {
             log.append(path, QString("line %1").arg(i));
+            log.flush();
+        }
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray text = file.readAll();
