@@ -7,6 +7,8 @@
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
 
+#include "RowKind.h"
+
 // Rows of the local and the remote list. A row shows a text that may differ from the entry's real
 // name (local folders are shown upper-cased), so every path is built from NameRole, never from the
 // text.
@@ -14,10 +16,8 @@
 constexpr int KindRole = Qt::UserRole;      // RowKind of the row
 constexpr int NameRole = Qt::UserRole + 1;  // the name as the file system or server spells it
 
-enum RowKind { kFileRow = 1, kFolderRow = 2, kLinkRow = 3 };
-
 inline int RowKindOf(const QTreeWidgetItem* row) {
-    return row ? row->data(0, KindRole).toInt() : 0;
+    return row ? row->data(0, KindRole).toInt() : kNoRow;
 }
 
 // The real name of a row; rows added without one fall back to their text.

@@ -1,18 +1,14 @@
 #include "CommandRules.h"
 
 #include "FtpClient.h"
-
-namespace {
-constexpr int kFileKind = 1;
-constexpr int kFolderKind = 2;
-}  // namespace
+#include "RowKind.h"
 
 SelectionFacts MakeSelectionFacts(bool hasCurrent, int currentKind, int selectedCount) {
     SelectionFacts facts;
     facts.hasCurrent = hasCurrent;
     facts.selectedCount = selectedCount;
     facts.several = hasCurrent && selectedCount > 1;
-    facts.kind = (hasCurrent && !facts.several) ? currentKind : 0;
+    facts.kind = (hasCurrent && !facts.several) ? currentKind : kNoRow;
     return facts;
 }
 
@@ -32,12 +28,12 @@ bool PublishedProjectLimitReached(const QStringList& remoteRowTexts) {
 RemoteCommands EvaluateRemoteCommands(const SelectionFacts& remote, bool special, bool busy) {
     RemoteCommands c;
     // Viewing opens the browser only; every other command talks to the server.
-    c.view = remote.hasCurrent && remote.kind == kFolderKind && !special;
+    c.view = remote.hasCurrent && remote.kind == kFolderRow && !special;
     if (busy)
         return c;
-    c.deleteFile = remote.hasCurrent && (remote.kind == kFileKind || remote.several);
-    c.renameFile = remote.hasCurrent && remote.kind == kFileKind;
-    c.removeFolder = remote.hasCurrent && remote.kind == kFolderKind;
+    c.deleteFile = remote.hasCurrent && (remote.kind == kFileRow || remote.several);
+    c.renameFile = remote.hasCurrent && remote.kind == kFileRow;
+    c.removeFolder = remote.hasCurrent && remote.kind == kFolderRow;
     c.deleteProject = c.removeFolder && !special;
     c.receive = remote.hasCurrent && remote.selectedCount >= 1;
     return c;
@@ -50,9 +46,9 @@ LocalCommands EvaluateLocalCommands(const SelectionFacts& local, int ftpState,
     c.createFolder = !busy;
     if (busy)
         return c;
-    c.deleteFile = local.hasCurrent && (local.kind == kFileKind || local.several);
-    c.renameFile = local.hasCurrent && local.kind == kFileKind;
-    c.removeFolder = local.hasCurrent && local.kind == kFolderKind;
+    c.deleteFile = local.hasCurrent && (local.kind == kFileRow || local.several);
+    c.renameFile = local.hasCurrent && local.kind == kFileRow;
+    c.removeFolder = local.hasCurrent && local.kind == kFolderRow;
     c.send = ftpState == ftp::kIdle && local.selectedCount > 0 && local.hasCurrent &&
              !PublishedProjectLimitReached(remoteRowTexts);
     return c;

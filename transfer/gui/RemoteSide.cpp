@@ -75,10 +75,9 @@ void RemoteSide::xFtp_ListingItem(const QString& name, const QDateTime& date, qi
                                   const QString&) {
     if (!m_bListing || !m_lstRemoteFileList)
         return;
-    if (kind == ftp::kFolder)
-        AddListRow(m_lstRemoteFileList, name, name, kFolderRow, DateText(date));
-    else if (kind == ftp::kLink)
-        AddListRow(m_lstRemoteFileList, name, name, kLinkRow, DateText(date));
+    if (kind == ftp::kFolder || kind == ftp::kLink)
+        AddListRow(m_lstRemoteFileList, name, name, RowKindFor(ftp::ItemKind(kind)),
+                   DateText(date));
 }
 
 void RemoteSide::ClearRemoteFileList() {
