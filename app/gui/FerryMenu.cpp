@@ -38,7 +38,10 @@ void SetUpList(QTreeWidget* list, const QString& first, const QString& second) {
 }  // namespace
 
 FerryMenu::FerryMenu(ftp::FtpClient& ftpClient, QWidget* parent)
-    : QMainWindow(parent), ui(std::make_unique<Ui::FerryMenu>()), xFtp(ftpClient) {
+    : QMainWindow(parent),
+      ui(std::make_unique<Ui::FerryMenu>()),
+      xFtp(ftpClient),
+      m_questions(this) {
     ui->setupUi(this);
     ui->Picture1->setPixmap(style()->standardIcon(QStyle::SP_DriveNetIcon).pixmap(48, 48));
     ui->cmdReceive->setIcon(style()->standardIcon(QStyle::SP_ArrowDown));
@@ -67,9 +70,10 @@ void FerryMenu::Form_Load() {
     m_session = new FtpSession(xFtp, *m_remote, ui->cboRemotePath, *this, m_record, this);
     m_upload = new ProjectUpload(ui->lstLocalFileList, ui->lstRemoteFileList, xFtp, *m_remote,
                                  *this, m_record, this);
-    m_download = new Download(ui->lstRemoteFileList, xFtp, *this, this);
-    m_remoteManagement = new RemoteManagement(ui->lstRemoteFileList, xFtp, *m_remote, *this, this);
-    m_notifications = new TransferNotifications(xFtp, *this, this);
+    m_download = new Download(ui->lstRemoteFileList, xFtp, *this, m_questions, this);
+    m_remoteManagement =
+        new RemoteManagement(ui->lstRemoteFileList, xFtp, *m_remote, *this, m_questions, this);
+    m_notifications = new TransferNotifications(xFtp, *this, m_questions, this);
     ConnectCommands();
 
     ui->optBinary->setChecked(true);

@@ -7,6 +7,7 @@
 #include "ConnectionRecord.h"
 #include "LocalSide.h"
 #include "PacedUpdates.h"
+#include "ScreenQuestions.h"
 #include "TransferWindow.h"
 
 namespace Ui {
@@ -105,6 +106,7 @@ private:
     std::unique_ptr<Ui::FerryMenu> ui;
     ftp::FtpClient& xFtp;
     ConnectionRecord m_record;
+    ScreenQuestions m_questions;
     LocalSide* m_local = nullptr;
     RemoteSide* m_remote = nullptr;
     FtpSession* m_session = nullptr;

@@ -3,6 +3,8 @@
 #include <QMessageBox>
 #include <QString>
 
+#include "BoxTitle.h"
+
 class QDialog;
 class QWidget;
 
@@ -34,11 +36,6 @@ public:
 Dialogs& dialogs();
 // Installs another implementation (not owned); nullptr restores the on-screen one.
 void setDialogs(Dialogs* replacement);
-
-// Titles of the program's boxes: "Pictavo Ferrymate " followed by the tag.
-inline QString BoxTitle(const QString& tag) {
-    return QStringLiteral("Pictavo Ferrymate ") + tag;
-}
 
 // A Yes/No question with the question icon, Yes as default and the "[Confirm]" title; true only
 // for Yes.

@@ -3,7 +3,10 @@
 #include <QObject>
 #include <QPointer>
 
+#include "EntryReceiver.h"
+
 class QTreeWidget;
+class Questions;
 class TransferWindow;
 namespace ftp {
 class FtpClient;
@@ -14,7 +17,7 @@ class Download : public QObject {
     Q_OBJECT
 public:
     Download(QTreeWidget* lstRemoteFileList, ftp::FtpClient& xFtp, TransferWindow& window,
-             QObject* parent = nullptr);
+             Questions& questions, QObject* parent = nullptr);
 
     void ReceiveSelectedItems();
 
@@ -23,6 +26,6 @@ public slots:
 
 private:
     QPointer<QTreeWidget> m_lstRemoteFileList;
-    ftp::FtpClient& m_xFtp;
     TransferWindow& m_window;
+    EntryReceiver m_receiver;
 };

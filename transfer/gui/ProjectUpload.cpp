@@ -8,7 +8,6 @@
 #include "FtpClient.h"
 #include "ListRows.h"
 #include "RemoteSide.h"
-#include "TransferOptions.h"
 #include "TransferTexts.h"
 #include "TransferWindow.h"
 #include "WaitPointer.h"
@@ -23,57 +22,24 @@ ProjectUpload::ProjectUpload(QTreeWidget* lstLocalFileList, QTreeWidget* lstRemo
       m_xFtp(xFtp),
       m_remote(remote),
       m_window(window),
-      m_record(record) {}
-
-void ProjectUpload::UploadProject(const QString& projectPath, const QString& projectName) {
-    const QString remoteName = RemoteProjectName(projectName);
-    // Abort asked for between two sends stops the upload as one asked for during a send.
-    const BusyState& busy = m_window.Busy();
-    busy.throwIfStopRequested();
-    m_xFtp.SendFile(projectPath + QStringLiteral("/bin/pictavo.html"), 0,
-                    remoteName + QStringLiteral("\\pictavo.html"), false);
-    busy.throwIfStopRequested();
-    m_xFtp.SendFiles(projectPath + QStringLiteral("/bin/*.swf"), remoteName, true, false);
-    busy.throwIfStopRequested();
-    m_xFtp.SendFiles(projectPath + QStringLiteral("/bin/*.txt"), remoteName, true, false);
-    busy.throwIfStopRequested();
-    m_xFtp.SendFiles(projectPath + QStringLiteral("/bin/images/*.*"),
-                     remoteName + QStringLiteral("\\images"), true, false);
-}
+      m_record(record),
+      m_sender(xFtp, window) {}
 
 void ProjectUpload::UploadSelectedProjects() {
     const BusyState::Hold busy = m_window.Busy().hold(true);
     QString outcome;
     {
         WaitPointer wait(m_window.DialogParent());
-        ApplyTransferOptions(m_xFtp);
-        try {
-            // The names and their folder are taken first: the lists may be reread, and the
-            // local folder changed, while the transfers pump events. Each name keeps the
-            // spelling of the file system; the row shows it upper-cased.
-            const QString localPath = m_window.LocalPath();
-            QStringList projects;
-            for (int i = 0; m_lstLocalFileList && i < m_lstLocalFileList->topLevelItemCount();
-                 ++i) {
-                const QTreeWidgetItem* row = m_lstLocalFileList->topLevelItem(i);
-                if (row->isSelected() && RowKindOf(row) == kFolderRow)
-                    projects << RowNameOf(row);
-            }
-            for (const QString& project : projects)
-                UploadProject(localPath + project, project);
-            outcome = QStringLiteral("Successfully uploaded the selected Pictavo(s).");
-        } catch (const ftp::FtpError& e) {
-            if (e.number == ftp::kErrAborted) {
-                m_window.DisplayMessage(QStringLiteral("Upload successfully aborted."));
-                outcome = QStringLiteral("Upload aborted.");
-            } else {
-                m_window.DisplayMessage(
-                    QStringLiteral("Error while uploading file(s). Description: ") + e.description);
-                outcome = WithCause(QStringLiteral("Error while uploading file(s)."), e);
-            }
+        // The names and their folder are taken first: the lists may be reread, and the local
+        // folder changed, while the transfers pump events. Each name keeps the spelling of the
+        // file system; the row shows it upper-cased.
+        QStringList projects;
+        for (int i = 0; m_lstLocalFileList && i < m_lstLocalFileList->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem* row = m_lstLocalFileList->topLevelItem(i);
+            if (row->isSelected() && RowKindOf(row) == kFolderRow)
+                projects << RowNameOf(row);
         }
-        m_window.StatusBarInfo(outcome);
-        m_window.SetProgress(0);
+        outcome = m_sender.Send(m_window.LocalPath(), projects);
     }
     m_remote.RefreshRemoteFileList();
     // The listing's own texts would hide how the upload ended.

@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QPointer>
 
+#include "ProjectSender.h"
+
 class QTreeWidget;
 class RemoteSide;
 class TransferWindow;
@@ -28,12 +30,11 @@ public slots:
     void lstLocalFileList_DblClick();
 
 private:
-    void UploadProject(const QString& projectPath, const QString& projectName);
-
     QPointer<QTreeWidget> m_lstLocalFileList;
     QPointer<QTreeWidget> m_lstRemoteFileList;
     ftp::FtpClient& m_xFtp;
     RemoteSide& m_remote;
     TransferWindow& m_window;
     const ConnectionRecord& m_record;
+    ProjectSender m_sender;
 };

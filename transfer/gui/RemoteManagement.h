@@ -3,27 +3,34 @@
 #include <QObject>
 #include <QPointer>
 
+#include "RemoteChanges.h"
+#include "RemoteView.h"
+
 class QTreeWidget;
+class Questions;
 class RemoteSide;
 class TransferWindow;
 namespace ftp {
 class FtpClient;
-class FtpError;
-}  // namespace ftp
+}
 
-// Changes to what is on the server: deleting, renaming and creating entries of the current
-// remote folder, and deleting whole published projects.
-class RemoteManagement : public QObject {
+// The remote list's commands that change what is on the server, run by RemoteChanges over the
+// list's selection.
+class RemoteManagement : public QObject, public RemoteView {
     Q_OBJECT
 public:
     RemoteManagement(QTreeWidget* lstRemoteFileList, ftp::FtpClient& xFtp, RemoteSide& remote,
-                     TransferWindow& window, QObject* parent = nullptr);
+                     TransferWindow& window, Questions& questions, QObject* parent = nullptr);
 
-    void DeleteSelectedRemoteFiles();
-    void RenameRemoteFile();
-    void RemoveRemoteFolder();
-    void CreateRemoteFolder();
-    void DeleteSelectedProjects();
+    void DeleteSelectedRemoteFiles() { m_changes.DeleteSelectedRemoteFiles(); }
+    void RenameRemoteFile() { m_changes.RenameRemoteFile(); }
+    void RemoveRemoteFolder() { m_changes.RemoveRemoteFolder(); }
+    void CreateRemoteFolder() { m_changes.CreateRemoteFolder(); }
+    void DeleteSelectedProjects() { m_changes.DeleteSelectedProjects(); }
+
+    QList<Row> SelectedRemoteRows() const override;
+    std::optional<QString> ChosenRemoteRow() const override;
+    void RefreshRemoteFileList() override;
 
 public slots:
     // A command arriving while an operation runs (a queued click, a key) is dropped.
@@ -35,12 +42,9 @@ public slots:
 
 private:
     void RunIfIdle(void (RemoteManagement::*procedure)());
-    QString SelectedRowText() const;
-    // Every failure is logged with its description, followed by a fresh listing, and shown.
-    void Failed(const QString& logText, const ftp::FtpError& error, const QString& status);
 
     QPointer<QTreeWidget> m_lstRemoteFileList;
-    ftp::FtpClient& m_xFtp;
     RemoteSide& m_remote;
     TransferWindow& m_window;
+    RemoteChanges m_changes;
 };

@@ -5,7 +5,8 @@
 #include <QString>
 #include <optional>
 
-class TransferWindow;
+class Questions;
+class TransferHost;
 namespace ftp {
 class FtpClient;
 }
@@ -16,7 +17,8 @@ class FtpClient;
 class TransferNotifications : public QObject {
     Q_OBJECT
 public:
-    TransferNotifications(ftp::FtpClient& xFtp, TransferWindow& window, QObject* parent = nullptr);
+    TransferNotifications(ftp::FtpClient& xFtp, TransferHost& host, Questions& questions,
+                          QObject* parent = nullptr);
 
 public slots:
     void xFtp_TransferProgress(const QString& fileName, const QString& secondName, qint64 fileSize,
@@ -31,7 +33,8 @@ private:
     void OperationEnded();
 
     ftp::FtpClient& m_xFtp;
-    TransferWindow& m_window;
+    TransferHost& m_host;
+    Questions& m_questions;
     std::optional<int> m_replaceAnswer;  // the answer for every further file, once given
     int m_unchanged = 0;
 };
