@@ -1,10 +1,10 @@
 #include "LocalPaths.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include "Dialogs.h"
+#include "LocalChanges.h"
 
 namespace {
 
@@ -61,32 +61,26 @@ void LocalPaths::RetrieveLogicalDrives() {
     }
 }
 
-void LocalPaths::DeleteLocalFile(const QString& sFileToDelete) {
-    // Folders (links to them included) are never deleted as files, and a read-only file stays,
-    // as its attribute promises, even for root.
-    const QFileInfo entry(sFileToDelete);
-    const bool refused =
-        entry.isDir() || (entry.exists() && !(entry.permissions() & QFileDevice::WriteOwner));
-    if (refused || !QFile::remove(sFileToDelete))
-        ReportFailure(QStringLiteral("Cannot delete ") + sFileToDelete);
+bool LocalPaths::DeleteLocalFile(const QString& sFileToDelete) {
+    return Reported(local_changes::DeleteFile(sFileToDelete));
 }
 
-void LocalPaths::RenameLocalFile(const QString& sCurrentName, const QString& sNewName) {
-    if (!QDir().rename(sCurrentName, sNewName))
-        ReportFailure(QStringLiteral("Cannot rename ") + sCurrentName);
+bool LocalPaths::RenameLocalFile(const QString& sCurrentName, const QString& sNewName) {
+    return Reported(local_changes::Rename(sCurrentName, sNewName));
 }
 
-void LocalPaths::RemoveLocalFolder(const QString& sFolderToDelete) {
-    if (!QDir().rmdir(sFolderToDelete))
-        ReportFailure(QStringLiteral("Cannot remove ") + sFolderToDelete);
+bool LocalPaths::RemoveLocalFolder(const QString& sFolderToDelete) {
+    return Reported(local_changes::RemoveFolder(sFolderToDelete));
 }
 
-void LocalPaths::CreateLocalFolder(const QString& sFolderToCreate) {
-    if (!QDir().mkdir(sFolderToCreate))
-        ReportFailure(QStringLiteral("Cannot create ") + sFolderToCreate);
+bool LocalPaths::CreateLocalFolder(const QString& sFolderToCreate) {
+    return Reported(local_changes::CreateFolder(sFolderToCreate));
 }
 
-void LocalPaths::ReportFailure(const QString& text) {
-    dialogs().message(m_dialogParent, QMessageBox::Critical, BoxTitle(QStringLiteral("[Notice]")),
-                      text, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok);
+bool LocalPaths::Reported(const LocalOutcome& outcome) {
+    if (!outcome.done())
+        dialogs().message(m_dialogParent, QMessageBox::Critical,
+                          BoxTitle(QStringLiteral("[Notice]")), outcome.failure,
+                          QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok);
+    return outcome.done();
 }

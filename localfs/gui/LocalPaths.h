@@ -6,9 +6,11 @@
 #include <QString>
 #include <QWidget>
 
+struct LocalOutcome;
+
 // Reads local folders and drives and makes single-step changes to local entries. It reports what
 // it reads through its signals (connect them directly: they run inside the call that raises them)
-// and what fails in its own message boxes; callers cannot tell success from failure.
+// and what fails in its own message boxes; each change also returns whether it was made.
 //
 // Folder paths end with "/"; an entry's full path is the folder path followed by its name.
 //
@@ -29,10 +31,10 @@ public:
     // LogicalDriveFound once per drive root, in the platform's order.
     void RetrieveLogicalDrives();
 
-    void DeleteLocalFile(const QString& sFileToDelete);
-    void RenameLocalFile(const QString& sCurrentName, const QString& sNewName);
-    void RemoveLocalFolder(const QString& sFolderToDelete);
-    void CreateLocalFolder(const QString& sFolderToCreate);
+    bool DeleteLocalFile(const QString& sFileToDelete);
+    bool RenameLocalFile(const QString& sCurrentName, const QString& sNewName);
+    bool RemoveLocalFolder(const QString& sFolderToDelete);
+    bool CreateLocalFolder(const QString& sFolderToCreate);
 
 signals:
     void UpdateLocalEntry(const QString& sName, const QDateTime& dtDate, qint64 lSize, int nAttrib);
@@ -40,7 +42,8 @@ signals:
     void LogicalDriveFound(const QString& sDriveToAdd);
 
 private:
-    void ReportFailure(const QString& text);
+    // Shows the failure of a change, if any; true when the change was made.
+    bool Reported(const LocalOutcome& outcome);
 
     QPointer<QWidget> m_dialogParent;
 };

@@ -42,10 +42,12 @@ public:
 public slots:
     void cboLocalPath_Click();
     void cmdUpLocal_Click();
-    void DeleteSelectedLocalFiles();
-    void RenameSelectedLocalFile();
-    void CreateNewLocalFolder();
-    void RemoveSelectedLocalFolder();
+    // The local file commands; each returns true when its change was made (every selected file
+    // deleted), false when it was refused, cancelled or failed.
+    bool DeleteSelectedLocalFiles();
+    bool RenameSelectedLocalFile();
+    bool CreateNewLocalFolder();
+    bool RemoveSelectedLocalFolder();
 
 private slots:
     void m_xLocalPaths_UpdateLocalEntry(const QString& sName, const QDateTime& dtDate, qint64 lSize,

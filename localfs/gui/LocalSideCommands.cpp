@@ -1,9 +1,11 @@
 // The local file commands: delete, rename, create folder, remove folder. Whether the change itself
-// worked is reported by LocalPaths in its own box; the status line tells only that it was tried.
+// worked is reported by LocalPaths in its own box, and returned; the status line tells only that it
+// was tried.
 
 #include <QTreeWidget>
 
 #include "Dialogs.h"
+#include "EntryName.h"
 #include "ListRows.h"
 #include "LocalSide.h"
 
@@ -15,7 +17,7 @@ const QString kPromptTitle = QStringLiteral("Pictavo - Ferrymate");
 
 bool LocalSide::IsAcceptableName(const QString& name) {
     // These commands change entries of the current folder only.
-    if (!name.contains(u'/') && !name.contains(u'\\') && name != u"." && name != u"..")
+    if (IsPlainName(name))
         return true;
     dialogs().message(m_dialogParent, QMessageBox::Warning, BoxTitle(QStringLiteral("[Notice]")),
                       QStringLiteral("The name \"") + name +
@@ -25,16 +27,16 @@ bool LocalSide::IsAcceptableName(const QString& name) {
     return false;
 }
 
-void LocalSide::DeleteSelectedLocalFiles() {
+bool LocalSide::DeleteSelectedLocalFiles() {
     const QPointer<LocalSide> self(this);
     const bool yes =
         Confirm(m_dialogParent,
                 QStringLiteral("Are you sure you want to delete the selected local file(s)?"));
     if (!self || !HasControls())
-        return;
+        return false;
     if (!yes) {
         m_hooks.StatusBarInfo(QStringLiteral("Local file(s) not deleted."));
-        return;
+        return false;
     }
     // Paths first: a failure box runs its own event loop between the deletions.
     QStringList paths;
@@ -43,23 +45,25 @@ void LocalSide::DeleteSelectedLocalFiles() {
         if (row->isSelected())
             paths << m_sLocalPath + RowNameOf(row);
     }
+    bool deleted = true;
     for (const QString& path : paths) {
-        m_xLocalPaths.DeleteLocalFile(path);
+        deleted = m_xLocalPaths.DeleteLocalFile(path) && deleted;
         if (!self)
-            return;
+            return false;
     }
     RefreshLocalFileList();
     if (self)
         m_hooks.StatusBarInfo(QStringLiteral("Local file(s) deleted."));
+    return deleted;
 }
 
-void LocalSide::RenameSelectedLocalFile() {
+bool LocalSide::RenameSelectedLocalFile() {
     if (!HasControls())
-        return;
+        return false;
     const QTreeWidgetItem* row = m_lstLocalFileList->currentItem();
     if (!row) {
         m_hooks.StatusBarInfo(QStringLiteral("Local file not renamed."));
-        return;
+        return false;
     }
     const QString folder = m_sLocalPath;
     const QString path = folder + RowNameOf(row);
@@ -67,46 +71,48 @@ void LocalSide::RenameSelectedLocalFile() {
     const bool yes =
         Confirm(m_dialogParent, QStringLiteral("Rename local file ") + path + QStringLiteral("?"));
     if (!self)
-        return;
+        return false;
     const QString name =
         yes ? dialogs().input(m_dialogParent, kPromptTitle,
                               QStringLiteral("Enter the new name for ") + path, QString())
             : QString();
     if (!self)
-        return;
+        return false;
     if (name.isEmpty() || !IsAcceptableName(name)) {
         if (self)
             m_hooks.StatusBarInfo(QStringLiteral("Local file not renamed."));
-        return;
+        return false;
     }
-    m_xLocalPaths.RenameLocalFile(path, folder + name);
+    const bool renamed = m_xLocalPaths.RenameLocalFile(path, folder + name);
     if (!self)
-        return;
+        return false;
     RefreshLocalFileList();
     if (self)
         m_hooks.StatusBarInfo(QStringLiteral("Local file renamed."));
+    return renamed;
 }
 
-void LocalSide::CreateNewLocalFolder() {
+bool LocalSide::CreateNewLocalFolder() {
     const QPointer<LocalSide> self(this);
     const QString name = dialogs().input(
         m_dialogParent, kPromptTitle,
         QStringLiteral("Enter the name of the local folder you wish to create."), QString());
     // Only a refused name shows a box, and then nothing follows.
     if (!self || name.isEmpty() || !IsAcceptableName(name))
-        return;
-    m_xLocalPaths.CreateLocalFolder(m_sLocalPath + name);
+        return false;
+    const bool created = m_xLocalPaths.CreateLocalFolder(m_sLocalPath + name);
     if (self)
         RefreshLocalFileList();
+    return created;
 }
 
-void LocalSide::RemoveSelectedLocalFolder() {
+bool LocalSide::RemoveSelectedLocalFolder() {
     if (!HasControls())
-        return;
+        return false;
     const QTreeWidgetItem* row = m_lstLocalFileList->currentItem();
     if (!row) {
         m_hooks.StatusBarInfo(QStringLiteral("Local folder not deleted."));
-        return;
+        return false;
     }
     // The question names the row as shown; the path uses the folder's real name.
     const QString path = m_sLocalPath + RowNameOf(row);
@@ -115,17 +121,18 @@ void LocalSide::RemoveSelectedLocalFolder() {
                              QStringLiteral("Are you sure you want to delete the local folder '") +
                                  row->text(0) + QStringLiteral("'?"));
     if (!self)
-        return;
+        return false;
     if (!yes) {
         m_hooks.StatusBarInfo(QStringLiteral("Local folder not deleted."));
-        return;
+        return false;
     }
-    m_xLocalPaths.RemoveLocalFolder(path);
+    const bool removed = m_xLocalPaths.RemoveLocalFolder(path);
     if (!self)
-        return;
+        return false;
     RefreshLocalFileList();
     if (!self)
-        return;
+        return false;
     m_hooks.EnableLocalCommands();
     m_hooks.StatusBarInfo(QStringLiteral("Local folder deleted."));
+    return removed;
 }

@@ -3,6 +3,7 @@
 #include "BoxTitle.h"
 #include "BusyState.h"
 #include "CommandRules.h"
+#include "EntryName.h"
 #include "FtpClient.h"
 #include "ProjectDeletion.h"
 #include "Questions.h"
@@ -10,16 +11,6 @@
 #include "RowKind.h"
 #include "TransferHost.h"
 #include "TransferTexts.h"
-
-namespace {
-
-// A name typed for a new folder must name an entry of the current folder, nothing else.
-bool IsPlainName(const QString& name) {
-    return !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\')) &&
-           name != QLatin1String(".") && name != QLatin1String("..");
-}
-
-}  // namespace
 
 RemoteChanges::RemoteChanges(ftp::FtpClient& xFtp, TransferHost& host, Questions& questions,
                              RemoteView& view)
