@@ -5,18 +5,8 @@
 
 #include "Dialogs.h"
 #include "FerryConnect.h"
-#include "NetworkInfoState.h"
 
 namespace {
-
-NetworkInfoState platformState;
-ConnectedState* currentState = &platformState;
-
-quint32 QueryFlags() {
-    quint32 flags = 0;
-    connectedState().query(flags);
-    return flags;
-}
 
 QString NoConnectionNotice() {
     return QStringLiteral("You are not connected to the Internet and ") +
@@ -31,35 +21,6 @@ QString DialUpOffer() {
 }
 
 }  // namespace
-
-ConnectedState& connectedState() {
-    return *currentState;
-}
-
-void setConnectedState(ConnectedState* state) {
-    currentState = state ? state : &platformState;
-}
-
-bool IsModemConnection() {
-    return QueryFlags() & kConnectionModem;
-}
-
-bool IsLanConnection() {
-    return QueryFlags() & kConnectionLan;
-}
-
-bool IsProxyConnection() {
-    return QueryFlags() & kConnectionProxy;
-}
-
-bool IsOnline() {
-    quint32 flags = 0;
-    return connectedState().query(flags);
-}
-
-bool IsDialUpConfigured() {
-    return connectedState().dialUpConfigured(QueryFlags());
-}
 
 bool CheckInternetConnection(QWidget* parent) {
     const bool proxy = IsProxyConnection();

@@ -2,7 +2,7 @@
 
 #include <QNetworkInformation>
 
-#include "NetConnect.h"
+#include "ConnectedState.h"
 
 // The connected state from QNetworkInformation's default backend. Without a backend, or while the
 // backend does not know, the state is unknown and counts as online. No dial-up exists here.
