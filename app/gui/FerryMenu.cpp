@@ -67,7 +67,8 @@ void FerryMenu::Form_Load() {
 
     m_local = new LocalSide(ui->cboLocalPath, ui->lstLocalFileList, *this, this, this);
     m_remote = new RemoteSide(ui->cboRemotePath, ui->lstRemoteFileList, xFtp, *this, this);
-    m_session = new FtpSession(xFtp, *m_remote, ui->cboRemotePath, *this, m_record, this);
+    m_session =
+        new FtpSession(xFtp, *m_remote, ui->cboRemotePath, *this, m_questions, m_record, this);
     m_upload = new ProjectUpload(ui->lstLocalFileList, ui->lstRemoteFileList, xFtp, *m_remote,
                                  *this, m_record, this);
     m_download = new Download(ui->lstRemoteFileList, xFtp, *this, m_questions, this);

@@ -14,6 +14,9 @@ public:
 
     // A Yes/No question with Yes as default and the "[Confirm]" title; true only for Yes.
     virtual bool Confirm(const QString& question) = 0;
+    // A warning with two answers, `acceptText` and "Cancel", Cancel being the default; true only
+    // for the first.
+    virtual bool Accept(const QString& title, const QString& text, const QString& acceptText) = 0;
     // A one-line text prompt with OK and Cancel; Cancel gives empty text.
     virtual QString Input(const QString& title, const QString& label) = 0;
     // A warning with an OK button only.

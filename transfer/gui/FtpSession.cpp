@@ -7,7 +7,7 @@
 
 #include "AppPath.h"
 #include "BusyState.h"
-#include "CertificateQuestion.h"
+#include "CertificateTrust.h"
 #include "ConnectionRecord.h"
 #include "Dialogs.h"
 #include "FerryConnect.h"
@@ -32,12 +32,14 @@ const QString kFailureMessage = QStringLiteral(
 }  // namespace
 
 FtpSession::FtpSession(ftp::FtpClient& xFtp, RemoteSide& remote, QComboBox* cboRemotePath,
-                       TransferWindow& window, ConnectionRecord& record, QObject* parent)
+                       TransferWindow& window, Questions& questions, ConnectionRecord& record,
+                       QObject* parent)
     : QObject(parent),
       m_xFtp(xFtp),
       m_remote(remote),
       m_cboRemotePath(cboRemotePath),
       m_window(window),
+      m_questions(questions),
       m_record(record) {
     connect(&m_xFtp, &ftp::FtpClient::Disconnected, this, &FtpSession::xFtp_Disconnected);
     connect(&m_xFtp, &ftp::FtpClient::CommandLogged, this, &FtpSession::xFtp_CommandLogged);
@@ -255,8 +257,8 @@ void FtpSession::xFtp_CertificateUntrusted(const QString& host, const QString& f
                                            const QDateTime& validFrom, const QDateTime& validTo,
                                            const QStringList& reasons, bool& trust) {
     trust = TrustCertificate(
-        m_window.DialogParent(),
-        {host, fingerprintSha256, subject, issuer, validFrom, validTo, reasons}, SettingsPath());
+        m_questions, {host, fingerprintSha256, subject, issuer, validFrom, validTo, reasons},
+        SettingsPath());
 }
 
 void FtpSession::xFtp_PasswordRequired(QString& password) {

@@ -5,6 +5,7 @@
 #include <QPointer>
 
 class QComboBox;
+class Questions;
 class RemoteSide;
 class TransferWindow;
 struct ConnectionRecord;
@@ -18,7 +19,8 @@ class FtpSession : public QObject {
     Q_OBJECT
 public:
     FtpSession(ftp::FtpClient& xFtp, RemoteSide& remote, QComboBox* cboRemotePath,
-               TransferWindow& window, ConnectionRecord& record, QObject* parent = nullptr);
+               TransferWindow& window, Questions& questions, ConnectionRecord& record,
+               QObject* parent = nullptr);
 
     void ConnectToServer();
     void OpenConnection();
@@ -50,6 +52,7 @@ private:
     RemoteSide& m_remote;
     QPointer<QComboBox> m_cboRemotePath;
     TransferWindow& m_window;
+    Questions& m_questions;
     ConnectionRecord& m_record;
     QString m_sConnectFailure;   // why the latest connect failed, for the user
     QString m_sSettingsProblem;  // the sign-in could not be written to the settings file

@@ -6,6 +6,10 @@ bool ScreenQuestions::Confirm(const QString& question) {
     return ::Confirm(m_parent, question);
 }
 
+bool ScreenQuestions::Accept(const QString& title, const QString& text, const QString& acceptText) {
+    return dialogs().accept(m_parent, title, text, acceptText);
+}
+
 QString ScreenQuestions::Input(const QString& title, const QString& label) {
     return dialogs().input(m_parent, title, label, QString());
 }

@@ -11,6 +11,7 @@ public:
     explicit ScreenQuestions(QWidget* parent) : m_parent(parent) {}
 
     bool Confirm(const QString& question) override;
+    bool Accept(const QString& title, const QString& text, const QString& acceptText) override;
     QString Input(const QString& title, const QString& label) override;
     void Warn(const QString& title, const QString& text) override;
     Replace AskReplace(const QString& question) override;

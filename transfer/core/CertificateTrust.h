@@ -4,7 +4,7 @@
 #include <QString>
 #include <QStringList>
 
-class QWidget;
+class Questions;
 
 // A server certificate that did not verify, as the component reports it.
 struct UntrustedCertificate {
@@ -22,4 +22,5 @@ QString CertificateQuestionText(const UntrustedCertificate& c, const QString& pr
 // Whether to go on with the certificate: the one trusted for its host before passes silently;
 // any other is put to the user, and a trusted one is remembered in the settings file at
 // `settingsPath`.
-bool TrustCertificate(QWidget* parent, const UntrustedCertificate& c, const QString& settingsPath);
+bool TrustCertificate(Questions& questions, const UntrustedCertificate& c,
+                      const QString& settingsPath);

@@ -1,6 +1,7 @@
-#include "CertificateQuestion.h"
+#include "CertificateTrust.h"
 
-#include "Dialogs.h"
+#include "BoxTitle.h"
+#include "Questions.h"
 #include "ServerTrust.h"
 
 QString CertificateQuestionText(const UntrustedCertificate& c, const QString& previous) {
@@ -25,11 +26,12 @@ QString CertificateQuestionText(const UntrustedCertificate& c, const QString& pr
     return text;
 }
 
-bool TrustCertificate(QWidget* parent, const UntrustedCertificate& c, const QString& settingsPath) {
+bool TrustCertificate(Questions& questions, const UntrustedCertificate& c,
+                      const QString& settingsPath) {
     const QString previous = TrustedFingerprint(c.host, settingsPath);
     if (!previous.isEmpty() && previous.compare(c.fingerprint, Qt::CaseInsensitive) == 0)
         return true;
-    if (!dialogs().accept(parent, BoxTitle(QStringLiteral("[Security]")),
+    if (!questions.Accept(BoxTitle(QStringLiteral("[Security]")),
                           CertificateQuestionText(c, previous),
                           QStringLiteral("Trust this certificate")))
         return false;
