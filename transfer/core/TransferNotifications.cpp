@@ -35,21 +35,11 @@ void TransferNotifications::xFtp_ReplacingFile(const QString& existingName, cons
         answer = *m_replaceAnswer;
         return;
     }
-    switch (m_questions.AskReplace(ReplaceQuestion(existingName))) {
-        case Questions::Replace::YesToAll:
-            m_replaceAnswer = 1;
-            answer = 1;
-            break;
-        case Questions::Replace::Yes:
-            answer = 1;
-            break;
-        case Questions::Replace::NoToAll:
-            m_replaceAnswer = 0;
-            answer = 0;
-            break;
-        case Questions::Replace::No:
-            answer = 0;
-    }
+    using Replace = Questions::Replace;
+    const Replace reply = m_questions.AskReplace(ReplaceQuestion(existingName));
+    answer = (reply == Replace::Yes || reply == Replace::YesToAll) ? 1 : 0;
+    if (reply == Replace::YesToAll || reply == Replace::NoToAll)
+        m_replaceAnswer = answer;
 }
 
 void TransferNotifications::xFtp_SendingFile(const QString& fileName, const QString&, qint64) {
