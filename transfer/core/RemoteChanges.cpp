@@ -102,7 +102,8 @@ void RemoteChanges::CreateRemoteFolder() {
     if (!IsPlainName(name)) {
         m_questions.Warn(BoxTitle(QStringLiteral("[Notice]")),
                          QStringLiteral("A folder name cannot contain \"/\" or \"\\\" and cannot "
-                                        "be \".\" or \"..\"."));
+                                        "be \".\" or \"..\"."),
+                         Questions::Buttons::Ok);
         m_host.StatusBarInfo(QStringLiteral("Remote folder not created."));
         return;
     }

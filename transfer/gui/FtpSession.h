@@ -1,8 +1,9 @@
 #pragma once
 
-#include <QDateTime>
 #include <QObject>
 #include <QPointer>
+
+#include "ServerSession.h"
 
 class QComboBox;
 class Questions;
@@ -13,8 +14,9 @@ namespace ftp {
 class FtpClient;
 }
 
-// The window's one FTP connection: sign-in and connect with its retry loop, disconnect, abort,
-// the transfer mode, and the component's connection notifications.
+// The window's one FTP connection as the user sees it: the sign-in form and connect with its retry
+// loop, the remote path box, the transfer mode, and the disconnected notice; the connection
+// itself is ServerSession's.
 class FtpSession : public QObject {
     Q_OBJECT
 public:
@@ -24,8 +26,8 @@ public:
 
     void ConnectToServer();
     void OpenConnection();
-    void CloseConnection();
-    void Abort();
+    void CloseConnection() { m_server.Close(); }
+    void Abort() { m_server.Abort(); }
 
 public slots:
     void cmdConnect_Click() { RunIfIdle(&FtpSession::ConnectToServer); }
@@ -34,17 +36,8 @@ public slots:
     void optAscii_Click();
     void optBinary_Click();
     void xFtp_Disconnected();
-    void xFtp_Reconnecting(int attempt, int attempts, const QString& cause);
-    void xFtp_CommandLogged(const QString& line);
-    void xFtp_AccountRequired(QString& account);
-    void xFtp_PasswordRequired(QString& password);
-    void xFtp_CertificateUntrusted(const QString& host, const QString& fingerprintSha256,
-                                   const QString& subject, const QString& issuer,
-                                   const QDateTime& validFrom, const QDateTime& validTo,
-                                   const QStringList& reasons, bool& trust);
 
 private:
-    void ApplySettings();
     bool AskToTryAgain();
     void RunIfIdle(void (FtpSession::*procedure)());
 
@@ -52,8 +45,7 @@ private:
     RemoteSide& m_remote;
     QPointer<QComboBox> m_cboRemotePath;
     TransferWindow& m_window;
-    Questions& m_questions;
     ConnectionRecord& m_record;
-    QString m_sConnectFailure;   // why the latest connect failed, for the user
+    ServerSession m_server;
     QString m_sSettingsProblem;  // the sign-in could not be written to the settings file
 };

@@ -14,9 +14,11 @@ QString ScreenQuestions::Input(const QString& title, const QString& label) {
     return dialogs().input(m_parent, title, label, QString());
 }
 
-void ScreenQuestions::Warn(const QString& title, const QString& text) {
-    dialogs().message(m_parent, QMessageBox::Warning, title, text, QMessageBox::Ok,
-                      QMessageBox::Ok);
+void ScreenQuestions::Warn(const QString& title, const QString& text, Buttons buttons) {
+    dialogs().message(
+        m_parent, QMessageBox::Warning, title, text,
+        buttons == Buttons::Ok ? QMessageBox::Ok : QMessageBox::Ok | QMessageBox::Cancel,
+        QMessageBox::Ok);
 }
 
 Questions::Replace ScreenQuestions::AskReplace(const QString& question) {

@@ -13,7 +13,7 @@ public:
     bool Confirm(const QString& question) override;
     bool Accept(const QString& title, const QString& text, const QString& acceptText) override;
     QString Input(const QString& title, const QString& label) override;
-    void Warn(const QString& title, const QString& text) override;
+    void Warn(const QString& title, const QString& text, Buttons buttons) override;
     Replace AskReplace(const QString& question) override;
 
 private:
