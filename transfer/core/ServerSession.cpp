@@ -13,9 +13,8 @@
 #include "TransferHost.h"
 #include "TransferTexts.h"
 
-ServerSession::ServerSession(ftp::FtpClient& xFtp, TransferHost& host, Questions& questions,
-                             QObject* parent)
-    : QObject(parent), m_xFtp(xFtp), m_host(host), m_questions(questions) {
+ServerSession::ServerSession(ftp::FtpClient& xFtp, TransferHost& host, Questions& questions)
+    : m_xFtp(xFtp), m_host(host), m_questions(questions) {
     connect(&m_xFtp, &ftp::FtpClient::CommandLogged, this, &ServerSession::xFtp_CommandLogged);
     connect(&m_xFtp, &ftp::FtpClient::Reconnecting, this, &ServerSession::xFtp_Reconnecting,
             Qt::DirectConnection);

@@ -6,12 +6,11 @@
 #include <QStringList>
 #include <optional>
 
+#include "ConnectionRecord.h"
+#include "FtpClient.h"
+
 class Questions;
 class TransferHost;
-struct ConnectionRecord;
-namespace ftp {
-class FtpClient;
-}
 
 // The window's one FTP connection without its forms: the signed-in account applied to the
 // component, connecting, disconnecting, Abort, and the answers to the component's connection
@@ -19,8 +18,7 @@ class FtpClient;
 class ServerSession : public QObject {
     Q_OBJECT
 public:
-    ServerSession(ftp::FtpClient& xFtp, TransferHost& host, Questions& questions,
-                  QObject* parent = nullptr);
+    ServerSession(ftp::FtpClient& xFtp, TransferHost& host, Questions& questions);
 
     void ApplySettings(const ConnectionRecord& record);
     // Connects unless connected. Returns the folder the server starts in; none when the connect
