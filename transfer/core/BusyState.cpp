@@ -15,6 +15,12 @@ BusyState::Hold BusyState::hold(bool transfer) {
     return Hold(this, transfer);
 }
 
+std::optional<BusyState::Hold> BusyState::tryHold() {
+    if (busy())
+        return std::nullopt;
+    return hold();
+}
+
 void BusyState::release(bool transfer) {
     if (transfer)
         --m_transfers;

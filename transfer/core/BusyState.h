@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <optional>
 
 // Whether an FTP operation of the window runs. Every procedure that talks to the server holds it
 // for as long as it runs; procedures nest (an upload reads the list again), and only the
@@ -31,6 +32,15 @@ public:
     // Marks the window busy until the returned hold ends; `transfer` for uploads and downloads,
     // which closing the window interrupts only after asking.
     [[nodiscard]] Hold hold(bool transfer = false);
+    // What may start: a command arriving while an operation runs (a queued click, a key) is
+    // dropped. tryHold holds only when idle. runIfIdle runs `command` only when idle, for
+    // commands that take their own hold later (the sign-in form is answered before connecting).
+    [[nodiscard]] std::optional<Hold> tryHold();
+    template <typename Command>
+    void runIfIdle(Command&& command) {
+        if (!busy())
+            std::forward<Command>(command)();
+    }
     bool busy() const { return m_depth > 0; }
     bool transferring() const { return m_transfers > 0; }
     // Abort was asked for: procedures made of several operations stop between them too. It

@@ -15,9 +15,7 @@ Download::Download(QTreeWidget* lstRemoteFileList, ftp::FtpClient& xFtp, Transfe
       m_receiver(xFtp, window, questions) {}
 
 void Download::cmdReceive_Click() {
-    if (m_window.Busy().busy())
-        return;
-    ReceiveSelectedItems();
+    m_window.Busy().runIfIdle([this] { ReceiveSelectedItems(); });
 }
 
 void Download::ReceiveSelectedItems() {

@@ -117,9 +117,7 @@ void FtpSession::OpenConnection() {
 }
 
 void FtpSession::RunIfIdle(void (FtpSession::*procedure)()) {
-    // A command arriving while an operation runs (a queued click, a key) is dropped.
-    if (!m_window.Busy().busy())
-        (this->*procedure)();
+    m_window.Busy().runIfIdle([this, procedure] { (this->*procedure)(); });
 }
 
 void FtpSession::optAscii_Click() {

@@ -47,10 +47,10 @@ void ProjectUpload::UploadSelectedProjects() {
 }
 
 void ProjectUpload::cmdSend_Click() {
-    if (m_window.Busy().busy())
-        return;
-    UploadSelectedProjects();
-    m_window.EnableLocalCommands();
+    m_window.Busy().runIfIdle([this] {
+        UploadSelectedProjects();
+        m_window.EnableLocalCommands();
+    });
 }
 
 void ProjectUpload::lstLocalFileList_DblClick() {

@@ -43,13 +43,12 @@ void RemoteManagement::RefreshRemoteFileList() {
 }
 
 void RemoteManagement::RunIfIdle(void (RemoteManagement::*procedure)()) {
-    if (!m_window.Busy().busy())
-        (this->*procedure)();
+    m_window.Busy().runIfIdle([this, procedure] { (this->*procedure)(); });
 }
 
 void RemoteManagement::cmdDelete_Click() {
-    if (m_window.Busy().busy())
-        return;
-    DeleteSelectedProjects();
-    m_window.EnableLocalCommands();
+    m_window.Busy().runIfIdle([this] {
+        DeleteSelectedProjects();
+        m_window.EnableLocalCommands();
+    });
 }

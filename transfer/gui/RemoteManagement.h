@@ -33,7 +33,6 @@ public:
     void RefreshRemoteFileList() override;
 
 public slots:
-    // A command arriving while an operation runs (a queued click, a key) is dropped.
     void cmdDeleteRemoteFile_Click() { RunIfIdle(&RemoteManagement::DeleteSelectedRemoteFiles); }
     void cmdRenameRemoteFile_Click() { RunIfIdle(&RemoteManagement::RenameRemoteFile); }
     void cmdDeleteRemoteFolder_Click() { RunIfIdle(&RemoteManagement::RemoveRemoteFolder); }

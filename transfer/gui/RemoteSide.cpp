@@ -138,9 +138,11 @@ void RemoteSide::cboRemotePath_Click() {
         return;
     // Selecting an entry while not connected (the box is being emptied) must not reach the server;
     // while an operation runs, the entry is the one that operation just added.
-    if (m_xFtp.State() == ftp::kNotConnected || m_window.Busy().busy())
+    if (m_xFtp.State() == ftp::kNotConnected)
         return;
-    const BusyState::Hold busy = m_window.Busy().hold();
+    const std::optional<BusyState::Hold> busy = m_window.Busy().tryHold();
+    if (!busy)
+        return;
     const QString selected = m_cboRemotePath->currentText();
     if (selected == GetRemoteFolder())
         return;
@@ -152,9 +154,9 @@ void RemoteSide::cboRemotePath_Click() {
 }
 
 void RemoteSide::cmdUpFtp_Click() {
-    if (m_window.Busy().busy())
+    const std::optional<BusyState::Hold> busy = m_window.Busy().tryHold();
+    if (!busy)
         return;
-    const BusyState::Hold busy = m_window.Busy().hold();
     const QString oldPath = GetRemoteFolder();
     try {
         m_xFtp.ChangeToParentFolder();
