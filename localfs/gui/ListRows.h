@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QDateTime>
-#include <QLocale>
 #include <QString>
 #include <QStyle>
 #include <QTreeWidget>
@@ -51,25 +49,4 @@ inline QTreeWidgetItem* AddListRow(QTreeWidget* list, const QString& text, const
     // The image alone tells folders from files; screen readers get it in words.
     row->setData(0, Qt::AccessibleTextRole, text + QStringLiteral(", ") + kindName);
     return row;
-}
-
-// The general date of the user's locale: short date and long time, the time left out at exactly
-// midnight. Qt's long time format names the time zone, which the general date does not.
-inline QString DateText(const QDateTime& when) {
-    if (!when.isValid())
-        return {};
-    const QLocale locale;
-    const QString date = locale.toString(when.date(), QLocale::ShortFormat);
-    if (when.time() == QTime(0, 0))
-        return date;
-    QString format;
-    bool quoted = false;
-    for (const QChar c : locale.timeFormat(QLocale::LongFormat)) {
-        if (c == u'\'')
-            quoted = !quoted;
-        if (!quoted && c == u't')
-            continue;
-        format += c;
-    }
-    return date + u' ' + locale.toString(when.time(), format.trimmed());
 }

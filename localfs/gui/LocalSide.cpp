@@ -5,6 +5,7 @@
 #include <QSignalBlocker>
 #include <QTreeWidget>
 
+#include "DateText.h"
 #include "ListRows.h"
 #include "PathBox.h"
 

@@ -4,6 +4,7 @@
 #include <QTreeWidget>
 
 #include "BusyState.h"
+#include "DateText.h"
 #include "FtpClient.h"
 #include "ListRows.h"
 #include "PathBox.h"
