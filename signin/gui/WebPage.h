@@ -2,14 +2,7 @@
 
 #include <QString>
 
-// Opens addresses in the user's browser.
-class WebLauncher {
-public:
-    virtual ~WebLauncher() = default;
-    // Returns a shell-style code: above 32 success, 31 no browser registered for the address,
-    // any other value an error number.
-    virtual int open(const QString& url) = 0;
-};
+#include "WebLaunch.h"
 
 // The launcher in use: the desktop's unless another was installed.
 WebLauncher& webLauncher();
