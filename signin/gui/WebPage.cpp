@@ -5,17 +5,17 @@
 
 namespace {
 
-DesktopWebLauncher desktopLauncher;
-WebLauncher* currentLauncher = &desktopLauncher;
+WebLauncher* installedLauncher = nullptr;
 
 }  // namespace
 
 WebLauncher& webLauncher() {
-    return *currentLauncher;
+    static DesktopWebLauncher desktopLauncher;
+    return installedLauncher ? *installedLauncher : desktopLauncher;
 }
 
 void setWebLauncher(WebLauncher* launcher) {
-    currentLauncher = launcher ? launcher : &desktopLauncher;
+    installedLauncher = launcher;
 }
 
 void OpenWebPage(const QString& address) {
