@@ -1,0 +1,8 @@
+#pragma once
+
+#include <QString>
+
+// Titles of the program's boxes: "Pictavo Ferrymate " followed by the tag.
+inline QString BoxTitle(const QString& tag) {
+    return QStringLiteral("Pictavo Ferrymate ") + tag;
+}
