@@ -137,6 +137,7 @@ void Connection::onEncrypted() {
     // the check: no authorities to load for each data connection.
     m_dataTls.setPeerVerifyMode(QSslSocket::QueryPeer);
     m_dataTls.setCaCertificates({});
+    m_dataContext.reset();
     updateTimers();
     emit changed();
 }
@@ -333,7 +334,15 @@ DataChannel* Connection::newDataChannel() {
     if (protectData) {
         QSslConfiguration config = m_dataTls;
         config.setSessionTicket(m_sessionTicket);
-        m_data->secure(config, m_socket->peerCertificate());
+        m_data->secure(config, m_socket->peerCertificate(), m_dataContext);
+        // Up to TLS 1.2 the data connections share one TLS context, and with it the session
+        // they resume. A TLS 1.3 context keeps the session of the handshake, not the ticket
+        // that comes after it, so there each data connection builds its own.
+        if (!m_dataContext && m_socket->sessionProtocol() != QSsl::TlsV1_3)
+            connect(m_data.get(), &DataChannel::changed, this, [this] {
+                if (!m_dataContext && m_data)
+                    m_dataContext = m_data->tlsContext();
+            });
         // With TLS 1.3 a ticket may resume one session only, and each data connection
         // brings a fresh one: the next connection resumes with the newest.
         connect(m_data.get(), &DataChannel::sessionTicket, this, [this](const QByteArray& ticket) {

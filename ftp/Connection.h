@@ -20,6 +20,7 @@
 #include "Reply.h"
 #include "ReplyParser.h"
 
+class QSslContext;
 class QSslSocket;
 
 namespace ftp {
@@ -164,6 +165,8 @@ private:
     // What every data connection of this session starts from, taken once the control
     // connection is encrypted.
     QSslConfiguration m_dataTls;
+    // The TLS context the data connections share, from the first that was encrypted.
+    std::shared_ptr<QSslContext> m_dataContext;
     std::unique_ptr<DataChannel, void (*)(DataChannel*)> m_data;
 };
 

@@ -1,5 +1,7 @@
 #include "DataChannel.h"
 
+#include <QtNetwork/private/qsslsocket_p.h>
+
 #include <QCoreApplication>
 #include <QIODevice>
 #include <QSslSocket>
@@ -74,9 +76,15 @@ DataChannel::DataChannel(QObject* parent) : QObject(parent) {}
 
 DataChannel::~DataChannel() = default;
 
-void DataChannel::secure(const QSslConfiguration& config, const QSslCertificate& expected) {
+void DataChannel::secure(const QSslConfiguration& config, const QSslCertificate& expected,
+                         std::shared_ptr<QSslContext> context) {
     m_tls = config;
     m_expected = expected;
+    m_context = std::move(context);
+}
+
+std::shared_ptr<QSslContext> DataChannel::tlsContext() const {
+    return m_socket && m_socket->isEncrypted() ? QSslSocketPrivate::sslContext(m_socket) : nullptr;
 }
 
 void DataChannel::connectTo(const QHostAddress& host, quint16 port) {
@@ -152,6 +160,8 @@ void DataChannel::onTcpConnected() {
     }
     // Servers (vsftpd) start their side of the handshake only once they took the command.
     m_socket->setSslConfiguration(*m_tls);
+    if (m_context)
+        QSslSocketPrivate::checkSettingSslContext(m_socket, m_context);
     m_socket->startClientEncryption();
 }
 

@@ -13,6 +13,7 @@
 #include "AsciiConverter.h"
 
 class QIODevice;
+class QSslContext;
 class QSslSocket;
 class QTcpServer;
 
@@ -37,7 +38,12 @@ public:
 
     // Before connectTo or listen: the connection is TLS (as the client, whoever connects) with
     // `config`, and fails unless the server shows `expected`.
-    void secure(const QSslConfiguration& config, const QSslCertificate& expected);
+    // `context`, when set, is the TLS context of an earlier data connection of the same
+    // configuration: building one costs OpenSSL more than the resumed handshake itself.
+    void secure(const QSslConfiguration& config, const QSslCertificate& expected,
+                std::shared_ptr<QSslContext> context);
+    // The TLS context this data connection used, once encrypted.
+    std::shared_ptr<QSslContext> tlsContext() const;
 
     // Passive: connect to the server's data port.
     void connectTo(const QHostAddress& host, quint16 port);
@@ -85,6 +91,7 @@ private:
     QSslSocket* m_socket = nullptr;  // child of this; let go by an abort in its TLS handshake
     std::optional<QSslConfiguration> m_tls;
     QSslCertificate m_expected;
+    std::shared_ptr<QSslContext> m_context;
     QTcpServer* m_server = nullptr;  // child of this
     QHostAddress m_peer;
     bool m_wasConnected = false;

@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev
+  qt6-base-dev qt6-base-private-dev qt6-base-dev-tools libgl1-mesa-dev
   python3-pyftpdlib python3-openssl vsftpd openssl lftp curl time
   xvfb xauth x11-apps imagemagick xdotool
   clang libclang-rt-14-dev

@@ -53,6 +53,9 @@ FAULTS = [
      "    if (false)\n", "ftp_scripted"),
     ("sends: an EPSV sent ahead with no file to serve",
      "    if (!retry && m_claimNext && m_claimNext())\n", "    if (!retry)\n", "ftp_transfers"),
+    ("TLS 1.3 data connections share one context",
+     "if (!m_dataContext && m_socket->sessionProtocol() != QSsl::TlsV1_3)", "if (!m_dataContext)",
+     "ftp_transfers"),
 ]
 
 
