@@ -59,7 +59,7 @@ private:
     QString m_user, m_password;
 };
 
-qint64 BytesBelow(const QString& dir, int* files) {
+qint64 bytesBelow(const QString& dir, int* files) {
     qint64 bytes = 0;
     QDirIterator it(dir, QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext()) {
@@ -111,7 +111,7 @@ int main(int argc, char* argv[]) {
     const QString account = parser.value("account");
 
     QTemporaryDir program;
-    SetAppPathForTesting(program.path());
+    setAppPathForTesting(program.path());
     {
         QFile init(program.filePath("initialize.txt"));
         init.open(QIODevice::WriteOnly);
@@ -155,7 +155,7 @@ int main(int argc, char* argv[]) {
         rows.first()->setSelected(true);
         list->setCurrentItem(rows.first());
         int files = 0;
-        const qint64 bytes = BytesBelow(parser.value("projects") + "/" + name + "/bin", &files);
+        const qint64 bytes = bytesBelow(parser.value("projects") + "/" + name + "/bin", &files);
         QElapsedTimer timer;
         timer.start();
         window.upload().UploadSelectedProjects();

@@ -12,16 +12,16 @@ const QString kSection = QStringLiteral("Projects");
 const QString kKey = QStringLiteral("ProjectDir");
 }  // namespace
 
-QString ChosenProjectDir() {
-    const QString folder = ReadProfileString(kSection, kKey, QString(), 4096, SettingsPath());
-    return !folder.isEmpty() && QFileInfo(folder).isDir() ? AppPathFrom(folder) : QString();
+QString chosenProjectDir() {
+    const QString folder = readProfileString(kSection, kKey, QString(), 4096, settingsPath());
+    return !folder.isEmpty() && QFileInfo(folder).isDir() ? appPathFrom(folder) : QString();
 }
 
-bool KeepProjectDir(const QString& folder) {
-    return WriteProfileString(kSection, kKey, folder, SettingsPath());
+bool keepProjectDir(const QString& folder) {
+    return writeProfileString(kSection, kKey, folder, settingsPath());
 }
 
-ProjectDir ReadProjectDir(const QString& filePath) {
+ProjectDir readProjectDir(const QString& filePath) {
     QFile file(filePath);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return {{},

@@ -9,9 +9,9 @@ struct ProjectDir {
     QString problem;  // what the user is told when folder is empty
 };
 
-ProjectDir ReadProjectDir(const QString& filePath);
+ProjectDir readProjectDir(const QString& filePath);
 
 // The projects folder the user chose when "initialize.txt" named none (kept in the settings
 // file), with a trailing separator; empty when none was chosen or it is gone.
-QString ChosenProjectDir();
-bool KeepProjectDir(const QString& folder);
+QString chosenProjectDir();
+bool keepProjectDir(const QString& folder);

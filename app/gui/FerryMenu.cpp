@@ -49,9 +49,9 @@ FerryMenu::FerryMenu(ftp::FtpClient& ftpClient, QWidget* parent)
     ui->cmdUpLocal->setIcon(style()->standardIcon(QStyle::SP_FileDialogToParent));
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &FerryMenu::cmdCancel_Click);
-    connect(&m_busy, &BusyState::changed, this, &FerryMenu::ApplyCommandRules);
-    connect(&m_paced, &PacedUpdates::linesReady, this, &FerryMenu::AppendMessages);
-    connect(&m_paced, &PacedUpdates::statusReady, this, &FerryMenu::ShowStatus);
+    connect(&m_busy, &BusyState::changed, this, &FerryMenu::applyCommandRules);
+    connect(&m_paced, &PacedUpdates::linesReady, this, &FerryMenu::appendMessages);
+    connect(&m_paced, &PacedUpdates::statusReady, this, &FerryMenu::showStatus);
     // The log is complete whenever the window is idle.
     connect(&m_busy, &BusyState::changed, &m_paced, [this](bool busy) {
         if (!busy)
@@ -75,7 +75,7 @@ void FerryMenu::Form_Load() {
     m_remoteManagement =
         new RemoteManagement(ui->lstRemoteFileList, xFtp, *m_remote, *this, m_questions, this);
     m_notifications = new TransferNotifications(xFtp, *this, m_questions, this);
-    ConnectCommands();
+    connectCommands();
 
     ui->optBinary->setChecked(true);
     m_record = ConnectionRecord();
@@ -86,27 +86,27 @@ void FerryMenu::Form_Load() {
     EnableAbortCommands(false);
 
     m_local->localPaths().RetrieveLogicalDrives();
-    if (DataPath() != GetAppPath())
+    if (dataPath() != GetAppPath())
         DisplayMessage(QStringLiteral("The program's folder cannot be written: the settings and "
                                       "the FTP log are kept in ") +
-                       DataPath());
-    ProjectDir projects = ReadProjectDir(InitializePath());
+                       dataPath());
+    ProjectDir projects = readProjectDir(initializePath());
     if (projects.folder.isEmpty())
-        projects.folder = ChosenProjectDir();
+        projects.folder = chosenProjectDir();
     if (!projects.folder.isEmpty()) {
-        m_local->SetLocalPath(projects.folder);
-        m_local->localPaths().RetrieveLocalFolderContents(m_local->LocalPath());
+        m_local->setLocalPath(projects.folder);
+        m_local->localPaths().RetrieveLocalFolderContents(m_local->localPath());
     }
     StatusBarInfo(QStringLiteral("Welcome to the Pictavo Ferrymate."));
-    SetProgress(0);
+    setProgress(0);
     if (projects.folder.isEmpty())
-        ChooseProjectDir(projects.problem);
+        chooseProjectDir(projects.problem);
 
     m_session->ConnectToServer();
 }
 
-void FerryMenu::ChooseProjectDir(const QString& problem) {
-    if (dialogs().message(this, QMessageBox::Warning, BoxTitle(QStringLiteral("[Notice]")),
+void FerryMenu::chooseProjectDir(const QString& problem) {
+    if (dialogs().message(this, QMessageBox::Warning, boxTitle(QStringLiteral("[Notice]")),
                           problem + QStringLiteral("\r\rChoose the projects folder now?"),
                           QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) != QMessageBox::Yes)
         return;
@@ -114,14 +114,14 @@ void FerryMenu::ChooseProjectDir(const QString& problem) {
         this, QStringLiteral("Pictavo Ferrymate - Projects folder"), QDir::homePath());
     if (folder.isEmpty())
         return;
-    if (!KeepProjectDir(folder))
+    if (!keepProjectDir(folder))
         DisplayMessage(QStringLiteral("The projects folder could not be saved in ") +
-                       SettingsPath());
-    m_local->SetLocalPath(AppPathFrom(folder));
-    m_local->localPaths().RetrieveLocalFolderContents(m_local->LocalPath());
+                       settingsPath());
+    m_local->setLocalPath(appPathFrom(folder));
+    m_local->localPaths().RetrieveLocalFolderContents(m_local->localPath());
 }
 
-void FerryMenu::ConnectCommands() {
+void FerryMenu::connectCommands() {
     const auto both = [this](QAbstractButton* button, QAction* action, auto* receiver, auto slot) {
         if (button)
             connect(button, &QAbstractButton::clicked, receiver, slot);
@@ -178,25 +178,25 @@ void FerryMenu::ConnectCommands() {
     ui->lstLocalFileList->setContextMenuPolicy(Qt::CustomContextMenu);
     ui->lstRemoteFileList->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(ui->lstLocalFileList, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& pos) { ShowPopup(ui->lstLocalFileList, pos, ui->miLocal); });
+            [this](const QPoint& pos) { showPopup(ui->lstLocalFileList, pos, ui->miLocal); });
     connect(ui->lstRemoteFileList, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& pos) { ShowPopup(ui->lstRemoteFileList, pos, ui->miRemote); });
+            [this](const QPoint& pos) { showPopup(ui->lstRemoteFileList, pos, ui->miRemote); });
 }
 
-void FerryMenu::ShowPopup(QTreeWidget* list, const QPoint& pos, QMenu* menu) {
+void FerryMenu::showPopup(QTreeWidget* list, const QPoint& pos, QMenu* menu) {
     menu->popup(list->viewport()->mapToGlobal(pos));
 }
 
 void FerryMenu::StatusBarInfo(const QString& sMessage) {
     m_paced.dropStatus();
-    ShowStatus(sMessage);
+    showStatus(sMessage);
 }
 
-void FerryMenu::ShowTransferStatus(const QString& sMessage) {
+void FerryMenu::showTransferStatus(const QString& sMessage) {
     m_paced.setStatus(sMessage);
 }
 
-void FerryMenu::ShowStatus(const QString& sMessage) {
+void FerryMenu::showStatus(const QString& sMessage) {
     ui->lblStatus->setText(sMessage);
     // Screen readers read the name and hear of its change.
     ui->lblStatus->setAccessibleName(sMessage);
@@ -209,7 +209,7 @@ void FerryMenu::DisplayMessage(const QString& line) {
     m_paced.addLine(line, m_busy.busy());
 }
 
-void FerryMenu::AppendMessages(const QStringList& lines) {
+void FerryMenu::appendMessages(const QStringList& lines) {
     QListWidget* list = ui->lstConnectionInfo;
     // A server that talks without end must not fill the memory: the oldest lines go, and the
     // first line says so.
@@ -244,7 +244,7 @@ void FerryMenu::miShowLog_Click() {
     m_logWindow->raise();
 }
 
-void FerryMenu::SetProgress(int percent) {
+void FerryMenu::setProgress(int percent) {
     ui->prgStatus->setValue(qBound(0, percent, 100));
 }
 
@@ -252,8 +252,8 @@ int FerryMenu::Progress() const {
     return ui->prgStatus->value();
 }
 
-QString FerryMenu::LocalPath() const {
-    return m_local ? m_local->LocalPath() : QString();
+QString FerryMenu::localPath() const {
+    return m_local ? m_local->localPath() : QString();
 }
 
 void FerryMenu::RefreshLocalFileList() {
@@ -261,11 +261,11 @@ void FerryMenu::RefreshLocalFileList() {
         m_local->RefreshLocalFileList();
 }
 
-void FerryMenu::ShowUserAddress(const QString& caption) {
+void FerryMenu::showUserAddress(const QString& caption) {
     ui->lblUserAddr->setText(caption);
 }
 
-void FerryMenu::ShowTransferWindow() {
+void FerryMenu::showTransferWindow() {
     // Small screens and large fonts: the window opens no larger than the screen leaves room for.
     if (const QScreen* screen = this->screen()) {
         const QSize room = screen->availableGeometry().size() - (frameSize() - size());
@@ -274,21 +274,21 @@ void FerryMenu::ShowTransferWindow() {
     show();
 }
 
-bool FerryMenu::MayCloseNow() {
+bool FerryMenu::mayCloseNow() {
     return !m_busy.transferring() ||
            Confirm(this, QStringLiteral("A transfer is running. Stop it and close?"));
 }
 
 void FerryMenu::cmdCancel_Click() {
-    if (m_bUnloaded || !MayCloseNow())
+    if (m_bUnloaded || !mayCloseNow())
         return;
     m_session->CloseConnection();
-    UnloadWindow();
+    unloadWindow();
 }
 
 void FerryMenu::closeEvent(QCloseEvent* event) {
     if (!m_bUnloaded) {
-        if (!MayCloseNow()) {
+        if (!mayCloseNow()) {
             event->ignore();
             return;
         }
@@ -297,7 +297,7 @@ void FerryMenu::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void FerryMenu::UnloadWindow() {
+void FerryMenu::unloadWindow() {
     if (m_bUnloaded)
         return;
     Form_Unload();

@@ -43,23 +43,23 @@ public:
     // The start-up sequence; it ends by signing in and connecting.
     void Form_Load();
     // True once the window was unloaded: the program is to end.
-    bool IsUnloaded() const override { return m_bUnloaded; }
+    bool isUnloaded() const override { return m_bUnloaded; }
 
     void StatusBarInfo(const QString& sMessage) override;
     void DisplayMessage(const QString& line) override;
-    void ShowTransferStatus(const QString& sMessage) override;
+    void showTransferStatus(const QString& sMessage) override;
     void EnableConnectedCommands(bool bConnected) override;
-    BusyState& Busy() override { return m_busy; }
+    BusyState& busy() override { return m_busy; }
     void EnableRemoteCommands() override;
     void EnableLocalCommands() override;
-    void SetProgress(int percent) override;
+    void setProgress(int percent) override;
     int Progress() const override;
-    QString LocalPath() const override;
+    QString localPath() const override;
     void RefreshLocalFileList() override;
-    void ShowUserAddress(const QString& caption) override;
-    void ShowTransferWindow() override;
-    void UnloadWindow() override;
-    QWidget* DialogParent() override { return this; }
+    void showUserAddress(const QString& caption) override;
+    void showTransferWindow() override;
+    void unloadWindow() override;
+    QWidget* dialogParent() override { return this; }
 
     // How often log lines and transfer statuses reach the screen while an operation runs
     // (100 ms unless set); zero shows each as it comes.
@@ -91,17 +91,17 @@ protected:
 
 private:
     void Form_Unload();
-    void ConnectCommands();
+    void connectCommands();
     // Without a projects folder: offers to choose one, which is kept in the settings.
-    void ChooseProjectDir(const QString& problem);
-    void ShowPopup(QTreeWidget* list, const QPoint& pos, QMenu* menu);
+    void chooseProjectDir(const QString& problem);
+    void showPopup(QTreeWidget* list, const QPoint& pos, QMenu* menu);
     // Applies every command rule again, with the busy state.
-    void ApplyCommandRules();
+    void applyCommandRules();
     void EnableAbortCommands(bool bBusy);
-    void ShowStatus(const QString& sMessage);
-    void AppendMessages(const QStringList& lines);
+    void showStatus(const QString& sMessage);
+    void appendMessages(const QStringList& lines);
     // While an operation runs, closing asks first; false when the user wants it to go on.
-    bool MayCloseNow();
+    bool mayCloseNow();
 
     std::unique_ptr<Ui::FerryMenu> ui;
     ftp::FtpClient& xFtp;

@@ -29,7 +29,7 @@ int CountSelectedItems(const QTreeWidget* list) {
 
 SelectionFacts FactsOf(const QTreeWidget* list) {
     const QTreeWidgetItem* item = SelectedItem(list);
-    return MakeSelectionFacts(item != nullptr, RowKindOf(item), CountSelectedItems(list));
+    return makeSelectionFacts(item != nullptr, rowKindOf(item), CountSelectedItems(list));
 }
 
 QStringList RowTexts(const QTreeWidget* list) {
@@ -47,7 +47,7 @@ void SetBoth(QWidget* button, QAction* action, bool enabled) {
 bool SelectionHoldsSpecialFolder(const QTreeWidget* list) {
     for (int i = 0; i < list->topLevelItemCount(); ++i)
         if (list->topLevelItem(i)->isSelected() &&
-            IsSpecialRemoteFolder(list->topLevelItem(i)->text(0)))
+            isSpecialRemoteFolder(list->topLevelItem(i)->text(0)))
             return true;
     return false;
 }
@@ -55,7 +55,7 @@ bool SelectionHoldsSpecialFolder(const QTreeWidget* list) {
 }  // namespace
 
 // While an operation runs, nothing that would start another one is enabled, and Abort is.
-void FerryMenu::ApplyCommandRules() {
+void FerryMenu::applyCommandRules() {
     EnableConnectedCommands(m_bConnected);
     EnableAbortCommands(m_busy.busy());
     EnableRemoteCommands();
@@ -85,7 +85,7 @@ void FerryMenu::EnableAbortCommands(bool bBusy) {
 void FerryMenu::EnableRemoteCommands() {
     const QTreeWidget* list = ui->lstRemoteFileList;
     const RemoteCommands c =
-        EvaluateRemoteCommands(FactsOf(list), SelectionHoldsSpecialFolder(list), m_busy.busy());
+        evaluateRemoteCommands(FactsOf(list), SelectionHoldsSpecialFolder(list), m_busy.busy());
     SetBoth(ui->cmdDeleteRemoteFile, ui->miDeleteRemoteFile, c.deleteFile);
     SetBoth(ui->cmdRenameRemoteFile, ui->miRenameRemoteFile, c.renameFile);
     SetBoth(ui->cmdDeleteRemoteFolder, ui->miRemoveRemoteFolder, c.removeFolder);
@@ -95,7 +95,7 @@ void FerryMenu::EnableRemoteCommands() {
 }
 
 void FerryMenu::EnableLocalCommands() {
-    const LocalCommands c = EvaluateLocalCommands(FactsOf(ui->lstLocalFileList), xFtp.State(),
+    const LocalCommands c = evaluateLocalCommands(FactsOf(ui->lstLocalFileList), xFtp.State(),
                                                   RowTexts(ui->lstRemoteFileList), m_busy.busy());
     SetBoth(ui->cmdDeleteLocalFile, ui->miDeleteLocalFile, c.deleteFile);
     SetBoth(ui->cmdRenameLocalFile, ui->miRenameLocalFile, c.renameFile);

@@ -38,7 +38,7 @@ int main(int argc, char* argv[]) {
     QObject::connect(&window, &FerryMenu::unloaded, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     window.Form_Load();
-    if (window.IsUnloaded())
+    if (window.isUnloaded())
         return 0;
     return app.exec();
 }

@@ -1,5 +1,5 @@
 #include "EntryName.h"
 
-bool IsPlainName(const QString& name) {
+bool isPlainName(const QString& name) {
     return !name.contains(u'/') && !name.contains(u'\\') && name != u"." && name != u"..";
 }

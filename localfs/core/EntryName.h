@@ -4,4 +4,4 @@
 
 // True for a name typed for an entry of the current folder that names nothing elsewhere: no "/"
 // or "\", not "." or "..".
-bool IsPlainName(const QString& name);
+bool isPlainName(const QString& name);

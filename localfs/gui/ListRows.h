@@ -14,12 +14,12 @@
 constexpr int KindRole = Qt::UserRole;      // RowKind of the row
 constexpr int NameRole = Qt::UserRole + 1;  // the name as the file system or server spells it
 
-inline int RowKindOf(const QTreeWidgetItem* row) {
+inline int rowKindOf(const QTreeWidgetItem* row) {
     return row ? row->data(0, KindRole).toInt() : kNoRow;
 }
 
 // The real name of a row; rows added without one fall back to their text.
-inline QString RowNameOf(const QTreeWidgetItem* row) {
+inline QString rowNameOf(const QTreeWidgetItem* row) {
     if (!row)
         return {};
     const QVariant name = row->data(0, NameRole);
@@ -28,14 +28,14 @@ inline QString RowNameOf(const QTreeWidgetItem* row) {
 
 // The small image of a row kind. Loaded once: a listing of thousands of rows would otherwise
 // decode the same image for each of them.
-inline QIcon RowIcon(const QStyle* style, int kind) {
+inline QIcon rowIcon(const QStyle* style, int kind) {
     static const QIcon file = style->standardIcon(QStyle::SP_FileIcon);
     static const QIcon folder = style->standardIcon(QStyle::SP_DirIcon);
     static const QIcon link = style->standardIcon(QStyle::SP_FileLinkIcon);
     return kind == kFolderRow ? folder : kind == kLinkRow ? link : file;
 }
 
-inline QTreeWidgetItem* AddListRow(QTreeWidget* list, const QString& text, const QString& realName,
+inline QTreeWidgetItem* addListRow(QTreeWidget* list, const QString& text, const QString& realName,
                                    int kind, const QString& dateText) {
     QString kindName = QStringLiteral("file");
     if (kind == kFolderRow)
@@ -43,7 +43,7 @@ inline QTreeWidgetItem* AddListRow(QTreeWidget* list, const QString& text, const
     else if (kind == kLinkRow)
         kindName = QStringLiteral("link");
     auto* row = new QTreeWidgetItem(list, QStringList{text, dateText});
-    row->setIcon(0, RowIcon(list->style(), kind));
+    row->setIcon(0, rowIcon(list->style(), kind));
     row->setData(0, KindRole, kind);
     row->setData(0, NameRole, realName);
     // The image alone tells folders from files; screen readers get it in words.

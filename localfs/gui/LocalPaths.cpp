@@ -31,7 +31,7 @@ void LocalPaths::RetrieveLocalFolderContents(const QString& sPath) {
     const QFileInfo folder(sPath);
     if (!folder.isDir() || !folder.isReadable() || !folder.isExecutable()) {
         dialogs().message(m_dialogParent, QMessageBox::Critical,
-                          BoxTitle(QStringLiteral("[Error]")),
+                          boxTitle(QStringLiteral("[Error]")),
                           QStringLiteral("Cannot read the contents of ") + sPath, QMessageBox::Ok,
                           QMessageBox::Ok);
         return;
@@ -80,7 +80,7 @@ bool LocalPaths::CreateLocalFolder(const QString& sFolderToCreate) {
 bool LocalPaths::Reported(const LocalOutcome& outcome) {
     if (!outcome.done())
         dialogs().message(m_dialogParent, QMessageBox::Critical,
-                          BoxTitle(QStringLiteral("[Notice]")), outcome.failure,
+                          boxTitle(QStringLiteral("[Notice]")), outcome.failure,
                           QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok);
     return outcome.done();
 }

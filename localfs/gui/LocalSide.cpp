@@ -37,7 +37,7 @@ LocalSide::LocalSide(QComboBox* cboLocalPath, QTreeWidget* lstLocalFileList,
     connect(cboLocalPath, &QComboBox::activated, this, &LocalSide::cboLocalPath_Click);
 }
 
-void LocalSide::SetLocalPath(const QString& path) {
+void LocalSide::setLocalPath(const QString& path) {
     m_sLocalPath = WithSeparator(path);
 }
 
@@ -72,7 +72,7 @@ void LocalSide::RefreshLocalFileList() {
     m_xLocalPaths.RetrieveLocalFolderContents(m_sLocalPath);
 }
 
-void LocalSide::ShowNewFolder() {
+void LocalSide::showNewFolder() {
     const QPointer<LocalSide> self(this);
     RefreshLocalFileList();
     if (self)
@@ -84,9 +84,9 @@ void LocalSide::m_xLocalPaths_UpdateLocalEntry(const QString& sName, const QDate
     if (!m_lstLocalFileList)
         return;
     if (nAttrib == LocalPaths::kUnreadable)
-        AddListRow(m_lstLocalFileList, sName, sName, kFileRow, QString());
+        addListRow(m_lstLocalFileList, sName, sName, kFileRow, QString());
     else if (nAttrib & LocalPaths::kFolder)
-        AddListRow(m_lstLocalFileList, sName.toUpper(), sName, kFolderRow, DateText(dtDate));
+        addListRow(m_lstLocalFileList, sName.toUpper(), sName, kFolderRow, dateText(dtDate));
 }
 
 void LocalSide::m_xLocalPaths_AddToLocalPaths(const QString& sPathToAdd) {
@@ -106,16 +106,16 @@ void LocalSide::m_xLocalPaths_LogicalDriveFound(const QString& sDriveToAdd) {
 }
 
 void LocalSide::cboLocalPath_Click() {
-    if (!HasControls())
+    if (!hasControls())
         return;
     const int index = m_cboLocalPath->currentIndex();
     if (index < 0)
         return;
-    const QString path = PathOfEntry(m_cboLocalPath, index);
+    const QString path = pathOfEntry(m_cboLocalPath, index);
     if (path == m_sLocalPath)
         return;
     if (ChangeCurrentLocalFolder(path))
-        ShowNewFolder();
+        showNewFolder();
 }
 
 void LocalSide::cmdUpLocal_Click() {
@@ -125,5 +125,5 @@ void LocalSide::cmdUpLocal_Click() {
         return;
     }
     if (ChangeCurrentLocalFolder(m_sLocalPath.left(cut + 1)))
-        ShowNewFolder();
+        showNewFolder();
 }

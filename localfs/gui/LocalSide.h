@@ -29,9 +29,9 @@ public:
               QWidget* dialogParent, QObject* parent = nullptr);
 
     LocalPaths& localPaths() { return m_xLocalPaths; }
-    QString LocalPath() const { return m_sLocalPath; }
+    QString localPath() const { return m_sLocalPath; }
     // The start folder, before its first read; a missing trailing "/" is added.
-    void SetLocalPath(const QString& path);
+    void setLocalPath(const QString& path);
 
     // Makes a folder current and shows it in the path box and status line; reads nothing. Refuses
     // a path that is not absolute.
@@ -56,12 +56,12 @@ private slots:
     void m_xLocalPaths_LogicalDriveFound(const QString& sDriveToAdd);
 
 private:
-    bool HasControls() const { return m_cboLocalPath && m_lstLocalFileList; }
+    bool hasControls() const { return m_cboLocalPath && m_lstLocalFileList; }
     // Lists the folder just made current and re-evaluates the commands.
-    void ShowNewFolder();
+    void showNewFolder();
     // A name typed for an entry of the current folder; refused with a notice when it would name
     // something elsewhere.
-    bool IsAcceptableName(const QString& name);
+    bool isAcceptableName(const QString& name);
 
     QPointer<QComboBox> m_cboLocalPath;
     QPointer<QTreeWidget> m_lstLocalFileList;

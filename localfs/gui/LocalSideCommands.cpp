@@ -15,11 +15,11 @@ const QString kPromptTitle = QStringLiteral("Pictavo - Ferrymate");
 
 }  // namespace
 
-bool LocalSide::IsAcceptableName(const QString& name) {
+bool LocalSide::isAcceptableName(const QString& name) {
     // These commands change entries of the current folder only.
-    if (IsPlainName(name))
+    if (isPlainName(name))
         return true;
-    dialogs().message(m_dialogParent, QMessageBox::Warning, BoxTitle(QStringLiteral("[Notice]")),
+    dialogs().message(m_dialogParent, QMessageBox::Warning, boxTitle(QStringLiteral("[Notice]")),
                       QStringLiteral("The name \"") + name +
                           QStringLiteral("\" cannot be used: a name must not contain / or \\ and "
                                          "must not be . or .."),
@@ -32,7 +32,7 @@ bool LocalSide::DeleteSelectedLocalFiles() {
     const bool yes =
         Confirm(m_dialogParent,
                 QStringLiteral("Are you sure you want to delete the selected local file(s)?"));
-    if (!self || !HasControls())
+    if (!self || !hasControls())
         return false;
     if (!yes) {
         m_hooks.StatusBarInfo(QStringLiteral("Local file(s) not deleted."));
@@ -43,7 +43,7 @@ bool LocalSide::DeleteSelectedLocalFiles() {
     for (int i = 0; i < m_lstLocalFileList->topLevelItemCount(); ++i) {
         const QTreeWidgetItem* row = m_lstLocalFileList->topLevelItem(i);
         if (row->isSelected())
-            paths << m_sLocalPath + RowNameOf(row);
+            paths << m_sLocalPath + rowNameOf(row);
     }
     bool deleted = true;
     for (const QString& path : paths) {
@@ -58,7 +58,7 @@ bool LocalSide::DeleteSelectedLocalFiles() {
 }
 
 bool LocalSide::RenameSelectedLocalFile() {
-    if (!HasControls())
+    if (!hasControls())
         return false;
     const QTreeWidgetItem* row = m_lstLocalFileList->currentItem();
     if (!row) {
@@ -66,7 +66,7 @@ bool LocalSide::RenameSelectedLocalFile() {
         return false;
     }
     const QString folder = m_sLocalPath;
-    const QString path = folder + RowNameOf(row);
+    const QString path = folder + rowNameOf(row);
     const QPointer<LocalSide> self(this);
     const bool yes =
         Confirm(m_dialogParent, QStringLiteral("Rename local file ") + path + QStringLiteral("?"));
@@ -78,7 +78,7 @@ bool LocalSide::RenameSelectedLocalFile() {
             : QString();
     if (!self)
         return false;
-    if (name.isEmpty() || !IsAcceptableName(name)) {
+    if (name.isEmpty() || !isAcceptableName(name)) {
         if (self)
             m_hooks.StatusBarInfo(QStringLiteral("Local file not renamed."));
         return false;
@@ -98,7 +98,7 @@ bool LocalSide::CreateNewLocalFolder() {
         m_dialogParent, kPromptTitle,
         QStringLiteral("Enter the name of the local folder you wish to create."), QString());
     // Only a refused name shows a box, and then nothing follows.
-    if (!self || name.isEmpty() || !IsAcceptableName(name))
+    if (!self || name.isEmpty() || !isAcceptableName(name))
         return false;
     const bool created = m_xLocalPaths.CreateLocalFolder(m_sLocalPath + name);
     if (self)
@@ -107,7 +107,7 @@ bool LocalSide::CreateNewLocalFolder() {
 }
 
 bool LocalSide::RemoveSelectedLocalFolder() {
-    if (!HasControls())
+    if (!hasControls())
         return false;
     const QTreeWidgetItem* row = m_lstLocalFileList->currentItem();
     if (!row) {
@@ -115,7 +115,7 @@ bool LocalSide::RemoveSelectedLocalFolder() {
         return false;
     }
     // The question names the row as shown; the path uses the folder's real name.
-    const QString path = m_sLocalPath + RowNameOf(row);
+    const QString path = m_sLocalPath + rowNameOf(row);
     const QPointer<LocalSide> self(this);
     const bool yes = Confirm(m_dialogParent,
                              QStringLiteral("Are you sure you want to delete the local folder '") +

@@ -8,14 +8,14 @@ namespace {
 int IndexOfPath(const QString& path, QComboBox* CB) {
     const QString wanted = path.toUpper();
     for (int i = 0; i < CB->count(); ++i)
-        if (PathOfEntry(CB, i).toUpper() == wanted)
+        if (pathOfEntry(CB, i).toUpper() == wanted)
             return i;
     return -1;
 }
 
 }  // namespace
 
-QString PathOfEntry(QComboBox* CB, int index) {
+QString pathOfEntry(QComboBox* CB, int index) {
     const QVariant path = CB->itemData(index);
     return path.isValid() ? path.toString() : CB->itemText(index);
 }

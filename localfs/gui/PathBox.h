@@ -18,4 +18,4 @@ void AddPathToComboBox(const QString& sPathToAdd, QComboBox* CB, const QString& 
 bool IsPathInComboBox(const QString& path, QComboBox* CB);
 
 // The real path of an entry: its data if set, else its text.
-QString PathOfEntry(QComboBox* CB, int index);
+QString pathOfEntry(QComboBox* CB, int index);

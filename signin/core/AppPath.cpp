@@ -14,25 +14,25 @@ QString& AppPathOverride() {
 }
 
 QString ConfigPath() {
-    return AppPathFrom(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
+    return appPathFrom(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
 }
 
 }  // namespace
 
-QString AppPathFrom(const QString& dir) {
+QString appPathFrom(const QString& dir) {
     return dir.endsWith(u'/') ? dir : dir + u'/';
 }
 
 QString GetAppPath() {
     const QString& dir = AppPathOverride();
-    return AppPathFrom(dir.isEmpty() ? QCoreApplication::applicationDirPath() : dir);
+    return appPathFrom(dir.isEmpty() ? QCoreApplication::applicationDirPath() : dir);
 }
 
-void SetAppPathForTesting(const QString& dir) {
+void setAppPathForTesting(const QString& dir) {
     AppPathOverride() = dir;
 }
 
-QString DataPath() {
+QString dataPath() {
     const QString program = GetAppPath();
     const QFileInfo folder(program);
     if (folder.isDir() && folder.isWritable())
@@ -47,11 +47,11 @@ QString DataPath() {
     return config;
 }
 
-QString SettingsPath() {
-    return DataPath() + QStringLiteral("Ferrymate.ini");
+QString settingsPath() {
+    return dataPath() + QStringLiteral("Ferrymate.ini");
 }
 
-QString InitializePath() {
+QString initializePath() {
     const QString beside = GetAppPath() + QStringLiteral("initialize.txt");
     const QString config = ConfigPath() + QStringLiteral("initialize.txt");
     return !QFileInfo::exists(beside) && QFileInfo::exists(config) ? config : beside;

@@ -68,7 +68,7 @@ void CipherText(const QString& key, QString& text) {
     }
 }
 
-QString StoredPasswordForm(const QString& password) {
+QString storedPasswordForm(const QString& password) {
     QString ciphered = password;
     CipherText(kKey, ciphered);
     QString hex;
@@ -77,7 +77,7 @@ QString StoredPasswordForm(const QString& password) {
     return QStringLiteral("%1").arg(hex.size(), 2, 10, QLatin1Char('0')) + hex;
 }
 
-QString PasswordFromStoredForm(const QString& stored) {
+QString passwordFromStoredForm(const QString& stored) {
     const QStringView value(stored);
     // A stored form as written: its length digits count exactly the characters after them. Two
     // digits serve passwords of up to 49 characters, longer ones have three or more and no
@@ -98,12 +98,12 @@ QString PasswordFromStoredForm(const QString& stored) {
 }
 
 bool SavePassword(const QString& pw) {
-    return WriteProfileString(QStringLiteral("ConnectionInfo"), QStringLiteral("LastPasswordUsed"),
-                              IsLatin1(pw) ? StoredPasswordForm(pw) : QString(), SettingsPath());
+    return writeProfileString(QStringLiteral("ConnectionInfo"), QStringLiteral("LastPasswordUsed"),
+                              IsLatin1(pw) ? storedPasswordForm(pw) : QString(), settingsPath());
 }
 
 QString LoadPassword() {
-    return PasswordFromStoredForm(
-        ReadProfileString(QStringLiteral("ConnectionInfo"), QStringLiteral("LastPasswordUsed"),
-                          QString(), std::numeric_limits<int>::max(), SettingsPath()));
+    return passwordFromStoredForm(
+        readProfileString(QStringLiteral("ConnectionInfo"), QStringLiteral("LastPasswordUsed"),
+                          QString(), std::numeric_limits<int>::max(), settingsPath()));
 }

@@ -10,8 +10,8 @@ void CipherText(const QString& key, QString& text);
 
 // The stored form of a password, and the password back from a stored form. Any text reads
 // without fault: malformed parts count as 0.
-QString StoredPasswordForm(const QString& password);
-QString PasswordFromStoredForm(const QString& stored);
+QString storedPasswordForm(const QString& password);
+QString passwordFromStoredForm(const QString& stored);
 
 // Writes the stored form to the settings file; a password with characters outside Latin-1 is not
 // saved (empty text), as it could not come back unchanged. False when the file cannot be written.

@@ -1,6 +1,6 @@
 #include "NetworkInfoState.h"
 
-bool ConnectedStateFrom(QNetworkInformation::Reachability reachability,
+bool connectedStateFrom(QNetworkInformation::Reachability reachability,
                         QNetworkInformation::TransportMedium medium, quint32& flags) {
     using Medium = QNetworkInformation::TransportMedium;
     using Reach = QNetworkInformation::Reachability;
@@ -20,7 +20,7 @@ bool NetworkInfoState::query(quint32& flags) {
     if (!loaded)
         return true;
     const QNetworkInformation* info = QNetworkInformation::instance();
-    return ConnectedStateFrom(info->reachability(), info->transportMedium(), flags);
+    return connectedStateFrom(info->reachability(), info->transportMedium(), flags);
 }
 
 bool NetworkInfoState::dialUpConfigured(quint32) {

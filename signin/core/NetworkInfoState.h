@@ -15,5 +15,5 @@ public:
 
 // What a backend's report means as flags word and success: Ethernet and Wi-Fi are the LAN bit,
 // cellular the modem bit; online or unknown reachability is success.
-bool ConnectedStateFrom(QNetworkInformation::Reachability reachability,
+bool connectedStateFrom(QNetworkInformation::Reachability reachability,
                         QNetworkInformation::TransportMedium medium, quint32& flags);

@@ -88,7 +88,7 @@ bool BreaksLine(const QString& text) {
 
 }  // namespace
 
-QString ReadProfileString(const QString& section, const QString& key, const QString& def,
+QString readProfileString(const QString& section, const QString& key, const QString& def,
                           int bufferSize, const QString& path) {
     if (bufferSize <= 0)
         return QString();
@@ -107,7 +107,7 @@ QString ReadProfileString(const QString& section, const QString& key, const QStr
     return value.left(bufferSize - 1);
 }
 
-bool WriteProfileString(const QString& section, const QString& key, const QString& value,
+bool writeProfileString(const QString& section, const QString& key, const QString& value,
                         const QString& path) {
     const QString name = key.trimmed();
     if (section.isEmpty() || section.contains(u']') || BreaksLine(section) || name.isEmpty() ||

@@ -13,20 +13,20 @@ QString AccountKey(const QString& user, const QString& host) {
 
 }  // namespace
 
-QString TrustedFingerprint(const QString& host, const QString& path) {
-    return ReadProfileString(kCertificates, host, QString(), 256, path);
+QString trustedFingerprint(const QString& host, const QString& path) {
+    return readProfileString(kCertificates, host, QString(), 256, path);
 }
 
-bool RememberFingerprint(const QString& host, const QString& fingerprint, const QString& path) {
-    return WriteProfileString(kCertificates, host, fingerprint, path);
+bool rememberFingerprint(const QString& host, const QString& fingerprint, const QString& path) {
+    return writeProfileString(kCertificates, host, fingerprint, path);
 }
 
-bool HadEncryption(const QString& user, const QString& host, const QString& path) {
-    return ReadProfileString(kEncryption, AccountKey(user, host), QString(), 16, path) ==
+bool hadEncryption(const QString& user, const QString& host, const QString& path) {
+    return readProfileString(kEncryption, AccountKey(user, host), QString(), 16, path) ==
            QLatin1String("TLS");
 }
 
-bool RememberEncryption(const QString& user, const QString& host, const QString& path) {
-    return HadEncryption(user, host, path) ||
-           WriteProfileString(kEncryption, AccountKey(user, host), QStringLiteral("TLS"), path);
+bool rememberEncryption(const QString& user, const QString& host, const QString& path) {
+    return hadEncryption(user, host, path) ||
+           writeProfileString(kEncryption, AccountKey(user, host), QStringLiteral("TLS"), path);
 }

@@ -7,9 +7,9 @@
 // which are never again signed in to in clear.
 
 // The fingerprint trusted for host, or empty text.
-QString TrustedFingerprint(const QString& host, const QString& path);
-bool RememberFingerprint(const QString& host, const QString& fingerprint, const QString& path);
+QString trustedFingerprint(const QString& host, const QString& path);
+bool rememberFingerprint(const QString& host, const QString& fingerprint, const QString& path);
 
 // The account (user name at host) has connected with TLS before.
-bool HadEncryption(const QString& user, const QString& host, const QString& path);
-bool RememberEncryption(const QString& user, const QString& host, const QString& path);
+bool hadEncryption(const QString& user, const QString& host, const QString& path);
+bool rememberEncryption(const QString& user, const QString& host, const QString& path);

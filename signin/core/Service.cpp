@@ -6,26 +6,26 @@
 namespace {
 
 QString ServiceSetting(const QString& key) {
-    return ReadProfileString(QStringLiteral("Service"), key, QString(), 256, SettingsPath());
+    return readProfileString(QStringLiteral("Service"), key, QString(), 256, settingsPath());
 }
 
 }  // namespace
 
-QString ServiceDomain() {
+QString serviceDomain() {
     const QString domain = ServiceSetting(QStringLiteral("Domain"));
     return domain.isEmpty() ? QStringLiteral(FERRYMATE_SERVICE_DOMAIN) : domain;
 }
 
-QString ServicePort() {
+QString servicePort() {
     bool ok = false;
     const int port = ServiceSetting(QStringLiteral("Port")).toInt(&ok);
     return ok && port > 0 && port <= 65535 ? QString::number(port) : QStringLiteral("21");
 }
 
-QString ProductPageAddress() {
+QString productPageAddress() {
     return QStringLiteral(FERRYMATE_PRODUCT_PAGE);
 }
 
-QString ApplicationTitle() {
+QString applicationTitle() {
     return QStringLiteral("Pictavo's Ferrymate");
 }

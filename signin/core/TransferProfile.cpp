@@ -5,10 +5,10 @@
 #include "AppPath.h"
 #include "ProfileFile.h"
 
-int ConnectionsSetting() {
+int connectionsSetting() {
     bool ok = false;
-    const int count = ReadProfileString(QStringLiteral("Transfer"), QStringLiteral("Connections"),
-                                        QString(), 16, SettingsPath())
+    const int count = readProfileString(QStringLiteral("Transfer"), QStringLiteral("Connections"),
+                                        QString(), 16, settingsPath())
                           .toInt(&ok);
     return ok ? std::clamp(count, 1, 10) : 4;
 }

@@ -12,4 +12,4 @@ public:
 };
 
 // What the user is told when opening `address` gave `result`; empty when the browser started.
-QString BrowserFailureText(int result, const QString& address);
+QString browserFailureText(int result, const QString& address);

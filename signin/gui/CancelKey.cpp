@@ -3,7 +3,7 @@
 #include <QKeyEvent>
 #include <QPushButton>
 
-bool PressCancelOnEscape(QKeyEvent* event, QPushButton* cancel) {
+bool pressCancelOnEscape(QKeyEvent* event, QPushButton* cancel) {
     if (event->key() != Qt::Key_Escape || event->modifiers() != Qt::NoModifier)
         return false;
     if (cancel->isVisible() && cancel->isEnabled())

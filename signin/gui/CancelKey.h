@@ -5,4 +5,4 @@ class QPushButton;
 
 // The Escape key presses a dialog's cancel button, and only while that button is shown and
 // enabled. True when the event was the Escape key (it is then used up).
-bool PressCancelOnEscape(QKeyEvent* event, QPushButton* cancel);
+bool pressCancelOnEscape(QKeyEvent* event, QPushButton* cancel);

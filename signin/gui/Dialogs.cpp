@@ -60,7 +60,7 @@ void setDialogs(Dialogs* replacement) {
 }
 
 bool Confirm(QWidget* parent, const QString& question) {
-    return dialogs().message(parent, QMessageBox::Question, BoxTitle(QStringLiteral("[Confirm]")),
+    return dialogs().message(parent, QMessageBox::Question, boxTitle(QStringLiteral("[Confirm]")),
                              question, QMessageBox::Yes | QMessageBox::No,
                              QMessageBox::Yes) == QMessageBox::Yes;
 }

@@ -41,7 +41,7 @@ bool FerryConnect::ShowForm() {
     return !m_bCancelled;
 }
 
-void FerryConnect::ShowButtons(bool ok, bool connect, bool cancel) {
+void FerryConnect::showButtons(bool ok, bool connect, bool cancel) {
     for (auto [button, shown] :
          {std::pair{ui->cmdOK, ok}, {ui->cmdConnect, connect}, {ui->cmdCancel, cancel}}) {
         button->setVisible(shown);
@@ -50,7 +50,7 @@ void FerryConnect::ShowButtons(bool ok, bool connect, bool cancel) {
 }
 
 void FerryConnect::keyPressEvent(QKeyEvent* event) {
-    if (!PressCancelOnEscape(event, ui->cmdCancel))
+    if (!pressCancelOnEscape(event, ui->cmdCancel))
         QDialog::keyPressEvent(event);
 }
 

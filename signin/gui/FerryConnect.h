@@ -19,7 +19,7 @@ public:
     // Shows the dialog modally; true when the user pressed cmdConnect.
     bool ShowForm();
     // Shows and enables the buttons named, hides and disables the others.
-    void ShowButtons(bool ok, bool connect, bool cancel);
+    void showButtons(bool ok, bool connect, bool cancel);
 
     bool m_bCancelled = true;
 

@@ -41,7 +41,7 @@ FerryLogin::FerryLogin(QWidget* parent)
     ui->cmdPictavo->hide();
     ui->Picture1->setPixmap(
         style()->standardIcon(QStyle::SP_DriveNetIcon, nullptr, this).pixmap(48));
-    ui->lblLink->setText(ProductPageAddress());
+    ui->lblLink->setText(productPageAddress());
     ui->lblLink->installEventFilter(this);
     connect(ui->cmdConnect, &QPushButton::clicked, this, &FerryLogin::cmdConnect_Click);
     connect(ui->cmdCancel, &QPushButton::clicked, this, &FerryLogin::cmdCancel_Click);
@@ -50,9 +50,9 @@ FerryLogin::FerryLogin(QWidget* parent)
 
 bool FerryLogin::ShowForm(QString& sAddress, QString& sPort, QString& sUserName, QString& sPassword,
                           bool& bIsAnonymous, bool& bPassive) {
-    const QString settings = SettingsPath();
-    sAddress = ReadProfileString(kSection, kAddressKey, QString(), kSettingBuffer, settings);
-    sUserName = ReadProfileString(kSection, kUserNameKey, QString(), kSettingBuffer, settings);
+    const QString settings = settingsPath();
+    sAddress = readProfileString(kSection, kAddressKey, QString(), kSettingBuffer, settings);
+    sUserName = readProfileString(kSection, kUserNameKey, QString(), kSettingBuffer, settings);
     sPassword = LoadPassword();
     m_bCancelled = true;
     ui->txtUserName->setText(sUserName);
@@ -64,20 +64,20 @@ bool FerryLogin::ShowForm(QString& sAddress, QString& sPort, QString& sUserName,
 
     bool result = false;
     if (!m_bCancelled) {
-        sPort = ServicePort();
-        sAddress = ui->txtUserName->text() + u'.' + ServiceDomain();
+        sPort = servicePort();
+        sAddress = ui->txtUserName->text() + u'.' + serviceDomain();
         sUserName = TrimSpaces(ui->txtUserName->text());
         sPassword = TrimSpaces(ui->txtPassword->text());
         bIsAnonymous = false;
         bPassive = false;
-        result = CheckInternetConnection(this);
+        result = checkInternetConnection(this);
     }
 
-    m_bSettingsSaved = WriteProfileString(kSection, kAddressKey, sAddress, settings) &&
-                       WriteProfileString(kSection, kUserNameKey, sUserName, settings) &&
+    m_bSettingsSaved = writeProfileString(kSection, kAddressKey, sAddress, settings) &&
+                       writeProfileString(kSection, kUserNameKey, sUserName, settings) &&
                        (ui->chkSavePassword->isChecked()
                             ? SavePassword(sPassword)
-                            : WriteProfileString(kSection, kPasswordKey, QString(), settings));
+                            : writeProfileString(kSection, kPasswordKey, QString(), settings));
     return result;
 }
 
@@ -94,7 +94,7 @@ bool FerryLogin::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void FerryLogin::keyPressEvent(QKeyEvent* event) {
-    if (!PressCancelOnEscape(event, ui->cmdCancel))
+    if (!pressCancelOnEscape(event, ui->cmdCancel))
         QDialog::keyPressEvent(event);
 }
 
@@ -112,10 +112,10 @@ void FerryLogin::Form_Load() {
 void FerryLogin::cmdConnect_Click() {
     if (ui->txtUserName->text().isEmpty() || ui->txtPassword->text().isEmpty()) {
         FerryConnect& notice = ferryConnect();
-        notice.setWindowTitle(BoxTitle(QStringLiteral("- Enter username & password")));
+        notice.setWindowTitle(boxTitle(QStringLiteral("- Enter username & password")));
         notice.form().Label1->setText(
             QStringLiteral("Please enter your user name and a password."));
-        notice.ShowButtons(true, false, false);
+        notice.showButtons(true, false, false);
         dialogs().exec(notice);
         return;
     }
@@ -129,7 +129,7 @@ void FerryLogin::cmdCancel_Click() {
 }
 
 void FerryLogin::lblLink_Click() {
-    OpenWebPage(ProductPageAddress());
+    OpenWebPage(productPageAddress());
 }
 
 FerryLogin::~FerryLogin() = default;

@@ -22,7 +22,7 @@ QString DialUpOffer() {
 
 }  // namespace
 
-bool CheckInternetConnection(QWidget* parent) {
+bool checkInternetConnection(QWidget* parent) {
     const bool proxy = IsProxyConnection();
     const bool modem = IsModemConnection();
     const bool lan = IsLanConnection();
@@ -31,19 +31,19 @@ bool CheckInternetConnection(QWidget* parent) {
         return true;
 
     FerryConnect& prompt = ferryConnect();
-    prompt.setWindowTitle(BoxTitle(QStringLiteral("-Internet Connection")));
+    prompt.setWindowTitle(boxTitle(QStringLiteral("-Internet Connection")));
     const bool dialUp = IsDialUpConfigured();
     const bool dialUpModem = IsModemConnection();
     bool accepted = false;
     if (dialUp && dialUpModem) {
         prompt.form().Label1->setText(DialUpOffer());
-        prompt.ShowButtons(false, true, true);
+        prompt.showButtons(false, true, true);
         accepted = prompt.ShowForm();
         if (accepted)
             connectedState().autodial();
     } else {
         prompt.form().Label1->setText(NoConnectionNotice());
-        prompt.ShowButtons(true, false, false);
+        prompt.showButtons(true, false, false);
         prompt.ShowForm();
     }
     if (parent)

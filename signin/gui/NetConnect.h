@@ -7,4 +7,4 @@ class QWidget;
 // True when the computer counts as connected, or the user accepted the dial-up offer. Otherwise
 // shows the notice or the dial-up offer in the prompt dialog, closes parent (the sign-in dialog)
 // and returns whether the offer was accepted.
-bool CheckInternetConnection(QWidget* parent);
+bool checkInternetConnection(QWidget* parent);

@@ -19,7 +19,7 @@ void setWebLauncher(WebLauncher* launcher) {
 }
 
 void OpenWebPage(const QString& address) {
-    const QString failure = BrowserFailureText(webLauncher().open(address), address);
+    const QString failure = browserFailureText(webLauncher().open(address), address);
     if (!failure.isEmpty())
         dialogs().message(nullptr, QMessageBox::Warning, QStringLiteral("Browser Unavailable"),
                           failure, QMessageBox::Ok, QMessageBox::Ok);

@@ -14,17 +14,17 @@
 #include "ListRows.h"
 #include "LocalSide.h"
 
-inline void MakeFolder(const QString& path) {
+inline void makeFolder(const QString& path) {
     QVERIFY(QDir().mkpath(path));
 }
 
-inline void MakeFile(const QString& path, const QByteArray& content = "x") {
+inline void makeFile(const QString& path, const QByteArray& content = "x") {
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
 }
 
 // Sets an entry's modification time; works on folders too.
-inline void SetModified(const QString& path, const QDateTime& when) {
+inline void setModified(const QString& path, const QDateTime& when) {
     const timespec times[2] = {{when.toSecsSinceEpoch(), 0}, {when.toSecsSinceEpoch(), 0}};
     QCOMPARE(utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
 }
@@ -53,15 +53,15 @@ struct SideFixture {
         lstLocalFileList.setColumnCount(2);
         lstLocalFileList.setSelectionMode(QAbstractItemView::ExtendedSelection);
         for (const char* folder : {"My Site", "Old Site/images", "Empty Site", ".Drafts"})
-            MakeFolder(root + folder);
-        MakeFile(root + "index.html");
+            makeFolder(root + folder);
+        makeFile(root + "index.html");
         QVERIFY(QFile::link(root + "gone", root + "Dangling"));
         side.localPaths().RetrieveLogicalDrives();
-        side.SetLocalPath(root);
-        side.localPaths().RetrieveLocalFolderContents(side.LocalPath());
+        side.setLocalPath(root);
+        side.localPaths().RetrieveLocalFolderContents(side.localPath());
     }
 
-    QStringList RowTexts() const {
+    QStringList rowTexts() const {
         QStringList texts;
         for (int i = 0; i < lstLocalFileList.topLevelItemCount(); ++i)
             texts << lstLocalFileList.topLevelItem(i)->text(0);
@@ -71,7 +71,7 @@ struct SideFixture {
 
     QTreeWidgetItem* Row(const QString& realName) const {
         for (int i = 0; i < lstLocalFileList.topLevelItemCount(); ++i)
-            if (RowNameOf(lstLocalFileList.topLevelItem(i)) == realName)
+            if (rowNameOf(lstLocalFileList.topLevelItem(i)) == realName)
                 return lstLocalFileList.topLevelItem(i);
         return nullptr;
     }

@@ -19,11 +19,11 @@ void TestLocalPaths::readsFoldersOrReportsWhyNot() {
     ScriptedDialogs script;
     QTemporaryDir tmp;
     const QString folder = tmp.path() + u"/Sites/"_s;
-    MakeFolder(folder + "My Site");
-    MakeFolder(folder + ".git");
-    MakeFile(folder + "index.html", "<html>");
-    MakeFile(folder + ".profile");
-    MakeFile(folder + "locked.txt");
+    makeFolder(folder + "My Site");
+    makeFolder(folder + ".git");
+    makeFile(folder + "index.html", "<html>");
+    makeFile(folder + ".profile");
+    makeFile(folder + "locked.txt");
     QVERIFY(QFile::setPermissions(folder + "locked.txt", QFile::ReadOwner));
     QVERIFY(QFile::link(folder + "gone", folder + "Dangling"));
     // Over 2 GiB, sparse: sizes are 64-bit.
@@ -31,7 +31,7 @@ void TestLocalPaths::readsFoldersOrReportsWhyNot() {
     QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(Q_INT64_C(3) << 30));
     big.close();
     const QDateTime when(QDate(2021, 3, 4), QTime(13, 2, 3));
-    SetModified(folder + "My Site", when);
+    setModified(folder + "My Site", when);
 
     LocalPaths reader;
     QSignalSpy entries(&reader, &LocalPaths::UpdateLocalEntry);
@@ -76,12 +76,12 @@ void TestLocalPaths::deletesFilesOrReportsWhyNot() {
     ScriptedDialogs script;
     QTemporaryDir tmp;
     const auto at = [&](const char* name) { return tmp.path() + u'/' + name; };
-    MakeFile(at("locked.txt"));
+    makeFile(at("locked.txt"));
     QVERIFY(QFile::setPermissions(at("locked.txt"), QFile::ReadOwner));
-    MakeFolder(at("Full/inner"));
+    makeFolder(at("Full/inner"));
     QVERIFY(QFile::link(at("Full"), at("FullLink")));
     const QStringList before = QDir(tmp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
-    MakeFile(at("a.txt"));
+    makeFile(at("a.txt"));
     LocalPaths reader;
     reader.DeleteLocalFile(at("a.txt"));
     QVERIFY(!QFileInfo::exists(at("a.txt")));

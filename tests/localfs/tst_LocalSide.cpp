@@ -19,7 +19,7 @@ const QString kNotice = u"Pictavo Ferrymate [Notice]: "_s;
 const QString kDeleting = kConfirm + "Are you sure you want to delete the selected local file(s)?";
 const QString kCreating = kPrompt + "Enter the name of the local folder you wish to create.";
 
-QStringList OnDisk(const QString& folder) {
+QStringList onDisk(const QString& folder) {
     return QDir(folder).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot,
                                   QDir::Name);
 }
@@ -64,25 +64,25 @@ private:
 
 void TestLocalSide::startUpListsTheProjectFolders() {
     // The projects folder stays as configured, is read once and is in the box once.
-    QCOMPARE(f->side.LocalPath(), f->root);
+    QCOMPARE(f->side.localPath(), f->root);
     QCOMPARE(f->reads.size(), 1);
     QCOMPARE(f->cboLocalPath.count(), 2);
     QCOMPARE(f->cboLocalPath.itemText(0), u"/"_s);
     QCOMPARE(f->cboLocalPath.currentText(), f->root.toUpper());
-    QCOMPARE(PathOfEntry(&f->cboLocalPath, 1), f->root);
-    QCOMPARE(f->RowTexts(), kStartRows);
+    QCOMPARE(pathOfEntry(&f->cboLocalPath, 1), f->root);
+    QCOMPARE(f->rowTexts(), kStartRows);
     QVERIFY(f->hooks.status.isEmpty());
 
-    SetModified(f->root + "My Site", QDateTime(QDate(2021, 3, 4), QTime(13, 2, 3)));
-    SetModified(f->root + "Old Site", QDateTime(QDate(2020, 12, 31), QTime(0, 0)));
+    setModified(f->root + "My Site", QDateTime(QDate(2021, 3, 4), QTime(13, 2, 3)));
+    setModified(f->root + "Old Site", QDateTime(QDate(2020, 12, 31), QTime(0, 0)));
     f->side.RefreshLocalFileList();
-    QCOMPARE(f->RowTexts(), kStartRows);
+    QCOMPARE(f->rowTexts(), kStartRows);
     const QTreeWidgetItem* mySite = f->Row(u"My Site"_s);
-    QCOMPARE(RowKindOf(mySite), int(kFolderRow));
+    QCOMPARE(rowKindOf(mySite), int(kFolderRow));
     QCOMPARE(mySite->text(1), u"3/4/21 1:02:03 PM"_s);
     QVERIFY(!mySite->icon(0).isNull());
     QCOMPARE(f->Row(u"Old Site"_s)->text(1), u"12/31/20"_s);
-    QCOMPARE(RowKindOf(f->Row(u"Dangling"_s)), int(kFileRow));
+    QCOMPARE(rowKindOf(f->Row(u"Dangling"_s)), int(kFileRow));
     QCOMPARE(f->Row(u"Dangling"_s)->text(1), QString());
 }
 
@@ -92,24 +92,24 @@ void TestLocalSide::movesBetweenFolders() {
     QVERIFY(!f->side.ChangeCurrentLocalFolder(u"Sites/"_s));
     QCOMPARE(f->hooks.log, QStringList{"Error while attempting to change current local folder to "
                                        "'Sites/'. Description: The path is not absolute."});
-    QCOMPARE(f->side.LocalPath(), f->root);
+    QCOMPARE(f->side.localPath(), f->root);
 
     // Up; to the drive by the path box, where up goes no further; back to the projects folder by
     // its upper-cased entry, read by its real path.
     f->side.cmdUpLocal_Click();
     const QString parent = f->tmp.path() + u'/';
-    QCOMPARE(f->side.LocalPath(), parent);
-    QCOMPARE(f->RowTexts(), QStringList{"SITES"});
+    QCOMPARE(f->side.localPath(), parent);
+    QCOMPARE(f->rowTexts(), QStringList{"SITES"});
     QCOMPARE(f->cboLocalPath.currentText(), parent.toUpper());
     f->cboLocalPath.setCurrentIndex(0);
-    QVERIFY(f->RowTexts().contains(u"TMP"_s));
+    QVERIFY(f->rowTexts().contains(u"TMP"_s));
     const int rows = f->lstLocalFileList.topLevelItemCount();
     f->side.cmdUpLocal_Click();
-    QCOMPARE(f->side.LocalPath(), u"/"_s);
+    QCOMPARE(f->side.localPath(), u"/"_s);
     QCOMPARE(f->lstLocalFileList.topLevelItemCount(), rows);
     f->cboLocalPath.setCurrentIndex(1);
-    QCOMPARE(f->side.LocalPath(), f->root);
-    QCOMPARE(f->RowTexts(), kStartRows);
+    QCOMPARE(f->side.localPath(), f->root);
+    QCOMPARE(f->rowTexts(), kStartRows);
     QCOMPARE(
         f->hooks.status,
         (QStringList{"Could not change current local folder.", "Local folder changed to " + parent,
@@ -119,12 +119,12 @@ void TestLocalSide::movesBetweenFolders() {
     QCOMPARE(f->hooks.enables, 3);
 
     // A folder that cannot be read still becomes current, with an empty list.
-    MakeFile(f->tmp.path() + "/notes.txt");
+    makeFile(f->tmp.path() + "/notes.txt");
     const QString notAFolder = f->tmp.path() + "/notes.txt/";
     f->cboLocalPath.addItem(notAFolder.toUpper(), notAFolder);
     script->answer(QMessageBox::Ok);
     f->cboLocalPath.setCurrentIndex(3);
-    QCOMPARE(f->side.LocalPath(), notAFolder);
+    QCOMPARE(f->side.localPath(), notAFolder);
     QCOMPARE(f->hooks.status.last(), "Local folder changed to " + notAFolder);
     QCOMPARE(f->lstLocalFileList.topLevelItemCount(), 0);
     QCOMPARE(Shown(*script),
@@ -140,7 +140,7 @@ void TestLocalSide::pathBoxHoldsEachFolderOnce() {
     QVERIFY(f->side.ChangeCurrentLocalFolder(f->root.toUpper()));
     QCOMPARE(f->cboLocalPath.count(), 2);
     QCOMPARE(f->cboLocalPath.currentIndex(), 1);
-    QCOMPARE(f->side.LocalPath(), f->root.toUpper());
+    QCOMPARE(f->side.localPath(), f->root.toUpper());
     QCOMPARE(f->reads.size(), 2);
 
     // Plain entries, as the remote side keeps them: the text is the path, spelt as given last.
@@ -151,7 +151,7 @@ void TestLocalSide::pathBoxHoldsEachFolderOnce() {
     AddPathToComboBox(u"/www"_s, &remote);
     QCOMPARE(remote.count(), 2);
     QCOMPARE(remote.itemText(0), u"/WWW/site"_s);
-    QCOMPARE(PathOfEntry(&remote, 1), u"/www"_s);
+    QCOMPARE(pathOfEntry(&remote, 1), u"/www"_s);
     QCOMPARE(remote.currentIndex(), 1);
     QCOMPARE(chosen.size(), 2);
     QVERIFY(!IsPathInComboBox(u"/www/Site/x"_s, &remote));
@@ -229,10 +229,10 @@ void TestLocalSide::runsTheFileCommands() {
                  "Local folder not deleted.", "Local file renamed.", "Local file renamed.",
                  "Local file(s) deleted.", "Local file(s) deleted.", "Local folder deleted.",
                  "Local folder deleted.", "Local file not renamed.", "Local folder not deleted."}));
-    QCOMPARE(OnDisk(root), (QStringList{"New Site", "Old Site", "index.html", "my site 2"}));
+    QCOMPARE(onDisk(root), (QStringList{"New Site", "Old Site", "index.html", "my site 2"}));
     QVERIFY(QFileInfo(root + "index.html").isFile());
     QVERIFY(QFileInfo(root + "Old Site/images").isDir());
-    QCOMPARE(f->RowTexts(), (QStringList{".DRAFTS", "MY SITE 2", "NEW SITE", "OLD SITE"}));
+    QCOMPARE(f->rowTexts(), (QStringList{".DRAFTS", "MY SITE 2", "NEW SITE", "OLD SITE"}));
     QCOMPARE(f->reads.size(), 9);
     QCOMPARE(f->hooks.enables, 2);
 }
@@ -248,9 +248,9 @@ void TestLocalSide::refusesNamesOutsideTheFolder_data() {
 
 void TestLocalSide::refusesNamesOutsideTheFolder() {
     QFETCH(QString, name);
-    const QStringList outside = OnDisk(f->tmp.path());
-    const QStringList inside = OnDisk(f->root + "My Site");
-    const QStringList here = OnDisk(f->root);
+    const QStringList outside = onDisk(f->tmp.path());
+    const QStringList inside = onDisk(f->root + "My Site");
+    const QStringList here = onDisk(f->root);
     f->Select({"Empty Site"});
     script->answer(QMessageBox::Yes).answerInput(name).answer(QMessageBox::Ok);
     f->side.RenameSelectedLocalFile();
@@ -266,9 +266,9 @@ void TestLocalSide::refusesNamesOutsideTheFolder() {
     QCOMPARE(shown[4], refusal);
     QCOMPARE(script->shown[2].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
     QCOMPARE(f->hooks.status, QStringList{"Local file not renamed."});
-    QCOMPARE(OnDisk(f->tmp.path()), outside);
-    QCOMPARE(OnDisk(f->root + "My Site"), inside);
-    QCOMPARE(OnDisk(f->root), here);
+    QCOMPARE(onDisk(f->tmp.path()), outside);
+    QCOMPARE(onDisk(f->root + "My Site"), inside);
+    QCOMPARE(onDisk(f->root), here);
     QCOMPARE(f->reads.size(), 1);
 }
 

@@ -15,8 +15,8 @@
 // GetAppPath points into a fresh temporary folder while this lives.
 class ProgramFolder {
 public:
-    ProgramFolder() { SetAppPathForTesting(m_dir.path()); }
-    ~ProgramFolder() { SetAppPathForTesting(QString()); }
+    ProgramFolder() { setAppPathForTesting(m_dir.path()); }
+    ~ProgramFolder() { setAppPathForTesting(QString()); }
     ProgramFolder(const ProgramFolder&) = delete;
     ProgramFolder& operator=(const ProgramFolder&) = delete;
 
@@ -26,12 +26,12 @@ private:
     QTemporaryDir m_dir;
 };
 
-inline QByteArray FileBytes(const QString& path) {
+inline QByteArray fileBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
-inline void WriteBytes(const QString& path, const QByteArray& bytes) {
+inline void writeBytes(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(bytes);
@@ -76,12 +76,12 @@ public:
 
 // A data row of the single column "c": the case T made of the fields given.
 template <class T, class... Fields>
-void AddCase(const char* tag, Fields&&... fields) {
+void addCase(const char* tag, Fields&&... fields) {
     QTest::newRow(tag) << T{std::forward<Fields>(fields)...};
 }
 
 template <class T>
-T* Child(QDialog& form, const char* name) {
+T* child(QDialog& form, const char* name) {
     T* child = form.findChild<T*>(QLatin1String(name));
     if (!child)
         qFatal("no control %s in %s", name, qPrintable(form.objectName()));
@@ -92,7 +92,7 @@ T* Child(QDialog& form, const char* name) {
 inline QString Buttons(QDialog& prompt) {
     QStringList names;
     for (const char* name : {"cmdOK", "cmdConnect", "cmdCancel"}) {
-        const auto* button = Child<QPushButton>(prompt, name);
+        const auto* button = child<QPushButton>(prompt, name);
         if (!button->isHidden() && button->isEnabled())
             names << QLatin1String(name);
         else if (!button->isHidden() || button->isEnabled())
@@ -102,7 +102,7 @@ inline QString Buttons(QDialog& prompt) {
 }
 
 // What the prompt shows: its title, its message and the buttons offered.
-inline QString Seen(QDialog& prompt) {
-    return prompt.windowTitle() + u'\n' + Child<QLabel>(prompt, "Label1")->text() + u'\n' +
+inline QString seen(QDialog& prompt) {
+    return prompt.windowTitle() + u'\n' + child<QLabel>(prompt, "Label1")->text() + u'\n' +
            Buttons(prompt);
 }

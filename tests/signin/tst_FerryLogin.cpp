@@ -32,7 +32,7 @@ bool Show(ConnectionRecord& r) {
                           r.bPassive);
 }
 
-QString Fields(const ConnectionRecord& r) {
+QString fields(const ConnectionRecord& r) {
     return QStringLiteral("%1|%2|%3|%4|%5|%6")
         .arg(r.sAddress, r.sPort, r.sUserName, r.sPassword)
         .arg(r.bIsAnonymous)
@@ -41,12 +41,12 @@ QString Fields(const ConnectionRecord& r) {
 
 void Type(QDialog& form, const QString& user, const QString& password) {
     form.show();
-    Child<QLineEdit>(form, "txtUserName")->setText(user);
-    Child<QLineEdit>(form, "txtPassword")->setText(password);
+    child<QLineEdit>(form, "txtUserName")->setText(user);
+    child<QLineEdit>(form, "txtPassword")->setText(password);
 }
 
-void Press(QDialog& form, const char* button) {
-    Child<QPushButton>(form, button)->click();
+void press(QDialog& form, const char* button) {
+    child<QPushButton>(form, button)->click();
 }
 
 struct SignInCase {
@@ -79,8 +79,8 @@ void FerryLoginTest::controlsCaptionsAndTips() {
     FerryLogin login;
     QCOMPARE(login.objectName(), QStringLiteral("frmFerryLogin"));
     QCOMPARE(login.windowTitle(), QStringLiteral("Pictavo Ferrymate - Login"));
-    QCOMPARE(Child<QGroupBox>(login, "Frame1")->title(), QStringLiteral("Introduction"));
-    QCOMPARE(Child<QGroupBox>(login, "Frame2")->title(), QStringLiteral("Login"));
+    QCOMPARE(child<QGroupBox>(login, "Frame1")->title(), QStringLiteral("Introduction"));
+    QCOMPARE(child<QGroupBox>(login, "Frame2")->title(), QStringLiteral("Login"));
     const std::pair<const char*, QString> labels[] = {
         {"Label3",
          "Welcome to the Pictavo Ferrymate. Use this tool to upload your Pictavos to Hostavia. and "
@@ -102,7 +102,7 @@ void FerryLoginTest::controlsCaptionsAndTips() {
         {"lblPassword", "&Password :"},
         {"lblLink", FERRYMATE_PRODUCT_PAGE}};
     for (const auto& [name, text] : labels)
-        QCOMPARE(Child<QLabel>(login, name)->text(), text);
+        QCOMPARE(child<QLabel>(login, name)->text(), text);
     const std::pair<QWidget*, QString> tips[] = {
         {login.form().txtUserName, "Hostavia account username"},
         {login.form().txtPassword, "Hostavia account password"},
@@ -114,8 +114,8 @@ void FerryLoginTest::controlsCaptionsAndTips() {
     QCOMPARE(login.form().chkSavePassword->text(), QStringLiteral("&Save Password"));
     QCOMPARE(login.form().cmdConnect->text(), QStringLiteral("&Login and Proceed to Ferrymate"));
     QCOMPARE(login.form().cmdCancel->text(), QStringLiteral("C&ancel"));
-    QCOMPARE(Child<QLabel>(login, "lblUserName")->buddy(), login.form().txtUserName);
-    QCOMPARE(Child<QLabel>(login, "lblPassword")->buddy(), login.form().txtPassword);
+    QCOMPARE(child<QLabel>(login, "lblUserName")->buddy(), login.form().txtUserName);
+    QCOMPARE(child<QLabel>(login, "lblPassword")->buddy(), login.form().txtPassword);
     QVERIFY(login.form().cmdConnect->isDefault());
     QCOMPARE(login.form().txtPassword->echoMode(), QLineEdit::Password);
     QStyleOptionFrame frame;
@@ -124,8 +124,8 @@ void FerryLoginTest::controlsCaptionsAndTips() {
                                                           &frame, login.form().txtPassword),
              int('*'));
     for (const char* name : {"txtUserName", "txtPassword", "Picture1"})
-        QVERIFY2(!Child<QWidget>(login, name)->accessibleName().isEmpty(), name);
-    QVERIFY(!Child<QLabel>(login, "Picture1")->pixmap().isNull());
+        QVERIFY2(!child<QWidget>(login, name)->accessibleName().isEmpty(), name);
+    QVERIFY(!child<QLabel>(login, "Picture1")->pixmap().isNull());
     QVERIFY(login.form().lblLink->font().underline());
     QCOMPARE(login.form().lblLink->palette().color(QPalette::WindowText), QColor(0, 0, 255));
     QCOMPARE(login.form().lblLink->cursor().shape(), Qt::PointingHandCursor);
@@ -140,25 +140,25 @@ void FerryLoginTest::signIn_data() {
     const QByteArray bobForgotten = Settings("bob." + kDomain, "bob", "");
     const QByteArray service = "[Service]\r\nDomain=demo.localhost\r\nPort=2121\r\n";
     // The writer drops the leading blank of the address; reading trims it anyway.
-    AddCase<SignInCase>("account name with spaces, service in use", service, " alice ", "pw", -1,
+    addCase<SignInCase>("account name with spaces, service in use", service, " alice ", "pw", -1,
                         "cmdConnect", true, "||0", " alice .demo.localhost|2121|alice|pw|0|0",
                         service + Settings("alice .demo.localhost", "alice", ""));
     // Cancelled, the record holds what the settings held and is otherwise untouched.
-    AddCase<SignInCase>("cancel keeps the saved password", kSavedBob, "other", "typed", -1,
+    addCase<SignInCase>("cancel keeps the saved password", kSavedBob, "other", "typed", -1,
                         "cmdCancel", true, "bob|s3cret|1", bob + "|99|bob|s3cret|1|1", kSavedBob);
-    AddCase<SignInCase>("cancel after unticking", kSavedBob, "other", "typed", 0, "cmdCancel", true,
+    addCase<SignInCase>("cancel after unticking", kSavedBob, "other", "typed", 0, "cmdCancel", true,
                         "bob|s3cret|1", bob + "|99|bob|s3cret|1|1", bobForgotten);
-    AddCase<SignInCase>("close control counts as cancel", QByteArray(), "frank", "pw", -1, "close",
+    addCase<SignInCase>("close control counts as cancel", QByteArray(), "frank", "pw", -1, "close",
                         true, "||0", "|99|||1|1", Settings("", "", ""));
-    AddCase<SignInCase>("connect unticked", kSavedBob, "bob", "typed", 0, "cmdConnect", true,
+    addCase<SignInCase>("connect unticked", kSavedBob, "bob", "typed", 0, "cmdConnect", true,
                         "bob|s3cret|1", bob + "|21|bob|typed|0|0", bobForgotten);
-    AddCase<SignInCase>("connect ticked", QByteArray(), "carol", "pw", 1, "cmdConnect", true, "||0",
+    addCase<SignInCase>("connect ticked", QByteArray(), "carol", "pw", 1, "cmdConnect", true, "||0",
                         "carol." + kDomain + "|21|carol|pw|0|0",
                         Settings("carol." + kDomain, "carol", "043B38"));
-    AddCase<SignInCase>("spaces-only password passes as empty", QByteArray(), "erin", "   ", 1,
+    addCase<SignInCase>("spaces-only password passes as empty", QByteArray(), "erin", "   ", 1,
                         "cmdConnect", true, "||0", "erin." + kDomain + "|21|erin||0|0",
                         Settings("erin." + kDomain, "erin", "00"));
-    AddCase<SignInCase>("not connected still writes the settings", QByteArray(), "hank", "pw", 1,
+    addCase<SignInCase>("not connected still writes the settings", QByteArray(), "hank", "pw", 1,
                         "cmdConnect", false, "||0", "hank." + kDomain + "|21|hank|pw|0|0",
                         Settings("hank." + kDomain, "hank", "043B38"));
 }
@@ -167,14 +167,14 @@ void FerryLoginTest::signIn() {
     QFETCH(SignInCase, c);
     ProgramFolder folder;
     if (!c.before.isNull())
-        WriteBytes(SettingsPath(), c.before);
+        writeBytes(settingsPath(), c.before);
     ScriptedState state(c.online ? kConnectionLan : kConnectionProxy, c.online);
     ScriptedDialogs script;
     QString loaded;
     script.answerForm([&](QDialog& form) {
-        auto* ticked = Child<QCheckBox>(form, "chkSavePassword");
-        loaded = Child<QLineEdit>(form, "txtUserName")->text() + u'|' +
-                 Child<QLineEdit>(form, "txtPassword")->text() + u'|' +
+        auto* ticked = child<QCheckBox>(form, "chkSavePassword");
+        loaded = child<QLineEdit>(form, "txtUserName")->text() + u'|' +
+                 child<QLineEdit>(form, "txtPassword")->text() + u'|' +
                  QString::number(ticked->isChecked());
         Type(form, c.user, c.password);
         if (c.save >= 0)
@@ -182,19 +182,19 @@ void FerryLoginTest::signIn() {
         if (qstrcmp(c.action, "close") == 0)
             QVERIFY(form.close());
         else
-            Press(form, c.action);
+            press(form, c.action);
     });
     if (!c.online)
-        script.answerForm([](QDialog& prompt) { Press(prompt, "cmdOK"); });
+        script.answerForm([](QDialog& prompt) { press(prompt, "cmdOK"); });
     ConnectionRecord r;
     r.sPort = QStringLiteral("99");
     r.bPassive = true;
     QCOMPARE(Show(r), c.online && qstrcmp(c.action, "cmdConnect") == 0);
     QCOMPARE(loaded, c.loaded);
-    QCOMPARE(Fields(r), c.record);
+    QCOMPARE(fields(r), c.record);
     QCOMPARE(script.shown.size(), c.online ? 1 : 2);
     QCOMPARE(script.pending(), 0);
-    QCOMPARE(FileBytes(SettingsPath()), c.after);
+    QCOMPARE(fileBytes(settingsPath()), c.after);
 }
 
 void FerryLoginTest::missingFieldNotice_data() {
@@ -221,22 +221,22 @@ void FerryLoginTest::missingFieldNotice() {
     script.answerForm([&](QDialog& form) {
         auto connect = [&] {
             if (key)
-                QTest::keyClick(Child<QLineEdit>(form, "txtPassword"), Qt::Key(key));
+                QTest::keyClick(child<QLineEdit>(form, "txtPassword"), Qt::Key(key));
             else
-                Press(form, "cmdConnect");
+                press(form, "cmdConnect");
         };
         Type(form, user, password);
         connect();
         stayed = form.isVisible() && static_cast<FerryLogin&>(form).m_bCancelled;
         Type(form, "dave", "pw");
         if (thenEscape)
-            QTest::keyClick(Child<QLineEdit>(form, "txtUserName"), Qt::Key_Escape);
+            QTest::keyClick(child<QLineEdit>(form, "txtUserName"), Qt::Key_Escape);
         else
             connect();
     });
     script.answerForm([&](QDialog& prompt) {
-        notice = Seen(prompt);
-        Press(prompt, "cmdOK");
+        notice = seen(prompt);
+        press(prompt, "cmdOK");
     });
     ConnectionRecord r;
     QCOMPARE(Show(r), !thenEscape);

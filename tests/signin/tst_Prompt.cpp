@@ -40,7 +40,7 @@ struct FakeDesktop {
     explicit FakeDesktop(const DesktopCase& c) {
         const QString script = dir.filePath("xdg-mime");
         if (!c.handler.isNull()) {
-            WriteBytes(script, "#!/bin/sh\necho \"$@\" > '" + asked.toLocal8Bit() + "'\necho " +
+            writeBytes(script, "#!/bin/sh\necho \"$@\" > '" + asked.toLocal8Bit() + "'\necho " +
                                    c.handler + "\n");
             QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         }
@@ -100,8 +100,8 @@ void PromptTest::keysOnlyWhileOffered() {
     FerryConnect prompt;
     QSignalSpy ok(prompt.form().cmdOK, &QPushButton::clicked);
     QSignalSpy cancel(prompt.form().cmdCancel, &QPushButton::clicked);
-    prompt.ShowButtons(false, true, true);
-    prompt.ShowButtons(true, false, false);
+    prompt.showButtons(false, true, true);
+    prompt.showButtons(true, false, false);
     QCOMPARE(Buttons(prompt), QStringLiteral("cmdOK"));
     // The notice: Escape does nothing while Cancel is not offered; Enter presses OK.
     prompt.show();
@@ -112,7 +112,7 @@ void PromptTest::keysOnlyWhileOffered() {
     QCOMPARE(ok.size(), 1);
     QVERIFY(prompt.isHidden());
     // The offer: Escape presses Cancel.
-    prompt.ShowButtons(false, true, true);
+    prompt.showButtons(false, true, true);
     QCOMPARE(Buttons(prompt), QStringLiteral("cmdConnect cmdCancel"));
     prompt.show();
     QTest::keyClick(&prompt, Qt::Key_Escape);
@@ -126,17 +126,17 @@ void PromptTest::connectionCheck_data() {
     const QString title = QStringLiteral("Pictavo Ferrymate -Internet Connection\n");
     const QString notice = title + kNotice + "\ncmdOK";
     const QString offer = title + kOffer + "\ncmdConnect cmdCancel";
-    AddCase<CheckCase>("online", 0u, true, false, "", true, QString());
-    AddCase<CheckCase>("query fails, LAN", lan, false, false, "", true, QString());
-    AddCase<CheckCase>("query fails, modem and proxy", modem | proxy, false, false, "", true,
+    addCase<CheckCase>("online", 0u, true, false, "", true, QString());
+    addCase<CheckCase>("query fails, LAN", lan, false, false, "", true, QString());
+    addCase<CheckCase>("query fails, modem and proxy", modem | proxy, false, false, "", true,
                        QString());
-    AddCase<CheckCase>("query fails, no bits", 0u, false, false, "cmdOK", false, notice);
-    AddCase<CheckCase>("query fails, proxy only", proxy, false, true, "cmdOK", false, notice);
-    AddCase<CheckCase>("modem only, no dial-up", modem, false, false, "cmdOK", false, notice);
-    AddCase<CheckCase>("dial-up configured but no modem", 0u, false, true, "cmdOK", false, notice);
-    AddCase<CheckCase>("dial-up offer, Connect", modem, false, true, "cmdConnect", true, offer);
-    AddCase<CheckCase>("dial-up offer, Cancel", modem, false, true, "cmdCancel", false, offer);
-    AddCase<CheckCase>("dial-up offer, close control", modem, false, true, "", false, offer);
+    addCase<CheckCase>("query fails, no bits", 0u, false, false, "cmdOK", false, notice);
+    addCase<CheckCase>("query fails, proxy only", proxy, false, true, "cmdOK", false, notice);
+    addCase<CheckCase>("modem only, no dial-up", modem, false, false, "cmdOK", false, notice);
+    addCase<CheckCase>("dial-up configured but no modem", 0u, false, true, "cmdOK", false, notice);
+    addCase<CheckCase>("dial-up offer, Connect", modem, false, true, "cmdConnect", true, offer);
+    addCase<CheckCase>("dial-up offer, Cancel", modem, false, true, "cmdCancel", false, offer);
+    addCase<CheckCase>("dial-up offer, close control", modem, false, true, "", false, offer);
 }
 
 void PromptTest::connectionCheck() {
@@ -146,9 +146,9 @@ void PromptTest::connectionCheck() {
     QString seen;
     script.answerForm([&](QDialog& prompt) {
         prompt.show();
-        seen = Seen(prompt);
+        seen = ::seen(prompt);
         if (*c.press)
-            Child<QPushButton>(prompt, c.press)->click();
+            child<QPushButton>(prompt, c.press)->click();
         else
             prompt.close();
     });
@@ -156,7 +156,7 @@ void PromptTest::connectionCheck() {
     ferryConnect().m_bCancelled = false;
     QWidget signIn;
     signIn.show();
-    QCOMPARE(CheckInternetConnection(&signIn), c.result);
+    QCOMPARE(checkInternetConnection(&signIn), c.result);
     QCOMPARE(seen, c.seen);
     QCOMPARE(script.shown.size(), c.seen.isEmpty() ? 0 : 1);
     QCOMPARE(state.dialled, c.result && !c.seen.isEmpty() ? 1 : 0);
@@ -170,10 +170,10 @@ void PromptTest::connectCaptionGivenByAnotherCallerStays() {
     ScriptedDialogs script;
     QString caption;
     script.answerForm([&](QDialog& prompt) {
-        caption = Child<QPushButton>(prompt, "cmdConnect")->text();
-        Child<QPushButton>(prompt, "cmdCancel")->click();
+        caption = child<QPushButton>(prompt, "cmdConnect")->text();
+        child<QPushButton>(prompt, "cmdCancel")->click();
     });
-    QVERIFY(!CheckInternetConnection(nullptr));
+    QVERIFY(!checkInternetConnection(nullptr));
     QCOMPARE(caption, QStringLiteral("OK"));
     ferryConnect().form().cmdConnect->setText(QStringLiteral("&Connect"));
 }
@@ -190,7 +190,7 @@ void PromptTest::flagsFromNetworkInformation() {
         {R::Unknown, M::Unknown, true, 0}};
     for (const auto& [reachability, medium, success, flags] : cases) {
         quint32 out = 0xFF;
-        QCOMPARE(ConnectedStateFrom(reachability, medium, out), success);
+        QCOMPARE(connectedStateFrom(reachability, medium, out), success);
         QCOMPARE(out, flags);
     }
 }
@@ -231,20 +231,20 @@ void PromptTest::desktopLauncher_data() {
     QTest::addColumn<DesktopCase>("c");
     const QString http = QStringLiteral("http://demo.example/a");
     // Offscreen has no desktop services, so even a registered browser fails to launch: 2.
-    AddCase<DesktopCase>("no browser for https", "", "", "https://demo.example/a", 31,
+    addCase<DesktopCase>("no browser for https", "", "", "https://demo.example/a", 31,
                          "query default x-scheme-handler/https");
-    AddCase<DesktopCase>("no xdg-mime", QByteArray(), "", http, 31, "<missing>");
-    AddCase<DesktopCase>("browser registered", "firefox.desktop", "", http, 2,
+    addCase<DesktopCase>("no xdg-mime", QByteArray(), "", http, 31, "<missing>");
+    addCase<DesktopCase>("browser registered", "firefox.desktop", "", http, 2,
                          "query default x-scheme-handler/http");
-    AddCase<DesktopCase>("BROWSER variable set", "", "true", http, 2, "<missing>");
-    AddCase<DesktopCase>("no address", "firefox.desktop", "", "", 2, "<missing>");
+    addCase<DesktopCase>("BROWSER variable set", "", "true", http, 2, "<missing>");
+    addCase<DesktopCase>("no address", "firefox.desktop", "", "", 2, "<missing>");
 }
 
 void PromptTest::desktopLauncher() {
     QFETCH(DesktopCase, c);
     FakeDesktop desktop(c);
     QCOMPARE(DesktopWebLauncher().open(c.address), c.result);
-    QCOMPARE(FileBytes(desktop.asked).trimmed(), c.asked);
+    QCOMPARE(fileBytes(desktop.asked).trimmed(), c.asked);
 }
 
 int main(int argc, char** argv) {

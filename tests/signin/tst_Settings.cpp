@@ -15,7 +15,7 @@ namespace {
 
 // The saved-password reader as it always was: 79 characters at most, the first two give the
 // length. Every value it was given must still read the same.
-QString OldLoad(QString value) {
+QString oldLoad(QString value) {
     value = value.left(79);
     auto number = [](QStringView text, int base) {
         int n = 0;
@@ -35,16 +35,16 @@ QString OldLoad(QString value) {
     return text;
 }
 
-QString RandomPassword(QRandomGenerator& random, int length) {
+QString randomPassword(QRandomGenerator& random, int length) {
     QString text;
     for (int i = 0; i < length; ++i)
         text += QChar(ushort(random.bounded(1, 256)));
     return text;
 }
 
-QString StoredInFile() {
-    return ReadProfileString("ConnectionInfo", "LastPasswordUsed", "<none>", 100000,
-                             SettingsPath());
+QString storedInFile() {
+    return readProfileString("ConnectionInfo", "LastPasswordUsed", "<none>", 100000,
+                             settingsPath());
 }
 
 struct WriteCase {
@@ -100,56 +100,56 @@ void SettingsTest::read() {
     QFETCH(QString, value);
     ProgramFolder folder;
     if (!file.isNull())
-        WriteBytes(SettingsPath(), file);
-    QCOMPARE(ReadProfileString("Info", "Host", "<default>", 256, SettingsPath()), value);
+        writeBytes(settingsPath(), file);
+    QCOMPARE(readProfileString("Info", "Host", "<default>", 256, settingsPath()), value);
 }
 
 void SettingsTest::readLimits() {
     ProgramFolder folder;
-    const QString path = SettingsPath();
+    const QString path = settingsPath();
     const QByteArray value(300, 'v');
-    WriteBytes(path, "[S]\r\nK=" + value + "\r\nQ=\"" + value + "\"\r\n");
-    QCOMPARE(ReadProfileString("S", "K", "", 80, path), QString(79, u'v'));
-    QCOMPARE(ReadProfileString("S", "Q", "", 80, path), QString(79, u'v'));
-    QCOMPARE(ReadProfileString("S", "K", "", 1, path), QString());
-    QCOMPARE(ReadProfileString("S", "K", "", 0, path), QString());
-    QCOMPARE(ReadProfileString("S", "missing", "default", 4, path), QStringLiteral("def"));
+    writeBytes(path, "[S]\r\nK=" + value + "\r\nQ=\"" + value + "\"\r\n");
+    QCOMPARE(readProfileString("S", "K", "", 80, path), QString(79, u'v'));
+    QCOMPARE(readProfileString("S", "Q", "", 80, path), QString(79, u'v'));
+    QCOMPARE(readProfileString("S", "K", "", 1, path), QString());
+    QCOMPARE(readProfileString("S", "K", "", 0, path), QString());
+    QCOMPARE(readProfileString("S", "missing", "default", 4, path), QStringLiteral("def"));
     const QString nowhere = folder.path("none/Ferrymate.ini");
-    QCOMPARE(ReadProfileString("S", "K", "d", 256, nowhere), QStringLiteral("d"));
-    QVERIFY(!WriteProfileString("S", "K", "v", nowhere));
+    QCOMPARE(readProfileString("S", "K", "d", 256, nowhere), QStringLiteral("d"));
+    QVERIFY(!writeProfileString("S", "K", "v", nowhere));
 }
 
 void SettingsTest::write_data() {
     QTest::addColumn<WriteCase>("c");
-    AddCase<WriteCase>("creates the file", QByteArray(), "Info", "Host", "alice",
+    addCase<WriteCase>("creates the file", QByteArray(), "Info", "Host", "alice",
                        "[Info]\r\nHost=alice\r\n");
-    AddCase<WriteCase>("new section, leading blanks dropped", "[Info]\r\nHost=a\r\n", "Other",
+    addCase<WriteCase>("new section, leading blanks dropped", "[Info]\r\nHost=a\r\n", "Other",
                        "Key", "  spaced value ",
                        "[Info]\r\nHost=a\r\n[Other]\r\nKey=spaced value \r\n");
-    AddCase<WriteCase>(
+    addCase<WriteCase>(
         "replaced in place, other lines kept",
         "; kept\n[info]\nhost = old\nlone line\n\n[Service]\nDomain=d\n", "Info", "Host", "new",
         "; kept\r\n[info]\r\nhost=new\r\nlone line\r\n\r\n[Service]\r\nDomain=d\r\n");
-    AddCase<WriteCase>("added after the section's last line",
+    addCase<WriteCase>("added after the section's last line",
                        "[Info]\r\nA=1\r\n\r\n[Service]\r\nDomain=d\r\n", "INFO", "B", "2",
                        "[Info]\r\nA=1\r\nB=2\r\n\r\n[Service]\r\nDomain=d\r\n");
-    AddCase<WriteCase>("Latin-1", QByteArray(), "S", "K", QString::fromLatin1("caf\xe9"),
+    addCase<WriteCase>("Latin-1", QByteArray(), "S", "K", QString::fromLatin1("caf\xe9"),
                        "[S]\r\nK=caf\xe9\r\n");
     // Text that would break the line format is refused and the file left alone.
     const QByteArray kept("[Info]\r\nHost=alice\r\n");
-    AddCase<WriteCase>("value with CRLF", kept, "Info", "Host", "x\r\n[Service]", kept);
-    AddCase<WriteCase>("value with LF", kept, "Info", "Host", "x\ny=1", kept);
-    AddCase<WriteCase>("key with =", kept, "Info", "A=B", "x", kept);
-    AddCase<WriteCase>("empty key", kept, "Info", "", "x", kept);
-    AddCase<WriteCase>("section with ]", kept, "In]fo", "K", "x", kept);
+    addCase<WriteCase>("value with CRLF", kept, "Info", "Host", "x\r\n[Service]", kept);
+    addCase<WriteCase>("value with LF", kept, "Info", "Host", "x\ny=1", kept);
+    addCase<WriteCase>("key with =", kept, "Info", "A=B", "x", kept);
+    addCase<WriteCase>("empty key", kept, "Info", "", "x", kept);
+    addCase<WriteCase>("section with ]", kept, "In]fo", "K", "x", kept);
     // A write that fails leaves the old file whole: the account and saved password stay.
-    AddCase<WriteCase>("full disk", kept, "Info", "Host", QString(6000, u'x'), kept, true);
+    addCase<WriteCase>("full disk", kept, "Info", "Host", QString(6000, u'x'), kept, true);
 }
 
 void SettingsTest::write() {
     QFETCH(WriteCase, c);
     ProgramFolder folder;
-    QString path = SettingsPath();
+    QString path = settingsPath();
     std::optional<SmallDisk> disk;
     if (c.fullDisk) {
         disk.emplace(folder.path("disk"), 16 * 1024);
@@ -157,14 +157,14 @@ void SettingsTest::write() {
         path = folder.path("disk/Ferrymate.ini");
     }
     if (!c.before.isNull())
-        WriteBytes(path, c.before);
+        writeBytes(path, c.before);
     if (disk)
         disk->fill();
     const bool written = c.after != c.before;
-    QCOMPARE(WriteProfileString(c.section, c.key, c.value, path), written);
-    QCOMPARE(FileBytes(path), c.after);
+    QCOMPARE(writeProfileString(c.section, c.key, c.value, path), written);
+    QCOMPARE(fileBytes(path), c.after);
     if (written) {
-        QCOMPARE(ReadProfileString(c.section, c.key, "", 256, path), c.value.trimmed());
+        QCOMPARE(readProfileString(c.section, c.key, "", 256, path), c.value.trimmed());
         // The file may hold the saved password: only its owner reads it.
         QCOMPARE(QFile::permissions(path), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                                QFileDevice::ReadUser | QFileDevice::WriteUser);
@@ -172,25 +172,25 @@ void SettingsTest::write() {
 }
 
 void SettingsTest::programFolderAndService() {
-    QCOMPARE(AppPathFrom("/"), QStringLiteral("/"));
-    QCOMPARE(AppPathFrom("/opt/ferry"), QStringLiteral("/opt/ferry/"));
+    QCOMPARE(appPathFrom("/"), QStringLiteral("/"));
+    QCOMPARE(appPathFrom("/opt/ferry"), QStringLiteral("/opt/ferry/"));
     {
         ProgramFolder folder;
-        QCOMPARE(SettingsPath(), folder.path("Ferrymate.ini"));
-        QCOMPARE(ServiceDomain(), QStringLiteral(FERRYMATE_SERVICE_DOMAIN));
-        QCOMPARE(ServicePort(), QStringLiteral("21"));
-        WriteBytes(SettingsPath(), "[service]\r\ndomain=demo.localhost\r\nPORT=2121\r\n");
-        QCOMPARE(ServiceDomain(), QStringLiteral("demo.localhost"));
-        QCOMPARE(ServicePort(), QStringLiteral("2121"));
+        QCOMPARE(settingsPath(), folder.path("Ferrymate.ini"));
+        QCOMPARE(serviceDomain(), QStringLiteral(FERRYMATE_SERVICE_DOMAIN));
+        QCOMPARE(servicePort(), QStringLiteral("21"));
+        writeBytes(settingsPath(), "[service]\r\ndomain=demo.localhost\r\nPORT=2121\r\n");
+        QCOMPARE(serviceDomain(), QStringLiteral("demo.localhost"));
+        QCOMPARE(servicePort(), QStringLiteral("2121"));
         for (const QByteArray port : {"ftp", "0", "70000", "-5"}) {
-            WriteBytes(SettingsPath(), "[Service]\r\nPort=" + port + "\r\n");
-            QCOMPARE(ServicePort(), QStringLiteral("21"));
+            writeBytes(settingsPath(), "[Service]\r\nPort=" + port + "\r\n");
+            QCOMPARE(servicePort(), QStringLiteral("21"));
         }
-        QCOMPARE(ConnectionsSetting(), 4);
+        QCOMPARE(connectionsSetting(), 4);
         for (const auto& [value, count] :
              {std::pair<QByteArray, int>{"7", 7}, {" 1", 1}, {"0", 1}, {"11", 10}, {"four", 4}}) {
-            WriteBytes(SettingsPath(), "[transfer]\r\nCONNECTIONS=" + value + "\r\n");
-            QCOMPARE(ConnectionsSetting(), count);
+            writeBytes(settingsPath(), "[transfer]\r\nCONNECTIONS=" + value + "\r\n");
+            QCOMPARE(connectionsSetting(), count);
         }
     }
     QCOMPARE(GetAppPath(), QCoreApplication::applicationDirPath() + u'/');
@@ -205,8 +205,8 @@ void SettingsTest::storedPasswordForms() {
                                                  {"\nE", "04410A"},
                                                  {QString::fromLatin1("h\xe9llo"), "1023A63E3A2E"}};
     for (const auto& [password, stored] : forms) {
-        QCOMPARE(StoredPasswordForm(password), stored);
-        QCOMPARE(PasswordFromStoredForm(stored), password);
+        QCOMPARE(storedPasswordForm(password), stored);
+        QCOMPARE(passwordFromStoredForm(stored), password);
     }
 }
 
@@ -216,7 +216,7 @@ void SettingsTest::everyValueReadsAsTheOldReaderDid() {
     QRandomGenerator random(38);
     for (int round = 0; round < 20; ++round) {
         for (int length = 0; length <= 38; ++length)
-            values << StoredPasswordForm(RandomPassword(random, length));
+            values << storedPasswordForm(randomPassword(random, length));
     }
     // Junk too, but not stored forms as written that the old 79-character limit cut short.
     const QString alphabet = QStringLiteral("0123456789ABCDEFabcxyz -&");
@@ -230,7 +230,7 @@ void SettingsTest::everyValueReadsAsTheOldReaderDid() {
             values << value;
     }
     for (const QString& value : values)
-        QCOMPARE(PasswordFromStoredForm(value), OldLoad(value));
+        QCOMPARE(passwordFromStoredForm(value), oldLoad(value));
 }
 
 void SettingsTest::savedPasswordsThroughTheFile() {
@@ -238,15 +238,15 @@ void SettingsTest::savedPasswordsThroughTheFile() {
     QCOMPARE(LoadPassword(), QString());
     QRandomGenerator random(2024);
     for (int length = 0; length <= 130; ++length) {
-        const QString password = RandomPassword(random, length);
+        const QString password = randomPassword(random, length);
         SavePassword(password);
-        QCOMPARE(StoredInFile(), StoredPasswordForm(password));
+        QCOMPARE(storedInFile(), storedPasswordForm(password));
         QCOMPARE(LoadPassword(), password);
     }
-    QVERIFY(StoredPasswordForm(QString(50, u'x')).startsWith(u"100"));
+    QVERIFY(storedPasswordForm(QString(50, u'x')).startsWith(u"100"));
     // It could not come back unchanged, so nothing is saved.
     SavePassword(QStringLiteral("pass\u20ac"));
-    QCOMPARE(StoredInFile(), QString());
+    QCOMPARE(storedInFile(), QString());
     QCOMPARE(LoadPassword(), QString());
 }
 

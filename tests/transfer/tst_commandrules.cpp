@@ -20,14 +20,14 @@ class CommandRulesTest : public QObject {
     Q_OBJECT
 private slots:
     void facts() {
-        const SelectionFacts none = MakeSelectionFacts(false, 0, 0);
+        const SelectionFacts none = makeSelectionFacts(false, 0, 0);
         QVERIFY(!none.hasCurrent);
         QCOMPARE(none.kind, 0);
         QVERIFY(!none.several);
-        const SelectionFacts one = MakeSelectionFacts(true, kFolder, 1);
+        const SelectionFacts one = makeSelectionFacts(true, kFolder, 1);
         QCOMPARE(one.kind, kFolder);
         QVERIFY(!one.several);
-        const SelectionFacts two = MakeSelectionFacts(true, kFolder, 2);
+        const SelectionFacts two = makeSelectionFacts(true, kFolder, 2);
         QVERIFY(two.several);
         QCOMPARE(two.kind, 0);  // several rows have no single kind
     }
@@ -50,14 +50,14 @@ private slots:
     void projectLimit() {
         QFETCH(QStringList, rows);
         QFETCH(bool, reached);
-        QCOMPARE(PublishedProjectLimitReached(rows), reached);
+        QCOMPARE(publishedProjectLimitReached(rows), reached);
     }
 
     void localOneProjectConnectedIdle() {
         const QStringList remote = Projects(3) << "cgi-bin"
                                                << "images";
         const LocalCommands c =
-            EvaluateLocalCommands(MakeSelectionFacts(true, kFolder, 1), ftp::kIdle, remote, false);
+            evaluateLocalCommands(makeSelectionFacts(true, kFolder, 1), ftp::kIdle, remote, false);
         QVERIFY(c.send);
         QVERIFY(c.removeFolder);
         QVERIFY(!c.deleteFile);
@@ -66,18 +66,18 @@ private slots:
     }
 
     void localSendNeedsIdleConnectionSelectionAndRoom() {
-        const SelectionFacts one = MakeSelectionFacts(true, kFolder, 1);
-        QVERIFY(!EvaluateLocalCommands(one, ftp::kNotConnected, {}, false).send);
-        QVERIFY(!EvaluateLocalCommands(one, ftp::kSendingFiles, {}, false).send);
-        QVERIFY(!EvaluateLocalCommands(one, ftp::kIdle, Projects(10), false).send);
-        QVERIFY(EvaluateLocalCommands(one, ftp::kIdle, Projects(9) << "cp", false).send);
+        const SelectionFacts one = makeSelectionFacts(true, kFolder, 1);
+        QVERIFY(!evaluateLocalCommands(one, ftp::kNotConnected, {}, false).send);
+        QVERIFY(!evaluateLocalCommands(one, ftp::kSendingFiles, {}, false).send);
+        QVERIFY(!evaluateLocalCommands(one, ftp::kIdle, Projects(10), false).send);
+        QVERIFY(evaluateLocalCommands(one, ftp::kIdle, Projects(9) << "cp", false).send);
         QVERIFY(
-            !EvaluateLocalCommands(MakeSelectionFacts(false, 0, 0), ftp::kIdle, {}, false).send);
+            !evaluateLocalCommands(makeSelectionFacts(false, 0, 0), ftp::kIdle, {}, false).send);
     }
 
     void localTwoFolders() {
         const LocalCommands c =
-            EvaluateLocalCommands(MakeSelectionFacts(true, kFolder, 2), ftp::kIdle, {}, false);
+            evaluateLocalCommands(makeSelectionFacts(true, kFolder, 2), ftp::kIdle, {}, false);
         QVERIFY(c.deleteFile);
         QVERIFY(!c.removeFolder);
         QVERIFY(!c.renameFile);
@@ -86,7 +86,7 @@ private slots:
 
     void localUnreadableEntryIsAFileRow() {
         const LocalCommands c =
-            EvaluateLocalCommands(MakeSelectionFacts(true, kFile, 1), ftp::kIdle, {}, false);
+            evaluateLocalCommands(makeSelectionFacts(true, kFile, 1), ftp::kIdle, {}, false);
         QVERIFY(c.renameFile);
         QVERIFY(c.deleteFile);
         QVERIFY(!c.removeFolder);
@@ -94,7 +94,7 @@ private slots:
 
     void localNothingSelected() {
         const LocalCommands c =
-            EvaluateLocalCommands(MakeSelectionFacts(false, 0, 0), ftp::kIdle, {}, false);
+            evaluateLocalCommands(makeSelectionFacts(false, 0, 0), ftp::kIdle, {}, false);
         QVERIFY(!c.deleteFile);
         QVERIFY(!c.renameFile);
         QVERIFY(!c.removeFolder);
@@ -104,28 +104,28 @@ private slots:
 
     void remoteRows() {
         const RemoteCommands folder =
-            EvaluateRemoteCommands(MakeSelectionFacts(true, kFolder, 1), false, false);
+            evaluateRemoteCommands(makeSelectionFacts(true, kFolder, 1), false, false);
         QVERIFY(folder.deleteProject && folder.view && folder.removeFolder && folder.receive);
         QVERIFY(!folder.renameFile && !folder.deleteFile);
 
         const RemoteCommands two =
-            EvaluateRemoteCommands(MakeSelectionFacts(true, kFolder, 2), false, false);
+            evaluateRemoteCommands(makeSelectionFacts(true, kFolder, 2), false, false);
         QVERIFY(!two.deleteProject && !two.view && !two.removeFolder);
         QVERIFY(two.deleteFile && two.receive);
 
         const RemoteCommands link =
-            EvaluateRemoteCommands(MakeSelectionFacts(true, kLink, 1), false, false);
+            evaluateRemoteCommands(makeSelectionFacts(true, kLink, 1), false, false);
         QVERIFY(link.receive);
         QVERIFY(!link.deleteProject && !link.view && !link.removeFolder && !link.deleteFile &&
                 !link.renameFile);
 
         const RemoteCommands none =
-            EvaluateRemoteCommands(MakeSelectionFacts(false, 0, 0), false, false);
+            evaluateRemoteCommands(makeSelectionFacts(false, 0, 0), false, false);
         QVERIFY(!none.receive && !none.deleteFile && !none.view);
 
         // A special folder is no project: it can still be removed as a folder.
         const RemoteCommands special =
-            EvaluateRemoteCommands(MakeSelectionFacts(true, kFolder, 1), true, false);
+            evaluateRemoteCommands(makeSelectionFacts(true, kFolder, 1), true, false);
         QVERIFY(!special.deleteProject && !special.view);
         QVERIFY(special.removeFolder && special.receive);
     }
@@ -133,17 +133,17 @@ private slots:
     // While an operation runs nothing may start another one; viewing needs no server.
     void busy() {
         const RemoteCommands remote =
-            EvaluateRemoteCommands(MakeSelectionFacts(true, kFolder, 1), false, true);
+            evaluateRemoteCommands(makeSelectionFacts(true, kFolder, 1), false, true);
         QVERIFY(!remote.deleteProject && !remote.removeFolder && !remote.receive);
         QVERIFY(remote.view);
         const RemoteCommands file =
-            EvaluateRemoteCommands(MakeSelectionFacts(true, kFile, 1), false, true);
+            evaluateRemoteCommands(makeSelectionFacts(true, kFile, 1), false, true);
         QVERIFY(!file.deleteFile && !file.renameFile);
         const LocalCommands local =
-            EvaluateLocalCommands(MakeSelectionFacts(true, kFolder, 1), ftp::kIdle, {}, true);
+            evaluateLocalCommands(makeSelectionFacts(true, kFolder, 1), ftp::kIdle, {}, true);
         QVERIFY(!local.send && !local.removeFolder && !local.createFolder);
         const LocalCommands files =
-            EvaluateLocalCommands(MakeSelectionFacts(true, kFile, 2), ftp::kIdle, {}, true);
+            evaluateLocalCommands(makeSelectionFacts(true, kFile, 2), ftp::kIdle, {}, true);
         QVERIFY(!files.deleteFile && !files.renameFile);
     }
 };

@@ -8,35 +8,35 @@ class TransferTextsTest : public QObject {
     Q_OBJECT
 private slots:
     void progress() {
-        QCOMPARE(ProgressText(ftp::kSendingFiles, "a.swf", 12800, 353280),
+        QCOMPARE(progressText(ftp::kSendingFiles, "a.swf", 12800, 353280),
                  QString("Uploading file 'a.swf' (12 of 345K)"));
-        QCOMPARE(ProgressText(ftp::kSendingFile, "x", 1023, 2047),
+        QCOMPARE(progressText(ftp::kSendingFile, "x", 1023, 2047),
                  QString("Uploading file 'x' (0 of 1K)"));
-        QCOMPARE(ProgressText(ftp::kReceivingFiles, "x", 2048, 4096),
+        QCOMPARE(progressText(ftp::kReceivingFiles, "x", 2048, 4096),
                  QString("Processing file 'x' (2 of 4K)"));
         // Sizes beyond 32 bits are shown in full.
-        QCOMPARE(ProgressText(ftp::kSendingFile, "big", 5LL << 30, 6LL << 30),
+        QCOMPARE(progressText(ftp::kSendingFile, "big", 5LL << 30, 6LL << 30),
                  QString("Uploading file 'big' (5242880 of 6291456K)"));
     }
 
     void skipLines() {
-        QCOMPARE(SkipLines("", "x.swf", 31), QStringList{"x.swf was skipped. Reason code: 0x1F"});
-        QCOMPARE(SkipLines("a", "x.swf", 31), QStringList());
-        QCOMPARE(SkipLines("a", "", 0x2A), QStringList{"a was skipped. Reason code: 0x2A"});
-        QCOMPARE(SkipLines("", "", 1),
+        QCOMPARE(::skipLines("", "x.swf", 31), QStringList{"x.swf was skipped. Reason code: 0x1F"});
+        QCOMPARE(::skipLines("a", "x.swf", 31), QStringList());
+        QCOMPARE(::skipLines("a", "", 0x2A), QStringList{"a was skipped. Reason code: 0x2A"});
+        QCOMPARE(::skipLines("", "", 1),
                  (QStringList{" was skipped. Reason code: 0x1", " was skipped. Reason code: 0x1"}));
-        QCOMPARE(SkipLines("", "n", -1), QStringList{"n was skipped. Reason code: 0xFFFFFFFF"});
+        QCOMPARE(::skipLines("", "n", -1), QStringList{"n was skipped. Reason code: 0xFFFFFFFF"});
     }
 
     void names() {
-        QCOMPARE(RemoteProjectName("My Folio 2"), QString("myfolio2"));
-        QCOMPARE(RemoteProjectName("  A  b "), QString("ab"));
-        QCOMPARE(RemoteProjectName("Tab\tKept"), QString("tab\tkept"));
-        QCOMPARE(ReplaceQuestion("pictavo.html"),
+        QCOMPARE(remoteProjectName("My Folio 2"), QString("myfolio2"));
+        QCOMPARE(remoteProjectName("  A  b "), QString("ab"));
+        QCOMPARE(remoteProjectName("Tab\tKept"), QString("tab\tkept"));
+        QCOMPARE(replaceQuestion("pictavo.html"),
                  QString("pictavo.html already exits. Do you want to replace it?"));
-        QCOMPARE(ProjectViewAddress("ann.hostavia.example", "alpha"),
+        QCOMPARE(projectViewAddress("ann.hostavia.example", "alpha"),
                  QString("http://ann.hostavia.example/alpha/pictavo.html"));
-        QCOMPARE(ProjectViewAddress("demo.localhost", "trip#2?x y%"),
+        QCOMPARE(projectViewAddress("demo.localhost", "trip#2?x y%"),
                  QString("http://demo.localhost/trip%232%3Fx%20y%25/pictavo.html"));
     }
 
@@ -66,7 +66,7 @@ private slots:
         QFETCH(qint32, number);
         QFETCH(QString, description);
         QFETCH(QString, cause);
-        QCOMPARE(ConnectFailureCause(ftp::FtpError(number, description), "ftp.example", 2121),
+        QCOMPARE(connectFailureCause(ftp::FtpError(number, description), "ftp.example", 2121),
                  cause);
     }
 
@@ -87,7 +87,7 @@ private slots:
         QFETCH(qint64, total);
         QFETCH(qint64, counter);
         QFETCH(int, value);
-        QCOMPARE(DeletionProgress(total, counter), value);
+        QCOMPARE(::deletionProgress(total, counter), value);
     }
 };
 

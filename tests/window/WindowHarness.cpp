@@ -8,34 +8,34 @@
 
 #include "AppPath.h"
 
-void WriteFile(const QString& path, const QByteArray& data) {
+void writeFile(const QString& path, const QByteArray& data) {
     QDir().mkpath(QFileInfo(path).path());
     QFile file(path);
     if (file.open(QIODevice::WriteOnly))
         file.write(data);
 }
 
-QByteArray ReadFile(const QString& path) {
+QByteArray readFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-void MakeProject(const QString& folder, int movies, int texts, int images, int movieBytes) {
+void makeProject(const QString& folder, int movies, int texts, int images, int movieBytes) {
     const QString bin = folder + QStringLiteral("/bin/");
-    WriteFile(bin + QStringLiteral("pictavo.html"), "<html>" + folder.toUtf8() + "</html>\n");
+    writeFile(bin + QStringLiteral("pictavo.html"), "<html>" + folder.toUtf8() + "</html>\n");
     for (int i = 1; i <= movies; ++i)
-        WriteFile(bin + QStringLiteral("movie%1.swf").arg(i),
+        writeFile(bin + QStringLiteral("movie%1.swf").arg(i),
                   QByteArray(movieBytes + i, char('a' + i)));
     for (int i = 1; i <= texts; ++i)
-        WriteFile(bin + QStringLiteral("text%1.txt").arg(i),
+        writeFile(bin + QStringLiteral("text%1.txt").arg(i),
                   QByteArray("caption ") + QByteArray::number(i));
     for (int i = 1; i <= images; ++i)
-        WriteFile(bin + QStringLiteral("images/photo %1.png").arg(i),
+        writeFile(bin + QStringLiteral("images/photo %1.png").arg(i),
                   QByteArray(1000 + i, char(i)));
-    WriteFile(folder + QStringLiteral("/project.pvo"), "not published");
+    writeFile(folder + QStringLiteral("/project.pvo"), "not published");
 }
 
-QStringList FilesBelow(const QString& root) {
+QStringList filesBelow(const QString& root) {
     QStringList files;
     QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
     while (it.hasNext())
@@ -44,7 +44,7 @@ QStringList FilesBelow(const QString& root) {
     return files;
 }
 
-void AddServerRows() {
+void addServerRows() {
     QTest::addColumn<int>("server");
     QTest::newRow("pyftpdlib") << int(WindowHarness::Py);
     QTest::newRow("vsftpd") << int(WindowHarness::Vs);
@@ -53,7 +53,7 @@ void AddServerRows() {
 WindowHarness::WindowHarness(Server kind, const QString& accountName, const QString& pass)
     : account(accountName), password(pass) {
     setConnectedState(&online);
-    SetAppPathForTesting(m_program.path());
+    setAppPathForTesting(m_program.path());
     if (kind == Py) {
         server = std::make_unique<PyFtpServer>();
     } else {
@@ -66,35 +66,35 @@ WindowHarness::WindowHarness(Server kind, const QString& accountName, const QStr
         server = std::move(vsftpd);
     }
     m_started = server->start(m_serverRoot.path(), account.left(8).toLower().trimmed(), password);
-    WriteInitialize(QStringLiteral("projectDir=") + m_projects.path() + QStringLiteral("&x=1\r\n"));
-    WriteSettings();
+    writeInitialize(QStringLiteral("projectDir=") + m_projects.path() + QStringLiteral("&x=1\r\n"));
+    writeSettings();
 }
 
 WindowHarness::~WindowHarness() {
     window.reset();
     xFtp.reset();
     server.reset();
-    SetAppPathForTesting(QString());
+    setAppPathForTesting(QString());
     setConnectedState(nullptr);
 }
 
-bool WindowHarness::AdoptServerFiles() {
+bool WindowHarness::adoptServerFiles() {
     auto* vsftpd = dynamic_cast<VsFtpServer*>(server.get());
     return !vsftpd || vsftpd->adopt(m_serverRoot.path());
 }
 
-void WindowHarness::WriteInitialize(const QString& content) {
-    WriteFile(m_program.filePath(QStringLiteral("initialize.txt")), content.toUtf8());
+void WindowHarness::writeInitialize(const QString& content) {
+    writeFile(m_program.filePath(QStringLiteral("initialize.txt")), content.toUtf8());
 }
 
-void WindowHarness::WriteSettings(const QString& extra) {
-    WriteFile(
+void WindowHarness::writeSettings(const QString& extra) {
+    writeFile(
         m_program.filePath(QStringLiteral("Ferrymate.ini")),
         (QStringLiteral("[Service]\r\nDomain=localhost\r\nPort=%1\r\n").arg(server->port()) + extra)
             .toLatin1());
 }
 
-void WindowHarness::ScriptSignIn(const QString& name, const QString& pass, bool cancel) {
+void WindowHarness::scriptSignIn(const QString& name, const QString& pass, bool cancel) {
     script.answerForm([name, pass, cancel](QDialog& form) {
         form.findChild<QLineEdit*>(QStringLiteral("txtUserName"))->setText(name);
         form.findChild<QLineEdit*>(QStringLiteral("txtPassword"))->setText(pass);
@@ -104,7 +104,7 @@ void WindowHarness::ScriptSignIn(const QString& name, const QString& pass, bool 
     });
 }
 
-bool WindowHarness::Open() {
+bool WindowHarness::open() {
     xFtp = std::make_unique<ftp::FtpComponent>();
     xFtp->setTimeout(10);
     window = std::make_unique<FerryMenu>(*xFtp);

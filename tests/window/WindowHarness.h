@@ -15,17 +15,17 @@
 #include "ui_FerryMenu.h"
 
 // Writes a file (and its folders) with the given bytes.
-void WriteFile(const QString& path, const QByteArray& data);
-QByteArray ReadFile(const QString& path);
+void writeFile(const QString& path, const QByteArray& data);
+QByteArray readFile(const QString& path);
 // A Pictavo project as the authoring product writes it: bin/pictavo.html, movies, texts and
 // `images` pictures under bin/images, plus a file that is never published.
-void MakeProject(const QString& folder, int movies = 2, int texts = 1, int images = 3,
+void makeProject(const QString& folder, int movies = 2, int texts = 1, int images = 3,
                  int movieBytes = 4000);
 // Every file below `root`, as relative paths, sorted.
-QStringList FilesBelow(const QString& root);
+QStringList filesBelow(const QString& root);
 
 // The rows of a test run against both servers: column "server", a WindowHarness::Server.
-void AddServerRows();
+void addServerRows();
 
 // One transfer window in a program folder of its own, with a projects folder, a real FTP server
 // and scripted dialogs.
@@ -46,15 +46,15 @@ public:
 
     // Files a test put below the server root after the server started belong to the server's
     // account from now on (vsftpd runs as that account; pyftpdlib needs nothing).
-    bool AdoptServerFiles();
-    void WriteInitialize(const QString& content);
-    void WriteSettings(const QString& extra = {});
+    bool adoptServerFiles();
+    void writeInitialize(const QString& content);
+    void writeSettings(const QString& extra = {});
     // The next sign-in is answered with this name and password (Cancel when `cancel`).
-    void ScriptSignIn(const QString& name, const QString& pass, bool cancel = false);
-    void ScriptSignIn() { ScriptSignIn(account, password); }
+    void scriptSignIn(const QString& name, const QString& pass, bool cancel = false);
+    void scriptSignIn() { scriptSignIn(account, password); }
 
     // Creates the window and runs its start-up; true when it ended connected.
-    bool Open();
+    bool open();
 
     Ui::FerryMenu& ui() { return window->form(); }
     QString status() { return ui().lblStatus->text(); }

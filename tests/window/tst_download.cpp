@@ -9,13 +9,13 @@ class DownloadTest : public QObject {
 private slots:
     void foldersWithAndWithoutSubfolders() {
         WindowHarness h;
-        WriteFile(h.serverRoot() + "/proj/a.txt", "a");
-        WriteFile(h.serverRoot() + "/proj/sub/b.txt", "b");
-        WriteFile(h.serverRoot() + "/other/c.txt", "c");
-        WriteFile(h.serverRoot() + "/other/deep/d.txt", "d");
+        writeFile(h.serverRoot() + "/proj/a.txt", "a");
+        writeFile(h.serverRoot() + "/proj/sub/b.txt", "b");
+        writeFile(h.serverRoot() + "/other/c.txt", "c");
+        writeFile(h.serverRoot() + "/other/deep/d.txt", "d");
         QVERIFY2(h.serverStarted(), qPrintable(h.serverError()));
-        h.ScriptSignIn();
-        QVERIFY(h.Open());
+        h.scriptSignIn();
+        QVERIFY(h.open());
         h.Select(h.ui().lstRemoteFileList, {"proj", "other"});
         QVERIFY(h.ui().cmdReceive->isEnabled());
         h.script.answer(QMessageBox::No).answer(QMessageBox::Yes);
@@ -26,9 +26,9 @@ private slots:
                                             "contained in the 'other' folder?"));
         QCOMPARE(questions[1].text, QString("Do you want to receive any subfolders that are "
                                             "contained in the 'proj' folder?"));
-        QCOMPARE(FilesBelow(h.projects()),
+        QCOMPARE(filesBelow(h.projects()),
                  (QStringList{"other/c.txt", "proj/a.txt", "proj/sub/b.txt"}));
-        QCOMPARE(ReadFile(h.projects() + "proj/sub/b.txt"), QByteArray("b"));
+        QCOMPARE(readFile(h.projects() + "proj/sub/b.txt"), QByteArray("b"));
         QCOMPARE(h.status(), QString("File download(s) complete."));
         QCOMPARE(h.rowTexts(h.ui().lstLocalFileList), (QStringList{"OTHER", "PROJ"}));
         QCOMPARE(h.ui().prgStatus->value(), 0);
@@ -36,24 +36,24 @@ private slots:
 
     void linkRowsAreReceivedAsFiles() {
         WindowHarness h(WindowHarness::Vs);
-        WriteFile(h.serverRoot() + "/target.txt", "linked content");
+        writeFile(h.serverRoot() + "/target.txt", "linked content");
         QVERIFY(QFile::link("target.txt", h.serverRoot() + "/my link"));
         QVERIFY2(h.serverStarted(), qPrintable(h.serverError()));
-        h.ScriptSignIn();
-        QVERIFY(h.Open());
+        h.scriptSignIn();
+        QVERIFY(h.open());
         QCOMPARE(h.rowTexts(h.ui().lstRemoteFileList), QStringList{"my link"});
         h.Select(h.ui().lstRemoteFileList, {"my link"});
         h.window->download().ReceiveSelectedItems();
-        QCOMPARE(ReadFile(h.projects() + "my link"), QByteArray("linked content"));
+        QCOMPARE(readFile(h.projects() + "my link"), QByteArray("linked content"));
         QCOMPARE(h.status(), QString("File download(s) complete."));
     }
 
     void nothingSelected() {
         WindowHarness h;
-        h.WriteSettings("[Transfer]\r\nConnections=9\r\n");
-        h.ScriptSignIn();
-        QVERIFY(h.Open());
-        MakeProject(h.projects() + "Appeared");
+        h.writeSettings("[Transfer]\r\nConnections=9\r\n");
+        h.scriptSignIn();
+        QVERIFY(h.open());
+        makeProject(h.projects() + "Appeared");
         h.window->download().ReceiveSelectedItems();
         QCOMPARE(h.xFtp->Connections(), 9);
         QVERIFY(h.xFtp->SkipUnchanged());
@@ -63,11 +63,11 @@ private slots:
 
     void abortLeavesNoPartialFile() {
         WindowHarness h;
-        WriteFile(h.serverRoot() + "/a/small.txt", "s");
-        WriteFile(h.serverRoot() + "/b/big.bin", QByteArray(96 * 1024 * 1024, 'b'));
-        WriteFile(h.serverRoot() + "/c/late.txt", "l");
-        h.ScriptSignIn();
-        QVERIFY(h.Open());
+        writeFile(h.serverRoot() + "/a/small.txt", "s");
+        writeFile(h.serverRoot() + "/b/big.bin", QByteArray(96 * 1024 * 1024, 'b'));
+        writeFile(h.serverRoot() + "/c/late.txt", "l");
+        h.scriptSignIn();
+        QVERIFY(h.open());
         bool aborted = false;
         QObject::connect(h.xFtp.get(), &ftp::FtpClient::TransferProgress, h.window.get(),
                          [&](const QString&, const QString&, qint64 size, qint64 done) {
@@ -82,7 +82,7 @@ private slots:
         QVERIFY(aborted);
         QVERIFY(h.log().contains("Download successfully aborted."));
         QVERIFY(h.statuses.contains("Download aborted."));
-        QCOMPARE(FilesBelow(h.projects()), QStringList{"a/small.txt"});
+        QCOMPARE(filesBelow(h.projects()), QStringList{"a/small.txt"});
         QCOMPARE(h.ui().prgStatus->value(), 0);
         // The local list was read again: the first folder is there, the third never came.
         QVERIFY(h.rowTexts(h.ui().lstLocalFileList).contains("A"));

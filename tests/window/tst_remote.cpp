@@ -10,19 +10,19 @@ namespace {
 
 // A published project with hidden files, nested folders and links that lead out of it: to a
 // folder, to a folder from deep inside, and to a file. The links sit beside what they point at.
-void MakeTree(const QString& root) {
-    WriteFile(root + "/proj/pictavo.html", "start");
-    WriteFile(root + "/proj/.hidden", "h");
-    WriteFile(root + "/proj/a.swf", "movie");
-    WriteFile(root + "/proj/images/1.png", "1");
-    WriteFile(root + "/proj/images/.2.png", "2");
-    WriteFile(root + "/proj/one/inner/x.txt", "x");
-    WriteFile(root + "/proj/two/inner2/y.txt", "y");
+void makeTree(const QString& root) {
+    writeFile(root + "/proj/pictavo.html", "start");
+    writeFile(root + "/proj/.hidden", "h");
+    writeFile(root + "/proj/a.swf", "movie");
+    writeFile(root + "/proj/images/1.png", "1");
+    writeFile(root + "/proj/images/.2.png", "2");
+    writeFile(root + "/proj/one/inner/x.txt", "x");
+    writeFile(root + "/proj/two/inner2/y.txt", "y");
     QDir(root).mkpath("proj/two/empty");
     QDir(root).mkpath("proj/deep");
-    WriteFile(root + "/keep/pictavo.html", "kept");
-    WriteFile(root + "/keepme/sub/x.txt", "x kept");
-    WriteFile(root + "/keep.txt", "kept too");
+    writeFile(root + "/keep/pictavo.html", "kept");
+    writeFile(root + "/keepme/sub/x.txt", "x kept");
+    writeFile(root + "/keep.txt", "kept too");
     QVERIFY(QFile::link("../keepme", root + "/proj/escape"));
     QVERIFY(QFile::link("../../keepme/sub", root + "/proj/deep/inner-escape"));
     QVERIFY(QFile::link("../keep.txt", root + "/proj/outfile"));
@@ -34,21 +34,21 @@ class RemoteManagementTest : public QObject {
     Q_OBJECT
 private slots:
     // The tree goes; nothing a link leads to is touched, whatever the listing calls the link.
-    void deletesAProjectTree_data() { AddServerRows(); }
+    void deletesAProjectTree_data() { addServerRows(); }
     void deletesAProjectTree() {
         QFETCH(int, server);
         WindowHarness h{WindowHarness::Server(server)};
-        MakeTree(h.serverRoot() + "/sites");
+        makeTree(h.serverRoot() + "/sites");
         QTemporaryDir outside;
         if (server == WindowHarness::Vs) {
             // Outside the account's root: pyftpdlib refuses to touch such a link at all.
-            WriteFile(outside.path() + "/precious/file.txt", "precious");
+            writeFile(outside.path() + "/precious/file.txt", "precious");
             QVERIFY(QFile::link(outside.path() + "/precious", h.serverRoot() + "/sites/proj/out"));
         }
         QVERIFY2(h.serverStarted(), qPrintable(h.serverError()));
-        QVERIFY(h.AdoptServerFiles());
-        h.ScriptSignIn();
-        QVERIFY(h.Open());
+        QVERIFY(h.adoptServerFiles());
+        h.scriptSignIn();
+        QVERIFY(h.open());
         QVERIFY(h.window->remoteSide().ChangeCurrentRemoteFolder("sites", true));
         h.window->remoteSide().RefreshRemoteFileList();
         h.Select(h.ui().lstRemoteFileList, {"proj"});
@@ -61,11 +61,11 @@ private slots:
         QVERIFY(!QFileInfo::exists(h.serverRoot() + "/sites/proj"));
         QVERIFY(!QFileInfo(h.serverRoot() + "/sites/proj").isSymLink());
         QCOMPARE(
-            FilesBelow(h.serverRoot()),
+            filesBelow(h.serverRoot()),
             QStringList({"sites/keep.txt", "sites/keep/pictavo.html", "sites/keepme/sub/x.txt"}));
-        QCOMPARE(ReadFile(h.serverRoot() + "/sites/keepme/sub/x.txt"), QByteArray("x kept"));
+        QCOMPARE(readFile(h.serverRoot() + "/sites/keepme/sub/x.txt"), QByteArray("x kept"));
         if (server == WindowHarness::Vs)
-            QCOMPARE(ReadFile(outside.path() + "/precious/file.txt"), QByteArray("precious"));
+            QCOMPARE(readFile(outside.path() + "/precious/file.txt"), QByteArray("precious"));
         QCOMPARE(h.xFtp->CurrentFolder(), QString("/sites"));
         QCOMPARE(h.rowTexts(h.ui().lstRemoteFileList), QStringList({"keep", "keepme"}));
         QVERIFY(h.statuses.contains("Deleting 'proj'."));
@@ -92,13 +92,13 @@ private slots:
         QFETCH(QString, cause);
         WindowHarness h;
         for (int i = 0; i < 20; ++i)
-            WriteFile(h.serverRoot() + QString("/proj/f%1.txt").arg(i), "f");
+            writeFile(h.serverRoot() + QString("/proj/f%1.txt").arg(i), "f");
         QString deep = h.serverRoot() + "/proj";
         for (int i = 0; !abort && i < 70; ++i)
             deep += "/a";
-        WriteFile(deep + "/bottom.txt", "b");
-        h.ScriptSignIn();
-        QVERIFY(h.Open());
+        writeFile(deep + "/bottom.txt", "b");
+        h.scriptSignIn();
+        QVERIFY(h.open());
         h.Select(h.ui().lstRemoteFileList, {"proj"});
         h.script.answer(QMessageBox::Yes);
         bool abortEnabled = false;
@@ -110,7 +110,7 @@ private slots:
         h.ui().cmdDelete->click();
         QCOMPARE(h.status(), "Selected Pictavo(s) not deleted.\n" + cause);
         QVERIFY(QFileInfo::exists(deep + "/bottom.txt"));
-        const int left = FilesBelow(h.serverRoot() + "/proj").size();
+        const int left = filesBelow(h.serverRoot() + "/proj").size();
         if (abort) {
             QVERIFY(abortEnabled);
             QVERIFY(left > 1 && left < 21);
@@ -123,12 +123,12 @@ private slots:
 
     void declinedAndNonFolderRows() {
         WindowHarness h(WindowHarness::Vs);
-        WriteFile(h.serverRoot() + "/proj/pictavo.html", "start");
-        WriteFile(h.serverRoot() + "/target.txt", "t");
+        writeFile(h.serverRoot() + "/proj/pictavo.html", "start");
+        writeFile(h.serverRoot() + "/target.txt", "t");
         QVERIFY(QFile::link("target.txt", h.serverRoot() + "/alink"));
         QVERIFY2(h.serverStarted(), qPrintable(h.serverError()));
-        h.ScriptSignIn();
-        QVERIFY(h.Open());
+        h.scriptSignIn();
+        QVERIFY(h.open());
         QCOMPARE(h.rowTexts(h.ui().lstRemoteFileList), (QStringList{"alink", "proj"}));
         h.Select(h.ui().lstRemoteFileList, {"proj"});
         h.script.answer(QMessageBox::No);
@@ -147,16 +147,16 @@ private slots:
 
     void deleteRenameRemoveAndCreate() {
         WindowHarness h(WindowHarness::Vs);
-        WriteFile(h.serverRoot() + "/t1.txt", "1");
-        WriteFile(h.serverRoot() + "/t3.txt", "3");
+        writeFile(h.serverRoot() + "/t1.txt", "1");
+        writeFile(h.serverRoot() + "/t3.txt", "3");
         QVERIFY(QFile::link("t1.txt", h.serverRoot() + "/l1"));
         QDir(h.serverRoot()).mkpath("l2 folder");
         QVERIFY(QFile::link("t3.txt", h.serverRoot() + "/l3"));
-        WriteFile(h.serverRoot() + "/full/f.txt", "f");
+        writeFile(h.serverRoot() + "/full/f.txt", "f");
         QDir(h.serverRoot()).mkpath("alpha");
         QVERIFY2(h.serverStarted(), qPrintable(h.serverError()));
-        h.ScriptSignIn();
-        QVERIFY(h.Open());
+        h.scriptSignIn();
+        QVERIFY(h.open());
         RemoteManagement& m = h.window->remoteManagement();
 
         // Three rows deleted as files: the folder in the middle fails, the third stays.
@@ -213,12 +213,12 @@ private slots:
 
         // Create: a plain name is created; one that would leave the folder is refused.
         h.script.answerInput("new site");
-        m.CreateRemoteFolder();
+        m.createRemoteFolder();
         QCOMPARE(h.status(), QString("Remote folder created."));
         QVERIFY(QFileInfo(h.serverRoot() + "/new site").isDir());
         for (const char* bad : {"../up", "a/b", "..", "."}) {
             h.script.answerInput(bad).answer(QMessageBox::Ok);
-            m.CreateRemoteFolder();
+            m.createRemoteFolder();
             QCOMPARE(h.status(), QString("Remote folder not created."));
             QCOMPARE(h.script.shown.last().title, QString("Pictavo Ferrymate [Notice]"));
         }

@@ -12,7 +12,7 @@
 
 namespace {
 
-QStringList Matching(const QStringList& lines, const QString& part) {
+QStringList matching(const QStringList& lines, const QString& part) {
     QStringList found;
     for (const QString& line : lines)
         if (line.contains(part))
@@ -25,17 +25,17 @@ QStringList Matching(const QStringList& lines, const QString& part) {
 class SessionTest : public QObject {
     Q_OBJECT
 private slots:
-    void connectsWithFirstEightLetters_data() { AddServerRows(); }
+    void connectsWithFirstEightLetters_data() { addServerRows(); }
     void connectsWithFirstEightLetters() {
         QFETCH(int, server);
         WindowHarness h{WindowHarness::Server(server)};
         QVERIFY2(h.serverStarted(), qPrintable(h.serverError()));
         QDir(h.serverRoot()).mkpath("alpha");
         QDir(h.serverRoot()).mkpath("beta");
-        WriteFile(h.serverRoot() + "/index.html", "not a row");
-        MakeProject(h.projects() + "One");
-        h.ScriptSignIn();
-        QVERIFY(h.Open());
+        writeFile(h.serverRoot() + "/index.html", "not a row");
+        makeProject(h.projects() + "One");
+        h.scriptSignIn();
+        QVERIFY(h.open());
         QVERIFY(h.window->isVisible());
         QCOMPARE(h.status(), QString("Connected to Mary.Jones.localhost (not encrypted)"));
         // Screen readers read the status text as the line's name.
@@ -48,15 +48,15 @@ private slots:
         QCOMPARE(log->window()->windowTitle(), QString("Pictavo Ferrymate - Log"));
         h.window->DisplayMessage("a later line");
         QCOMPARE(log->toPlainText().split('\n'), h.log());
-        QVERIFY(!Matching(h.log(), "PASS ****").isEmpty());
+        QVERIFY(!matching(h.log(), "PASS ****").isEmpty());
         QVERIFY(!log->toPlainText().contains(h.password));
         log->selectAll();
         log->copy();
         QCOMPARE(QGuiApplication::clipboard()->text(), log->toPlainText());
         QCOMPARE(h.ui().lblUserAddr->text(), QString("http://Mary.Jones.localhost"));
         QCOMPARE(h.xFtp->UserName(), QString("mary.jon"));
-        QVERIFY(!Matching(h.log(), "USER mary.jon").isEmpty());
-        QVERIFY(Matching(h.log(), h.password).isEmpty());
+        QVERIFY(!matching(h.log(), "USER mary.jon").isEmpty());
+        QVERIFY(matching(h.log(), h.password).isEmpty());
         QCOMPARE(h.rowTexts(h.ui().lstRemoteFileList), (QStringList{"alpha", "beta"}));
         QCOMPARE(h.ui().cboRemotePath->count(), 1);
         QCOMPARE(h.ui().cboRemotePath->currentText(), QString("/"));
@@ -65,11 +65,11 @@ private slots:
         QVERIFY(!h.ui().miConnect->isEnabled());
         QVERIFY(!h.ui().cmdAbort->isEnabled());
         // The command log file beside the program has the dialogue, without the password.
-        const QByteArray ftpLog = ReadFile(h.programDir() + "/FerryFTP.log");
+        const QByteArray ftpLog = readFile(h.programDir() + "/FerryFTP.log");
         QVERIFY(ftpLog.contains("mary.jon"));
         QVERIFY(!ftpLog.contains(h.password.toUtf8()));
         // The settings file holds the sign-in.
-        QCOMPARE(ReadProfileString("ConnectionInfo", "LastServerAddressUsed", "", 256,
+        QCOMPARE(readProfileString("ConnectionInfo", "LastServerAddressUsed", "", 256,
                                    h.programDir() + "/Ferrymate.ini"),
                  QString("Mary.Jones.localhost"));
         QCOMPARE(h.script.unexpected, 0);
@@ -78,7 +78,7 @@ private slots:
     void wrongPasswordOffersToTryAgain() {
         WindowHarness h;
         QVERIFY2(h.serverStarted(), qPrintable(h.serverError()));
-        h.ScriptSignIn(h.account, "wrong");
+        h.scriptSignIn(h.account, "wrong");
         QString statusAtPrompt, caption, message, okCaption;
         bool okShown = true, connectShown = false, cancelShown = false;
         QString savedAddress = "unset";
@@ -94,13 +94,13 @@ private slots:
             connect->click();
         });
         h.script.answerForm([&](QDialog& form) {
-            savedAddress = ReadProfileString("ConnectionInfo", "LastServerAddressUsed", "x", 256,
+            savedAddress = readProfileString("ConnectionInfo", "LastServerAddressUsed", "x", 256,
                                              h.programDir() + "/Ferrymate.ini");
             form.findChild<QLineEdit*>("txtUserName")->setText(h.account);
             form.findChild<QLineEdit*>("txtPassword")->setText(h.password);
             form.findChild<QPushButton*>("cmdConnect")->click();
         });
-        QVERIFY(h.Open());
+        QVERIFY(h.open());
         // The texts stay as they are; the cause follows on a line of its own.
         QCOMPARE(statusAtPrompt, QString("Could not connect to Mary.Jones.localhost\n"
                                          "The server refused the password: Authentication "
@@ -116,7 +116,7 @@ private slots:
         QVERIFY(cancelShown);
         QCOMPARE(savedAddress, QString(""));
         const QStringList errors =
-            Matching(h.log(), "Error while connecting to 'Mary.Jones.localhost'. Description: ");
+            matching(h.log(), "Error while connecting to 'Mary.Jones.localhost'. Description: ");
         QCOMPARE(errors.size(), 1);
         QCOMPARE(h.status(), QString("Connected to Mary.Jones.localhost (not encrypted)"));
         QCOMPARE(h.script.unexpected, 0);
@@ -130,21 +130,21 @@ private slots:
         QVERIFY2(h.serverStarted(), qPrintable(h.serverError()));
         const QString ini = h.programDir() + "/Ferrymate.ini";
         const QString host = "Mary.Jones.localhost";
-        h.ScriptSignIn();
+        h.scriptSignIn();
         h.script.answer(QMessageBox::Yes);
-        QVERIFY(h.Open());
+        QVERIFY(h.open());
         QVERIFY(h.xFtp->Encrypted());
         QCOMPARE(h.status(), "Connected to " + host);
         const ScriptedDialogs::Shown asked = h.script.shown.at(1);
         QCOMPARE(asked.title, QString("Pictavo Ferrymate [Security]"));
         QCOMPARE(asked.acceptText, QString("Trust this certificate"));
-        const QString fingerprint = ReadProfileString("Certificates", host, "", 256, ini);
+        const QString fingerprint = readProfileString("Certificates", host, "", 256, ini);
         QCOMPARE(fingerprint.size(), 32 * 3 - 1);
         QVERIFY2(
             asked.text.startsWith("The certificate of " + host + " could not be verified:\n- ") &&
                 asked.text.contains("SHA-256 fingerprint: " + fingerprint + "\n"),
             qPrintable(asked.text));
-        QCOMPARE(ReadProfileString("Encryption", "mary.jon@" + host, "", 16, ini), QString("TLS"));
+        QCOMPARE(readProfileString("Encryption", "mary.jon@" + host, "", 16, ini), QString("TLS"));
         QVERIFY(h.log().indexOf("AUTH TLS") < h.log().indexOf("USER mary.jon"));
 
         // The remembered certificate passes without a question.
@@ -157,16 +157,16 @@ private slots:
         };
         h.script.answer(QMessageBox::Ok);  // "Disconnected from FTP server ..."
         h.ui().cmdDisconnect->click();
-        h.ScriptSignIn();
+        h.scriptSignIn();
         h.ui().cmdConnect->click();
         QCOMPARE(h.status(), "Connected to " + host);
         QCOMPARE(securityBoxes().size(), 1);
 
         // Another certificate for the host: a warning, and Cancel sends nothing more.
-        QVERIFY(WriteProfileString("Certificates", host, "00:11", ini));
+        QVERIFY(writeProfileString("Certificates", host, "00:11", ini));
         h.script.answer(QMessageBox::Ok);
         h.ui().cmdDisconnect->click();
-        h.ScriptSignIn();
+        h.scriptSignIn();
         h.script.answer(QMessageBox::Cancel);
         QString retry;
         h.script.answerForm([&](QDialog& prompt) {
@@ -184,47 +184,47 @@ private slots:
         QVERIFY2(retry.contains("\r\rThe server's certificate is not trusted (SHA-256 " +
                                 fingerprint + "):"),
                  qPrintable(retry));
-        QCOMPARE(ReadProfileString("Certificates", host, "", 256, ini), QString("00:11"));
-        QVERIFY(Matching(h.logSince(from), "USER").isEmpty());
-        QVERIFY(h.window->IsUnloaded());
+        QCOMPARE(readProfileString("Certificates", host, "", 256, ini), QString("00:11"));
+        QVERIFY(matching(h.logSince(from), "USER").isEmpty());
+        QVERIFY(h.window->isUnloaded());
         QCOMPARE(h.script.unexpected, 0);
 
         // The same account on a server without TLS: refused before the user name is sent.
         WindowHarness clear;
-        clear.WriteSettings("[Encryption]\r\nmary.jon@" + host + "=TLS\r\n");
-        clear.ScriptSignIn();
+        clear.writeSettings("[Encryption]\r\nmary.jon@" + host + "=TLS\r\n");
+        clear.scriptSignIn();
         clear.script.answerForm([&](QDialog& prompt) {
             retry = prompt.findChild<QLabel*>("Label1")->text();
             prompt.findChild<QPushButton*>("cmdCancel")->click();
         });
-        QVERIFY(!clear.Open());
+        QVERIFY(!clear.open());
         QVERIFY2(retry.contains("\r\r" + host +
                                 " encrypted this account's connections before but offers no "
                                 "encryption now, so the password was not sent."),
                  qPrintable(retry));
-        QVERIFY(!Matching(clear.log(), "AUTH TLS").isEmpty());
-        QVERIFY(Matching(clear.log(), "USER").isEmpty());
+        QVERIFY(!matching(clear.log(), "AUTH TLS").isEmpty());
+        QVERIFY(matching(clear.log(), "USER").isEmpty());
         QCOMPARE(clear.script.unexpected, 0);
     }
 
     void cancellingTheRetryEndsTheProgram() {
         WindowHarness h;
         const quint16 closed = freeLoopbackPort();
-        WriteFile(h.programDir() + "/Ferrymate.ini",
+        writeFile(h.programDir() + "/Ferrymate.ini",
                   QString("[Service]\r\nDomain=localhost\r\nPort=%1\r\n").arg(closed).toLatin1());
-        h.ScriptSignIn();
+        h.scriptSignIn();
         QString message;
         h.script.answerForm([&](QDialog& prompt) {
             message = prompt.findChild<QLabel*>("Label1")->text();
             prompt.findChild<QPushButton*>("cmdCancel")->click();
         });
-        QVERIFY(!h.Open());
+        QVERIFY(!h.open());
         QVERIFY2(message.endsWith(QString("\r\rThe server Mary.Jones.localhost (port %1) could "
                                           "not be reached: Connection refused")
                                       .arg(closed)),
                  qPrintable(message));
         QCOMPARE(h.status(), QString("Connect operation cancelled."));
-        QVERIFY(h.window->IsUnloaded());
+        QVERIFY(h.window->isUnloaded());
         QCOMPARE(h.unloadedSignals, 1);
     }
 
@@ -235,10 +235,10 @@ private slots:
         root.mkpath("Alpha/inner");
         root.mkpath("ALPHA");
         root.mkpath("files");
-        WriteFile(h.serverRoot() + "/files/a.txt", "a");
-        WriteFile(h.serverRoot() + "/files/b.txt", "b");
-        h.ScriptSignIn();
-        QVERIFY(h.Open());
+        writeFile(h.serverRoot() + "/files/a.txt", "a");
+        writeFile(h.serverRoot() + "/files/b.txt", "b");
+        h.scriptSignIn();
+        QVERIFY(h.open());
         RemoteSide& remote = h.window->remoteSide();
         QComboBox* box = h.ui().cboRemotePath;
 
@@ -279,7 +279,7 @@ private slots:
         box->addItem("/gone");
         box->setCurrentIndex(box->count() - 1);
         QCOMPARE(
-            Matching(
+            matching(
                 h.logSince(from),
                 "Error while attempting to change current remote folder to '/gone'. Description: ")
                 .size(),
@@ -299,11 +299,11 @@ private slots:
         QTcpServer silent;
         QVERIFY(silent.listen(QHostAddress::LocalHost));
         WindowHarness h;
-        WriteFile(h.programDir() + "/Ferrymate.ini",
+        writeFile(h.programDir() + "/Ferrymate.ini",
                   QString("[Service]\r\nDomain=localhost\r\nPort=%1\r\n")
                       .arg(silent.serverPort())
                       .toLatin1());
-        h.ScriptSignIn();
+        h.scriptSignIn();
         QElapsedTimer timer;
         timer.start();
         bool closed = false;
@@ -311,10 +311,10 @@ private slots:
             closed = true;
             h.window->close();
         });
-        QVERIFY(!h.Open());
+        QVERIFY(!h.open());
         QVERIFY(closed);
         QVERIFY(timer.elapsed() < 5000);
-        QVERIFY(h.window->IsUnloaded());
+        QVERIFY(h.window->isUnloaded());
         QCOMPARE(h.unloadedSignals, 1);
         QCOMPARE(h.script.pending(), 0);
         QCOMPARE(h.script.unexpected, 0);
@@ -323,8 +323,8 @@ private slots:
 
     void transferModeAndServerQuestions() {
         WindowHarness h;
-        h.ScriptSignIn();
-        QVERIFY(h.Open());
+        h.scriptSignIn();
+        QVERIFY(h.open());
         h.ui().optAscii->setChecked(true);
         QCOMPARE(h.xFtp->TransferMode(), 1);
         h.ui().optBinary->setChecked(true);
@@ -348,9 +348,9 @@ private slots:
         WindowHarness h;
         for (int i = 0; i < 10; ++i)
             QDir(h.serverRoot()).mkpath(QString("site%1").arg(i));
-        MakeProject(h.projects() + "New");
-        h.ScriptSignIn();
-        QVERIFY(h.Open());
+        makeProject(h.projects() + "New");
+        h.scriptSignIn();
+        QVERIFY(h.open());
         h.Select(h.ui().lstLocalFileList, {"NEW"});
         QVERIFY(!h.ui().cmdSend->isEnabled());
         QVERIFY(!h.ui().miSend->isEnabled());
@@ -381,9 +381,9 @@ private slots:
     // Keyboard selection changes re-evaluate the rules, so the upload works without a mouse.
     void keyboardSelectionEnablesUpload() {
         WindowHarness h;
-        MakeProject(h.projects() + "Only");
-        h.ScriptSignIn();
-        QVERIFY(h.Open());
+        makeProject(h.projects() + "Only");
+        h.scriptSignIn();
+        QVERIFY(h.open());
         QTreeWidget* list = h.ui().lstLocalFileList;
         QVERIFY(!h.ui().cmdSend->isEnabled());
         list->setFocus();
@@ -396,8 +396,8 @@ private slots:
     // The right button opens the lists' menus, whose entries run their buttons' commands.
     void popupMenus() {
         WindowHarness h;
-        h.ScriptSignIn();
-        QVERIFY(h.Open());
+        h.scriptSignIn();
+        QVERIFY(h.open());
         const std::pair<QTreeWidget*, QMenu*> lists[] = {
             {h.ui().lstLocalFileList, h.ui().miLocal}, {h.ui().lstRemoteFileList, h.ui().miRemote}};
         for (const auto& [list, menu] : lists) {
@@ -420,8 +420,8 @@ private slots:
     void serverDropResetsTheWindow() {
         WindowHarness h;
         QDir(h.serverRoot()).mkpath("alpha");
-        h.ScriptSignIn();
-        QVERIFY(h.Open());
+        h.scriptSignIn();
+        QVERIFY(h.open());
         QCOMPARE(h.ui().lstRemoteFileList->topLevelItemCount(), 1);
         h.script.answer(QMessageBox::Ok);
         h.server->stop();
@@ -437,16 +437,16 @@ private slots:
         QVERIFY(h.ui().miConnect->isEnabled());
         QVERIFY(!h.ui().cmdDisconnect->isEnabled());
         QVERIFY(!h.ui().cmdSend->isEnabled());
-        QVERIFY(!h.window->IsUnloaded());
+        QVERIFY(!h.window->isUnloaded());
 
         // The menu reopens the sign-in after a lost connection.
         const int forms = h.script.shown.size();
-        h.ScriptSignIn(h.account, h.password, true);
+        h.scriptSignIn(h.account, h.password, true);
         h.ui().miConnect->trigger();
         QCOMPARE(h.script.shown.size(), forms + 1);
         QCOMPARE(h.script.shown.last().formName, QString("frmFerryLogin"));
         QCOMPARE(h.status(), QString("Connect operation cancelled."));
-        QVERIFY(h.window->IsUnloaded());
+        QVERIFY(h.window->isUnloaded());
     }
 
     // A long listing stopped part-way: Abort keeps the connection and the rows so far; closing
@@ -461,8 +461,8 @@ private slots:
         WindowHarness h;
         for (int i = 0; i < 3000; ++i)
             QDir(h.serverRoot()).mkpath(QString("big/folder%1").arg(i));
-        h.ScriptSignIn();
-        QVERIFY(h.Open());
+        h.scriptSignIn();
+        QVERIFY(h.open());
         QVERIFY(h.window->remoteSide().ChangeCurrentRemoteFolder("big", true));
         int seen = 0;
         bool abortEnabled = false;
@@ -483,13 +483,13 @@ private slots:
         h.window->remoteSide().RefreshRemoteFileList();
         QVERIFY(timer.elapsed() < 10000);
         QVERIFY(abortEnabled);
-        QCOMPARE(Matching(h.logSince(from),
+        QCOMPARE(matching(h.logSince(from),
                           "Error while listing remote folder's contents. Description: ")
                      .size(),
                  1);
         QVERIFY(!h.ui().cmdAbort->isEnabled());
         if (close) {
-            QVERIFY(h.window->IsUnloaded());
+            QVERIFY(h.window->isUnloaded());
             QCOMPARE(h.unloadedSignals, 1);
             QCOMPARE(h.xFtp->State(), int(ftp::kNotConnected));
         } else {

@@ -30,8 +30,8 @@ private slots:
         QFETCH(QByteArray, content);
         QFETCH(QString, folder);
         QTemporaryDir dir;
-        WriteFile(dir.filePath("initialize.txt"), content);
-        const ProjectDir result = ReadProjectDir(dir.filePath("initialize.txt"));
+        writeFile(dir.filePath("initialize.txt"), content);
+        const ProjectDir result = readProjectDir(dir.filePath("initialize.txt"));
         QCOMPARE(result.folder, folder);
         QCOMPARE(result.problem.isEmpty(), !folder.isEmpty());
     }
@@ -40,9 +40,9 @@ private slots:
     void startUpThenCancelSignIn() {
         WindowHarness h;
         QVERIFY2(h.serverStarted(), qPrintable(h.serverError()));
-        MakeProject(h.projects() + "My Folio 2");
-        MakeProject(h.projects() + "garden");
-        WriteFile(h.projects() + "loose file.txt", "x");
+        makeProject(h.projects() + "My Folio 2");
+        makeProject(h.projects() + "garden");
+        writeFile(h.projects() + "loose file.txt", "x");
         QString statusAtSignIn;
         QStringList enabledAtSignIn;
         h.script.answerForm([&](QDialog& form) {
@@ -56,17 +56,17 @@ private slots:
                     enabledAtSignIn << a->objectName();
             form.findChild<QPushButton*>("cmdCancel")->click();
         });
-        QVERIFY(!h.Open());
+        QVERIFY(!h.open());
         QCOMPARE(statusAtSignIn, QString("Welcome to the Pictavo Ferrymate."));
         enabledAtSignIn.sort();
         QCOMPARE(enabledAtSignIn, (QStringList{"cmdCancel", "cmdConnect", "cmdCreateLocalFolder",
                                                "miConnect", "miCreateLocalFolder", "miShowLog"}));
         QCOMPARE(h.status(), QString("Connect operation cancelled."));
-        QVERIFY(h.window->IsUnloaded());
+        QVERIFY(h.window->isUnloaded());
         QCOMPARE(h.unloadedSignals, 1);
         QVERIFY(!h.window->isVisible());
         QCOMPARE(h.rowTexts(h.ui().lstLocalFileList), (QStringList{"GARDEN", "MY FOLIO 2"}));
-        QCOMPARE(h.window->LocalPath(), h.projects());
+        QCOMPARE(h.window->localPath(), h.projects());
         QCOMPARE(h.ui().prgStatus->value(), 0);
         QCOMPARE(h.script.unexpected, 0);
         QVERIFY(h.log().isEmpty());
@@ -86,38 +86,38 @@ private slots:
         QFETCH(bool, pick);
         WindowHarness h;
         QFile::remove(h.programDir() + "/initialize.txt");
-        MakeProject(h.projects() + "Chosen One");
+        makeProject(h.projects() + "Chosen One");
         h.script.answer(choose ? QMessageBox::Yes : QMessageBox::No);
         if (choose)
             h.script.answerFolder(pick ? h.projects() : QString());
-        h.ScriptSignIn(h.account, h.password, true);
-        h.Open();
+        h.scriptSignIn(h.account, h.password, true);
+        h.open();
         QCOMPARE(h.script.shown.first().title, QString("Pictavo Ferrymate [Notice]"));
         QVERIFY(h.script.shown.first().text.contains("initialize.txt"));
         QVERIFY(h.script.shown.first().text.endsWith("\r\rChoose the projects folder now?"));
         QCOMPARE(h.script.unexpected, 0);
         if (!pick) {
             QCOMPARE(h.ui().lstLocalFileList->topLevelItemCount(), 0);
-            QCOMPARE(h.window->LocalPath(), QString());
+            QCOMPARE(h.window->localPath(), QString());
             return;
         }
-        QCOMPARE(h.window->LocalPath(), h.projects());
+        QCOMPARE(h.window->localPath(), h.projects());
         QCOMPARE(h.rowTexts(h.ui().lstLocalFileList), QStringList{"CHOSEN ONE"});
 
         // The next start asks nothing and opens the chosen folder...
         const int asked = h.script.shown.size();
         h.window.reset();
-        h.ScriptSignIn(h.account, h.password, true);
-        h.Open();
+        h.scriptSignIn(h.account, h.password, true);
+        h.open();
         QCOMPARE(h.script.shown.size(), asked + 1);  // the sign-in only
-        QCOMPARE(h.window->LocalPath(), h.projects());
+        QCOMPARE(h.window->localPath(), h.projects());
         // ...until initialize.txt names one.
         QTemporaryDir named;
-        h.WriteInitialize("projectDir=" + named.path() + "&\r\n");
+        h.writeInitialize("projectDir=" + named.path() + "&\r\n");
         h.window.reset();
-        h.ScriptSignIn(h.account, h.password, true);
-        h.Open();
-        QCOMPARE(h.window->LocalPath(), named.path() + "/");
+        h.scriptSignIn(h.account, h.password, true);
+        h.open();
+        QCOMPARE(h.window->localPath(), named.path() + "/");
     }
 
     // Installed where the user cannot write: the settings and the FTP log go to the user's
@@ -131,13 +131,13 @@ private slots:
         const auto restore = qScopeGuard([&] { qputenv("XDG_CONFIG_HOME", oldConfig); });
         SmallDisk system(h.programDir(), 64 * 1024);
         QVERIFY(system.mounted());
-        h.WriteInitialize("projectDir=" + h.projects() + "&\r\n");
-        h.WriteSettings();
-        const QByteArray installed = ReadFile(h.programDir() + "/Ferrymate.ini");
+        h.writeInitialize("projectDir=" + h.projects() + "&\r\n");
+        h.writeSettings();
+        const QByteArray installed = readFile(h.programDir() + "/Ferrymate.ini");
         QVERIFY(system.makeReadOnly());
-        MakeProject(h.projects() + "Site");
-        h.ScriptSignIn();
-        QVERIFY(h.Open());
+        makeProject(h.projects() + "Site");
+        h.scriptSignIn();
+        QVERIFY(h.open());
         const QString config =
             QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + "/";
         QVERIFY(config.startsWith(home.path()));
@@ -146,13 +146,13 @@ private slots:
                              "FTP log are kept in " +
                              config));
         QCOMPARE(h.rowTexts(h.ui().lstLocalFileList), QStringList{"SITE"});
-        QCOMPARE(ReadFile(h.programDir() + "/Ferrymate.ini"), installed);
-        QCOMPARE(ReadProfileString("ConnectionInfo", "LastServerAddressUsed", "", 256,
+        QCOMPARE(readFile(h.programDir() + "/Ferrymate.ini"), installed);
+        QCOMPARE(readProfileString("ConnectionInfo", "LastServerAddressUsed", "", 256,
                                    config + "Ferrymate.ini"),
                  QString("Mary.Jones.localhost"));
-        QCOMPARE(ReadProfileString("Service", "Port", "", 256, config + "Ferrymate.ini"),
+        QCOMPARE(readProfileString("Service", "Port", "", 256, config + "Ferrymate.ini"),
                  QString::number(h.server->port()));
-        QVERIFY(ReadFile(config + "FerryFTP.log").contains("USER mary.jon"));
+        QVERIFY(readFile(config + "FerryFTP.log").contains("USER mary.jon"));
         QCOMPARE(h.status(), QString("Connected to Mary.Jones.localhost (not encrypted)"));
         h.window.reset();
     }
@@ -162,11 +162,11 @@ private slots:
         WindowHarness h;
         SmallDisk full(h.programDir(), 16 * 1024);
         QVERIFY(full.mounted());
-        h.WriteInitialize("projectDir=" + h.projects() + "&\r\n");
-        h.WriteSettings();
+        h.writeInitialize("projectDir=" + h.projects() + "&\r\n");
+        h.writeSettings();
         full.fill();
-        h.ScriptSignIn();
-        QVERIFY(h.Open());
+        h.scriptSignIn();
+        QVERIFY(h.open());
         QCOMPARE(h.status(),
                  "Connected to Mary.Jones.localhost (not encrypted)\nThe settings could not be "
                  "saved in " +
@@ -179,8 +179,8 @@ private slots:
     // larger than its screen.
     void fitsASmallScreen() {
         WindowHarness h;
-        h.ScriptSignIn();
-        QVERIFY(h.Open());
+        h.scriptSignIn();
+        QVERIFY(h.open());
         const QSize needed = h.window->minimumSizeHint().expandedTo(h.window->minimumSize()) * 1.5;
         QVERIFY2(needed.width() <= 1366 && needed.height() <= 768 - 64,
                  qPrintable(QString("%1x%2").arg(needed.width()).arg(needed.height())));
@@ -190,8 +190,8 @@ private slots:
 
     void controlsAsDesigned() {
         WindowHarness h;
-        h.ScriptSignIn(h.account, h.password, true);
-        h.Open();
+        h.scriptSignIn(h.account, h.password, true);
+        h.open();
         Ui::FerryMenu& ui = h.ui();
         QCOMPARE(h.window->objectName(), QString("frmFerryMenu"));
         QCOMPARE(h.window->windowTitle(), QString("Pictavo Ferrymate - Menu"));
@@ -220,8 +220,8 @@ private slots:
     // The log selects its last line; past its size it drops the oldest lines and says so once.
     void logSelectsTheLastLineAndStaysSmall() {
         WindowHarness h;
-        h.ScriptSignIn(h.account, h.password, true);
-        h.Open();
+        h.scriptSignIn(h.account, h.password, true);
+        h.open();
         h.window->DisplayMessage("first");
         h.window->DisplayMessage("second");
         QCOMPARE(h.log(), (QStringList{"first", "second"}));
@@ -239,7 +239,7 @@ private slots:
         h.window->setUpdatePace(std::chrono::hours(1));
         for (const int count : {3, FerryMenu::kMaxMessages + 5}) {
             {
-                const BusyState::Hold busy = h.window->Busy().hold();
+                const BusyState::Hold busy = h.window->busy().hold();
                 for (int i = 0; i < count; ++i)
                     h.window->DisplayMessage(QString("batch %1").arg(i));
             }
@@ -256,12 +256,12 @@ private slots:
     void escapeDisconnectsAndEnds() {
         WindowHarness h;
         QVERIFY2(h.serverStarted(), qPrintable(h.serverError()));
-        h.ScriptSignIn();
-        QVERIFY(h.Open());
+        h.scriptSignIn();
+        QVERIFY(h.open());
         QVERIFY(h.window->isVisible());
         h.script.answer(QMessageBox::Ok);  // the disconnection notice
         QTest::keyClick(h.window.get(), Qt::Key_Escape);
-        QVERIFY(h.window->IsUnloaded());
+        QVERIFY(h.window->isUnloaded());
         QCOMPARE(h.unloadedSignals, 1);
         QCOMPARE(h.xFtp->State(), int(ftp::kNotConnected));
         QCOMPARE(h.script.messageTexts().last(),
@@ -271,11 +271,11 @@ private slots:
 
     void closingTheConnectedWindowDisconnectsFirst() {
         WindowHarness h;
-        h.ScriptSignIn();
-        QVERIFY(h.Open());
+        h.scriptSignIn();
+        QVERIFY(h.open());
         h.script.answer(QMessageBox::Ok);
         QVERIFY(h.window->close());
-        QVERIFY(h.window->IsUnloaded());
+        QVERIFY(h.window->isUnloaded());
         QCOMPARE(h.xFtp->State(), int(ftp::kNotConnected));
         QVERIFY(h.log().contains("QUIT"));
     }

@@ -22,7 +22,7 @@ public:
 };
 
 // What a published project holds, relative to its remote folder.
-QStringList PublishedFiles(int movies, int texts, int images) {
+QStringList publishedFiles(int movies, int texts, int images) {
     QStringList files{"pictavo.html"};
     for (int i = 1; i <= movies; ++i)
         files << QString("movie%1.swf").arg(i);
@@ -35,15 +35,15 @@ QStringList PublishedFiles(int movies, int texts, int images) {
 }
 
 // Every file of the remote project folder equals its local source.
-void VerifyPublished(const QString& local, const QString& remote, const QStringList& files) {
+void verifyPublished(const QString& local, const QString& remote, const QStringList& files) {
     for (const QString& file : files) {
         const QString source = local + "/bin/" + file;
         QVERIFY2(QFileInfo::exists(remote + "/" + file), qPrintable(file));
-        QCOMPARE(ReadFile(remote + "/" + file), ReadFile(source));
+        QCOMPARE(readFile(remote + "/" + file), readFile(source));
     }
 }
 
-QStringList Prefixed(const QString& prefix, const QStringList& files) {
+QStringList prefixed(const QString& prefix, const QStringList& files) {
     QStringList out;
     for (const QString& f : files)
         out << prefix + f;
@@ -55,16 +55,16 @@ QStringList Prefixed(const QString& prefix, const QStringList& files) {
 class UploadTest : public QObject {
     Q_OBJECT
 private slots:
-    void uploadsProjects_data() { AddServerRows(); }
+    void uploadsProjects_data() { addServerRows(); }
     void uploadsProjects() {
         QFETCH(int, server);
         WindowHarness h{WindowHarness::Server(server)};
         QVERIFY2(h.serverStarted(), qPrintable(h.serverError()));
-        MakeProject(h.projects() + "My Folio 2", 2, 1, 3);
-        MakeProject(h.projects() + "Garden", 1, 1, 0);
-        MakeProject(h.projects() + "beach Trip", 1, 2, 2);
-        h.ScriptSignIn();
-        QVERIFY(h.Open());
+        makeProject(h.projects() + "My Folio 2", 2, 1, 3);
+        makeProject(h.projects() + "Garden", 1, 1, 0);
+        makeProject(h.projects() + "beach Trip", 1, 2, 2);
+        h.scriptSignIn();
+        QVERIFY(h.open());
 
         h.Select(h.ui().lstLocalFileList, {"MY FOLIO 2"});
         QVERIFY(h.ui().cmdSend->isEnabled());
@@ -74,9 +74,9 @@ private slots:
         h.ui().cmdSend->click();
         QCOMPARE(pointer, Qt::WaitCursor);
         QCOMPARE(h.window->cursor().shape(), Qt::ArrowCursor);
-        QCOMPARE(FilesBelow(h.serverRoot()), Prefixed("myfolio2/", PublishedFiles(2, 1, 3)));
-        VerifyPublished(h.projects() + "My Folio 2", h.serverRoot() + "/myfolio2",
-                        PublishedFiles(2, 1, 3));
+        QCOMPARE(filesBelow(h.serverRoot()), prefixed("myfolio2/", publishedFiles(2, 1, 3)));
+        verifyPublished(h.projects() + "My Folio 2", h.serverRoot() + "/myfolio2",
+                        publishedFiles(2, 1, 3));
         QVERIFY(h.statuses.contains("Listing of remote folder completed."));
         QCOMPARE(h.status(), QString("Successfully uploaded the selected Pictavo(s)."));
         QCOMPARE(h.rowTexts(h.ui().lstRemoteFileList), QStringList{"myfolio2"});
@@ -98,7 +98,7 @@ private slots:
 
         // While the publish runs the log and the per-file statuses wait; when it ends the log
         // holds every line. The commands it takes over one connection are counted.
-        h.WriteSettings("[Transfer]\r\nConnections=1\r\n");
+        h.writeSettings("[Transfer]\r\nConnections=1\r\n");
         h.window->setUpdatePace(std::chrono::hours(1));
         const int logBefore = h.logSize(), statusesBefore = int(h.statuses.size());
         int commands = 0, logged = 0, logMidway = -1;
@@ -117,11 +117,11 @@ private slots:
         QCOMPARE(commands, server == WindowHarness::Py ? 49 : 47);
         QCOMPARE(h.statuses.mid(statusesBefore).filter(QRegularExpression("^(Sending|Uploading) ")),
                  QStringList{"Sending " + h.projects() + "beach Trip/bin/pictavo.html"});
-        QStringList expected = Prefixed("myfolio2/", PublishedFiles(2, 1, 3)) +
-                               Prefixed("garden/", PublishedFiles(1, 1, 0)) +
-                               Prefixed("beachtrip/", PublishedFiles(1, 2, 2));
+        QStringList expected = prefixed("myfolio2/", publishedFiles(2, 1, 3)) +
+                               prefixed("garden/", publishedFiles(1, 1, 0)) +
+                               prefixed("beachtrip/", publishedFiles(1, 2, 2));
         expected.sort();
-        QCOMPARE(FilesBelow(h.serverRoot()), expected);
+        QCOMPARE(filesBelow(h.serverRoot()), expected);
         QCOMPARE(h.rowTexts(h.ui().lstRemoteFileList),
                  (QStringList{"beachtrip", "garden", "myfolio2"}));
         QVERIFY(h.log().filter("Error").isEmpty());
@@ -130,23 +130,23 @@ private slots:
 
     void onlyFolderRowsAreSent() {
         WindowHarness h;
-        MakeProject(h.projects() + "Alpha", 1, 0, 0);
-        h.ScriptSignIn();
-        QVERIFY(h.Open());
-        AddListRow(h.ui().lstLocalFileList, "unreadable", "unreadable", kFileRow, "");
+        makeProject(h.projects() + "Alpha", 1, 0, 0);
+        h.scriptSignIn();
+        QVERIFY(h.open());
+        addListRow(h.ui().lstLocalFileList, "unreadable", "unreadable", kFileRow, "");
         h.Select(h.ui().lstLocalFileList, {"ALPHA", "unreadable"});
         h.xFtp->setConnections(1);
         h.window->upload().UploadSelectedProjects();
         QCOMPARE(h.xFtp->Connections(), 4);
         QVERIFY(h.xFtp->SkipUnchanged());
-        QCOMPARE(FilesBelow(h.serverRoot()), Prefixed("alpha/", PublishedFiles(1, 0, 0)));
+        QCOMPARE(filesBelow(h.serverRoot()), prefixed("alpha/", publishedFiles(1, 0, 0)));
         QVERIFY(h.statuses.contains("Successfully uploaded the selected Pictavo(s)."));
     }
 
     void nothingSelectedStillRefreshes() {
         WindowHarness h;
-        h.ScriptSignIn();
-        QVERIFY(h.Open());
+        h.scriptSignIn();
+        QVERIFY(h.open());
         QDir(h.serverRoot()).mkpath("appeared");
         h.window->upload().UploadSelectedProjects();
         QVERIFY(h.statuses.contains("Successfully uploaded the selected Pictavo(s)."));
@@ -155,15 +155,15 @@ private slots:
 
     void missingStartPageStopsTheWalk() {
         WindowHarness h;
-        MakeProject(h.projects() + "A", 1, 1, 1);
-        MakeProject(h.projects() + "B", 1, 1, 1);
-        MakeProject(h.projects() + "C", 1, 1, 1);
+        makeProject(h.projects() + "A", 1, 1, 1);
+        makeProject(h.projects() + "B", 1, 1, 1);
+        makeProject(h.projects() + "C", 1, 1, 1);
         QFile::remove(h.projects() + "B/bin/pictavo.html");
-        h.ScriptSignIn();
-        QVERIFY(h.Open());
+        h.scriptSignIn();
+        QVERIFY(h.open());
         h.Select(h.ui().lstLocalFileList, {"A", "B", "C"});
         h.ui().cmdSend->click();
-        QCOMPARE(FilesBelow(h.serverRoot()), Prefixed("a/", PublishedFiles(1, 1, 1)));
+        QCOMPARE(filesBelow(h.serverRoot()), prefixed("a/", publishedFiles(1, 1, 1)));
         const QStringList errors = h.log().filter("Error while uploading file(s). Description: ");
         QCOMPARE(errors.size(), 1);
         QVERIFY(errors.first().size() >
@@ -180,15 +180,15 @@ private slots:
 
     void replaceQuestions() {
         WindowHarness h;
-        MakeProject(h.projects() + "Site", 2, 0, 0);
-        h.ScriptSignIn();
-        QVERIFY(h.Open());
+        makeProject(h.projects() + "Site", 2, 0, 0);
+        h.scriptSignIn();
+        QVERIFY(h.open());
         h.Select(h.ui().lstLocalFileList, {"SITE"});
         h.ui().cmdSend->click();
-        const QByteArray oldMovie = ReadFile(h.serverRoot() + "/site/movie1.swf");
+        const QByteArray oldMovie = readFile(h.serverRoot() + "/site/movie1.swf");
 
-        WriteFile(h.projects() + "Site/bin/pictavo.html", "<html>new start page</html>");
-        WriteFile(h.projects() + "Site/bin/movie1.swf", "new movie");
+        writeFile(h.projects() + "Site/bin/pictavo.html", "<html>new start page</html>");
+        writeFile(h.projects() + "Site/bin/movie1.swf", "new movie");
         // pictavo.html: Yes; movie1.swf and movie2.swf: No.
         h.script.answer(QMessageBox::Yes).answer(QMessageBox::No).answer(QMessageBox::No);
         const int shown = h.script.shown.size();
@@ -207,16 +207,16 @@ private slots:
             QCOMPARE(q.defaultButton, QMessageBox::Yes);
         }
         QVERIFY(questions.first().text.contains("pictavo.html"));
-        QCOMPARE(ReadFile(h.serverRoot() + "/site/pictavo.html"),
+        QCOMPARE(readFile(h.serverRoot() + "/site/pictavo.html"),
                  QByteArray("<html>new start page</html>"));
-        QCOMPARE(ReadFile(h.serverRoot() + "/site/movie1.swf"), oldMovie);
+        QCOMPARE(readFile(h.serverRoot() + "/site/movie1.swf"), oldMovie);
         // Nothing but the project's own files: no temporary leftovers.
-        QCOMPARE(FilesBelow(h.serverRoot()), Prefixed("site/", PublishedFiles(2, 0, 0)));
+        QCOMPARE(filesBelow(h.serverRoot()), prefixed("site/", publishedFiles(2, 0, 0)));
 
         // "No to All" keeps every file of the upload after one question; the next upload asks
         // again, and "Yes to All" replaces them all. Files the server has are counted.
-        WriteFile(h.projects() + "Site/bin/pictavo.html", "<html>newest start page</html>");
-        WriteFile(h.projects() + "Site/bin/movie2.swf", "newest movie two");
+        writeFile(h.projects() + "Site/bin/pictavo.html", "<html>newest start page</html>");
+        writeFile(h.projects() + "Site/bin/movie2.swf", "newest movie two");
         h.script.answer(QMessageBox::NoToAll).answer(QMessageBox::YesToAll);
         bool reportUnchanged = false;
         QObject::connect(h.xFtp.get(), &ftp::FtpClient::SendingFile, h.window.get(),
@@ -229,12 +229,12 @@ private slots:
             h.Select(h.ui().lstLocalFileList, {"SITE"});
             h.ui().cmdSend->click();
             QCOMPARE(h.script.shown.size(), shown + 4 + upload);
-            QCOMPARE(ReadFile(h.projects() + "Site/bin/pictavo.html") ==
-                         ReadFile(h.serverRoot() + "/site/pictavo.html"),
+            QCOMPARE(readFile(h.projects() + "Site/bin/pictavo.html") ==
+                         readFile(h.serverRoot() + "/site/pictavo.html"),
                      upload == 1);
         }
-        QCOMPARE(ReadFile(h.serverRoot() + "/site/movie1.swf"), QByteArray("new movie"));
-        QCOMPARE(ReadFile(h.serverRoot() + "/site/movie2.swf"), QByteArray("newest movie two"));
+        QCOMPARE(readFile(h.serverRoot() + "/site/movie1.swf"), QByteArray("new movie"));
+        QCOMPARE(readFile(h.serverRoot() + "/site/movie2.swf"), QByteArray("newest movie two"));
         QCOMPARE(h.script.unexpected, 0);
         QCOMPARE(h.log().filter("unchanged"), QStringList{"3 unchanged file(s) skipped."});
         QVERIFY(h.log().filter("was skipped").isEmpty());
@@ -242,17 +242,17 @@ private slots:
 
     void abortDuringTheSecondProject() {
         WindowHarness h;
-        MakeProject(h.projects() + "Part 1", 1, 1, 2);
-        MakeProject(h.projects() + "Part 2", 1, 1, 0);
-        MakeProject(h.projects() + "Part 3", 1, 1, 1);
+        makeProject(h.projects() + "Part 1", 1, 1, 2);
+        makeProject(h.projects() + "Part 2", 1, 1, 0);
+        makeProject(h.projects() + "Part 3", 1, 1, 1);
         for (int i = 1; i <= 3; ++i)
-            WriteFile(h.projects() + QString("Part 2/bin/images/big %1.png").arg(i),
+            writeFile(h.projects() + QString("Part 2/bin/images/big %1.png").arg(i),
                       QByteArray(8 * 1024 * 1024, char('0' + i)));
         QDir(h.serverRoot()).mkpath("old");
         // One connection: the files go in order, so the abort finds the first big one sent.
-        h.WriteSettings("[Transfer]\r\nConnections=1\r\n");
-        h.ScriptSignIn();
-        QVERIFY(h.Open());
+        h.writeSettings("[Transfer]\r\nConnections=1\r\n");
+        h.scriptSignIn();
+        QVERIFY(h.open());
         bool aborted = false;
         QStringList enabledMidway;
         int shownMidway = -1;
@@ -299,16 +299,16 @@ private slots:
         QCOMPARE(h.ui().prgStatus->value(), 0);
         // The first project is complete, the second partial, the third not started; no file on
         // the server is partly written.
-        VerifyPublished(h.projects() + "Part 1", h.serverRoot() + "/part1",
-                        PublishedFiles(1, 1, 2));
+        verifyPublished(h.projects() + "Part 1", h.serverRoot() + "/part1",
+                        publishedFiles(1, 1, 2));
         QVERIFY(!QFileInfo::exists(h.serverRoot() + "/part3"));
-        const QStringList two = FilesBelow(h.serverRoot() + "/part2");
+        const QStringList two = filesBelow(h.serverRoot() + "/part2");
         QVERIFY(two.contains("pictavo.html"));
         QVERIFY(two.contains("images/big 1.png"));
         QVERIFY(!two.contains("images/big 3.png"));
         for (const QString& file : two)
-            QCOMPARE(ReadFile(h.serverRoot() + "/part2/" + file),
-                     ReadFile(h.projects() + "Part 2/bin/" + file));
+            QCOMPARE(readFile(h.serverRoot() + "/part2/" + file),
+                     readFile(h.projects() + "Part 2/bin/" + file));
         QCOMPARE(h.xFtp->State(), int(ftp::kIdle));
     }
 
@@ -325,12 +325,12 @@ private slots:
         QFETCH(bool, escape);
         QFETCH(bool, stop);
         WindowHarness h;
-        MakeProject(h.projects() + "Site", 1, 0, 0);
+        makeProject(h.projects() + "Site", 1, 0, 0);
         for (int i = 1; i <= 2; ++i)
-            WriteFile(h.projects() + QString("Site/bin/images/big %1.png").arg(i),
+            writeFile(h.projects() + QString("Site/bin/images/big %1.png").arg(i),
                       QByteArray(8 * 1024 * 1024, char('0' + i)));
-        h.ScriptSignIn();
-        QVERIFY(h.Open());
+        h.scriptSignIn();
+        QVERIFY(h.open());
         bool pressed = false;
         QObject::connect(h.xFtp.get(), &ftp::FtpClient::SendingFile, h.window.get(),
                          [&](const QString& name) {
@@ -350,11 +350,11 @@ private slots:
         QVERIFY(pressed);
         QCOMPARE(h.script.shown.at(h.script.shown.size() - (stop ? 2 : 1)).text,
                  QString("A transfer is running. Stop it and close?"));
-        QCOMPARE(h.window->IsUnloaded(), stop);
+        QCOMPARE(h.window->isUnloaded(), stop);
         QCOMPARE(h.unloadedSignals, stop ? 1 : 0);
-        for (const QString& file : FilesBelow(h.serverRoot() + "/site"))
-            QCOMPARE(ReadFile(h.serverRoot() + "/site/" + file),
-                     ReadFile(h.projects() + "Site/bin/" + file));
+        for (const QString& file : filesBelow(h.serverRoot() + "/site"))
+            QCOMPARE(readFile(h.serverRoot() + "/site/" + file),
+                     readFile(h.projects() + "Site/bin/" + file));
         if (stop) {
             QCOMPARE(h.xFtp->State(), int(ftp::kNotConnected));
             QVERIFY(h.log().contains("Upload successfully aborted."));
@@ -377,14 +377,14 @@ private slots:
         QVERIFY(py.start(h.serverRoot(), py.user(), py.password()));
         // One connection: the cut is of the connection that reconnects (a cut extra one gives
         // its file back to the others instead).
-        h.WriteSettings("[Transfer]\r\nConnections=1\r\n");
-        MakeProject(h.projects() + "Big", 9, 10, 10, 300000);
-        h.ScriptSignIn();
-        QVERIFY(h.Open());
+        h.writeSettings("[Transfer]\r\nConnections=1\r\n");
+        makeProject(h.projects() + "Big", 9, 10, 10, 300000);
+        h.scriptSignIn();
+        QVERIFY(h.open());
         h.Select(h.ui().lstLocalFileList, {"BIG"});
         h.ui().cmdSend->click();
-        QCOMPARE(FilesBelow(h.serverRoot()), Prefixed("big/", PublishedFiles(9, 10, 10)));
-        VerifyPublished(h.projects() + "Big", h.serverRoot() + "/big", PublishedFiles(9, 10, 10));
+        QCOMPARE(filesBelow(h.serverRoot()), prefixed("big/", publishedFiles(9, 10, 10)));
+        verifyPublished(h.projects() + "Big", h.serverRoot() + "/big", publishedFiles(9, 10, 10));
         QCOMPARE(
             h.statuses
                 .filter(QRegularExpression("^Connection to Mary.Jones.localhost lost; reconnecting "
@@ -398,11 +398,11 @@ private slots:
 
     void doubleClick() {
         WindowHarness h;
-        MakeProject(h.projects() + "A", 1, 0, 0);
-        MakeProject(h.projects() + "B", 1, 0, 0);
-        MakeProject(h.projects() + "C", 1, 0, 0);
-        h.ScriptSignIn();
-        QVERIFY(h.Open());
+        makeProject(h.projects() + "A", 1, 0, 0);
+        makeProject(h.projects() + "B", 1, 0, 0);
+        makeProject(h.projects() + "C", 1, 0, 0);
+        h.scriptSignIn();
+        QVERIFY(h.open());
         QTreeWidget* list = h.ui().lstLocalFileList;
         h.Select(list, {"A", "B", "C"});
         list->setCurrentItem(list->topLevelItem(1), 0, QItemSelectionModel::NoUpdate);
@@ -411,7 +411,7 @@ private slots:
         emit list->itemDoubleClicked(list->topLevelItem(1), 0);
         QCOMPARE(h.script.shown.last().text, QString("Upload Pictavo 'B'?"));
         QCOMPARE(h.status(), QString("Pictavo(s) not uploaded to FTP server."));
-        QVERIFY(FilesBelow(h.serverRoot()).isEmpty());
+        QVERIFY(filesBelow(h.serverRoot()).isEmpty());
 
         h.script.answer(QMessageBox::Yes);
         emit list->itemDoubleClicked(list->topLevelItem(1), 0);
@@ -433,8 +433,8 @@ private slots:
         QDir(h.serverRoot()).mkpath("cgi-bin");
         RecordingLauncher launcher;
         setWebLauncher(&launcher);
-        h.ScriptSignIn();
-        QVERIFY(h.Open());
+        h.scriptSignIn();
+        QVERIFY(h.open());
         h.Select(h.ui().lstRemoteFileList, {"alpha", "trip #2"});
         h.window->upload().cmdView_Click();
         setWebLauncher(nullptr);

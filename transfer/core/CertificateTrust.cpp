@@ -4,7 +4,7 @@
 #include "Questions.h"
 #include "ServerTrust.h"
 
-QString CertificateQuestionText(const UntrustedCertificate& c, const QString& previous) {
+QString certificateQuestionText(const UntrustedCertificate& c, const QString& previous) {
     QString text;
     if (!previous.isEmpty())
         text = QStringLiteral(
@@ -26,16 +26,16 @@ QString CertificateQuestionText(const UntrustedCertificate& c, const QString& pr
     return text;
 }
 
-bool TrustCertificate(Questions& questions, const UntrustedCertificate& c,
+bool trustCertificate(Questions& questions, const UntrustedCertificate& c,
                       const QString& settingsPath) {
-    const QString previous = TrustedFingerprint(c.host, settingsPath);
+    const QString previous = trustedFingerprint(c.host, settingsPath);
     if (!previous.isEmpty() && previous.compare(c.fingerprint, Qt::CaseInsensitive) == 0)
         return true;
-    if (!questions.Accept(BoxTitle(QStringLiteral("[Security]")),
-                          CertificateQuestionText(c, previous),
+    if (!questions.accept(boxTitle(QStringLiteral("[Security]")),
+                          certificateQuestionText(c, previous),
                           QStringLiteral("Trust this certificate")))
         return false;
     // Not remembered (a full disk): the question comes again next time, nothing worse.
-    RememberFingerprint(c.host, c.fingerprint, settingsPath);
+    rememberFingerprint(c.host, c.fingerprint, settingsPath);
     return true;
 }

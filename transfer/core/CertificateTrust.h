@@ -17,10 +17,10 @@ struct UntrustedCertificate {
 
 // The question put to the user; `previous` is the fingerprint trusted for the host before, if
 // any, and turns the question into a warning that the certificate changed.
-QString CertificateQuestionText(const UntrustedCertificate& c, const QString& previous);
+QString certificateQuestionText(const UntrustedCertificate& c, const QString& previous);
 
 // Whether to go on with the certificate: the one trusted for its host before passes silently;
 // any other is put to the user, and a trusted one is remembered in the settings file at
 // `settingsPath`.
-bool TrustCertificate(Questions& questions, const UntrustedCertificate& c,
+bool trustCertificate(Questions& questions, const UntrustedCertificate& c,
                       const QString& settingsPath);

@@ -3,7 +3,7 @@
 #include "FtpClient.h"
 #include "RowKind.h"
 
-SelectionFacts MakeSelectionFacts(bool hasCurrent, int currentKind, int selectedCount) {
+SelectionFacts makeSelectionFacts(bool hasCurrent, int currentKind, int selectedCount) {
     SelectionFacts facts;
     facts.hasCurrent = hasCurrent;
     facts.selectedCount = selectedCount;
@@ -12,20 +12,20 @@ SelectionFacts MakeSelectionFacts(bool hasCurrent, int currentKind, int selected
     return facts;
 }
 
-bool IsSpecialRemoteFolder(const QString& rowText) {
+bool isSpecialRemoteFolder(const QString& rowText) {
     return rowText == QLatin1String("cgi-bin") || rowText == QLatin1String("cp") ||
            rowText == QLatin1String("images");
 }
 
-bool PublishedProjectLimitReached(const QStringList& remoteRowTexts) {
+bool publishedProjectLimitReached(const QStringList& remoteRowTexts) {
     int special = 0;
     for (const QString& text : remoteRowTexts)
-        if (IsSpecialRemoteFolder(text))
+        if (isSpecialRemoteFolder(text))
             ++special;
     return remoteRowTexts.size() >= special + kPublishedProjectLimit;
 }
 
-RemoteCommands EvaluateRemoteCommands(const SelectionFacts& remote, bool special, bool busy) {
+RemoteCommands evaluateRemoteCommands(const SelectionFacts& remote, bool special, bool busy) {
     RemoteCommands c;
     // Viewing opens the browser only; every other command talks to the server.
     c.view = remote.hasCurrent && remote.kind == kFolderRow && !special;
@@ -39,7 +39,7 @@ RemoteCommands EvaluateRemoteCommands(const SelectionFacts& remote, bool special
     return c;
 }
 
-LocalCommands EvaluateLocalCommands(const SelectionFacts& local, int ftpState,
+LocalCommands evaluateLocalCommands(const SelectionFacts& local, int ftpState,
                                     const QStringList& remoteRowTexts, bool busy) {
     LocalCommands c;
     // The local file commands would change what a running upload reads or a download writes.
@@ -50,6 +50,6 @@ LocalCommands EvaluateLocalCommands(const SelectionFacts& local, int ftpState,
     c.renameFile = local.hasCurrent && local.kind == kFileRow;
     c.removeFolder = local.hasCurrent && local.kind == kFolderRow;
     c.send = ftpState == ftp::kIdle && local.selectedCount > 0 && local.hasCurrent &&
-             !PublishedProjectLimitReached(remoteRowTexts);
+             !publishedProjectLimitReached(remoteRowTexts);
     return c;
 }

@@ -14,7 +14,7 @@ struct SelectionFacts {
     int kind = 0;          // the current row's kind when not several, else 0
 };
 
-SelectionFacts MakeSelectionFacts(bool hasCurrent, int currentKind, int selectedCount);
+SelectionFacts makeSelectionFacts(bool hasCurrent, int currentKind, int selectedCount);
 
 struct RemoteCommands {
     bool deleteFile = false;
@@ -34,16 +34,16 @@ struct LocalCommands {
 };
 
 // Remote folders that are part of every hosting account, never counted as published projects.
-bool IsSpecialRemoteFolder(const QString& rowText);
+bool isSpecialRemoteFolder(const QString& rowText);
 
 // At most this many published projects; uploads are refused at the limit.
 constexpr int kPublishedProjectLimit = 10;
 
 // True when the remote list holds the limit or more rows that are not special folders.
-bool PublishedProjectLimitReached(const QStringList& remoteRowTexts);
+bool publishedProjectLimitReached(const QStringList& remoteRowTexts);
 
 // `special`: the selection holds a special remote folder, which is no published project.
 // `busy`: an operation runs; nothing that would start another one is allowed.
-RemoteCommands EvaluateRemoteCommands(const SelectionFacts& remote, bool special, bool busy);
-LocalCommands EvaluateLocalCommands(const SelectionFacts& local, int ftpState,
+RemoteCommands evaluateRemoteCommands(const SelectionFacts& remote, bool special, bool busy);
+LocalCommands evaluateLocalCommands(const SelectionFacts& local, int ftpState,
                                     const QStringList& remoteRowTexts, bool busy);

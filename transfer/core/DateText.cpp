@@ -2,7 +2,7 @@
 
 #include <QLocale>
 
-QString DateText(const QDateTime& when) {
+QString dateText(const QDateTime& when) {
     if (!when.isValid())
         return {};
     const QLocale locale;

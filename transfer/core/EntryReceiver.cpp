@@ -10,7 +10,7 @@ EntryReceiver::EntryReceiver(ftp::FtpClient& xFtp, TransferHost& host, Questions
     : m_xFtp(xFtp), m_host(host), m_questions(questions) {}
 
 void EntryReceiver::Receive(const QList<Entry>& entries, const QString& localFolder) {
-    ApplyTransferOptions(m_xFtp);
+    applyTransferOptions(m_xFtp);
     try {
         for (const Entry& entry : entries) {
             if (entry.folder) {
@@ -31,8 +31,8 @@ void EntryReceiver::Receive(const QList<Entry>& entries, const QString& localFol
         } else {
             m_host.DisplayMessage(QStringLiteral("Error while downloading file(s). Description: ") +
                                   e.description);
-            m_host.StatusBarInfo(WithCause(QStringLiteral("Error downloading file(s)."), e));
+            m_host.StatusBarInfo(withCause(QStringLiteral("Error downloading file(s)."), e));
         }
     }
-    m_host.SetProgress(0);
+    m_host.setProgress(0);
 }

@@ -18,7 +18,7 @@ ProjectDeletion::ProjectDeletion(ftp::FtpClient& xFtp, ProgressSink setProgress,
       m_progress(std::move(progress)),
       m_checkStop(std::move(checkStop)) {}
 
-void ProjectDeletion::Check(int depth) const {
+void ProjectDeletion::check(int depth) const {
     if (m_checkStop)
         m_checkStop();
     if (depth > kMaxDepth)
@@ -29,7 +29,7 @@ void ProjectDeletion::Check(int depth) const {
                 .arg(kMaxDepth));
 }
 
-void ProjectDeletion::DeleteProject(const QString& sFolder) {
+void ProjectDeletion::deleteProject(const QString& sFolder) {
     const QString savedFolder = m_xFtp.CurrentFolder();
     m_counter = 0;
     CountFolderRecursive(sFolder);
@@ -39,7 +39,7 @@ void ProjectDeletion::DeleteProject(const QString& sFolder) {
 }
 
 void ProjectDeletion::CountFolderRecursive(const QString& sFolder, int depth) {
-    Check(depth);
+    check(depth);
     const QString returnFolder = m_xFtp.CurrentFolder();
     if (!sFolder.isEmpty())
         m_xFtp.ChangeFolder(sFolder);
@@ -68,7 +68,7 @@ void ProjectDeletion::CountFolderRecursive(const QString& sFolder, int depth) {
 }
 
 void ProjectDeletion::RemoveFolderRecursive(const QString& sFolder, int depth) {
-    Check(depth);
+    check(depth);
     const QString returnFolder = m_xFtp.CurrentFolder();
     if (!sFolder.isEmpty())
         m_xFtp.ChangeFolder(sFolder);
@@ -80,10 +80,10 @@ void ProjectDeletion::RemoveFolderRecursive(const QString& sFolder, int depth) {
             case ftp::kLink:
                 // A link goes as a link; one the server will not delete stops the deletion rather
                 // than being entered and emptied.
-                Check(depth);
+                check(depth);
                 m_xFtp.DeleteFile(item.ItemName);
                 --m_counter;
-                ShowProgress();
+                showProgress();
                 break;
             case ftp::kFolder:
                 if (!IsDotEntry(item.ItemName))
@@ -99,9 +99,9 @@ void ProjectDeletion::RemoveFolderRecursive(const QString& sFolder, int depth) {
     m_xFtp.RemoveFolder(sFolder);
     --m_counter;
     if (m_progress() < 100)
-        ShowProgress();
+        showProgress();
 }
 
-void ProjectDeletion::ShowProgress() {
-    m_setProgress(DeletionProgress(m_total, m_counter));
+void ProjectDeletion::showProgress() {
+    m_setProgress(deletionProgress(m_total, m_counter));
 }

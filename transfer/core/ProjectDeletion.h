@@ -25,15 +25,15 @@ public:
 
     // Counts and removes the folder `sFolder` (relative to the current folder) with everything
     // below it; the current folder is the same afterwards. Throws FtpError on the first failure.
-    void DeleteProject(const QString& sFolder);
+    void deleteProject(const QString& sFolder);
 
     void CountFolderRecursive(const QString& sFolder, int depth = 0);
     void RemoveFolderRecursive(const QString& sFolder, int depth = 0);
 
 private:
-    void ShowProgress();
+    void showProgress();
     // Throws when a stop was asked for or the tree is too deep.
-    void Check(int depth) const;
+    void check(int depth) const;
 
     ftp::FtpClient& m_xFtp;
     ProgressSink m_setProgress;

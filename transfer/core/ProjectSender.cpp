@@ -9,10 +9,10 @@
 ProjectSender::ProjectSender(ftp::FtpClient& xFtp, TransferHost& host)
     : m_xFtp(xFtp), m_host(host) {}
 
-void ProjectSender::SendProject(const QString& projectPath, const QString& projectName) {
-    const QString remoteName = RemoteProjectName(projectName);
+void ProjectSender::sendProject(const QString& projectPath, const QString& projectName) {
+    const QString remoteName = remoteProjectName(projectName);
     // Abort asked for between two sends stops the upload as one asked for during a send.
-    const BusyState& busy = m_host.Busy();
+    const BusyState& busy = m_host.busy();
     busy.throwIfStopRequested();
     m_xFtp.SendFile(projectPath + QStringLiteral("/bin/pictavo.html"), 0,
                     remoteName + QStringLiteral("\\pictavo.html"), false);
@@ -26,11 +26,11 @@ void ProjectSender::SendProject(const QString& projectPath, const QString& proje
 }
 
 QString ProjectSender::Send(const QString& localPath, const QStringList& projects) {
-    ApplyTransferOptions(m_xFtp);
+    applyTransferOptions(m_xFtp);
     QString outcome;
     try {
         for (const QString& project : projects)
-            SendProject(localPath + project, project);
+            sendProject(localPath + project, project);
         outcome = QStringLiteral("Successfully uploaded the selected Pictavo(s).");
     } catch (const ftp::FtpError& e) {
         if (e.number == ftp::kErrAborted) {
@@ -39,10 +39,10 @@ QString ProjectSender::Send(const QString& localPath, const QStringList& project
         } else {
             m_host.DisplayMessage(QStringLiteral("Error while uploading file(s). Description: ") +
                                   e.description);
-            outcome = WithCause(QStringLiteral("Error while uploading file(s)."), e);
+            outcome = withCause(QStringLiteral("Error while uploading file(s)."), e);
         }
     }
     m_host.StatusBarInfo(outcome);
-    m_host.SetProgress(0);
+    m_host.setProgress(0);
     return outcome;
 }

@@ -19,7 +19,7 @@ public:
     QString Send(const QString& localPath, const QStringList& projects);
 
 private:
-    void SendProject(const QString& projectPath, const QString& projectName);
+    void sendProject(const QString& projectPath, const QString& projectName);
 
     ftp::FtpClient& m_xFtp;
     TransferHost& m_host;

@@ -18,11 +18,11 @@ public:
     virtual bool Confirm(const QString& question) = 0;
     // A warning with two answers, `acceptText` and "Cancel", Cancel being the default; true only
     // for the first.
-    virtual bool Accept(const QString& title, const QString& text, const QString& acceptText) = 0;
+    virtual bool accept(const QString& title, const QString& text, const QString& acceptText) = 0;
     // A one-line text prompt with OK and Cancel; Cancel gives empty text.
-    virtual QString Input(const QString& title, const QString& label) = 0;
+    virtual QString input(const QString& title, const QString& label) = 0;
     // A warning, OK being the default.
-    virtual void Warn(const QString& title, const QString& text, Buttons buttons) = 0;
+    virtual void warn(const QString& title, const QString& text, Buttons buttons) = 0;
     // The replace question with Yes as default; closing the box answers No.
-    virtual Replace AskReplace(const QString& question) = 0;
+    virtual Replace askReplace(const QString& question) = 0;
 };

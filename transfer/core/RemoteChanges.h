@@ -20,11 +20,11 @@ public:
     void DeleteSelectedRemoteFiles();
     void RenameRemoteFile();
     void RemoveRemoteFolder();
-    void CreateRemoteFolder();
+    void createRemoteFolder();
     void DeleteSelectedProjects();
 
 private:
-    QString ChosenRowText() const;
+    QString chosenRowText() const;
     // Every failure is logged with its description, followed by a fresh listing, and shown.
     void Failed(const QString& logText, const ftp::FtpError& error, const QString& status);
 

@@ -10,8 +10,8 @@ namespace {
 // The view's listing bracket, closed also when the listing throws.
 class ListingScope {
 public:
-    explicit ListingScope(RemoteListView& view) : m_view(view) { m_view.BeginListing(); }
-    ~ListingScope() { m_view.EndListing(); }
+    explicit ListingScope(RemoteListView& view) : m_view(view) { m_view.beginListing(); }
+    ~ListingScope() { m_view.endListing(); }
     ListingScope(const ListingScope&) = delete;
     ListingScope& operator=(const ListingScope&) = delete;
 
@@ -25,7 +25,7 @@ RemoteFolders::RemoteFolders(ftp::FtpClient& xFtp, TransferHost& host, RemoteLis
     : m_xFtp(xFtp), m_host(host), m_view(view) {}
 
 void RemoteFolders::ListFilesOnServer() {
-    const BusyState::Hold busy = m_host.Busy().hold();
+    const BusyState::Hold busy = m_host.busy().hold();
     try {
         m_xFtp.setListingOption(1);
         m_host.StatusBarInfo(QStringLiteral("Obtaining remote folder's contents..."));
@@ -54,7 +54,7 @@ QString RemoteFolders::GetRemoteFolder() {
 }
 
 bool RemoteFolders::ChangeCurrentRemoteFolder(QString sNewRemotePath, bool bInteractive) {
-    const BusyState::Hold busy = m_host.Busy().hold();
+    const BusyState::Hold busy = m_host.busy().hold();
     try {
         m_xFtp.ChangeFolder(sNewRemotePath);
     } catch (const ftp::FtpError& e) {
@@ -68,7 +68,7 @@ bool RemoteFolders::ChangeCurrentRemoteFolder(QString sNewRemotePath, bool bInte
     }
     try {
         sNewRemotePath = m_xFtp.CurrentFolder();
-        m_view.AddVisitedFolder(sNewRemotePath);
+        m_view.addVisitedFolder(sNewRemotePath);
         m_host.StatusBarInfo(QStringLiteral("Remote folder changed to ") + sNewRemotePath);
         return true;
     } catch (const ftp::FtpError& e) {
@@ -83,7 +83,7 @@ bool RemoteFolders::ChangeCurrentRemoteFolder(QString sNewRemotePath, bool bInte
     }
 }
 
-void RemoteFolders::OpenFolder(const QString& path) {
+void RemoteFolders::openFolder(const QString& path) {
     if (path == GetRemoteFolder())
         return;
     if (ChangeCurrentRemoteFolder(path, true)) {
@@ -93,8 +93,8 @@ void RemoteFolders::OpenFolder(const QString& path) {
     }
 }
 
-void RemoteFolders::OpenParentFolder() {
-    const std::optional<BusyState::Hold> busy = m_host.Busy().tryHold();
+void RemoteFolders::openParentFolder() {
+    const std::optional<BusyState::Hold> busy = m_host.busy().tryHold();
     if (!busy)
         return;
     const QString oldPath = GetRemoteFolder();

@@ -20,8 +20,8 @@ public:
     // `bInteractive`: failures are reported; otherwise the caller reports them.
     bool ChangeCurrentRemoteFolder(QString sNewRemotePath, bool bInteractive);
     // Makes `path` current, unless it is already, and lists it.
-    void OpenFolder(const QString& path);
-    void OpenParentFolder();
+    void openFolder(const QString& path);
+    void openParentFolder();
 
 private:
     ftp::FtpClient& m_xFtp;

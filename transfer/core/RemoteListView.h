@@ -10,7 +10,7 @@ public:
 
     virtual void ClearRemoteFileList() = 0;
     // A folder made current goes to the box of visited folders.
-    virtual void AddVisitedFolder(const QString& path) = 0;
-    virtual void BeginListing() = 0;
-    virtual void EndListing() = 0;
+    virtual void addVisitedFolder(const QString& path) = 0;
+    virtual void beginListing() = 0;
+    virtual void endListing() = 0;
 };

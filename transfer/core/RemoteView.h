@@ -15,9 +15,9 @@ public:
     virtual ~RemoteView() = default;
 
     // The selected rows, in list order.
-    virtual QList<Row> SelectedRemoteRows() const = 0;
+    virtual QList<Row> selectedRemoteRows() const = 0;
     // The text of the row a single-entry command applies to: the current row when it is
     // selected, else the first selected one; none without a selection.
-    virtual std::optional<QString> ChosenRemoteRow() const = 0;
+    virtual std::optional<QString> chosenRemoteRow() const = 0;
     virtual void RefreshRemoteFileList() = 0;
 };

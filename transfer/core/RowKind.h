@@ -11,6 +11,6 @@ enum RowKind : int {
     kLinkRow = ftp::kLink + 1,
 };
 
-constexpr RowKind RowKindFor(ftp::ItemKind kind) {
+constexpr RowKind rowKindFor(ftp::ItemKind kind) {
     return RowKind(kind + 1);
 }

@@ -26,7 +26,7 @@ ServerSession::ServerSession(ftp::FtpClient& xFtp, TransferHost& host, Questions
             &ServerSession::xFtp_CertificateUntrusted, Qt::DirectConnection);
 }
 
-void ServerSession::ApplySettings(const ConnectionRecord& record) {
+void ServerSession::applySettings(const ConnectionRecord& record) {
     m_xFtp.setServerAddress(record.sAddress);
     m_xFtp.setServerPort(record.sPort.toUShort());
     m_xFtp.setUserName(record.sUserName.left(8).toLower().trimmed());
@@ -36,12 +36,12 @@ void ServerSession::ApplySettings(const ConnectionRecord& record) {
     m_xFtp.setPassiveMode(true);
     // TLS whenever the server offers it; an account that had it before never goes back to
     // clear text, where a man in the middle could have stripped it.
-    m_xFtp.setTlsMode(HadEncryption(m_xFtp.UserName(), record.sAddress, SettingsPath())
+    m_xFtp.setTlsMode(hadEncryption(m_xFtp.UserName(), record.sAddress, settingsPath())
                           ? ftp::kTlsRequire
                           : ftp::kTlsAuto);
 }
 
-std::optional<QString> ServerSession::Open() {
+std::optional<QString> ServerSession::open() {
     if (m_xFtp.State() != ftp::kNotConnected) {
         m_host.StatusBarInfo(QStringLiteral("Already connected to ") + m_xFtp.ServerAddress() +
                              QStringLiteral("!"));
@@ -49,10 +49,10 @@ std::optional<QString> ServerSession::Open() {
     }
     m_sConnectFailure.clear();
     try {
-        m_xFtp.setCommandLogFilename(DataPath() + QStringLiteral("FerryFTP.log"));
+        m_xFtp.setCommandLogFilename(dataPath() + QStringLiteral("FerryFTP.log"));
         m_xFtp.Connect();
     } catch (const ftp::FtpError& e) {
-        m_sConnectFailure = ConnectFailureCause(e, m_xFtp.ServerAddress(), m_xFtp.ServerPort());
+        m_sConnectFailure = connectFailureCause(e, m_xFtp.ServerAddress(), m_xFtp.ServerPort());
         m_host.DisplayMessage(QStringLiteral("Error while connecting to '") +
                               m_xFtp.ServerAddress() + QStringLiteral("'. Description: ") +
                               e.description);
@@ -100,11 +100,11 @@ void ServerSession::Close() {
 }
 
 void ServerSession::Abort() {
-    m_host.Busy().requestStop();
+    m_host.busy().requestStop();
     try {
         m_xFtp.setAbortRequested(true);
     } catch (const ftp::FtpError& e) {
-        m_questions.Warn(BoxTitle(QStringLiteral("[Notice]")) + QLatin1Char('"'),
+        m_questions.warn(boxTitle(QStringLiteral("[Notice]")) + QLatin1Char('"'),
                          QStringLiteral("Cannot abort the current operation. Error: \r\n") +
                              e.description + QString::number(e.number),
                          Questions::Buttons::OkCancel);
@@ -115,7 +115,7 @@ void ServerSession::Abort() {
 }
 
 void ServerSession::xFtp_Reconnecting(int attempt, int attempts, const QString& cause) {
-    const QString text = ReconnectingText(m_xFtp.ServerAddress(), attempt, attempts, cause);
+    const QString text = reconnectingText(m_xFtp.ServerAddress(), attempt, attempts, cause);
     m_host.DisplayMessage(text);
     m_host.StatusBarInfo(text);
 }
@@ -125,7 +125,7 @@ void ServerSession::xFtp_CommandLogged(const QString& line) {
 }
 
 void ServerSession::xFtp_AccountRequired(QString& account) {
-    account = m_questions.Input(BoxTitle(QStringLiteral("[Query]")),
+    account = m_questions.input(boxTitle(QStringLiteral("[Query]")),
                                 QStringLiteral("An account is required for this server."));
 }
 
@@ -133,12 +133,12 @@ void ServerSession::xFtp_CertificateUntrusted(const QString& host, const QString
                                               const QString& subject, const QString& issuer,
                                               const QDateTime& validFrom, const QDateTime& validTo,
                                               const QStringList& reasons, bool& trust) {
-    trust = TrustCertificate(
+    trust = trustCertificate(
         m_questions, {host, fingerprintSha256, subject, issuer, validFrom, validTo, reasons},
-        SettingsPath());
+        settingsPath());
 }
 
 void ServerSession::xFtp_PasswordRequired(QString& password) {
-    password = m_questions.Input(BoxTitle(QStringLiteral("[Query]")),
+    password = m_questions.input(boxTitle(QStringLiteral("[Query]")),
                                  QStringLiteral("Please enter the correct password"));
 }

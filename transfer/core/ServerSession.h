@@ -20,10 +20,10 @@ class ServerSession : public QObject {
 public:
     ServerSession(ftp::FtpClient& xFtp, TransferHost& host, Questions& questions);
 
-    void ApplySettings(const ConnectionRecord& record);
+    void applySettings(const ConnectionRecord& record);
     // Connects unless connected. Returns the folder the server starts in; none when the connect
     // failed (see connectFailure) or the folder could not be asked for.
-    std::optional<QString> Open();
+    std::optional<QString> open();
     // Disconnects; an operation still running is aborted first and waited for.
     void Close();
     void Abort();

@@ -17,16 +17,16 @@ TransferNotifications::TransferNotifications(ftp::FtpClient& xFtp, TransferHost&
             Qt::DirectConnection);
     connect(&m_xFtp, &ftp::FtpClient::SkippingFile, this, &TransferNotifications::xFtp_SkippingFile,
             Qt::DirectConnection);
-    connect(&m_host.Busy(), &BusyState::changed, this, [this](bool busy) {
+    connect(&m_host.busy(), &BusyState::changed, this, [this](bool busy) {
         if (!busy)
-            OperationEnded();
+            operationEnded();
     });
 }
 
 void TransferNotifications::xFtp_TransferProgress(const QString& fileName, const QString&,
                                                   qint64 fileSize, qint64 bytesDone, int percent) {
-    m_host.ShowTransferStatus(ProgressText(m_xFtp.State(), fileName, bytesDone, fileSize));
-    m_host.SetProgress(percent);
+    m_host.showTransferStatus(progressText(m_xFtp.State(), fileName, bytesDone, fileSize));
+    m_host.setProgress(percent);
 }
 
 void TransferNotifications::xFtp_ReplacingFile(const QString& existingName, const QString&, qint64,
@@ -36,31 +36,31 @@ void TransferNotifications::xFtp_ReplacingFile(const QString& existingName, cons
         return;
     }
     using Replace = Questions::Replace;
-    const Replace reply = m_questions.AskReplace(ReplaceQuestion(existingName));
+    const Replace reply = m_questions.askReplace(replaceQuestion(existingName));
     answer = (reply == Replace::Yes || reply == Replace::YesToAll) ? 1 : 0;
     if (reply == Replace::YesToAll || reply == Replace::NoToAll)
         m_replaceAnswer = answer;
 }
 
 void TransferNotifications::xFtp_SendingFile(const QString& fileName, const QString&, qint64) {
-    m_host.ShowTransferStatus(QStringLiteral("Sending ") + fileName);
+    m_host.showTransferStatus(QStringLiteral("Sending ") + fileName);
 }
 
 void TransferNotifications::xFtp_SkippingFile(const QString& firstName, const QString& secondName,
                                               qint32 reason) {
     if (reason == ftp::kSkipUnchanged) {
         ++m_unchanged;
-        if (!m_host.Busy().busy())
-            OperationEnded();
+        if (!m_host.busy().busy())
+            operationEnded();
         return;
     }
-    for (const QString& line : SkipLines(firstName, secondName, reason))
+    for (const QString& line : skipLines(firstName, secondName, reason))
         m_host.DisplayMessage(line);
 }
 
-void TransferNotifications::OperationEnded() {
+void TransferNotifications::operationEnded() {
     m_replaceAnswer.reset();
     if (m_unchanged > 0)
-        m_host.DisplayMessage(UnchangedSkippedLine(m_unchanged));
+        m_host.DisplayMessage(unchangedSkippedLine(m_unchanged));
     m_unchanged = 0;
 }

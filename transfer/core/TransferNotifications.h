@@ -30,7 +30,7 @@ public slots:
     void xFtp_SkippingFile(const QString& firstName, const QString& secondName, qint32 reason);
 
 private:
-    void OperationEnded();
+    void operationEnded();
 
     ftp::FtpClient& m_xFtp;
     TransferHost& m_host;

@@ -3,7 +3,7 @@
 #include "FtpClient.h"
 #include "TransferProfile.h"
 
-void ApplyTransferOptions(ftp::FtpClient& xFtp) {
-    xFtp.setConnections(ConnectionsSetting());
+void applyTransferOptions(ftp::FtpClient& xFtp) {
+    xFtp.setConnections(connectionsSetting());
     xFtp.setSkipUnchanged(true);
 }

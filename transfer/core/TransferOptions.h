@@ -6,4 +6,4 @@ class FtpClient;
 
 // Sets the component up for an upload or download: the connections the settings allow, and
 // files the server already has are not sent again.
-void ApplyTransferOptions(ftp::FtpClient& xFtp);
+void applyTransferOptions(ftp::FtpClient& xFtp);

@@ -7,14 +7,14 @@
 #include "FtpClient.h"
 #include "FtpError.h"
 
-QString ProgressText(int ftpState, const QString& fileName, qint64 bytesDone, qint64 fileSize) {
+QString progressText(int ftpState, const QString& fileName, qint64 bytesDone, qint64 fileSize) {
     const bool sending = ftpState == ftp::kSendingFile || ftpState == ftp::kSendingFiles;
     return (sending ? QStringLiteral("Uploading file '") : QStringLiteral("Processing file '")) +
            fileName + QStringLiteral("' (") + QString::number(bytesDone / 1024) +
            QStringLiteral(" of ") + QString::number(fileSize / 1024) + QStringLiteral("K)");
 }
 
-QStringList SkipLines(const QString& firstName, const QString& secondName, qint32 reasonCode) {
+QStringList skipLines(const QString& firstName, const QString& secondName, qint32 reasonCode) {
     const QString tail = QStringLiteral(" was skipped. Reason code: 0x") +
                          QString::number(quint32(reasonCode), 16).toUpper();
     QStringList lines;
@@ -25,26 +25,26 @@ QStringList SkipLines(const QString& firstName, const QString& secondName, qint3
     return lines;
 }
 
-QString UnchangedSkippedLine(int count) {
+QString unchangedSkippedLine(int count) {
     return QString::number(count) + QStringLiteral(" unchanged file(s) skipped.");
 }
 
-QString ReplaceQuestion(const QString& existingName) {
+QString replaceQuestion(const QString& existingName) {
     return existingName + QStringLiteral(" already exits. Do you want to replace it?");
 }
 
-QString RemoteProjectName(const QString& projectName) {
+QString remoteProjectName(const QString& projectName) {
     QString name = projectName;
     name.remove(QLatin1Char(' '));
     return name.toLower();
 }
 
-QString ProjectViewAddress(const QString& serverAddress, const QString& rowText) {
+QString projectViewAddress(const QString& serverAddress, const QString& rowText) {
     return QStringLiteral("http://") + serverAddress + QLatin1Char('/') +
            QString::fromLatin1(QUrl::toPercentEncoding(rowText)) + QStringLiteral("/pictavo.html");
 }
 
-int DeletionProgress(qint64 total, qint64 counter) {
+int deletionProgress(qint64 total, qint64 counter) {
     const float value = (float(total) / float(counter) - 1.0f) * 100.0f;
     // A counter at 0 leaves nothing to delete: the tree is gone.
     if (std::isnan(value))
@@ -56,12 +56,12 @@ int DeletionProgress(qint64 total, qint64 counter) {
     return qRound(value);
 }
 
-QString WithLine(const QString& text, const QString& line) {
+QString withLine(const QString& text, const QString& line) {
     return line.isEmpty() ? text : text + QLatin1Char('\n') + line;
 }
 
-QString WithCause(const QString& text, const ftp::FtpError& error) {
-    return WithLine(text, error.description);
+QString withCause(const QString& text, const ftp::FtpError& error) {
+    return withLine(text, error.description);
 }
 
 namespace {
@@ -76,7 +76,7 @@ bool AsksForEncryption(const QString& reply) {
 
 }  // namespace
 
-QString ConnectFailureCause(const ftp::FtpError& error, const QString& host, quint16 port) {
+QString connectFailureCause(const ftp::FtpError& error, const QString& host, quint16 port) {
     const QString unreachable = QStringLiteral("Cannot connect to the server: ");
     const bool refused =
         error.number == ftp::kErrLoginFailed || error.number == ftp::kErrConnectFailed;
@@ -102,7 +102,7 @@ QString ConnectFailureCause(const ftp::FtpError& error, const QString& host, qui
     return error.description;
 }
 
-QString ReconnectingText(const QString& server, int attempt, int attempts, const QString& cause) {
+QString reconnectingText(const QString& server, int attempt, int attempts, const QString& cause) {
     return QStringLiteral("Connection to %1 lost; reconnecting (%2 of %3)...\n%4")
         .arg(server)
         .arg(attempt)

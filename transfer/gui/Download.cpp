@@ -15,21 +15,21 @@ Download::Download(QTreeWidget* lstRemoteFileList, ftp::FtpClient& xFtp, Transfe
       m_receiver(xFtp, window, questions) {}
 
 void Download::cmdReceive_Click() {
-    m_window.Busy().runIfIdle([this] { ReceiveSelectedItems(); });
+    m_window.busy().runIfIdle([this] { ReceiveSelectedItems(); });
 }
 
 void Download::ReceiveSelectedItems() {
-    const BusyState::Hold busy = m_window.Busy().hold(true);
+    const BusyState::Hold busy = m_window.busy().hold(true);
     {
-        WaitPointer wait(m_window.DialogParent());
+        WaitPointer wait(m_window.dialogParent());
         QList<EntryReceiver::Entry> entries;
         for (int i = 0; m_lstRemoteFileList && i < m_lstRemoteFileList->topLevelItemCount(); ++i) {
             const QTreeWidgetItem* row = m_lstRemoteFileList->topLevelItem(i);
             if (row->isSelected())
-                entries.append({row->text(0), RowKindOf(row) == kFolderRow});
+                entries.append({row->text(0), rowKindOf(row) == kFolderRow});
         }
         // The local folder may be changed while the transfers pump events.
-        m_receiver.Receive(entries, m_window.LocalPath());
+        m_receiver.Receive(entries, m_window.localPath());
     }
     m_window.RefreshLocalFileList();
 }

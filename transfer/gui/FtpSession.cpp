@@ -42,56 +42,56 @@ FtpSession::FtpSession(ftp::FtpClient& xFtp, RemoteSide& remote, QComboBox* cboR
     connect(&m_xFtp, &ftp::FtpClient::Disconnected, this, &FtpSession::xFtp_Disconnected);
 }
 
-bool FtpSession::AskToTryAgain() {
+bool FtpSession::askToTryAgain() {
     FerryConnect& prompt = ferryConnect();
     prompt.setWindowTitle(QStringLiteral("Pictavo Ferrymate -Internet Connection"));
     const QString failure = m_server.connectFailure();
     prompt.form().Label1->setText(
         failure.isEmpty() ? kFailureMessage : kFailureMessage + QStringLiteral("\r\r") + failure);
-    prompt.ShowButtons(false, true, true);
+    prompt.showButtons(false, true, true);
     prompt.form().cmdConnect->setText(QStringLiteral("OK"));
     return prompt.ShowForm();
 }
 
 void FtpSession::ConnectToServer() {
     for (;;) {
-        WaitPointer wait(m_window.DialogParent());
+        WaitPointer wait(m_window.dialogParent());
         bool signedIn = false;
         {
-            FerryLogin login(m_window.DialogParent());
+            FerryLogin login(m_window.dialogParent());
             signedIn = login.ShowForm(m_record.sAddress, m_record.sPort, m_record.sUserName,
                                       m_record.sPassword, m_record.bIsAnonymous, m_record.bPassive);
             m_sSettingsProblem =
                 login.m_bSettingsSaved
                     ? QString()
-                    : QStringLiteral("The settings could not be saved in ") + SettingsPath();
+                    : QStringLiteral("The settings could not be saved in ") + settingsPath();
             if (signedIn) {
-                m_window.ShowUserAddress(QStringLiteral("http://") + m_record.sAddress);
-                m_window.ShowTransferWindow();
+                m_window.showUserAddress(QStringLiteral("http://") + m_record.sAddress);
+                m_window.showTransferWindow();
             }
         }
         if (!signedIn) {
             m_window.StatusBarInfo(QStringLiteral("Connect operation cancelled."));
-            m_window.UnloadWindow();
+            m_window.unloadWindow();
             return;
         }
-        m_server.ApplySettings(m_record);
+        m_server.applySettings(m_record);
         {
-            const BusyState::Hold busy = m_window.Busy().hold();
+            const BusyState::Hold busy = m_window.busy().hold();
             m_window.StatusBarInfo(QStringLiteral("Connecting to ") + m_xFtp.ServerAddress());
             m_xFtp.setConnectOption(200);
             OpenConnection();
             // Closed while connecting: the program is ending, there is nobody left to ask.
-            if (m_window.IsUnloaded())
+            if (m_window.isUnloaded())
                 return;
             if (m_xFtp.State() == ftp::kIdle) {
                 const bool encrypted = m_xFtp.Encrypted();
                 if (encrypted)
-                    RememberEncryption(m_xFtp.UserName(), m_record.sAddress, SettingsPath());
+                    rememberEncryption(m_xFtp.UserName(), m_record.sAddress, settingsPath());
                 m_remote.ListFilesOnServer();
                 m_window.EnableConnectedCommands(true);
                 m_window.StatusBarInfo(
-                    WithLine(QStringLiteral("Connected to ") + m_xFtp.ServerAddress() +
+                    withLine(QStringLiteral("Connected to ") + m_xFtp.ServerAddress() +
                                  (encrypted ? QString() : QStringLiteral(" (not encrypted)")),
                              m_sSettingsProblem));
                 m_window.EnableLocalCommands();
@@ -99,25 +99,25 @@ void FtpSession::ConnectToServer() {
             }
         }
         m_window.StatusBarInfo(
-            WithLine(QStringLiteral("Could not connect to ") + m_xFtp.ServerAddress(),
+            withLine(QStringLiteral("Could not connect to ") + m_xFtp.ServerAddress(),
                      m_server.connectFailure()));
-        if (!AskToTryAgain()) {
+        if (!askToTryAgain()) {
             m_window.StatusBarInfo(QStringLiteral("Connect operation cancelled."));
-            m_window.UnloadWindow();
+            m_window.unloadWindow();
             return;
         }
-        WriteProfileString(QStringLiteral("ConnectionInfo"),
-                           QStringLiteral("LastServerAddressUsed"), QString(), SettingsPath());
+        writeProfileString(QStringLiteral("ConnectionInfo"),
+                           QStringLiteral("LastServerAddressUsed"), QString(), settingsPath());
     }
 }
 
 void FtpSession::OpenConnection() {
-    if (const std::optional<QString> folder = m_server.Open())
+    if (const std::optional<QString> folder = m_server.open())
         AddPathToComboBox(*folder, m_cboRemotePath);
 }
 
-void FtpSession::RunIfIdle(void (FtpSession::*procedure)()) {
-    m_window.Busy().runIfIdle([this, procedure] { (this->*procedure)(); });
+void FtpSession::runIfIdle(void (FtpSession::*procedure)()) {
+    m_window.busy().runIfIdle([this, procedure] { (this->*procedure)(); });
 }
 
 void FtpSession::optAscii_Click() {
@@ -131,7 +131,7 @@ void FtpSession::optBinary_Click() {
 void FtpSession::xFtp_Disconnected() {
     const QString server = m_xFtp.ServerAddress();
     dialogs().message(
-        m_window.DialogParent(), QMessageBox::NoIcon, BoxTitle(QStringLiteral("[Notice]")),
+        m_window.dialogParent(), QMessageBox::NoIcon, boxTitle(QStringLiteral("[Notice]")),
         QStringLiteral("Disconnected from FTP server ") + server, QMessageBox::Ok, QMessageBox::Ok);
     if (m_cboRemotePath)
         m_cboRemotePath->clear();

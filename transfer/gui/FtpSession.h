@@ -30,16 +30,16 @@ public:
     void Abort() { m_server.Abort(); }
 
 public slots:
-    void cmdConnect_Click() { RunIfIdle(&FtpSession::ConnectToServer); }
-    void cmdDisconnect_Click() { RunIfIdle(&FtpSession::CloseConnection); }
+    void cmdConnect_Click() { runIfIdle(&FtpSession::ConnectToServer); }
+    void cmdDisconnect_Click() { runIfIdle(&FtpSession::CloseConnection); }
     void cmdAbort_Click() { Abort(); }
     void optAscii_Click();
     void optBinary_Click();
     void xFtp_Disconnected();
 
 private:
-    bool AskToTryAgain();
-    void RunIfIdle(void (FtpSession::*procedure)());
+    bool askToTryAgain();
+    void runIfIdle(void (FtpSession::*procedure)());
 
     ftp::FtpClient& m_xFtp;
     RemoteSide& m_remote;

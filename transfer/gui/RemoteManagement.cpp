@@ -16,17 +16,17 @@ RemoteManagement::RemoteManagement(QTreeWidget* lstRemoteFileList, ftp::FtpClien
       m_window(window),
       m_changes(xFtp, window, questions, *this) {}
 
-QList<RemoteView::Row> RemoteManagement::SelectedRemoteRows() const {
+QList<RemoteView::Row> RemoteManagement::selectedRemoteRows() const {
     QList<Row> rows;
     for (int i = 0; m_lstRemoteFileList && i < m_lstRemoteFileList->topLevelItemCount(); ++i) {
         const QTreeWidgetItem* row = m_lstRemoteFileList->topLevelItem(i);
         if (row->isSelected())
-            rows.append({row->text(0), RowKindOf(row)});
+            rows.append({row->text(0), rowKindOf(row)});
     }
     return rows;
 }
 
-std::optional<QString> RemoteManagement::ChosenRemoteRow() const {
+std::optional<QString> RemoteManagement::chosenRemoteRow() const {
     const QTreeWidgetItem* row = m_lstRemoteFileList ? m_lstRemoteFileList->currentItem() : nullptr;
     if (!row || !row->isSelected()) {
         const QList<QTreeWidgetItem*> selected =
@@ -42,12 +42,12 @@ void RemoteManagement::RefreshRemoteFileList() {
     m_remote.RefreshRemoteFileList();
 }
 
-void RemoteManagement::RunIfIdle(void (RemoteManagement::*procedure)()) {
-    m_window.Busy().runIfIdle([this, procedure] { (this->*procedure)(); });
+void RemoteManagement::runIfIdle(void (RemoteManagement::*procedure)()) {
+    m_window.busy().runIfIdle([this, procedure] { (this->*procedure)(); });
 }
 
 void RemoteManagement::cmdDelete_Click() {
-    m_window.Busy().runIfIdle([this] {
+    m_window.busy().runIfIdle([this] {
         DeleteSelectedProjects();
         m_window.EnableLocalCommands();
     });

@@ -25,22 +25,22 @@ public:
     void DeleteSelectedRemoteFiles() { m_changes.DeleteSelectedRemoteFiles(); }
     void RenameRemoteFile() { m_changes.RenameRemoteFile(); }
     void RemoveRemoteFolder() { m_changes.RemoveRemoteFolder(); }
-    void CreateRemoteFolder() { m_changes.CreateRemoteFolder(); }
+    void createRemoteFolder() { m_changes.createRemoteFolder(); }
     void DeleteSelectedProjects() { m_changes.DeleteSelectedProjects(); }
 
-    QList<Row> SelectedRemoteRows() const override;
-    std::optional<QString> ChosenRemoteRow() const override;
+    QList<Row> selectedRemoteRows() const override;
+    std::optional<QString> chosenRemoteRow() const override;
     void RefreshRemoteFileList() override;
 
 public slots:
-    void cmdDeleteRemoteFile_Click() { RunIfIdle(&RemoteManagement::DeleteSelectedRemoteFiles); }
-    void cmdRenameRemoteFile_Click() { RunIfIdle(&RemoteManagement::RenameRemoteFile); }
-    void cmdDeleteRemoteFolder_Click() { RunIfIdle(&RemoteManagement::RemoveRemoteFolder); }
-    void cmdCreateRemoteFolder_Click() { RunIfIdle(&RemoteManagement::CreateRemoteFolder); }
+    void cmdDeleteRemoteFile_Click() { runIfIdle(&RemoteManagement::DeleteSelectedRemoteFiles); }
+    void cmdRenameRemoteFile_Click() { runIfIdle(&RemoteManagement::RenameRemoteFile); }
+    void cmdDeleteRemoteFolder_Click() { runIfIdle(&RemoteManagement::RemoveRemoteFolder); }
+    void cmdCreateRemoteFolder_Click() { runIfIdle(&RemoteManagement::createRemoteFolder); }
     void cmdDelete_Click();
 
 private:
-    void RunIfIdle(void (RemoteManagement::*procedure)());
+    void runIfIdle(void (RemoteManagement::*procedure)());
 
     QPointer<QTreeWidget> m_lstRemoteFileList;
     RemoteSide& m_remote;

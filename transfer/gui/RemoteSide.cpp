@@ -29,8 +29,8 @@ void RemoteSide::xFtp_ListingItem(const QString& name, const QDateTime& date, qi
     if (!m_bListing || !m_lstRemoteFileList)
         return;
     if (kind == ftp::kFolder || kind == ftp::kLink)
-        AddListRow(m_lstRemoteFileList, name, name, RowKindFor(ftp::ItemKind(kind)),
-                   DateText(date));
+        addListRow(m_lstRemoteFileList, name, name, rowKindFor(ftp::ItemKind(kind)),
+                   dateText(date));
 }
 
 void RemoteSide::ClearRemoteFileList() {
@@ -39,8 +39,8 @@ void RemoteSide::ClearRemoteFileList() {
 }
 
 void RemoteSide::RefreshRemoteFileList() {
-    WaitPointer wait(m_window.DialogParent());
-    const BusyState::Hold busy = m_window.Busy().hold();
+    WaitPointer wait(m_window.dialogParent());
+    const BusyState::Hold busy = m_window.busy().hold();
     ClearRemoteFileList();
     ListFilesOnServer();
 }
@@ -52,22 +52,22 @@ void RemoteSide::cboRemotePath_Click() {
     // while an operation runs, the entry is the one that operation just added.
     if (m_xFtp.State() == ftp::kNotConnected)
         return;
-    const std::optional<BusyState::Hold> busy = m_window.Busy().tryHold();
+    const std::optional<BusyState::Hold> busy = m_window.busy().tryHold();
     if (!busy)
         return;
-    m_folders.OpenFolder(m_cboRemotePath->currentText());
+    m_folders.openFolder(m_cboRemotePath->currentText());
 }
 
-void RemoteSide::AddVisitedFolder(const QString& path) {
+void RemoteSide::addVisitedFolder(const QString& path) {
     AddPathToComboBox(path, m_cboRemotePath);
 }
 
-void RemoteSide::BeginListing() {
+void RemoteSide::beginListing() {
     m_sortingSuspended.emplace(m_lstRemoteFileList);
     m_bListing = true;
 }
 
-void RemoteSide::EndListing() {
+void RemoteSide::endListing() {
     m_bListing = false;
     m_sortingSuspended.reset();
 }

@@ -34,13 +34,13 @@ public:
         return m_folders.ChangeCurrentRemoteFolder(sNewRemotePath, bInteractive);
     }
 
-    void AddVisitedFolder(const QString& path) override;
-    void BeginListing() override;
-    void EndListing() override;
+    void addVisitedFolder(const QString& path) override;
+    void beginListing() override;
+    void endListing() override;
 
 public slots:
     void cboRemotePath_Click();
-    void cmdUpFtp_Click() { m_folders.OpenParentFolder(); }
+    void cmdUpFtp_Click() { m_folders.openParentFolder(); }
     void xFtp_ListingItem(const QString& name, const QDateTime& date, qint64 size, int kind,
                           const QString& text);
 

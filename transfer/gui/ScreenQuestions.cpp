@@ -6,24 +6,24 @@ bool ScreenQuestions::Confirm(const QString& question) {
     return ::Confirm(m_parent, question);
 }
 
-bool ScreenQuestions::Accept(const QString& title, const QString& text, const QString& acceptText) {
+bool ScreenQuestions::accept(const QString& title, const QString& text, const QString& acceptText) {
     return dialogs().accept(m_parent, title, text, acceptText);
 }
 
-QString ScreenQuestions::Input(const QString& title, const QString& label) {
+QString ScreenQuestions::input(const QString& title, const QString& label) {
     return dialogs().input(m_parent, title, label, QString());
 }
 
-void ScreenQuestions::Warn(const QString& title, const QString& text, Buttons buttons) {
+void ScreenQuestions::warn(const QString& title, const QString& text, Buttons buttons) {
     dialogs().message(
         m_parent, QMessageBox::Warning, title, text,
         buttons == Buttons::Ok ? QMessageBox::Ok : QMessageBox::Ok | QMessageBox::Cancel,
         QMessageBox::Ok);
 }
 
-Questions::Replace ScreenQuestions::AskReplace(const QString& question) {
+Questions::Replace ScreenQuestions::askReplace(const QString& question) {
     switch (dialogs().message(
-        m_parent, QMessageBox::Question, BoxTitle(QStringLiteral("[Confirm]")), question,
+        m_parent, QMessageBox::Question, boxTitle(QStringLiteral("[Confirm]")), question,
         QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No | QMessageBox::NoToAll,
         QMessageBox::Yes)) {
         case QMessageBox::YesToAll:

@@ -11,10 +11,10 @@ public:
     explicit ScreenQuestions(QWidget* parent) : m_parent(parent) {}
 
     bool Confirm(const QString& question) override;
-    bool Accept(const QString& title, const QString& text, const QString& acceptText) override;
-    QString Input(const QString& title, const QString& label) override;
-    void Warn(const QString& title, const QString& text, Buttons buttons) override;
-    Replace AskReplace(const QString& question) override;
+    bool accept(const QString& title, const QString& text, const QString& acceptText) override;
+    QString input(const QString& title, const QString& label) override;
+    void warn(const QString& title, const QString& text, Buttons buttons) override;
+    Replace askReplace(const QString& question) override;
 
 private:
     QPointer<QWidget> m_parent;

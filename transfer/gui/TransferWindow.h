@@ -12,11 +12,11 @@ class TransferWindow : public TransferHost {
 public:
     // The connected site's address, showing the window once signed in, and unloading it, which
     // ends the program.
-    virtual void ShowUserAddress(const QString& caption) = 0;
-    virtual void ShowTransferWindow() = 0;
-    virtual void UnloadWindow() = 0;
+    virtual void showUserAddress(const QString& caption) = 0;
+    virtual void showTransferWindow() = 0;
+    virtual void unloadWindow() = 0;
     // True once the window was unloaded, possibly from inside a running operation.
-    virtual bool IsUnloaded() const = 0;
+    virtual bool isUnloaded() const = 0;
     // Parent for boxes and prompts.
-    virtual QWidget* DialogParent() = 0;
+    virtual QWidget* dialogParent() = 0;
 };
