@@ -69,7 +69,7 @@ struct SideFixture {
         return texts;
     }
 
-    QTreeWidgetItem* Row(const QString& realName) const {
+    QTreeWidgetItem* row(const QString& realName) const {
         for (int i = 0; i < lstLocalFileList.topLevelItemCount(); ++i)
             if (rowNameOf(lstLocalFileList.topLevelItem(i)) == realName)
                 return lstLocalFileList.topLevelItem(i);
@@ -77,13 +77,13 @@ struct SideFixture {
     }
 
     // Selects rows by their real names; the last becomes the current row.
-    void Select(const QStringList& realNames) {
+    void select(const QStringList& realNames) {
         lstLocalFileList.clearSelection();
         for (const QString& name : realNames) {
-            QTreeWidgetItem* row = Row(name);
-            QVERIFY2(row, qPrintable(name));
-            row->setSelected(true);
-            lstLocalFileList.setCurrentItem(row, 0, QItemSelectionModel::NoUpdate);
+            QTreeWidgetItem* item = row(name);
+            QVERIFY2(item, qPrintable(name));
+            item->setSelected(true);
+            lstLocalFileList.setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
         }
     }
 };

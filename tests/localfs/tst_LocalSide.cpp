@@ -77,13 +77,13 @@ void TestLocalSide::startUpListsTheProjectFolders() {
     setModified(f->root + "Old Site", QDateTime(QDate(2020, 12, 31), QTime(0, 0)));
     f->side.RefreshLocalFileList();
     QCOMPARE(f->rowTexts(), kStartRows);
-    const QTreeWidgetItem* mySite = f->Row(u"My Site"_s);
+    const QTreeWidgetItem* mySite = f->row(u"My Site"_s);
     QCOMPARE(rowKindOf(mySite), int(kFolderRow));
     QCOMPARE(mySite->text(1), u"3/4/21 1:02:03 PM"_s);
     QVERIFY(!mySite->icon(0).isNull());
-    QCOMPARE(f->Row(u"Old Site"_s)->text(1), u"12/31/20"_s);
-    QCOMPARE(rowKindOf(f->Row(u"Dangling"_s)), int(kFileRow));
-    QCOMPARE(f->Row(u"Dangling"_s)->text(1), QString());
+    QCOMPARE(f->row(u"Old Site"_s)->text(1), u"12/31/20"_s);
+    QCOMPARE(rowKindOf(f->row(u"Dangling"_s)), int(kFileRow));
+    QCOMPARE(f->row(u"Dangling"_s)->text(1), QString());
 }
 
 void TestLocalSide::movesBetweenFolders() {
@@ -161,7 +161,7 @@ void TestLocalSide::pathBoxHoldsEachFolderOnce() {
 // nothing; a failed change shows its box, yet the list is reread and the change reported as
 // done, and Cancel on that box stops nothing.
 void TestLocalSide::runsTheFileCommands() {
-    f->Select({"Old Site"});
+    f->select({"Old Site"});
     script->answer(QMessageBox::No);
     f->side.DeleteSelectedLocalFiles();
     script->answer(QMessageBox::No);
@@ -177,23 +177,23 @@ void TestLocalSide::runsTheFileCommands() {
     QCOMPARE(script->shown[0].buttons, QMessageBox::Yes | QMessageBox::No);
     QCOMPARE(script->shown[0].defaultButton, QMessageBox::Yes);
 
-    f->Select({"My Site"});
+    f->select({"My Site"});
     script->answer(QMessageBox::Yes).answerInput(u"my site 2"_s);
     f->side.RenameSelectedLocalFile();
-    f->Select({"Dangling"});
+    f->select({"Dangling"});
     script->answer(QMessageBox::Yes).answerInput(u"index.html"_s).answer(QMessageBox::Ok);
     f->side.RenameSelectedLocalFile();
     script->answerInput(u"New Site"_s).answerInput(u"my site 2"_s).answer(QMessageBox::Ok);
     f->side.CreateNewLocalFolder();
     f->side.CreateNewLocalFolder();
-    f->Select({"Dangling", "my site 2"});
+    f->select({"Dangling", "my site 2"});
     script->answer(QMessageBox::Yes).answer(QMessageBox::Cancel).answer(QMessageBox::Yes);
     f->side.DeleteSelectedLocalFiles();
     f->side.DeleteSelectedLocalFiles();  // nothing selected after the reread
-    f->Select({"Old Site"});
+    f->select({"Old Site"});
     script->answer(QMessageBox::Yes).answer(QMessageBox::Cancel);
     f->side.RemoveSelectedLocalFolder();
-    f->Select({"Empty Site"});
+    f->select({"Empty Site"});
     script->answer(QMessageBox::Yes);
     f->side.RemoveSelectedLocalFolder();
     // No current row after the reread: nothing to ask about.
@@ -251,7 +251,7 @@ void TestLocalSide::refusesNamesOutsideTheFolder() {
     const QStringList outside = onDisk(f->tmp.path());
     const QStringList inside = onDisk(f->root + "My Site");
     const QStringList here = onDisk(f->root);
-    f->Select({"Empty Site"});
+    f->select({"Empty Site"});
     script->answer(QMessageBox::Yes).answerInput(name).answer(QMessageBox::Ok);
     f->side.RenameSelectedLocalFile();
     script->answerInput(name).answer(QMessageBox::Ok);

@@ -89,7 +89,7 @@ T* child(QDialog& form, const char* name) {
 }
 
 // The prompt's buttons the user is offered; one only half offered (shown or enabled) ends in "?".
-inline QString Buttons(QDialog& prompt) {
+inline QString buttons(QDialog& prompt) {
     QStringList names;
     for (const char* name : {"cmdOK", "cmdConnect", "cmdCancel"}) {
         const auto* button = child<QPushButton>(prompt, name);
@@ -104,5 +104,5 @@ inline QString Buttons(QDialog& prompt) {
 // What the prompt shows: its title, its message and the buttons offered.
 inline QString seen(QDialog& prompt) {
     return prompt.windowTitle() + u'\n' + child<QLabel>(prompt, "Label1")->text() + u'\n' +
-           Buttons(prompt);
+           buttons(prompt);
 }

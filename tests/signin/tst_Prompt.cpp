@@ -102,7 +102,7 @@ void PromptTest::keysOnlyWhileOffered() {
     QSignalSpy cancel(prompt.form().cmdCancel, &QPushButton::clicked);
     prompt.showButtons(false, true, true);
     prompt.showButtons(true, false, false);
-    QCOMPARE(Buttons(prompt), QStringLiteral("cmdOK"));
+    QCOMPARE(buttons(prompt), QStringLiteral("cmdOK"));
     // The notice: Escape does nothing while Cancel is not offered; Enter presses OK.
     prompt.show();
     prompt.form().cmdOK->setFocus();
@@ -113,7 +113,7 @@ void PromptTest::keysOnlyWhileOffered() {
     QVERIFY(prompt.isHidden());
     // The offer: Escape presses Cancel.
     prompt.showButtons(false, true, true);
-    QCOMPARE(Buttons(prompt), QStringLiteral("cmdConnect cmdCancel"));
+    QCOMPARE(buttons(prompt), QStringLiteral("cmdConnect cmdCancel"));
     prompt.show();
     QTest::keyClick(&prompt, Qt::Key_Escape);
     QCOMPARE(cancel.size(), 1);

@@ -134,7 +134,7 @@ QStringList WindowHarness::rowTexts(QTreeWidget* list) const {
     return texts;
 }
 
-void WindowHarness::Select(QTreeWidget* list, const QStringList& texts) {
+void WindowHarness::select(QTreeWidget* list, const QStringList& texts) {
     list->clearSelection();
     bool first = true;
     for (int i = 0; i < list->topLevelItemCount(); ++i) {

@@ -63,7 +63,7 @@ public:
     QStringList logSince(int from) const { return log().mid(from); }
     QStringList rowTexts(QTreeWidget* list) const;
     // Selects exactly the rows with these texts, the first as current, as a user would.
-    void Select(QTreeWidget* list, const QStringList& texts);
+    void select(QTreeWidget* list, const QStringList& texts);
 
     QString account, password;
     ScriptedDialogs script;

@@ -16,7 +16,7 @@ private slots:
         QVERIFY2(h.serverStarted(), qPrintable(h.serverError()));
         h.scriptSignIn();
         QVERIFY(h.open());
-        h.Select(h.ui().lstRemoteFileList, {"proj", "other"});
+        h.select(h.ui().lstRemoteFileList, {"proj", "other"});
         QVERIFY(h.ui().cmdReceive->isEnabled());
         h.script.answer(QMessageBox::No).answer(QMessageBox::Yes);
         h.ui().cmdReceive->click();
@@ -42,7 +42,7 @@ private slots:
         h.scriptSignIn();
         QVERIFY(h.open());
         QCOMPARE(h.rowTexts(h.ui().lstRemoteFileList), QStringList{"my link"});
-        h.Select(h.ui().lstRemoteFileList, {"my link"});
+        h.select(h.ui().lstRemoteFileList, {"my link"});
         h.window->download().ReceiveSelectedItems();
         QCOMPARE(readFile(h.projects() + "my link"), QByteArray("linked content"));
         QCOMPARE(h.status(), QString("File download(s) complete."));
@@ -76,7 +76,7 @@ private slots:
                                  h.ui().miAbort->trigger();
                              }
                          });
-        h.Select(h.ui().lstRemoteFileList, {"a", "b", "c"});
+        h.select(h.ui().lstRemoteFileList, {"a", "b", "c"});
         h.script.answer(QMessageBox::No).answer(QMessageBox::No).answer(QMessageBox::No);
         h.window->download().ReceiveSelectedItems();
         QVERIFY(aborted);

@@ -51,7 +51,7 @@ private slots:
         QVERIFY(h.open());
         QVERIFY(h.window->remoteSide().ChangeCurrentRemoteFolder("sites", true));
         h.window->remoteSide().RefreshRemoteFileList();
-        h.Select(h.ui().lstRemoteFileList, {"proj"});
+        h.select(h.ui().lstRemoteFileList, {"proj"});
         QVERIFY(h.ui().cmdDelete->isEnabled());
         h.script.answer(QMessageBox::Yes);
         h.progress.clear();
@@ -99,7 +99,7 @@ private slots:
         writeFile(deep + "/bottom.txt", "b");
         h.scriptSignIn();
         QVERIFY(h.open());
-        h.Select(h.ui().lstRemoteFileList, {"proj"});
+        h.select(h.ui().lstRemoteFileList, {"proj"});
         h.script.answer(QMessageBox::Yes);
         bool abortEnabled = false;
         QObject::connect(h.ui().prgStatus, &QProgressBar::valueChanged, h.window.get(), [&] {
@@ -130,14 +130,14 @@ private slots:
         h.scriptSignIn();
         QVERIFY(h.open());
         QCOMPARE(h.rowTexts(h.ui().lstRemoteFileList), (QStringList{"alink", "proj"}));
-        h.Select(h.ui().lstRemoteFileList, {"proj"});
+        h.select(h.ui().lstRemoteFileList, {"proj"});
         h.script.answer(QMessageBox::No);
         h.window->remoteManagement().DeleteSelectedProjects();
         QCOMPARE(h.status(), QString("Selected Pictavo(s) not deleted."));
         QVERIFY(QFileInfo::exists(h.serverRoot() + "/proj/pictavo.html"));
 
         // A link row is announced but nothing is deleted for it.
-        h.Select(h.ui().lstRemoteFileList, {"alink"});
+        h.select(h.ui().lstRemoteFileList, {"alink"});
         h.script.answer(QMessageBox::Yes);
         h.window->remoteManagement().DeleteSelectedProjects();
         QVERIFY(h.statuses.contains("Deleting 'alink'."));
@@ -160,7 +160,7 @@ private slots:
         RemoteManagement& m = h.window->remoteManagement();
 
         // Three rows deleted as files: the folder in the middle fails, the third stays.
-        h.Select(h.ui().lstRemoteFileList, {"l1", "l2 folder", "l3"});
+        h.select(h.ui().lstRemoteFileList, {"l1", "l2 folder", "l3"});
         h.script.answer(QMessageBox::Yes);
         m.DeleteSelectedRemoteFiles();
         QCOMPARE(h.script.shown.last().text,
@@ -173,7 +173,7 @@ private slots:
         QCOMPARE(h.status(), QString("Remote files not deleted.\nDelete operation failed."));
 
         // Removing a folder that is not empty is refused by the server.
-        h.Select(h.ui().lstRemoteFileList, {"full"});
+        h.select(h.ui().lstRemoteFileList, {"full"});
         h.script.answer(QMessageBox::Yes);
         m.RemoveRemoteFolder();
         QCOMPARE(h.script.shown.last().text, QString("Delete full?"));
@@ -181,14 +181,14 @@ private slots:
         QVERIFY(
             !h.statuses.filter(QRegularExpression("^Remote folder not deleted\\.\\n.+")).isEmpty());
         QVERIFY(QFileInfo::exists(h.serverRoot() + "/full/f.txt"));
-        h.Select(h.ui().lstRemoteFileList, {"l2 folder"});
+        h.select(h.ui().lstRemoteFileList, {"l2 folder"});
         h.script.answer(QMessageBox::Yes);
         m.RemoveRemoteFolder();
         QCOMPARE(h.status(), QString("Remote folder deleted."));
         QVERIFY(!QFileInfo::exists(h.serverRoot() + "/l2 folder"));
 
         // Rename: declined, cancelled, done, refused.
-        h.Select(h.ui().lstRemoteFileList, {"alpha"});
+        h.select(h.ui().lstRemoteFileList, {"alpha"});
         h.script.answer(QMessageBox::No);
         m.RenameRemoteFile();
         QCOMPARE(h.script.shown.last().text, QString("Rename remote file alpha?"));
@@ -204,7 +204,7 @@ private slots:
         m.RenameRemoteFile();
         QCOMPARE(h.status(), QString("Remote file renamed."));
         QVERIFY(QFileInfo::exists(h.serverRoot() + "/gamma"));
-        h.Select(h.ui().lstRemoteFileList, {"gamma"});
+        h.select(h.ui().lstRemoteFileList, {"gamma"});
         h.script.answer(QMessageBox::Yes).answerInput("no/such/place");
         m.RenameRemoteFile();
         QCOMPARE(h.log().filter("Error renaming remote file: ").size(), 1);

@@ -351,7 +351,7 @@ private slots:
         makeProject(h.projects() + "New");
         h.scriptSignIn();
         QVERIFY(h.open());
-        h.Select(h.ui().lstLocalFileList, {"NEW"});
+        h.select(h.ui().lstLocalFileList, {"NEW"});
         QVERIFY(!h.ui().cmdSend->isEnabled());
         QVERIFY(!h.ui().miSend->isEnabled());
         QVERIFY(h.ui().cmdRemoveLocalFolder->isEnabled());
@@ -361,18 +361,18 @@ private slots:
             QDir(h.serverRoot()).mkpath(special);
         h.window->remoteSide().RefreshRemoteFileList();
         QCOMPARE(h.ui().lstRemoteFileList->topLevelItemCount(), 12);
-        h.Select(h.ui().lstLocalFileList, {});
-        h.Select(h.ui().lstLocalFileList, {"NEW"});
+        h.select(h.ui().lstLocalFileList, {});
+        h.select(h.ui().lstLocalFileList, {"NEW"});
         QVERIFY(h.ui().cmdSend->isEnabled());
         QVERIFY(h.ui().miSend->isEnabled());
 
         // Two remote folders selected: no single-project commands, but receive and delete.
-        h.Select(h.ui().lstRemoteFileList, {"site1", "site2"});
+        h.select(h.ui().lstRemoteFileList, {"site1", "site2"});
         QVERIFY(!h.ui().cmdDelete->isEnabled());
         QVERIFY(!h.ui().cmdView->isEnabled());
         QVERIFY(h.ui().cmdReceive->isEnabled());
         QVERIFY(h.ui().cmdDeleteRemoteFile->isEnabled());
-        h.Select(h.ui().lstRemoteFileList, {"site1"});
+        h.select(h.ui().lstRemoteFileList, {"site1"});
         QVERIFY(h.ui().cmdDelete->isEnabled());
         QVERIFY(h.ui().miRemoveRemoteFolder->isEnabled());
         QVERIFY(!h.ui().cmdRenameRemoteFile->isEnabled());

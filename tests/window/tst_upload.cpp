@@ -66,7 +66,7 @@ private slots:
         h.scriptSignIn();
         QVERIFY(h.open());
 
-        h.Select(h.ui().lstLocalFileList, {"MY FOLIO 2"});
+        h.select(h.ui().lstLocalFileList, {"MY FOLIO 2"});
         QVERIFY(h.ui().cmdSend->isEnabled());
         Qt::CursorShape pointer = Qt::ArrowCursor;
         QObject::connect(h.xFtp.get(), &ftp::FtpClient::SendingFile, h.window.get(),
@@ -109,7 +109,7 @@ private slots:
                          });
         QObject::connect(h.xFtp.get(), &ftp::FtpClient::SendingFile, h.window.get(),
                          [&] { logMidway = h.logSize(); });
-        h.Select(h.ui().lstLocalFileList, {"BEACH TRIP", "GARDEN"});
+        h.select(h.ui().lstLocalFileList, {"BEACH TRIP", "GARDEN"});
         h.ui().miSend->trigger();
         QCOMPARE(logMidway, logBefore);
         QCOMPARE(h.logSize(), logBefore + logged);
@@ -134,7 +134,7 @@ private slots:
         h.scriptSignIn();
         QVERIFY(h.open());
         addListRow(h.ui().lstLocalFileList, "unreadable", "unreadable", kFileRow, "");
-        h.Select(h.ui().lstLocalFileList, {"ALPHA", "unreadable"});
+        h.select(h.ui().lstLocalFileList, {"ALPHA", "unreadable"});
         h.xFtp->setConnections(1);
         h.window->upload().UploadSelectedProjects();
         QCOMPARE(h.xFtp->Connections(), 4);
@@ -161,7 +161,7 @@ private slots:
         QFile::remove(h.projects() + "B/bin/pictavo.html");
         h.scriptSignIn();
         QVERIFY(h.open());
-        h.Select(h.ui().lstLocalFileList, {"A", "B", "C"});
+        h.select(h.ui().lstLocalFileList, {"A", "B", "C"});
         h.ui().cmdSend->click();
         QCOMPARE(filesBelow(h.serverRoot()), prefixed("a/", publishedFiles(1, 1, 1)));
         const QStringList errors = h.log().filter("Error while uploading file(s). Description: ");
@@ -183,7 +183,7 @@ private slots:
         makeProject(h.projects() + "Site", 2, 0, 0);
         h.scriptSignIn();
         QVERIFY(h.open());
-        h.Select(h.ui().lstLocalFileList, {"SITE"});
+        h.select(h.ui().lstLocalFileList, {"SITE"});
         h.ui().cmdSend->click();
         const QByteArray oldMovie = readFile(h.serverRoot() + "/site/movie1.swf");
 
@@ -192,7 +192,7 @@ private slots:
         // pictavo.html: Yes; movie1.swf and movie2.swf: No.
         h.script.answer(QMessageBox::Yes).answer(QMessageBox::No).answer(QMessageBox::No);
         const int shown = h.script.shown.size();
-        h.Select(h.ui().lstLocalFileList, {"SITE"});
+        h.select(h.ui().lstLocalFileList, {"SITE"});
         h.ui().cmdSend->click();
         QCOMPARE(h.script.pending(), 0);
         QCOMPARE(h.script.unexpected, 0);
@@ -226,7 +226,7 @@ private slots:
                          });
         for (int upload = 0; upload < 2; ++upload) {
             reportUnchanged = upload == 1;
-            h.Select(h.ui().lstLocalFileList, {"SITE"});
+            h.select(h.ui().lstLocalFileList, {"SITE"});
             h.ui().cmdSend->click();
             QCOMPARE(h.script.shown.size(), shown + 4 + upload);
             QCOMPARE(readFile(h.projects() + "Site/bin/pictavo.html") ==
@@ -268,7 +268,7 @@ private slots:
                 if (name.contains("big 1")) {
                     // Nothing may start a second operation: not the controls, not
                     // a click or double-click that arrives anyway.
-                    h.Select(h.ui().lstRemoteFileList, {"old"});
+                    h.select(h.ui().lstRemoteFileList, {"old"});
                     for (QWidget* w :
                          h.window->findChildren<QWidget*>(QRegularExpression("^(cmd|cbo|opt)")))
                         if (w->isEnabled())
@@ -298,7 +298,7 @@ private slots:
                                  h.ui().cmdAbort->click();
                              }
                          });
-        h.Select(h.ui().lstLocalFileList, {"PART 1", "PART 2", "PART 3"});
+        h.select(h.ui().lstLocalFileList, {"PART 1", "PART 2", "PART 3"});
         h.ui().cmdSend->click();
         QVERIFY(aborted);
         // Cancel asks first; View and the log window start nothing on the server.
@@ -363,7 +363,7 @@ private slots:
         h.script.answer(stop ? QMessageBox::Yes : QMessageBox::No);
         if (stop)
             h.script.answer(QMessageBox::Ok);  // the disconnection notice
-        h.Select(h.ui().lstLocalFileList, {"SITE"});
+        h.select(h.ui().lstLocalFileList, {"SITE"});
         h.ui().cmdSend->click();
         QVERIFY(pressed);
         QCOMPARE(h.script.shown.at(h.script.shown.size() - (stop ? 2 : 1)).text,
@@ -399,7 +399,7 @@ private slots:
         makeProject(h.projects() + "Big", 9, 10, 10, 300000);
         h.scriptSignIn();
         QVERIFY(h.open());
-        h.Select(h.ui().lstLocalFileList, {"BIG"});
+        h.select(h.ui().lstLocalFileList, {"BIG"});
         h.ui().cmdSend->click();
         QCOMPARE(filesBelow(h.serverRoot()), prefixed("big/", publishedFiles(9, 10, 10)));
         verifyPublished(h.projects() + "Big", h.serverRoot() + "/big", publishedFiles(9, 10, 10));
@@ -422,7 +422,7 @@ private slots:
         h.scriptSignIn();
         QVERIFY(h.open());
         QTreeWidget* list = h.ui().lstLocalFileList;
-        h.Select(list, {"A", "B", "C"});
+        h.select(list, {"A", "B", "C"});
         list->setCurrentItem(list->topLevelItem(1), 0, QItemSelectionModel::NoUpdate);
 
         h.script.answer(QMessageBox::No);
@@ -453,7 +453,7 @@ private slots:
         setWebLauncher(&launcher);
         h.scriptSignIn();
         QVERIFY(h.open());
-        h.Select(h.ui().lstRemoteFileList, {"alpha", "trip #2"});
+        h.select(h.ui().lstRemoteFileList, {"alpha", "trip #2"});
         h.window->upload().cmdView_Click();
         setWebLauncher(nullptr);
         QCOMPARE(launcher.urls,
@@ -462,11 +462,11 @@ private slots:
 
         // The hosting account's own folders are no projects: neither viewed nor deleted as one,
         // but they can still be removed as a folder.
-        h.Select(h.ui().lstRemoteFileList, {"cgi-bin"});
+        h.select(h.ui().lstRemoteFileList, {"cgi-bin"});
         QVERIFY(!h.ui().cmdView->isEnabled());
         QVERIFY(!h.ui().cmdDelete->isEnabled());
         QVERIFY(h.ui().cmdDeleteRemoteFolder->isEnabled());
-        h.Select(h.ui().lstRemoteFileList, {"beta"});
+        h.select(h.ui().lstRemoteFileList, {"beta"});
         QVERIFY(h.ui().cmdView->isEnabled());
         QVERIFY(h.ui().cmdDelete->isEnabled());
     }
