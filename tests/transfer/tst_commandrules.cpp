@@ -1,150 +1,79 @@
-// The command rules as plain logic: selection facts, the published-project limit, and which
-// commands each selection allows.
+// Which commands a selection allows on either list, with the connection's state, the
+// published-project limit and a running operation.
 #include <QtTest>
 
 #include "CommandRules.h"
-#include "FtpClient.h"
+#include "RowKind.h"
 
 namespace {
-constexpr int kFile = 1, kFolder = 2, kLink = 3;
 
-QStringList Projects(int n) {
-    QStringList rows;
-    for (int i = 0; i < n; ++i)
-        rows << QStringLiteral("site%1").arg(i);
-    return rows;
+// The commands allowed on both lists by name: the local ones, then the remote ones.
+QString allowed(const LocalCommands& l, const RemoteCommands& r) {
+    const bool on[] = {l.deleteFile, l.renameFile, l.createFolder, l.removeFolder, l.send,
+                       true,         r.deleteFile, r.renameFile,   r.removeFolder, r.deleteProject,
+                       r.view,       r.receive};
+    const QStringList names = QStringLiteral(
+                                  "deleteFile renameFile createFolder removeFolder send | "
+                                  "deleteFile renameFile removeFolder deleteProject view receive")
+                                  .split(u' ');
+    QStringList allowed;
+    for (int i = 0; i < names.size(); ++i)
+        if (on[i])
+            allowed << names[i];
+    return allowed.join(u' ');
 }
+
+// A selection made on both lists, and what the lists and the connection show.
+struct Case {
+    const char* commands;  // allowed()
+    int kind;              // the current row's, kNoRow when nothing is selected
+    QStringList remoteRows;
+    int count = 1;
+    bool busy = false;
+    bool special = false;  // a special remote folder selected
+    int state = ftp::kIdle;
+};
+
 }  // namespace
+
+Q_DECLARE_METATYPE(Case)
 
 class CommandRulesTest : public QObject {
     Q_OBJECT
 private slots:
-    void facts() {
-        const SelectionFacts none = makeSelectionFacts(false, 0, 0);
-        QVERIFY(!none.hasCurrent);
-        QCOMPARE(none.kind, 0);
-        QVERIFY(!none.several);
-        const SelectionFacts one = makeSelectionFacts(true, kFolder, 1);
-        QCOMPARE(one.kind, kFolder);
-        QVERIFY(!one.several);
-        const SelectionFacts two = makeSelectionFacts(true, kFolder, 2);
-        QVERIFY(two.several);
-        QCOMPARE(two.kind, 0);  // several rows have no single kind
-    }
-
-    void projectLimit_data() {
-        QTest::addColumn<QStringList>("rows");
-        QTest::addColumn<bool>("reached");
-        QTest::newRow("9 projects") << Projects(9) << false;
-        QTest::newRow("10 projects") << Projects(10) << true;
-        QTest::newRow("9 projects and the three special folders") << (Projects(9) << "cgi-bin"
-                                                                                  << "cp"
-                                                                                  << "images")
-                                                                  << false;
-        QTest::newRow("special names are case-sensitive") << (Projects(9) << "CGI-BIN") << true;
-        QTest::newRow("a special name counts once per row") << (Projects(9) << "images"
-                                                                            << "images")
-                                                            << false;
-        QTest::newRow("empty") << QStringList() << false;
-    }
-    void projectLimit() {
-        QFETCH(QStringList, rows);
-        QFETCH(bool, reached);
-        QCOMPARE(publishedProjectLimitReached(rows), reached);
-    }
-
-    void localOneProjectConnectedIdle() {
-        const QStringList remote = Projects(3) << "cgi-bin"
-                                               << "images";
-        const LocalCommands c =
-            evaluateLocalCommands(makeSelectionFacts(true, kFolder, 1), ftp::kIdle, remote, false);
-        QVERIFY(c.send);
-        QVERIFY(c.removeFolder);
-        QVERIFY(!c.deleteFile);
-        QVERIFY(!c.renameFile);
-        QVERIFY(c.createFolder);
-    }
-
-    void localSendNeedsIdleConnectionSelectionAndRoom() {
-        const SelectionFacts one = makeSelectionFacts(true, kFolder, 1);
-        QVERIFY(!evaluateLocalCommands(one, ftp::kNotConnected, {}, false).send);
-        QVERIFY(!evaluateLocalCommands(one, ftp::kSendingFiles, {}, false).send);
-        QVERIFY(!evaluateLocalCommands(one, ftp::kIdle, Projects(10), false).send);
-        QVERIFY(evaluateLocalCommands(one, ftp::kIdle, Projects(9) << "cp", false).send);
-        QVERIFY(
-            !evaluateLocalCommands(makeSelectionFacts(false, 0, 0), ftp::kIdle, {}, false).send);
-    }
-
-    void localTwoFolders() {
-        const LocalCommands c =
-            evaluateLocalCommands(makeSelectionFacts(true, kFolder, 2), ftp::kIdle, {}, false);
-        QVERIFY(c.deleteFile);
-        QVERIFY(!c.removeFolder);
-        QVERIFY(!c.renameFile);
-        QVERIFY(c.send);
-    }
-
-    void localUnreadableEntryIsAFileRow() {
-        const LocalCommands c =
-            evaluateLocalCommands(makeSelectionFacts(true, kFile, 1), ftp::kIdle, {}, false);
-        QVERIFY(c.renameFile);
-        QVERIFY(c.deleteFile);
-        QVERIFY(!c.removeFolder);
-    }
-
-    void localNothingSelected() {
-        const LocalCommands c =
-            evaluateLocalCommands(makeSelectionFacts(false, 0, 0), ftp::kIdle, {}, false);
-        QVERIFY(!c.deleteFile);
-        QVERIFY(!c.renameFile);
-        QVERIFY(!c.removeFolder);
-        QVERIFY(!c.send);
-        QVERIFY(c.createFolder);
-    }
-
-    void remoteRows() {
-        const RemoteCommands folder =
-            evaluateRemoteCommands(makeSelectionFacts(true, kFolder, 1), false, false);
-        QVERIFY(folder.deleteProject && folder.view && folder.removeFolder && folder.receive);
-        QVERIFY(!folder.renameFile && !folder.deleteFile);
-
-        const RemoteCommands two =
-            evaluateRemoteCommands(makeSelectionFacts(true, kFolder, 2), false, false);
-        QVERIFY(!two.deleteProject && !two.view && !two.removeFolder);
-        QVERIFY(two.deleteFile && two.receive);
-
-        const RemoteCommands link =
-            evaluateRemoteCommands(makeSelectionFacts(true, kLink, 1), false, false);
-        QVERIFY(link.receive);
-        QVERIFY(!link.deleteProject && !link.view && !link.removeFolder && !link.deleteFile &&
-                !link.renameFile);
-
-        const RemoteCommands none =
-            evaluateRemoteCommands(makeSelectionFacts(false, 0, 0), false, false);
-        QVERIFY(!none.receive && !none.deleteFile && !none.view);
-
+    void commands_data() {
+        QTest::addColumn<Case>("c");
+        const int folder = kFolderRow;
+        const char* noSend = "createFolder removeFolder | removeFolder deleteProject view receive";
+        const char* sent =
+            "createFolder removeFolder send | removeFolder deleteProject view receive";
+        QTest::newRow("a folder") << Case{sent, folder};
+        QTest::newRow("a file") << Case{
+            "deleteFile renameFile createFolder send | deleteFile renameFile receive", kFileRow};
+        QTest::newRow("two folders")
+            << Case{"deleteFile createFolder send | deleteFile receive", folder, {}, 2};
+        QTest::newRow("a link") << Case{"createFolder send | receive", kLinkRow};
+        QTest::newRow("nothing") << Case{"createFolder |", kNoRow, {}, 0};
         // A special folder is no project: it can still be removed as a folder.
-        const RemoteCommands special =
-            evaluateRemoteCommands(makeSelectionFacts(true, kFolder, 1), true, false);
-        QVERIFY(!special.deleteProject && !special.view);
-        QVERIFY(special.removeFolder && special.receive);
+        QTest::newRow("a special folder") << Case{
+            "createFolder removeFolder send | removeFolder receive", folder, {}, 1, false, true};
+        // While an operation runs nothing may start another one; viewing needs no server.
+        QTest::newRow("busy") << Case{"| view", folder, {}, 1, true};
+        QTest::newRow("sending") << Case{noSend, folder, {}, 1, false, false, ftp::kSendingFiles};
+        // Uploads stop at the published-project limit; the special folders are no projects.
+        const QStringList nine(9, "site");
+        QTest::newRow("10 projects") << Case{noSend, folder, nine + QStringList{"site"}};
+        QTest::newRow("9 projects, 4 special rows")
+            << Case{sent, folder, nine + QStringList{"cgi-bin", "cp", "images", "cp"}};
+        QTest::newRow("special names are case-sensitive")
+            << Case{noSend, folder, nine + QStringList{"CGI-BIN"}};
     }
-
-    // While an operation runs nothing may start another one; viewing needs no server.
-    void busy() {
-        const RemoteCommands remote =
-            evaluateRemoteCommands(makeSelectionFacts(true, kFolder, 1), false, true);
-        QVERIFY(!remote.deleteProject && !remote.removeFolder && !remote.receive);
-        QVERIFY(remote.view);
-        const RemoteCommands file =
-            evaluateRemoteCommands(makeSelectionFacts(true, kFile, 1), false, true);
-        QVERIFY(!file.deleteFile && !file.renameFile);
-        const LocalCommands local =
-            evaluateLocalCommands(makeSelectionFacts(true, kFolder, 1), ftp::kIdle, {}, true);
-        QVERIFY(!local.send && !local.removeFolder && !local.createFolder);
-        const LocalCommands files =
-            evaluateLocalCommands(makeSelectionFacts(true, kFile, 2), ftp::kIdle, {}, true);
-        QVERIFY(!files.deleteFile && !files.renameFile);
+    void commands() {
+        QFETCH(Case, c);
+        const SelectionFacts facts = makeSelectionFacts(c.kind != kNoRow, c.kind, c.count);
+        QCOMPARE(allowed(evaluateLocalCommands(facts, c.state, c.remoteRows, c.busy),
+                         evaluateRemoteCommands(facts, c.special, c.busy)),
+                 QString(c.commands));
     }
 };
 
