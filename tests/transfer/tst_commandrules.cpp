@@ -27,7 +27,7 @@ QString allowed(const LocalCommands& l, const RemoteCommands& r) {
 struct Case {
     const char* commands;  // allowed()
     int kind;              // the current row's, kNoRow when nothing is selected
-    QStringList remoteRows;
+    QStringList remoteRows = {};
     int count = 1;
     bool busy = false;
     bool special = false;  // a special remote folder selected
