@@ -13,17 +13,11 @@
 #include "WebPage.h"
 
 // GetAppPath points into a fresh temporary folder while this lives.
-class ProgramFolder {
-public:
-    ProgramFolder() { setAppPathForTesting(m_dir.path()); }
+struct ProgramFolder {
+    QTemporaryDir dir;
+    ProgramFolder() { setAppPathForTesting(dir.path()); }
     ~ProgramFolder() { setAppPathForTesting(QString()); }
-    ProgramFolder(const ProgramFolder&) = delete;
-    ProgramFolder& operator=(const ProgramFolder&) = delete;
-
-    QString path(const QString& name) const { return m_dir.filePath(name); }
-
-private:
-    QTemporaryDir m_dir;
+    QString path(const QString& name) const { return dir.filePath(name); }
 };
 
 inline QByteArray fileBytes(const QString& path) {
@@ -38,40 +32,33 @@ inline void writeBytes(const QString& path, const QByteArray& bytes) {
 }
 
 // Connected-state services answering from fields.
-class ScriptedState final : public ConnectedState {
-public:
+struct ScriptedState final : ConnectedState {
+    quint32 flags;
+    bool online, dialUp;
+    int dialled = 0;
     ScriptedState(quint32 flags, bool online, bool dialUp = false)
         : flags(flags), online(online), dialUp(dialUp) {
         setConnectedState(this);
     }
     ~ScriptedState() override { setConnectedState(nullptr); }
-
     bool query(quint32& out) override {
         out = flags;
         return online;
     }
     bool dialUpConfigured(quint32) override { return dialUp; }
     void autodial() override { ++dialled; }
-
-    quint32 flags;
-    bool online;
-    bool dialUp;
-    int dialled = 0;
 };
 
 // A launcher that records the addresses and answers with a fixed result.
-class RecordingLauncher final : public WebLauncher {
-public:
+struct RecordingLauncher final : WebLauncher {
+    int result;
+    QStringList opened;
     explicit RecordingLauncher(int result) : result(result) { setWebLauncher(this); }
     ~RecordingLauncher() override { setWebLauncher(nullptr); }
-
     int open(const QString& url) override {
         opened << url;
         return result;
     }
-
-    int result;
-    QStringList opened;
 };
 
 // A data row of the single column "c": the case T made of the fields given.
@@ -93,10 +80,8 @@ inline QString buttons(QDialog& prompt) {
     QStringList names;
     for (const char* name : {"cmdOK", "cmdConnect", "cmdCancel"}) {
         const auto* button = child<QPushButton>(prompt, name);
-        if (!button->isHidden() && button->isEnabled())
-            names << QLatin1String(name);
-        else if (!button->isHidden() || button->isEnabled())
-            names << QLatin1String(name) + u'?';
+        if (!button->isHidden() || button->isEnabled())
+            names << name + QString(button->isHidden() || !button->isEnabled() ? "?" : "");
     }
     return names.join(u' ');
 }

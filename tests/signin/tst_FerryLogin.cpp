@@ -4,11 +4,9 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QTest>
 
 #include "ConnectionRecord.h"
-#include "DesktopWebLauncher.h"
 #include "FerryConnect.h"
 #include "FerryLogin.h"
 #include "NetworkInfoState.h"
@@ -80,344 +78,276 @@ Q_DECLARE_METATYPE(CheckCase)
 class FerryLoginTest : public QObject {
     Q_OBJECT
 private slots:
-    void controlsCaptionsAndTips();
-    void signIn_data();
-    void signIn();
-    void missingFieldNotice();
-    void linkOpensTheProductPage();
-    void promptKeysOnlyWhileOffered();
-    void connectionCheck_data();
-    void connectionCheck();
-    void flagsFromNetworkInformation();
-    void openWebPageResults_data();
-    void openWebPageResults();
-    void desktopLauncher_data();
-    void desktopLauncher();
+    void controlsCaptionsAndTips() {
+        FerryLogin login;
+        compareTexts(
+            login,
+            {{"frmFerryLogin", "windowTitle", "Pictavo Ferrymate - Login"},
+             {"Frame1", "title", "Introduction"},
+             {"Frame2", "title", "Login"},
+             {"Label3", "text",
+              "Welcome to the Pictavo Ferrymate. Use this tool to upload your Pictavos to "
+              "Hostavia. "
+              "and to view and delete other Pictavos previously uploaded to Hostavia."},
+             {"Label4", "text",
+              "Hostavia is a dedicated website for hosting Pictavos. It's available to you at "
+              "affordable subscription rates."},
+             {"Label5", "text",
+              "For information about Hostavia pricing and features, please visit"},
+             {"Label6", "text",
+              "This Ferrymate only works with Hostavia. If you have an existing website, you must "
+              "use a separate FTP program for uploading your Pictavos. For more information, view "
+              "the tutorial \"Uploading Pictavos\" from the Pictavo Builder menu bar."},
+             {"Label1", "text", "You must be a subscriber to Hostavia to proceed."},
+             {"Label2", "text",
+              "To begin, provide your login information. The Upload Menu will appear after login "
+              "allowing you to upload one or more Pictavos or view and delete Pictavos that have "
+              "already been uploaded."},
+             {"lblUserName", "text", "&Account Name :"},
+             {"lblPassword", "text", "&Password :"},
+             {"lblLink", "text", FERRYMATE_PRODUCT_PAGE},
+             {"chkSavePassword", "text", "&Save Password"},
+             {"cmdConnect", "text", "&Login and Proceed to Ferrymate"},
+             {"cmdCancel", "text", "C&ancel"},
+             {"txtUserName", "toolTip", "Hostavia account username"},
+             {"txtPassword", "toolTip", "Hostavia account password"},
+             {"chkSavePassword", "toolTip", "Save your password"},
+             {"cmdConnect", "toolTip", "Login to your account and go to Ferrymate"},
+             {"cmdCancel", "toolTip", "Cancel login and close Ferrymate"}});
+        QCOMPARE(login.form().lblUserName->buddy(), login.form().txtUserName);
+        QCOMPARE(login.form().lblPassword->buddy(), login.form().txtPassword);
+        QVERIFY(login.form().cmdConnect->isDefault());
+        QCOMPARE(login.form().txtPassword->echoMode(), QLineEdit::Password);
+        for (const char* name : {"txtUserName", "txtPassword", "Picture1"})
+            QVERIFY2(!child<QWidget>(login, name)->accessibleName().isEmpty(), name);
+        login.show();
+        QVERIFY(login.form().lblLink->isVisible());
+        QVERIFY(!login.form().cmdPictavo->isVisible());
+    }
+
+    void signIn_data() {
+        QTest::addColumn<SignInCase>("c");
+        const QString bob = "bob." + kDomain;
+        const QByteArray bobForgotten = Settings("bob." + kDomain, "bob", "");
+        const QByteArray service = "[Service]\r\nDomain=demo.localhost\r\nPort=2121\r\n";
+        // The writer drops the leading blank of the address; reading trims it anyway.
+        addCase<SignInCase>("account name with spaces, service in use", service, " alice ", "pw",
+                            -1, "cmdConnect", true, "||0",
+                            " alice .demo.localhost|2121|alice|pw|0|0",
+                            service + Settings("alice .demo.localhost", "alice", ""));
+        // Cancelled, the record holds what the settings held and is otherwise untouched.
+        addCase<SignInCase>("cancel keeps the saved password", kSavedBob, "other", "typed", -1,
+                            "cmdCancel", true, "bob|s3cret|1", bob + "|99|bob|s3cret|1|1",
+                            kSavedBob);
+        addCase<SignInCase>("cancel after unticking", kSavedBob, "other", "typed", 0, "cmdCancel",
+                            true, "bob|s3cret|1", bob + "|99|bob|s3cret|1|1", bobForgotten);
+        addCase<SignInCase>("close control counts as cancel", QByteArray(), "frank", "pw", -1,
+                            "close", true, "||0", "|99|||1|1", Settings("", "", ""));
+        addCase<SignInCase>("connect unticked", kSavedBob, "bob", "typed", 0, "cmdConnect", true,
+                            "bob|s3cret|1", bob + "|21|bob|typed|0|0", bobForgotten);
+        addCase<SignInCase>("spaces-only password passes as empty", QByteArray(), "erin", "   ", 1,
+                            "cmdConnect", true, "||0", "erin." + kDomain + "|21|erin||0|0",
+                            Settings("erin." + kDomain, "erin", "00"));
+        addCase<SignInCase>("not connected still writes the settings", QByteArray(), "hank", "pw",
+                            1, "cmdConnect", false, "||0", "hank." + kDomain + "|21|hank|pw|0|0",
+                            Settings("hank." + kDomain, "hank", "043B38"));
+    }
+
+    void signIn() {
+        QFETCH(SignInCase, c);
+        ProgramFolder folder;
+        if (!c.before.isNull())
+            writeBytes(settingsPath(), c.before);
+        ScriptedState state(c.online ? kConnectionLan : kConnectionProxy, c.online);
+        ScriptedDialogs script;
+        QString loaded;
+        script.answerForm([&](QDialog& form) {
+            auto* ticked = child<QCheckBox>(form, "chkSavePassword");
+            loaded = child<QLineEdit>(form, "txtUserName")->text() + u'|' +
+                     child<QLineEdit>(form, "txtPassword")->text() + u'|' +
+                     QString::number(ticked->isChecked());
+            Type(form, c.user, c.password);
+            if (c.save >= 0)
+                ticked->setChecked(c.save);
+            if (qstrcmp(c.action, "close") == 0)
+                QVERIFY(form.close());
+            else
+                press(form, c.action);
+        });
+        if (!c.online)
+            script.answerForm([](QDialog& prompt) { press(prompt, "cmdOK"); });
+        ConnectionRecord r;
+        QCOMPARE(Show(r), c.online && qstrcmp(c.action, "cmdConnect") == 0);
+        QCOMPARE(loaded, c.loaded);
+        QCOMPARE(QStringLiteral("%1|%2|%3|%4|%5|%6")
+                     .arg(r.sAddress, r.sPort, r.sUserName, r.sPassword)
+                     .arg(r.bIsAnonymous)
+                     .arg(r.bPassive),
+                 c.record);
+        QCOMPARE(script.pending(), 0);
+        QCOMPARE(fileBytes(settingsPath()), c.after);
+    }
+
+    // A missing account name or password is noticed and the form stays, whether the user pressed
+    // the button or a key for it (either Enter key); filled in, the same key signs in.
+    void missingFieldNotice() {
+        ProgramFolder folder;
+        ScriptedState state(kConnectionLan, true);
+        ScriptedDialogs script;
+        bool stayed = false;
+        script.answerForm([&](QDialog& form) {
+            auto* password = child<QLineEdit>(form, "txtPassword");
+            Type(form, QString(), QString());
+            QTest::keyClick(password, Qt::Key_Return);
+            Type(form, "dave", QString());
+            press(form, "cmdConnect");
+            stayed = form.isVisible();
+            Type(form, "dave", "pw");
+            QTest::keyClick(password, Qt::Key_Enter);
+        });
+        QStringList notices;
+        for (int i = 0; i < 2; ++i)
+            script.answerForm([&](QDialog& prompt) {
+                notices << seen(prompt);
+                press(prompt, "cmdOK");
+            });
+        ConnectionRecord r;
+        QVERIFY(Show(r));
+        QVERIFY(stayed);
+        QCOMPARE(notices, QStringList(2,
+                                      "Pictavo Ferrymate - Enter username & password\nPlease "
+                                      "enter your user name and a password.\ncmdOK"));
+        QCOMPARE(r.sUserName, QStringLiteral("dave"));
+    }
+
+    void promptKeysOnlyWhileOffered() {
+        FerryConnect prompt;
+        compareTexts(prompt, {{"cmdOK", "text", "&OK"},
+                              {"cmdConnect", "text", "&Connect"},
+                              {"cmdCancel", "text", "C&ancel"}});
+        QVERIFY(prompt.form().cmdOK->isDefault());
+        // Messages break their lines with a lone CR.
+        prompt.form().Label1->setFixedWidth(400);
+        prompt.form().Label1->setText(QStringLiteral("one line"));
+        const int single = prompt.form().Label1->sizeHint().height();
+        prompt.form().Label1->setText(QStringLiteral("one\r\rline"));
+        QVERIFY(prompt.form().Label1->sizeHint().height() >= 2 * single);
+
+        prompt.showButtons(false, true, true);
+        prompt.showButtons(true, false, false);
+        QCOMPARE(buttons(prompt), QStringLiteral("cmdOK"));
+        // The notice: Escape does nothing while Cancel is not offered; Enter presses OK.
+        prompt.show();
+        prompt.form().cmdOK->setFocus();
+        QTest::keyClick(&prompt, Qt::Key_Escape);
+        QVERIFY(prompt.isVisible());
+        QTest::keyClick(&prompt, Qt::Key_Return);
+        QVERIFY(prompt.isHidden());
+        // The offer: Escape presses Cancel.
+        prompt.showButtons(false, true, true);
+        QCOMPARE(buttons(prompt), QStringLiteral("cmdConnect cmdCancel"));
+        prompt.show();
+        prompt.m_bCancelled = false;
+        QTest::keyClick(&prompt, Qt::Key_Escape);
+        QVERIFY(prompt.isHidden() && prompt.m_bCancelled);
+    }
+
+    void connectionCheck_data() {
+        QTest::addColumn<CheckCase>("c");
+        const quint32 modem = kConnectionModem, lan = kConnectionLan, proxy = kConnectionProxy;
+        const QString title = QStringLiteral("Pictavo Ferrymate -Internet Connection\n");
+        const QString notice = title +
+                               "You are not connected to the Internet and Pictavo Ferrymate cannot "
+                               "establish a connection.\r\rPlease contact your System "
+                               "Administrator.\ncmdOK";
+        const QString offer =
+            title +
+            "You are not connected to the  Internet. However, you do have a dial-up "
+            "connection configured on this computer.Would you like to use this "
+            "dial-up connection to connect?\ncmdConnect cmdCancel";
+        addCase<CheckCase>("online", 0u, true, false, "", true, QString());
+        addCase<CheckCase>("query fails, LAN", lan, false, false, "", true, QString());
+        addCase<CheckCase>("query fails, modem and proxy", modem | proxy, false, false, "", true,
+                           QString());
+        addCase<CheckCase>("query fails, proxy only", proxy, false, true, "cmdOK", false, notice);
+        addCase<CheckCase>("modem only, no dial-up", modem, false, false, "cmdOK", false, notice);
+        addCase<CheckCase>("dial-up configured but no modem", 0u, false, true, "cmdOK", false,
+                           notice);
+        addCase<CheckCase>("dial-up offer, Connect", modem, false, true, "cmdConnect", true, offer);
+        addCase<CheckCase>("dial-up offer, Cancel", modem, false, true, "cmdCancel", false, offer);
+    }
+
+    void connectionCheck() {
+        QFETCH(CheckCase, c);
+        ScriptedState state(c.flags, c.online, c.dialUp);
+        ScriptedDialogs script;
+        QString seen;
+        script.answerForm([&](QDialog& prompt) {
+            prompt.show();
+            seen = ::seen(prompt);
+            if (*c.press)
+                child<QPushButton>(prompt, c.press)->click();
+            else
+                prompt.close();
+        });
+        // A Connect answered before does not carry over.
+        ferryConnect().m_bCancelled = false;
+        QWidget signIn;
+        signIn.show();
+        QCOMPARE(checkInternetConnection(&signIn), c.result);
+        QCOMPARE(seen, c.seen);
+        QCOMPARE(state.dialled, c.result && !c.seen.isEmpty() ? 1 : 0);
+        QCOMPARE(signIn.isVisible(), c.seen.isEmpty());
+    }
+
+    void flagsFromNetworkInformation() {
+        using R = QNetworkInformation::Reachability;
+        using M = QNetworkInformation::TransportMedium;
+        const std::tuple<R, M, bool, quint32> cases[] = {
+            {R::Online, M::Ethernet, true, kConnectionLan},
+            {R::Online, M::WiFi, true, kConnectionLan},
+            {R::Site, M::Cellular, false, kConnectionModem},
+            {R::Local, M::Bluetooth, false, 0},
+            {R::Unknown, M::Unknown, true, 0}};
+        for (const auto& [reachability, medium, success, flags] : cases) {
+            quint32 out = 0xFF;
+            QCOMPARE(connectedStateFrom(reachability, medium, out), success);
+            QCOMPARE(out, flags);
+        }
+    }
+
+    // The link opens the product page; a browser that does not start is explained.
+    void linkOpensTheProductPage_data() {
+        QTest::addColumn<int>("result");
+        QTest::addColumn<QString>("text");  // empty: no message
+        QTest::newRow("launched") << 42 << QString();
+        QTest::newRow("2, file not found")
+            << 2
+            << "Problem running your web browser. Please check to ensure that your browser is "
+               "correctly installed.\rError 2)";
+        QTest::newRow("31, no association")
+            << 31
+            << "Pictavo's Ferrymate could not find a file association for " FERRYMATE_PRODUCT_PAGE
+               " on your system.Please check to ensure that your browser is correctly installed "
+               "and associated with this type of file.";
+    }
+    void linkOpensTheProductPage() {
+        QFETCH(int, result);
+        QFETCH(QString, text);
+        RecordingLauncher launcher(result);
+        ScriptedDialogs script;
+        FerryLogin login;
+        login.show();
+        QTest::mouseClick(login.form().lblLink, Qt::LeftButton);
+        QCOMPARE(launcher.opened, QStringList{QStringLiteral(FERRYMATE_PRODUCT_PAGE)});
+        QCOMPARE(script.messageTexts(), text.isEmpty() ? QStringList() : QStringList{text});
+        if (!text.isEmpty())
+            QCOMPARE(script.shown[0].title, QStringLiteral("Browser Unavailable"));
+    }
 };
 
-void FerryLoginTest::controlsCaptionsAndTips() {
-    FerryLogin login;
-    compareTexts(
-        login,
-        {{"frmFerryLogin", "windowTitle", "Pictavo Ferrymate - Login"},
-         {"Frame1", "title", "Introduction"},
-         {"Frame2", "title", "Login"},
-         {"Label3", "text",
-          "Welcome to the Pictavo Ferrymate. Use this tool to upload your Pictavos to Hostavia. "
-          "and to view and delete other Pictavos previously uploaded to Hostavia."},
-         {"Label4", "text",
-          "Hostavia is a dedicated website for hosting Pictavos. It's available to you at "
-          "affordable subscription rates."},
-         {"Label5", "text", "For information about Hostavia pricing and features, please visit"},
-         {"Label6", "text",
-          "This Ferrymate only works with Hostavia. If you have an existing website, you must "
-          "use a separate FTP program for uploading your Pictavos. For more information, view "
-          "the tutorial \"Uploading Pictavos\" from the Pictavo Builder menu bar."},
-         {"Label1", "text", "You must be a subscriber to Hostavia to proceed."},
-         {"Label2", "text",
-          "To begin, provide your login information. The Upload Menu will appear after login "
-          "allowing you to upload one or more Pictavos or view and delete Pictavos that have "
-          "already been uploaded."},
-         {"lblUserName", "text", "&Account Name :"},
-         {"lblPassword", "text", "&Password :"},
-         {"lblLink", "text", FERRYMATE_PRODUCT_PAGE},
-         {"chkSavePassword", "text", "&Save Password"},
-         {"cmdConnect", "text", "&Login and Proceed to Ferrymate"},
-         {"cmdCancel", "text", "C&ancel"},
-         {"txtUserName", "toolTip", "Hostavia account username"},
-         {"txtPassword", "toolTip", "Hostavia account password"},
-         {"chkSavePassword", "toolTip", "Save your password"},
-         {"cmdConnect", "toolTip", "Login to your account and go to Ferrymate"},
-         {"cmdCancel", "toolTip", "Cancel login and close Ferrymate"}});
-    QCOMPARE(login.form().lblUserName->buddy(), login.form().txtUserName);
-    QCOMPARE(login.form().lblPassword->buddy(), login.form().txtPassword);
-    QVERIFY(login.form().cmdConnect->isDefault());
-    QCOMPARE(login.form().txtPassword->echoMode(), QLineEdit::Password);
-    for (const char* name : {"txtUserName", "txtPassword", "Picture1"})
-        QVERIFY2(!child<QWidget>(login, name)->accessibleName().isEmpty(), name);
-    login.show();
-    QVERIFY(login.form().lblLink->isVisible());
-    QVERIFY(!login.form().cmdPictavo->isVisible());
-}
-
-void FerryLoginTest::signIn_data() {
-    QTest::addColumn<SignInCase>("c");
-    const QString bob = "bob." + kDomain;
-    const QByteArray bobForgotten = Settings("bob." + kDomain, "bob", "");
-    const QByteArray service = "[Service]\r\nDomain=demo.localhost\r\nPort=2121\r\n";
-    // The writer drops the leading blank of the address; reading trims it anyway.
-    addCase<SignInCase>("account name with spaces, service in use", service, " alice ", "pw", -1,
-                        "cmdConnect", true, "||0", " alice .demo.localhost|2121|alice|pw|0|0",
-                        service + Settings("alice .demo.localhost", "alice", ""));
-    // Cancelled, the record holds what the settings held and is otherwise untouched.
-    addCase<SignInCase>("cancel keeps the saved password", kSavedBob, "other", "typed", -1,
-                        "cmdCancel", true, "bob|s3cret|1", bob + "|99|bob|s3cret|1|1", kSavedBob);
-    addCase<SignInCase>("cancel after unticking", kSavedBob, "other", "typed", 0, "cmdCancel", true,
-                        "bob|s3cret|1", bob + "|99|bob|s3cret|1|1", bobForgotten);
-    addCase<SignInCase>("close control counts as cancel", QByteArray(), "frank", "pw", -1, "close",
-                        true, "||0", "|99|||1|1", Settings("", "", ""));
-    addCase<SignInCase>("connect unticked", kSavedBob, "bob", "typed", 0, "cmdConnect", true,
-                        "bob|s3cret|1", bob + "|21|bob|typed|0|0", bobForgotten);
-    addCase<SignInCase>("spaces-only password passes as empty", QByteArray(), "erin", "   ", 1,
-                        "cmdConnect", true, "||0", "erin." + kDomain + "|21|erin||0|0",
-                        Settings("erin." + kDomain, "erin", "00"));
-    addCase<SignInCase>("not connected still writes the settings", QByteArray(), "hank", "pw", 1,
-                        "cmdConnect", false, "||0", "hank." + kDomain + "|21|hank|pw|0|0",
-                        Settings("hank." + kDomain, "hank", "043B38"));
-}
-
-void FerryLoginTest::signIn() {
-    QFETCH(SignInCase, c);
-    ProgramFolder folder;
-    if (!c.before.isNull())
-        writeBytes(settingsPath(), c.before);
-    ScriptedState state(c.online ? kConnectionLan : kConnectionProxy, c.online);
-    ScriptedDialogs script;
-    QString loaded;
-    script.answerForm([&](QDialog& form) {
-        auto* ticked = child<QCheckBox>(form, "chkSavePassword");
-        loaded = child<QLineEdit>(form, "txtUserName")->text() + u'|' +
-                 child<QLineEdit>(form, "txtPassword")->text() + u'|' +
-                 QString::number(ticked->isChecked());
-        Type(form, c.user, c.password);
-        if (c.save >= 0)
-            ticked->setChecked(c.save);
-        if (qstrcmp(c.action, "close") == 0)
-            QVERIFY(form.close());
-        else
-            press(form, c.action);
-    });
-    if (!c.online)
-        script.answerForm([](QDialog& prompt) { press(prompt, "cmdOK"); });
-    ConnectionRecord r;
-    QCOMPARE(Show(r), c.online && qstrcmp(c.action, "cmdConnect") == 0);
-    QCOMPARE(loaded, c.loaded);
-    QCOMPARE(QStringLiteral("%1|%2|%3|%4|%5|%6")
-                 .arg(r.sAddress, r.sPort, r.sUserName, r.sPassword)
-                 .arg(r.bIsAnonymous)
-                 .arg(r.bPassive),
-             c.record);
-    QCOMPARE(script.shown.size(), c.online ? 1 : 2);
-    QCOMPARE(script.pending(), 0);
-    QCOMPARE(fileBytes(settingsPath()), c.after);
-}
-
-// A missing account name or password is noticed and the form stays, whether the user pressed
-// the button or a key for it (either Enter key); filled in, the same key signs in.
-void FerryLoginTest::missingFieldNotice() {
-    ProgramFolder folder;
-    ScriptedState state(kConnectionLan, true);
-    ScriptedDialogs script;
-    bool stayed = false;
-    script.answerForm([&](QDialog& form) {
-        auto* password = child<QLineEdit>(form, "txtPassword");
-        Type(form, QString(), QString());
-        QTest::keyClick(password, Qt::Key_Return);
-        Type(form, "dave", QString());
-        press(form, "cmdConnect");
-        stayed = form.isVisible();
-        Type(form, "dave", "pw");
-        QTest::keyClick(password, Qt::Key_Enter);
-    });
-    QStringList notices;
-    for (int i = 0; i < 2; ++i)
-        script.answerForm([&](QDialog& prompt) {
-            notices << seen(prompt);
-            press(prompt, "cmdOK");
-        });
-    ConnectionRecord r;
-    QVERIFY(Show(r));
-    QVERIFY(stayed);
-    QCOMPARE(notices, QStringList(2,
-                                  "Pictavo Ferrymate - Enter username & password\nPlease "
-                                  "enter your user name and a password.\ncmdOK"));
-    QCOMPARE(r.sUserName, QStringLiteral("dave"));
-}
-
-void FerryLoginTest::linkOpensTheProductPage() {
-    RecordingLauncher launcher(42);
-    ScriptedDialogs script;
-    FerryLogin login;
-    login.show();
-    QTest::mouseClick(login.form().lblLink, Qt::LeftButton);
-    QCOMPARE(launcher.opened, QStringList{QStringLiteral(FERRYMATE_PRODUCT_PAGE)});
-    QVERIFY(script.shown.isEmpty());
-}
-
-void FerryLoginTest::promptKeysOnlyWhileOffered() {
-    FerryConnect prompt;
-    compareTexts(prompt, {{"cmdOK", "text", "&OK"},
-                          {"cmdConnect", "text", "&Connect"},
-                          {"cmdCancel", "text", "C&ancel"}});
-    QVERIFY(prompt.form().cmdOK->isDefault());
-    // Messages break their lines with a lone CR.
-    prompt.form().Label1->setFixedWidth(400);
-    prompt.form().Label1->setText(QStringLiteral("one line"));
-    const int single = prompt.form().Label1->sizeHint().height();
-    prompt.form().Label1->setText(QStringLiteral("one\r\rline"));
-    QVERIFY(prompt.form().Label1->sizeHint().height() >= 2 * single);
-
-    QSignalSpy ok(prompt.form().cmdOK, &QPushButton::clicked);
-    prompt.showButtons(false, true, true);
-    prompt.showButtons(true, false, false);
-    QCOMPARE(buttons(prompt), QStringLiteral("cmdOK"));
-    // The notice: Escape does nothing while Cancel is not offered; Enter presses OK.
-    prompt.show();
-    prompt.form().cmdOK->setFocus();
-    QTest::keyClick(&prompt, Qt::Key_Escape);
-    QVERIFY(prompt.isVisible());
-    QTest::keyClick(&prompt, Qt::Key_Return);
-    QCOMPARE(ok.size(), 1);
-    QVERIFY(prompt.isHidden());
-    // The offer: Escape presses Cancel.
-    prompt.showButtons(false, true, true);
-    QCOMPARE(buttons(prompt), QStringLiteral("cmdConnect cmdCancel"));
-    prompt.show();
-    prompt.m_bCancelled = false;
-    QTest::keyClick(&prompt, Qt::Key_Escape);
-    QVERIFY(prompt.isHidden() && prompt.m_bCancelled);
-}
-
-void FerryLoginTest::connectionCheck_data() {
-    QTest::addColumn<CheckCase>("c");
-    const quint32 modem = kConnectionModem, lan = kConnectionLan, proxy = kConnectionProxy;
-    const QString title = QStringLiteral("Pictavo Ferrymate -Internet Connection\n");
-    const QString notice = title +
-                           "You are not connected to the Internet and Pictavo Ferrymate cannot "
-                           "establish a connection.\r\rPlease contact your System "
-                           "Administrator.\ncmdOK";
-    const QString offer = title +
-                          "You are not connected to the  Internet. However, you do have a dial-up "
-                          "connection configured on this computer.Would you like to use this "
-                          "dial-up connection to connect?\ncmdConnect cmdCancel";
-    addCase<CheckCase>("online", 0u, true, false, "", true, QString());
-    addCase<CheckCase>("query fails, LAN", lan, false, false, "", true, QString());
-    addCase<CheckCase>("query fails, modem and proxy", modem | proxy, false, false, "", true,
-                       QString());
-    addCase<CheckCase>("query fails, proxy only", proxy, false, true, "cmdOK", false, notice);
-    addCase<CheckCase>("modem only, no dial-up", modem, false, false, "cmdOK", false, notice);
-    addCase<CheckCase>("dial-up configured but no modem", 0u, false, true, "cmdOK", false, notice);
-    addCase<CheckCase>("dial-up offer, Connect", modem, false, true, "cmdConnect", true, offer);
-    addCase<CheckCase>("dial-up offer, Cancel", modem, false, true, "cmdCancel", false, offer);
-    addCase<CheckCase>("dial-up offer, close control", modem, false, true, "", false, offer);
-}
-
-void FerryLoginTest::connectionCheck() {
-    QFETCH(CheckCase, c);
-    ScriptedState state(c.flags, c.online, c.dialUp);
-    ScriptedDialogs script;
-    QString seen;
-    script.answerForm([&](QDialog& prompt) {
-        prompt.show();
-        seen = ::seen(prompt);
-        if (*c.press)
-            child<QPushButton>(prompt, c.press)->click();
-        else
-            prompt.close();
-    });
-    // A Connect answered before does not carry over.
-    ferryConnect().m_bCancelled = false;
-    QWidget signIn;
-    signIn.show();
-    QCOMPARE(checkInternetConnection(&signIn), c.result);
-    QCOMPARE(seen, c.seen);
-    QCOMPARE(script.shown.size(), c.seen.isEmpty() ? 0 : 1);
-    QCOMPARE(state.dialled, c.result && !c.seen.isEmpty() ? 1 : 0);
-    QCOMPARE(signIn.isVisible(), c.seen.isEmpty());
-}
-
-void FerryLoginTest::flagsFromNetworkInformation() {
-    using R = QNetworkInformation::Reachability;
-    using M = QNetworkInformation::TransportMedium;
-    const std::tuple<R, M, bool, quint32> cases[] = {
-        {R::Online, M::Ethernet, true, kConnectionLan},
-        {R::Online, M::WiFi, true, kConnectionLan},
-        {R::Site, M::Cellular, false, kConnectionModem},
-        {R::Local, M::Bluetooth, false, 0},
-        {R::Unknown, M::Unknown, true, 0}};
-    for (const auto& [reachability, medium, success, flags] : cases) {
-        quint32 out = 0xFF;
-        QCOMPARE(connectedStateFrom(reachability, medium, out), success);
-        QCOMPARE(out, flags);
-    }
-}
-
-void FerryLoginTest::openWebPageResults_data() {
-    QTest::addColumn<int>("result");
-    QTest::addColumn<QString>("text");  // empty: no message
-    QTest::newRow("2, file not found")
-        << 2
-        << "Problem running your web browser. Please check to ensure that your browser is "
-           "correctly installed.\rError 2)";
-    QTest::newRow("31, no association")
-        << 31
-        << "Pictavo's Ferrymate could not find a file association for http://demo.example/My "
-           "Folio 2/pictavo.html on your system.Please check to ensure that your browser is "
-           "correctly installed and associated with this type of file.";
-    QTest::newRow("32, launched") << 32 << QString();
-}
-
-void FerryLoginTest::openWebPageResults() {
-    QFETCH(int, result);
-    QFETCH(QString, text);
-    const QString address = QStringLiteral("http://demo.example/My Folio 2/pictavo.html");
-    RecordingLauncher launcher(result);
-    ScriptedDialogs script;
-    OpenWebPage(address);
-    QCOMPARE(launcher.opened, QStringList{address});
-    QCOMPARE(script.messageTexts(), text.isEmpty() ? QStringList() : QStringList{text});
-    if (!text.isEmpty())
-        QCOMPARE(script.shown[0].title, QStringLiteral("Browser Unavailable"));
-}
-
-// PATH holds only a stand-in xdg-mime that prints the handler and records what it was asked.
-// Offscreen has no desktop services, so even a registered browser fails to launch: 2.
-void FerryLoginTest::desktopLauncher_data() {
-    QTest::addColumn<QByteArray>("handler");  // null: no xdg-mime
-    QTest::addColumn<QByteArray>("browserVariable");
-    QTest::addColumn<QString>("address");
-    QTest::addColumn<int>("result");
-    QTest::addColumn<QByteArray>("asked");  // what xdg-mime was asked
-    const QString http = QStringLiteral("http://demo.example/a");
-    QTest::newRow("no browser for https")
-        << QByteArray("") << QByteArray() << "https://demo.example" << 31
-        << QByteArray("query default x-scheme-handler/https");
-    QTest::newRow("no xdg-mime") << QByteArray() << QByteArray() << http << 31 << QByteArray();
-    QTest::newRow("browser registered") << QByteArray("firefox.desktop") << QByteArray() << http
-                                        << 2 << QByteArray("query default x-scheme-handler/http");
-    QTest::newRow("BROWSER variable set")
-        << QByteArray("") << QByteArray("true") << http << 2 << QByteArray();
-    QTest::newRow("no address") << QByteArray("firefox.desktop") << QByteArray() << QString() << 2
-                                << QByteArray();
-}
-
-void FerryLoginTest::desktopLauncher() {
-    QFETCH(QByteArray, handler);
-    QFETCH(QByteArray, browserVariable);
-    QFETCH(QString, address);
-    QFETCH(int, result);
-    QFETCH(QByteArray, asked);
-    QTemporaryDir dir;
-    const QString script = dir.filePath("xdg-mime");
-    if (!handler.isNull()) {
-        writeBytes(script, "#!/bin/sh\necho \"$@\" > '" + dir.filePath("asked").toLocal8Bit() +
-                               "'\necho " + handler + "\n");
-        QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
-    const QByteArray path = qgetenv("PATH");
-    const QByteArray browser = qgetenv("BROWSER");
-    qputenv("PATH", dir.path().toLocal8Bit());
-    qputenv("BROWSER", browserVariable);
-    const int opened = DesktopWebLauncher().open(address);
-    qputenv("PATH", path);
-    qputenv("BROWSER", browser);
-    QCOMPARE(opened, result);
-    QFile file(dir.filePath("asked"));
-    QCOMPARE(file.open(QIODevice::ReadOnly) ? file.readAll().trimmed() : QByteArray(), asked);
-}
-
 int main(int argc, char** argv) {
-    // The desktop launcher must never reach a real browser from here.
+    // A web page opened by mistake must never reach a real browser from here.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     FerryLoginTest test;

@@ -13,33 +13,10 @@
 
 namespace {
 
-// The saved-password reader as it always was: 79 characters at most, the first two give the
-// length. Every value it was given must still read the same.
-QString oldLoad(QString value) {
-    value = value.left(79);
-    auto number = [](QStringView text, int base) {
-        int n = 0;
-        for (QChar c : text) {
-            bool ok = false;
-            const int d = QString(c).toInt(&ok, base);
-            if (!ok)
-                break;
-            n = n * base + d;
-        }
-        return n;
-    };
-    const QString body = value.mid(2, number(QStringView(value).left(2), 10));
-    QString text;
-    for (int i = 0; i < body.size(); i += 2)
-        text += QChar(ushort(number(QStringView(body).mid(i, 2), 16) ^ u"KORVANITE"[i / 2 % 9]));
-    return text;
-}
-
-QString randomText(QRandomGenerator& random, int length, QStringView alphabet = {}) {
+QString randomPassword(QRandomGenerator& random, int length) {
     QString text;
     for (int i = 0; i < length; ++i)
-        text += alphabet.isEmpty() ? QChar(ushort(random.bounded(1, 256)))
-                                   : alphabet[random.bounded(int(alphabet.size()))];
+        text += QChar(ushort(random.bounded(1, 256)));
     return text;
 }
 
@@ -57,167 +34,153 @@ Q_DECLARE_METATYPE(WriteCase)
 class SettingsTest : public QObject {
     Q_OBJECT
 private slots:
-    void read_data();
-    void read();
-    void write_data();
-    void write();
-    void storedPasswords();
+    // What a settings file gives: key "Host" of section "Info" read into a buffer of `size`
+    // characters, or the service and transfer settings read from it.
+    void read_data() {
+        QTest::addColumn<QByteArray>("file");  // null: no file
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<QString>("value");
+        auto row = [](const QByteArray& tag, const QByteArray& file, const QString& value,
+                      int size = 256, const char* key = "Host") {
+            QTest::newRow(tag.constData()) << file << QString(key) << size << value;
+        };
+        row("no file", {}, "<default>");
+        row("CRLF, letter case, blanks", "; settings\r\n[info]\r\n  HOST =  a b  \r\n", "a b");
+        row("LF lines, no final line end", "[Info]\nHost=h", "h");
+        row("double quotes", "[Info]\r\nHost=\" a b \"", " a b ");
+        row("single quotes", "[Info]\r\nHost='x'", "x");
+        row("unbalanced quote", "[Info]\r\nHost=\"x", "\"x");
+        row("lone quote", "[Info]\r\nHost=\"", "\"");
+        row("empty quotes", "[Info]\r\nHost=\"\"", "");
+        row("Latin-1", "[Info]\r\nHost=caf\xe9", QString::fromLatin1("caf\xe9"));
+        row("first section of the name only",
+            "[Info]\r\nOther=1\r\n[Service]\r\n[INFO]\r\nHost=2\r\n", "<default>");
+        row("first key of the name", "[Info]\r\nHost=one\r\nhost=two\r\n", "one");
+        row("key of another section", "[Service]\r\nHost=x\r\n", "<default>");
+        const QByteArray longer =
+            "[Info]\r\nHost=" + QByteArray(300, 'v') + "\r\nQ=\"" + QByteArray(300, 'v') + "\"\r\n";
+        row("cut to the buffer", longer, QString(79, u'v'), 80);
+        row("quoted, cut to the buffer", longer, QString(79, u'v'), 80, "Q");
+        row("buffer of 1", longer, "", 1);
+        row("buffer of 0", longer, "", 0);
+        row("default cut to the buffer", {}, "<de", 4);
+        // The service the sign-in connects to, and how many connections a transfer uses.
+        row("service built in", {}, FERRYMATE_SERVICE_DOMAIN ":21", 0, "service");
+        row("service from the file", "[service]\r\ndomain=demo.localhost\r\nPORT=2121\r\n",
+            "demo.localhost:2121", 0, "service");
+        for (const char* port : {"ftp", "0", "70000"})
+            row("port " + QByteArray(port), "[Service]\r\nDomain=d\r\nPort=" + QByteArray(port),
+                "d:21", 0, "service");
+        row("connections by default", {}, "4", 0, "connections");
+        for (const auto& [value, count] :
+             {std::pair{"7", "7"}, {"0", "1"}, {"11", "10"}, {"four", "4"}})
+            row("connections " + QByteArray(value),
+                "[transfer]\r\nCONNECTIONS=" + QByteArray(value), count, 0, "connections");
+    }
+
+    void read() {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, key);
+        QFETCH(int, size);
+        QFETCH(QString, value);
+        ProgramFolder folder;
+        QCOMPARE(settingsPath(), folder.path("Ferrymate.ini"));
+        if (!file.isNull())
+            writeBytes(settingsPath(), file);
+        if (key == u"service")
+            QCOMPARE(serviceDomain() + u':' + servicePort(), value);
+        else if (key == u"connections")
+            QCOMPARE(QString::number(connectionsSetting()), value);
+        else
+            QCOMPARE(readProfileString("Info", key, "<default>", size, settingsPath()), value);
+    }
+
+    void write_data() {
+        QTest::addColumn<WriteCase>("c");
+        addCase<WriteCase>("creates the file", QByteArray(), "Info", "Host", "alice",
+                           "[Info]\r\nHost=alice\r\n");
+        addCase<WriteCase>("new section, leading blanks dropped", "[Info]\r\nHost=a\r\n", "Other",
+                           "Key", "  spaced value ",
+                           "[Info]\r\nHost=a\r\n[Other]\r\nKey=spaced value \r\n");
+        addCase<WriteCase>(
+            "replaced in place, other lines kept",
+            "; kept\n[info]\nhost = old\nlone line\n\n[Service]\nDomain=d\n", "Info", "Host", "new",
+            "; kept\r\n[info]\r\nhost=new\r\nlone line\r\n\r\n[Service]\r\nDomain=d\r\n");
+        addCase<WriteCase>("added after the section's last line",
+                           "[Info]\r\nA=1\r\n\r\n[Service]\r\nDomain=d\r\n", "INFO", "B", "2",
+                           "[Info]\r\nA=1\r\nB=2\r\n\r\n[Service]\r\nDomain=d\r\n");
+        addCase<WriteCase>("Latin-1", QByteArray(), "S", "K", QString::fromLatin1("caf\xe9"),
+                           "[S]\r\nK=caf\xe9\r\n");
+        // Text that would break the line format is refused and the file left alone.
+        const QByteArray kept("[Info]\r\nHost=alice\r\n");
+        addCase<WriteCase>("value with CR", kept, "Info", "Host", "x\r[Service]", kept);
+        addCase<WriteCase>("value with LF", kept, "Info", "Host", "x\ny=1", kept);
+        addCase<WriteCase>("key with =", kept, "Info", "A=B", "x", kept);
+        addCase<WriteCase>("empty key", kept, "Info", "", "x", kept);
+        addCase<WriteCase>("section with ]", kept, "In]fo", "K", "x", kept);
+        // A write that fails leaves the old file whole: the account and saved password stay.
+        addCase<WriteCase>("full disk", kept, "Info", "Host", QString(6000, u'x'), kept, true);
+    }
+
+    void write() {
+        QFETCH(WriteCase, c);
+        ProgramFolder folder;
+        QString path = settingsPath();
+        std::optional<SmallDisk> disk;
+        if (c.fullDisk) {
+            disk.emplace(folder.path("disk"), 16 * 1024);
+            QVERIFY(disk->mounted());
+            path = folder.path("disk/Ferrymate.ini");
+        }
+        if (!c.before.isNull())
+            writeBytes(path, c.before);
+        if (disk)
+            disk->fill();
+        const bool written = c.after != c.before;
+        QCOMPARE(writeProfileString(c.section, c.key, c.value, path), written);
+        QCOMPARE(fileBytes(path), c.after);
+        // The file may hold the saved password: only its owner reads it.
+        if (written)
+            QCOMPARE(QFile::permissions(path), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                   QFileDevice::ReadUser | QFileDevice::WriteUser);
+    }
+
+    // The saved password: its stored forms as they always were, read back through the settings
+    // file, and read as the old reader read anything else.
+    void storedPasswords() {
+        // With no folder set, the settings lie beside the program.
+        QCOMPARE(GetAppPath(), QCoreApplication::applicationDirPath() + u'/');
+        const std::pair<QString, QString> forms[] = {
+            {"", "00"},
+            {"KORVANITEK", "2000000000000000000000"},
+            {"z~", "043131"},
+            {"\nE", "04410A"},
+            {QString::fromLatin1("h\xe9llo"), "1023A63E3A2E"}};
+        for (const auto& [password, stored] : forms) {
+            QCOMPARE(storedPasswordForm(password), stored);
+            QCOMPARE(passwordFromStoredForm(stored), password);
+        }
+        // Anything else reads as it always did: the first two characters give the length, and
+        // what is no number counts as far as it is one.
+        const std::pair<QString, QString> malformed[] = {
+            {"5", ""}, {"4x410A", "\nE"}, {"04ZZ4G", "KK"}, {"0100" + QString(96, u'A'), "K"}};
+        for (const auto& [stored, password] : malformed)
+            QCOMPARE(passwordFromStoredForm(stored), password);
+        QVERIFY(storedPasswordForm(QString(50, u'x')).startsWith(u"100"));
+        ProgramFolder folder;
+        QCOMPARE(LoadPassword(), QString());
+        QRandomGenerator random(2024);
+        for (int length = 0; length <= 130; ++length) {
+            const QString password = randomPassword(random, length);
+            SavePassword(password);
+            QCOMPARE(LoadPassword(), password);
+        }
+        // It could not come back unchanged, so nothing is saved.
+        SavePassword(QStringLiteral("pass\u20ac"));
+        QCOMPARE(fileBytes(settingsPath()), "[ConnectionInfo]\r\nLastPasswordUsed=\r\n");
+    }
 };
-
-// What a settings file gives: key "Host" of section "Info" read into a buffer of `size`
-// characters, or the service and transfer settings read from it.
-void SettingsTest::read_data() {
-    QTest::addColumn<QByteArray>("file");  // null: no file
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<int>("size");
-    QTest::addColumn<QString>("value");
-    auto row = [](const QByteArray& tag, const QByteArray& file, const QString& value,
-                  int size = 256, const char* key = "Host") {
-        QTest::newRow(tag.constData()) << file << QString(key) << size << value;
-    };
-    row("no file", {}, "<default>");
-    row("CRLF, letter case, blanks", "; settings\r\n[info]\r\n  HOST =  a b  \r\n", "a b");
-    row("LF lines, no final line end", "[Info]\nHost=h", "h");
-    row("double quotes", "[Info]\r\nHost=\" a b \"", " a b ");
-    row("single quotes", "[Info]\r\nHost='x'", "x");
-    row("unbalanced quote", "[Info]\r\nHost=\"x", "\"x");
-    row("lone quote", "[Info]\r\nHost=\"", "\"");
-    row("empty quotes", "[Info]\r\nHost=\"\"", "");
-    row("no escapes", "[Info]\r\nHost=a\\nb=c", "a\\nb=c");
-    row("Latin-1", "[Info]\r\nHost=caf\xe9", QString::fromLatin1("caf\xe9"));
-    row("first section of the name only", "[Info]\r\nOther=1\r\n[Service]\r\n[INFO]\r\nHost=2\r\n",
-        "<default>");
-    row("first key of the name", "[Info]\r\nHost=one\r\nhost=two\r\n", "one");
-    row("key of another section", "[Service]\r\nHost=x\r\n", "<default>");
-    const QByteArray longer =
-        "[Info]\r\nHost=" + QByteArray(300, 'v') + "\r\nQ=\"" + QByteArray(300, 'v') + "\"\r\n";
-    row("cut to the buffer", longer, QString(79, u'v'), 80);
-    row("quoted, cut to the buffer", longer, QString(79, u'v'), 80, "Q");
-    row("buffer of 1", longer, "", 1);
-    row("buffer of 0", longer, "", 0);
-    row("default cut to the buffer", {}, "<de", 4);
-    // The service the sign-in connects to, and how many connections a transfer uses.
-    row("service built in", {}, FERRYMATE_SERVICE_DOMAIN ":21", 0, "service");
-    row("service from the file", "[service]\r\ndomain=demo.localhost\r\nPORT=2121\r\n",
-        "demo.localhost:2121", 0, "service");
-    for (const char* port : {"ftp", "0", "70000", "-5"})
-        row("port " + QByteArray(port), "[Service]\r\nDomain=d\r\nPort=" + QByteArray(port), "d:21",
-            0, "service");
-    row("connections by default", {}, "4", 0, "connections");
-    for (const auto& [value, count] :
-         {std::pair{"7", "7"}, {" 1", "1"}, {"0", "1"}, {"11", "10"}, {"four", "4"}})
-        row("connections " + QByteArray(value), "[transfer]\r\nCONNECTIONS=" + QByteArray(value),
-            count, 0, "connections");
-}
-
-void SettingsTest::read() {
-    QFETCH(QByteArray, file);
-    QFETCH(QString, key);
-    QFETCH(int, size);
-    QFETCH(QString, value);
-    ProgramFolder folder;
-    QCOMPARE(settingsPath(), folder.path("Ferrymate.ini"));
-    if (!file.isNull())
-        writeBytes(settingsPath(), file);
-    if (key == u"service")
-        QCOMPARE(serviceDomain() + u':' + servicePort(), value);
-    else if (key == u"connections")
-        QCOMPARE(QString::number(connectionsSetting()), value);
-    else
-        QCOMPARE(readProfileString("Info", key, "<default>", size, settingsPath()), value);
-}
-
-void SettingsTest::write_data() {
-    QTest::addColumn<WriteCase>("c");
-    addCase<WriteCase>("creates the file", QByteArray(), "Info", "Host", "alice",
-                       "[Info]\r\nHost=alice\r\n");
-    addCase<WriteCase>("new section, leading blanks dropped", "[Info]\r\nHost=a\r\n", "Other",
-                       "Key", "  spaced value ",
-                       "[Info]\r\nHost=a\r\n[Other]\r\nKey=spaced value \r\n");
-    addCase<WriteCase>(
-        "replaced in place, other lines kept",
-        "; kept\n[info]\nhost = old\nlone line\n\n[Service]\nDomain=d\n", "Info", "Host", "new",
-        "; kept\r\n[info]\r\nhost=new\r\nlone line\r\n\r\n[Service]\r\nDomain=d\r\n");
-    addCase<WriteCase>("added after the section's last line",
-                       "[Info]\r\nA=1\r\n\r\n[Service]\r\nDomain=d\r\n", "INFO", "B", "2",
-                       "[Info]\r\nA=1\r\nB=2\r\n\r\n[Service]\r\nDomain=d\r\n");
-    addCase<WriteCase>("Latin-1", QByteArray(), "S", "K", QString::fromLatin1("caf\xe9"),
-                       "[S]\r\nK=caf\xe9\r\n");
-    // Text that would break the line format is refused and the file left alone.
-    const QByteArray kept("[Info]\r\nHost=alice\r\n");
-    addCase<WriteCase>("value with CR", kept, "Info", "Host", "x\r[Service]", kept);
-    addCase<WriteCase>("value with LF", kept, "Info", "Host", "x\ny=1", kept);
-    addCase<WriteCase>("key with =", kept, "Info", "A=B", "x", kept);
-    addCase<WriteCase>("empty key", kept, "Info", "", "x", kept);
-    addCase<WriteCase>("section with ]", kept, "In]fo", "K", "x", kept);
-    // A write that fails leaves the old file whole: the account and saved password stay.
-    addCase<WriteCase>("full disk", kept, "Info", "Host", QString(6000, u'x'), kept, true);
-}
-
-void SettingsTest::write() {
-    QFETCH(WriteCase, c);
-    ProgramFolder folder;
-    QString path = settingsPath();
-    std::optional<SmallDisk> disk;
-    if (c.fullDisk) {
-        disk.emplace(folder.path("disk"), 16 * 1024);
-        QVERIFY(disk->mounted());
-        path = folder.path("disk/Ferrymate.ini");
-    }
-    if (!c.before.isNull())
-        writeBytes(path, c.before);
-    if (disk)
-        disk->fill();
-    const bool written = c.after != c.before;
-    QCOMPARE(writeProfileString(c.section, c.key, c.value, path), written);
-    QCOMPARE(fileBytes(path), c.after);
-    // The file may hold the saved password: only its owner reads it.
-    if (written)
-        QCOMPARE(QFile::permissions(path), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                               QFileDevice::ReadUser | QFileDevice::WriteUser);
-}
-
-// The saved password: its stored forms as they always were, read back through the settings
-// file, and read as the old reader read anything else.
-void SettingsTest::storedPasswords() {
-    // With no folder set, the settings lie beside the program.
-    QCOMPARE(GetAppPath(), QCoreApplication::applicationDirPath() + u'/');
-    const std::pair<QString, QString> forms[] = {{"", "00"},
-                                                 {"KORVANITEK", "2000000000000000000000"},
-                                                 {"z~", "043131"},
-                                                 {"\nE", "04410A"},
-                                                 {QString::fromLatin1("h\xe9llo"), "1023A63E3A2E"}};
-    for (const auto& [password, stored] : forms)
-        QCOMPARE(storedPasswordForm(password), stored);
-    QVERIFY(storedPasswordForm(QString(50, u'x')).startsWith(u"100"));
-    ProgramFolder folder;
-    QCOMPARE(LoadPassword(), QString());
-    QRandomGenerator random(2024);
-    for (int length = 0; length <= 130; ++length) {
-        const QString password = randomText(random, length);
-        SavePassword(password);
-        QCOMPARE(LoadPassword(), password);
-    }
-    // It could not come back unchanged, so nothing is saved.
-    SavePassword(QStringLiteral("pass\u20ac"));
-    QCOMPARE(fileBytes(settingsPath()), "[ConnectionInfo]\r\nLastPasswordUsed=\r\n");
-
-    QStringList values = QStringLiteral("|5|ab|-1|99410A|02410A|03410|04ZZ4G|4x410A").split(u'|');
-    values << QString(26, u'9') << QString(300, u'7') << "0100" + QString(96, u'A');
-    for (int length = 0; length <= 38; ++length)
-        values << storedPasswordForm(randomText(random, length));
-    // Junk too, but not stored forms as written that the old 79-character limit cut short.
-    for (int round = 0; round < 3000; ++round) {
-        const QString value =
-            randomText(random, random.bounded(0, 120), u"0123456789ABCDEFabcxyz -&");
-        const bool cut = value.size() > 79 && value[0].isDigit() && value[1].isDigit() &&
-                         value.left(2).toInt() == value.size() - 2;
-        if (!cut)
-            values << value;
-    }
-    for (const QString& value : values)
-        QCOMPARE(passwordFromStoredForm(value), oldLoad(value));
-}
 
 QTEST_GUILESS_MAIN(SettingsTest)
 #include "tst_Settings.moc"
