@@ -59,6 +59,21 @@ FAULTS = [
     ("TLS 1.3 data connections share one context",
      "if (!m_dataContext && m_socket->sessionProtocol() != QSsl::TlsV1_3)", "if (!m_dataContext)",
      "ftp_transfers"),
+    # Sign-in, local side and command rules.
+    ("sign-in: an unticked password still saved", "(ui->chkSavePassword->isChecked()", "(true",
+     "signin_login"),
+    ("connection check: unknown reachability counts as offline",
+     "return reachability == Reach::Online || reachability == Reach::Unknown;",
+     "return reachability == Reach::Online;", "signin_login"),
+    ("local folder: created from a name with a path in it",
+     "if (!self || name.isEmpty() || !isAcceptableName(name))", "if (!self || name.isEmpty())",
+     "tst_localside"),
+    ("local delete: stops at the first failure",
+     "deleted = m_xLocalPaths.DeleteLocalFile(path) && deleted;",
+     "deleted = deleted && m_xLocalPaths.DeleteLocalFile(path);", "tst_localside"),
+    ("published projects: one more than the limit allowed",
+     "return remoteRowTexts.size() >= special + kPublishedProjectLimit;",
+     "return remoteRowTexts.size() > special + kPublishedProjectLimit;", "commandrules"),
 ]
 
 
