@@ -197,7 +197,7 @@ private slots:
         bool stayed = false;
         script.answerForm([&](QDialog& form) {
             auto* password = child<QLineEdit>(form, "txtPassword");
-            Type(form, QString(), QString());
+            Type(form, QString(), "pw");
             QTest::keyClick(password, Qt::Key_Return);
             Type(form, "dave", QString());
             press(form, "cmdConnect");

@@ -1,6 +1,5 @@
 #include <QCoreApplication>
 #include <QFile>
-#include <QRandomGenerator>
 #include <QTest>
 #include <optional>
 
@@ -12,13 +11,6 @@
 #include "TransferProfile.h"
 
 namespace {
-
-QString randomPassword(QRandomGenerator& random, int length) {
-    QString text;
-    for (int i = 0; i < length; ++i)
-        text += QChar(ushort(random.bounded(1, 256)));
-    return text;
-}
 
 struct WriteCase {
     QByteArray before;  // null: no file
@@ -167,15 +159,13 @@ private slots:
             {"5", ""}, {"4x410A", "\nE"}, {"04ZZ4G", "KK"}, {"0100" + QString(96, u'A'), "K"}};
         for (const auto& [stored, password] : malformed)
             QCOMPARE(passwordFromStoredForm(stored), password);
-        QVERIFY(storedPasswordForm(QString(50, u'x')).startsWith(u"100"));
+        // Through the settings file, a password long enough for three length digits.
         ProgramFolder folder;
         QCOMPARE(LoadPassword(), QString());
-        QRandomGenerator random(2024);
-        for (int length = 0; length <= 130; ++length) {
-            const QString password = randomPassword(random, length);
-            SavePassword(password);
-            QCOMPARE(LoadPassword(), password);
-        }
+        const QString longer = QString::fromLatin1("\x01 long\xff").repeated(10);
+        SavePassword(longer);
+        QVERIFY(fileBytes(settingsPath()).contains("LastPasswordUsed=140"));
+        QCOMPARE(LoadPassword(), longer);
         // It could not come back unchanged, so nothing is saved.
         SavePassword(QStringLiteral("pass\u20ac"));
         QCOMPARE(fileBytes(settingsPath()), "[ConnectionInfo]\r\nLastPasswordUsed=\r\n");
