@@ -61,12 +61,6 @@ struct RecordingLauncher final : WebLauncher {
     }
 };
 
-// A data row of the single column "c": the case T made of the fields given.
-template <class T, class... Fields>
-void addCase(const char* tag, Fields&&... fields) {
-    QTest::newRow(tag) << T{std::forward<Fields>(fields)...};
-}
-
 template <class T>
 T* child(QDialog& form, const char* name) {
     T* child = form.findChild<T*>(QLatin1String(name));

@@ -127,30 +127,31 @@ private slots:
 
     void signIn_data() {
         QTest::addColumn<SignInCase>("c");
+        auto row = [](const char* tag, const SignInCase& c) { QTest::newRow(tag) << c; };
         const QString bob = "bob." + kDomain;
         const QByteArray bobForgotten = Settings("bob." + kDomain, "bob", "");
         const QByteArray service = "[Service]\r\nDomain=demo.localhost\r\nPort=2121\r\n";
         // The writer drops the leading blank of the address; reading trims it anyway.
-        addCase<SignInCase>("account name with spaces, service in use", service, " alice ", "pw",
-                            -1, "cmdConnect", true, "||0",
-                            " alice .demo.localhost|2121|alice|pw|0|0",
-                            service + Settings("alice .demo.localhost", "alice", ""));
+        row("account name with spaces, service in use",
+            {service, " alice ", "pw", -1, "cmdConnect", true, "||0",
+             " alice .demo.localhost|2121|alice|pw|0|0",
+             service + Settings("alice .demo.localhost", "alice", "")});
         // Cancelled, the record holds what the settings held and is otherwise untouched.
-        addCase<SignInCase>("cancel keeps the saved password", kSavedBob, "other", "typed", -1,
-                            "cmdCancel", true, "bob|s3cret|1", bob + "|99|bob|s3cret|1|1",
-                            kSavedBob);
-        addCase<SignInCase>("cancel after unticking", kSavedBob, "other", "typed", 0, "cmdCancel",
-                            true, "bob|s3cret|1", bob + "|99|bob|s3cret|1|1", bobForgotten);
-        addCase<SignInCase>("close control counts as cancel", QByteArray(), "frank", "pw", -1,
-                            "close", true, "||0", "|99|||1|1", Settings("", "", ""));
-        addCase<SignInCase>("connect unticked", kSavedBob, "bob", "typed", 0, "cmdConnect", true,
-                            "bob|s3cret|1", bob + "|21|bob|typed|0|0", bobForgotten);
-        addCase<SignInCase>("spaces-only password passes as empty", QByteArray(), "erin", "   ", 1,
-                            "cmdConnect", true, "||0", "erin." + kDomain + "|21|erin||0|0",
-                            Settings("erin." + kDomain, "erin", "00"));
-        addCase<SignInCase>("not connected still writes the settings", QByteArray(), "hank", "pw",
-                            1, "cmdConnect", false, "||0", "hank." + kDomain + "|21|hank|pw|0|0",
-                            Settings("hank." + kDomain, "hank", "043B38"));
+        row("cancel keeps the saved password",
+            {kSavedBob, "other", "typed", -1, "cmdCancel", true, "bob|s3cret|1",
+             bob + "|99|bob|s3cret|1|1", kSavedBob});
+        row("cancel after unticking", {kSavedBob, "other", "typed", 0, "cmdCancel", true,
+                                       "bob|s3cret|1", bob + "|99|bob|s3cret|1|1", bobForgotten});
+        row("close control counts as cancel", {QByteArray(), "frank", "pw", -1, "close", true,
+                                               "||0", "|99|||1|1", Settings("", "", "")});
+        row("connect unticked", {kSavedBob, "bob", "typed", 0, "cmdConnect", true, "bob|s3cret|1",
+                                 bob + "|21|bob|typed|0|0", bobForgotten});
+        row("spaces-only password passes as empty",
+            {QByteArray(), "erin", "   ", 1, "cmdConnect", true, "||0",
+             "erin." + kDomain + "|21|erin||0|0", Settings("erin." + kDomain, "erin", "00")});
+        row("not connected still writes the settings",
+            {QByteArray(), "hank", "pw", 1, "cmdConnect", false, "||0",
+             "hank." + kDomain + "|21|hank|pw|0|0", Settings("hank." + kDomain, "hank", "043B38")});
     }
 
     void signIn() {
@@ -254,6 +255,7 @@ private slots:
 
     void connectionCheck_data() {
         QTest::addColumn<CheckCase>("c");
+        auto row = [](const char* tag, const CheckCase& c) { QTest::newRow(tag) << c; };
         const quint32 modem = kConnectionModem, lan = kConnectionLan, proxy = kConnectionProxy;
         const QString title = QStringLiteral("Pictavo Ferrymate -Internet Connection\n");
         const QString notice = title +
@@ -265,16 +267,14 @@ private slots:
             "You are not connected to the  Internet. However, you do have a dial-up "
             "connection configured on this computer.Would you like to use this "
             "dial-up connection to connect?\ncmdConnect cmdCancel";
-        addCase<CheckCase>("online", 0u, true, false, "", true, QString());
-        addCase<CheckCase>("query fails, LAN", lan, false, false, "", true, QString());
-        addCase<CheckCase>("query fails, modem and proxy", modem | proxy, false, false, "", true,
-                           QString());
-        addCase<CheckCase>("query fails, proxy only", proxy, false, true, "cmdOK", false, notice);
-        addCase<CheckCase>("modem only, no dial-up", modem, false, false, "cmdOK", false, notice);
-        addCase<CheckCase>("dial-up configured but no modem", 0u, false, true, "cmdOK", false,
-                           notice);
-        addCase<CheckCase>("dial-up offer, Connect", modem, false, true, "cmdConnect", true, offer);
-        addCase<CheckCase>("dial-up offer, Cancel", modem, false, true, "cmdCancel", false, offer);
+        row("online", {0u, true, false, "", true, QString()});
+        row("query fails, LAN", {lan, false, false, "", true, QString()});
+        row("query fails, modem and proxy", {modem | proxy, false, false, "", true, QString()});
+        row("query fails, proxy only", {proxy, false, true, "cmdOK", false, notice});
+        row("modem only, no dial-up", {modem, false, false, "cmdOK", false, notice});
+        row("dial-up configured but no modem", {0u, false, true, "cmdOK", false, notice});
+        row("dial-up offer, Connect", {modem, false, true, "cmdConnect", true, offer});
+        row("dial-up offer, Cancel", {modem, false, true, "cmdCancel", false, offer});
     }
 
     void connectionCheck() {

@@ -90,29 +90,29 @@ private slots:
 
     void write_data() {
         QTest::addColumn<WriteCase>("c");
-        addCase<WriteCase>("creates the file", QByteArray(), "Info", "Host", "alice",
-                           "[Info]\r\nHost=alice\r\n");
-        addCase<WriteCase>("new section, leading blanks dropped", "[Info]\r\nHost=a\r\n", "Other",
-                           "Key", "  spaced value ",
-                           "[Info]\r\nHost=a\r\n[Other]\r\nKey=spaced value \r\n");
-        addCase<WriteCase>(
-            "replaced in place, other lines kept",
-            "; kept\n[info]\nhost = old\nlone line\n\n[Service]\nDomain=d\n", "Info", "Host", "new",
-            "; kept\r\n[info]\r\nhost=new\r\nlone line\r\n\r\n[Service]\r\nDomain=d\r\n");
-        addCase<WriteCase>("added after the section's last line",
-                           "[Info]\r\nA=1\r\n\r\n[Service]\r\nDomain=d\r\n", "INFO", "B", "2",
-                           "[Info]\r\nA=1\r\nB=2\r\n\r\n[Service]\r\nDomain=d\r\n");
-        addCase<WriteCase>("Latin-1", QByteArray(), "S", "K", QString::fromLatin1("caf\xe9"),
-                           "[S]\r\nK=caf\xe9\r\n");
+        auto row = [](const char* tag, const WriteCase& c) { QTest::newRow(tag) << c; };
+        row("creates the file",
+            {QByteArray(), "Info", "Host", "alice", "[Info]\r\nHost=alice\r\n"});
+        row("new section, leading blanks dropped",
+            {"[Info]\r\nHost=a\r\n", "Other", "Key", "  spaced value ",
+             "[Info]\r\nHost=a\r\n[Other]\r\nKey=spaced value \r\n"});
+        row("replaced in place, other lines kept",
+            {"; kept\n[info]\nhost = old\nlone line\n\n[Service]\nDomain=d\n", "Info", "Host",
+             "new", "; kept\r\n[info]\r\nhost=new\r\nlone line\r\n\r\n[Service]\r\nDomain=d\r\n"});
+        row("added after the section's last line",
+            {"[Info]\r\nA=1\r\n\r\n[Service]\r\nDomain=d\r\n", "INFO", "B", "2",
+             "[Info]\r\nA=1\r\nB=2\r\n\r\n[Service]\r\nDomain=d\r\n"});
+        row("Latin-1",
+            {QByteArray(), "S", "K", QString::fromLatin1("caf\xe9"), "[S]\r\nK=caf\xe9\r\n"});
         // Text that would break the line format is refused and the file left alone.
         const QByteArray kept("[Info]\r\nHost=alice\r\n");
-        addCase<WriteCase>("value with CR", kept, "Info", "Host", "x\r[Service]", kept);
-        addCase<WriteCase>("value with LF", kept, "Info", "Host", "x\ny=1", kept);
-        addCase<WriteCase>("key with =", kept, "Info", "A=B", "x", kept);
-        addCase<WriteCase>("empty key", kept, "Info", "", "x", kept);
-        addCase<WriteCase>("section with ]", kept, "In]fo", "K", "x", kept);
+        row("value with CR", {kept, "Info", "Host", "x\r[Service]", kept});
+        row("value with LF", {kept, "Info", "Host", "x\ny=1", kept});
+        row("key with =", {kept, "Info", "A=B", "x", kept});
+        row("empty key", {kept, "Info", "", "x", kept});
+        row("section with ]", {kept, "In]fo", "K", "x", kept});
         // A write that fails leaves the old file whole: the account and saved password stay.
-        addCase<WriteCase>("full disk", kept, "Info", "Host", QString(6000, u'x'), kept, true);
+        row("full disk", {kept, "Info", "Host", QString(6000, u'x'), kept, true});
     }
 
     void write() {
