@@ -47,11 +47,11 @@ QString VsFtpServer::tlsOptions() const {
                "ssl_enable=YES\n"
                "rsa_cert_file=%1\n"
                "rsa_private_key_file=%2\n"
-               "force_local_logins_ssl=%3\n"
-               "force_local_data_ssl=%3\n"
+               "force_local_logins_ssl=YES\n"
+               "force_local_data_ssl=YES\n"
                "require_ssl_reuse=YES\n"
                "ssl_ciphers=HIGH\n")
-        .arg(tlsCertificate, tlsKey, tlsRequired ? "YES" : "NO");
+        .arg(tlsCertificate, tlsKey);
 }
 
 VsFtpServer::~VsFtpServer() {
