@@ -61,6 +61,8 @@ private slots:
         p.ftp.SendFile(local, 0, "site/copy.html", false);
         QVERIFY(p.rec.sent().mid(before).filter("MKD").isEmpty());
         QCOMPARE(readFile(p.path("site/copy.html")), page);
+        QCOMPARE(errorOf([&] { p.ftp.SendFile(p.local("none"), 0, "site/none", false); }),
+                 qint32(kErrLocalFile));
         // A folder where the file should go is not replaced.
         QCOMPARE(errorOf([&] { p.ftp.SendFile(local, 0, "site\\deep", false); }),
                  qint32(kErrBadArgument));

@@ -51,12 +51,10 @@ bool Peer::start(bool connect) {
     return true;
 }
 
-void addServerRows(bool tls) {
+void addServerRows() {
     QTest::addColumn<QString>("kind");
     QTest::newRow("pyftpdlib") << "pyftpdlib";
     QTest::newRow("vsftpd") << "vsftpd";
-    if (!tls)
-        return;
     QTest::newRow("vsftpd TLS") << "vsftpd TLS";
     QTest::newRow("vsftpd TLS 1.2") << "vsftpd TLS 1.2";
 }

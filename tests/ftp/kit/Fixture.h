@@ -39,7 +39,7 @@ public:
 };
 
 // The "kind" column with a row for each real server, TLS included.
-void addServerRows(bool tls = true);  // without `tls`, the clear-text servers only
+void addServerRows();
 // The error number an operation fails with; 0 when it succeeds.
 qint32 errorOf(const std::function<void()>& operation);
 
