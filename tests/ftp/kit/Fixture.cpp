@@ -59,13 +59,17 @@ void addServerRows() {
     QTest::newRow("vsftpd TLS 1.2") << "vsftpd TLS 1.2";
 }
 
-qint32 errorOf(const std::function<void()>& operation) {
+ftp::FtpError failureOf(const std::function<void()>& operation) {
     try {
         operation();
     } catch (const ftp::FtpError& e) {
-        return e.number;
+        return e;
     }
-    return 0;
+    return {0, {}};
+}
+
+qint32 errorOf(const std::function<void()>& operation) {
+    return failureOf(operation).number;
 }
 
 void writeFile(const QString& path, const QByteArray& content) {

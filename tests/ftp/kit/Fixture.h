@@ -40,8 +40,9 @@ public:
 
 // The "kind" column with a row for each real server, TLS included.
 void addServerRows();
-// The error number an operation fails with; 0 when it succeeds.
-qint32 errorOf(const std::function<void()>& operation);
+// The error an operation fails with; number 0 when it succeeds.
+ftp::FtpError failureOf(const std::function<void()>& operation);
+qint32 errorOf(const std::function<void()>& operation);  // its number
 
 void writeFile(const QString& path, const QByteArray& content);
 void setModified(const QString& path, const QDateTime& time);
