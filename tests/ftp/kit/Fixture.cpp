@@ -9,6 +9,7 @@ Peer::Peer(const QString& kind) {
     // "x4": transfers over four connections at once.
     if (kind.endsWith(" x4"))
         ftp.setConnections(4);
+    m_active = kind.endsWith(" active");
     if (!kind.startsWith("vsftpd")) {
         m_server = std::make_unique<PyFtpServer>();
         return;
@@ -16,6 +17,7 @@ Peer::Peer(const QString& kind) {
     auto vs = std::make_unique<VsFtpServer>();
     if (kind.contains("max 2"))
         vs->maxPerIp = 2;
+    vs->passive = !kind.contains("no passive");
     if (kind.contains("TLS")) {
         QString why;
         if (!makeSelfSignedCertificate(m_tls.path(), &why))
@@ -44,7 +46,7 @@ bool Peer::start(bool connect) {
     ftp.setServerPort(m_server->port());
     ftp.setUserName(m_server->user());
     ftp.setPassword(m_server->password());
-    ftp.setPassiveMode(true);
+    ftp.setPassiveMode(!m_active);
     ftp.setTimeout(10);
     if (connect)
         ftp.Connect();
