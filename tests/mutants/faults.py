@@ -59,6 +59,16 @@ FAULTS = [
     ("TLS 1.3 data connections share one context",
      "if (!m_dataContext && m_socket->sessionProtocol() != QSsl::TlsV1_3)", "if (!m_dataContext)",
      "ftp_transfers"),
+    # FTP engine tests
+    ("TLS: data connections in clear", 's.require(QStringLiteral("PROT P"));',
+     's.require(QStringLiteral("PROT C"));', "ftp_session"),
+    ("listings: names of a server without UTF-8 read as UTF-8",
+     "const QString text = m_utf8 ? QString::fromUtf8(b) : QString::fromLatin1(b);",
+     "const QString text = QString::fromUtf8(b);", "ftp_parsers|ftp_scripted"),
+    ("operations: a second one starts while one runs", "    if (m_op)\n        throw FtpError(kErrBusy",
+     "    if (false)\n        throw FtpError(kErrBusy", "ftp_session"),
+    ("remote names: a line break splits the command", "    if (remote_path::unsendable(p))\n",
+     "    if (false)\n", "ftp_session"),
 ]
 
 
