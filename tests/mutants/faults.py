@@ -67,8 +67,6 @@ FAULTS = [
      "const QString text = QString::fromUtf8(b);", "ftp_parsers|ftp_scripted"),
     ("operations: a second one starts while one runs", "    if (m_op)\n        throw FtpError(kErrBusy",
      "    if (false)\n        throw FtpError(kErrBusy", "ftp_session"),
-    ("remote names: a line break splits the command", "    if (remote_path::unsendable(p))\n",
-     "    if (false)\n", "ftp_session"),
 ]
 
 
