@@ -32,30 +32,6 @@ class ScriptedTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void oddReplies() {
-        ScriptedServer server;
-        server.greeting = "220-Welcome\n220-  to the\nnoise without a code\n220 server";
-        server.on["PWD"] = [&](const QString&) {
-            server.reply("257 \"/with \"\"quotes\"\"\" is current");
-        };
-        server.on["CWD"] = [&](const QString&) {
-            // A spontaneous line and a preliminary reply before the real answer.
-            server.reply("250-Folder changed\n 200 not the end\n250 Done.");
-        };
-        Client c(server);
-        c.ftp.Connect();
-        QCOMPARE(c.ftp.CurrentFolder(), QString("/with \"quotes\""));
-        QVERIFY(c.rec.logged("noise without a code"));
-
-        // A reply nobody asked for does not answer the next command.
-        server.reply("200 Spontaneous.");
-        QTRY_VERIFY(c.rec.logged("200 Spontaneous."));
-        server.on["PWD"] = [&](const QString&) { server.reply("257 \"/a\""); };
-        QCOMPARE(errorOf([&] { c.ftp.ChangeFolder("a"); }), 0);
-        QCOMPARE(c.ftp.CurrentFolder(), QString("/a"));
-        QCOMPARE(c.rec.log.count("250 Done."), 1);
-    }
-
     void passwordAndAccountPrompts() {
         ScriptedServer server;
         server.on["PASS"] = [&](const QString&) { server.reply("332 Need account."); };
@@ -124,17 +100,26 @@ private slots:
     }
 
     void oldServer() {
-        // No UTF8 (names in Latin-1), no EPSV, and a PASV reply naming another address.
+        // No UTF8 (names in Latin-1), no EPSV, a PASV reply naming another address, and noise
+        // around the replies.
         ScriptedServer server;
+        server.greeting = "220-Welcome\n220-  to the\nnoise without a code\n220 server";
         server.features = {};
         server.on["EPSV"] = [&](const QString&) { server.reply("500 EPSV not understood."); };
         server.pasvHost = "127,0,0,2";
         server.listing = "-rw-r--r-- 1 a b 5 Jan 01 2020 caf\xe9.txt\r\n";
-        server.on["PWD"] = [&](const QString&) { server.reply("257 \"/r\xe9sum\xe9\""); };
+        server.on["PWD"] = [&](const QString&) {
+            server.reply("257 \"/r\xe9sum\xe9 \"\"q\"\"\" is current");
+        };
         server.on["DELE"] = [&](const QString&) { server.reply("250 Deleted."); };
+        server.on["CWD"] = [&](const QString&) {
+            // A spontaneous line and a preliminary reply before the real answer.
+            server.reply("250-Folder changed\n 200 not the end\n250 Done.");
+        };
         Client c(server);
         c.ftp.Connect();
-        QCOMPARE(c.ftp.CurrentFolder(), QString::fromUtf8("/r\xc3\xa9sum\xc3\xa9"));
+        QCOMPARE(c.ftp.CurrentFolder(), QString::fromUtf8("/r\xc3\xa9sum\xc3\xa9 \"q\""));
+        QVERIFY(c.rec.logged("noise without a code"));
         const QString name = QString::fromUtf8("caf\xc3\xa9.txt");
         const FolderItems items = c.ftp.GetFolderItems("", 0);
         QCOMPARE(items.Count(), 1);
@@ -146,6 +131,14 @@ private slots:
         // EPSV is tried once; the session then keeps to PASV.
         QCOMPARE(server.received.count("EPSV"), 1);
         QCOMPARE(server.received.count("PASV"), 2);
+
+        // A reply nobody asked for does not answer the next command.
+        server.reply("200 Spontaneous.");
+        QTRY_VERIFY(c.rec.logged("200 Spontaneous."));
+        server.on["PWD"] = [&](const QString&) { server.reply("257 \"/a\""); };
+        QCOMPARE(errorOf([&] { c.ftp.ChangeFolder("a"); }), 0);
+        QCOMPARE(c.ftp.CurrentFolder(), QString("/a"));
+        QCOMPARE(c.rec.log.count("250 Done."), 1);
 
         // It will not rename over a file, not even once that is deleted: the new version stays
         // under its temporary name, and the error says so.
