@@ -5,7 +5,6 @@
 #include "CommandLog.h"
 #include "FtpComponent.h"
 #include "ListingParser.h"
-#include "LocalPlan.h"
 #include "Mask.h"
 #include "Notifier.h"
 #include "PassiveReply.h"
@@ -17,7 +16,7 @@
 using namespace ftp;
 
 // The parts of the component that need no network: replies, listings, paths, masks, line ends and
-// the local side of a send.
+// progress.
 class ParsersTest : public QObject {
     Q_OBJECT
 
@@ -349,17 +348,6 @@ private slots:
         for (const QList<QVariant>& args : std::as_const(spy))
             percents << args.at(4).toInt();
         QCOMPARE(percents, QList<int>({40, 40, 45}));
-    }
-
-    void missingLocalFile() {
-        const QString path = QDir::temp().filePath("ferry-none/pictavo.html");
-        try {
-            planLocalFile(path);
-            QFAIL("a missing file was planned");
-        } catch (const FtpError& e) {
-            QCOMPARE(e.number, qint32(kErrLocalFile));
-            QCOMPARE(e.description, QString("The local file '%1' does not exist.").arg(path));
-        }
     }
 };
 

@@ -19,9 +19,9 @@ FAULTS = [
     ("DOS listing: 12 PM", 'ampm == "PM" && hour < 12', 'ampm == "PM" && hour <= 12', "ftp_parsers"),
     ("DOS listing: 12 AM", 'ampm == "AM" && hour == 12', 'ampm == "AM" && hour == 0', "ftp_parsers"),
     ("active mode: any peer accepted", "if (m_socket || !sameHost(s->peerAddress(), m_peer)) {",
-     "if (m_socket) {", "ftp_scripted|ftp_session|ftp_transfers"),
+     "if (m_socket) {", "ftp_scripted"),
     ("TLS data connection: any certificate", "if (m_socket->peerCertificate() != m_expected) {",
-     "if (false) {", "ftp_session|ftp_transfers"),
+     "if (false) {", "ftp_scripted"),
     ("rename over a file: temporary not kept", "    keepTemporary = true;\n", "",
      "ftp_scripted|ftp_transfers"),
     ("settings: empty quoted value", "const bool quoted = value.size() >= 2",
@@ -74,6 +74,14 @@ FAULTS = [
     ("published projects: one more than the limit allowed",
      "return remoteRowTexts.size() >= special + kPublishedProjectLimit;",
      "return remoteRowTexts.size() > special + kPublishedProjectLimit;", "commandrules"),
+    # FTP engine tests
+    ("TLS: data connections in clear", 's.require(QStringLiteral("PROT P"));',
+     's.require(QStringLiteral("PROT C"));', "ftp_session"),
+    ("listings: names of a server without UTF-8 read as UTF-8",
+     "const QString text = m_utf8 ? QString::fromUtf8(b) : QString::fromLatin1(b);",
+     "const QString text = QString::fromUtf8(b);", "ftp_parsers|ftp_scripted"),
+    ("operations: a second one starts while one runs", "    if (m_op)\n        throw FtpError(kErrBusy",
+     "    if (false)\n        throw FtpError(kErrBusy", "ftp_session"),
 ]
 
 

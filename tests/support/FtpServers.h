@@ -39,8 +39,7 @@ protected:
     QString m_user, m_password, m_root, m_error;
 };
 
-// pyftpdlib run by /usr/bin/python3 tests/support/pyftpd.py, serving MLSD listings (or a fixed
-// LIST listing, see serveListing).
+// pyftpdlib run by /usr/bin/python3 tests/support/pyftpd.py, serving MLSD listings.
 class PyFtpServer : public TestFtpServer {
 public:
     PyFtpServer() = default;
@@ -52,12 +51,9 @@ public:
     void cutOnce(const QString& verb, int nth) {
         m_cut = QStringLiteral("%1:%2").arg(verb).arg(nth);
     }
-    // Before start(): every LIST answers with the bytes of `file`, whatever the folder, and the
-    // server offers no MLSD, as a server of another kind would.
-    void serveListing(const QString& file) { m_listing = file; }
 
 private:
-    QString m_cut, m_listing;
+    QString m_cut;
 };
 
 // vsftpd with a configuration of its own, authenticating a dedicated system account (created
@@ -80,7 +76,6 @@ public:
     // every data connection, and data connections must resume the control connection's TLS
     // session (vsftpd's require_ssl_reuse). Empty: no TLS.
     QString tlsCertificate, tlsKey;
-    bool tlsRequired = true;  // false: with a certificate, logins and data in clear are taken too
 
 private:
     bool ensureAccount();

@@ -17,8 +17,6 @@ bool PyFtpServer::start(const QString& root, const QString& user, const QString&
     QStringList arguments{script, m_root, user, password, "0"};
     if (!m_cut.isEmpty())
         arguments << "--cut" << m_cut;
-    if (!m_listing.isEmpty())
-        arguments << "--listing" << m_listing;
     if (!launch("/usr/bin/python3", arguments))
         return false;
     // The first stdout line names the port.

@@ -47,11 +47,11 @@ QString VsFtpServer::tlsOptions() const {
                "ssl_enable=YES\n"
                "rsa_cert_file=%1\n"
                "rsa_private_key_file=%2\n"
-               "force_local_logins_ssl=%3\n"
-               "force_local_data_ssl=%3\n"
+               "force_local_logins_ssl=YES\n"
+               "force_local_data_ssl=YES\n"
                "require_ssl_reuse=YES\n"
                "ssl_ciphers=HIGH\n")
-        .arg(tlsCertificate, tlsKey, tlsRequired ? "YES" : "NO");
+        .arg(tlsCertificate, tlsKey);
 }
 
 VsFtpServer::~VsFtpServer() {
@@ -109,32 +109,24 @@ bool VsFtpServer::start(const QString& root, const QString& user, const QString&
             return fail("cannot write " + conf);
         const QString text = QStringLiteral(
                                  "listen=YES\n"
-                                 "listen_ipv6=NO\n"
                                  "listen_address=127.0.0.1\n"
                                  "listen_port=%1\n"
-                                 "background=NO\n"
                                  "anonymous_enable=NO\n"
                                  "local_enable=YES\n"
                                  "write_enable=YES\n"
                                  "local_umask=022\n"
-                                 "file_open_mode=0666\n"
                                  "chroot_local_user=YES\n"
                                  "allow_writeable_chroot=YES\n"
                                  "local_root=%2\n"
                                  "seccomp_sandbox=NO\n"
                                  "pam_service_name=vsftpd\n"
-                                 "userlist_enable=NO\n"
                                  "secure_chroot_dir=%3\n"
                                  "pasv_enable=%7\n"
                                  "pasv_address=127.0.0.1\n"
                                  "pasv_min_port=%4\n"
                                  "pasv_max_port=%5\n"
-                                 "port_enable=YES\n"
-                                 "connect_from_port_20=NO\n"
                                  "utf8_filesystem=YES\n"
                                  "delay_failed_login=0\n"
-                                 "delay_successful_login=0\n"
-                                 "use_localtime=NO\n"
                                  "xferlog_enable=YES\n"
                                  "log_ftp_protocol=YES\n"
                                  "vsftpd_log_file=%6\n")

@@ -9,6 +9,7 @@ Peer::Peer(const QString& kind) {
     // "x4": transfers over four connections at once.
     if (kind.endsWith(" x4"))
         ftp.setConnections(4);
+    m_active = kind.endsWith(" active");
     if (!kind.startsWith("vsftpd")) {
         m_server = std::make_unique<PyFtpServer>();
         return;
@@ -16,6 +17,7 @@ Peer::Peer(const QString& kind) {
     auto vs = std::make_unique<VsFtpServer>();
     if (kind.contains("max 2"))
         vs->maxPerIp = 2;
+    vs->passive = !kind.contains("no passive");
     if (kind.contains("TLS")) {
         QString why;
         if (!makeSelfSignedCertificate(m_tls.path(), &why))
@@ -44,30 +46,32 @@ bool Peer::start(bool connect) {
     ftp.setServerPort(m_server->port());
     ftp.setUserName(m_server->user());
     ftp.setPassword(m_server->password());
-    ftp.setPassiveMode(true);
+    ftp.setPassiveMode(!m_active);
     ftp.setTimeout(10);
     if (connect)
         ftp.Connect();
     return true;
 }
 
-void addServerRows(bool tls) {
+void addServerRows() {
     QTest::addColumn<QString>("kind");
     QTest::newRow("pyftpdlib") << "pyftpdlib";
     QTest::newRow("vsftpd") << "vsftpd";
-    if (!tls)
-        return;
     QTest::newRow("vsftpd TLS") << "vsftpd TLS";
     QTest::newRow("vsftpd TLS 1.2") << "vsftpd TLS 1.2";
 }
 
-qint32 errorOf(const std::function<void()>& operation) {
+ftp::FtpError failureOf(const std::function<void()>& operation) {
     try {
         operation();
     } catch (const ftp::FtpError& e) {
-        return e.number;
+        return e;
     }
-    return 0;
+    return {0, {}};
+}
+
+qint32 errorOf(const std::function<void()>& operation) {
+    return failureOf(operation).number;
 }
 
 void writeFile(const QString& path, const QByteArray& content) {

@@ -16,10 +16,12 @@
 // which hands them to the server and points the component at it. "vsftpd TLS" requires TLS with a
 // certificate made for the test (in certificate()), which the component trusts as an extra
 // authority; "vsftpd TLS 1.2" also keeps the component to TLS 1.2. A kind ending in " x4" moves
-// files over four connections; "vsftpd max 2" takes two control connections at most.
+// files over four connections; "vsftpd max 2" takes two control connections at most. A kind
+// ending in " active" asks for active mode; "vsftpd no passive" refuses passive mode.
 class Peer {
     QTemporaryDir m_root, m_local, m_tls;
     std::unique_ptr<TestFtpServer> m_server;
+    bool m_active = false;
 
 public:
     explicit Peer(const QString& kind);
@@ -39,9 +41,10 @@ public:
 };
 
 // The "kind" column with a row for each real server, TLS included.
-void addServerRows(bool tls = true);  // without `tls`, the clear-text servers only
-// The error number an operation fails with; 0 when it succeeds.
-qint32 errorOf(const std::function<void()>& operation);
+void addServerRows();
+// The error an operation fails with; number 0 when it succeeds.
+ftp::FtpError failureOf(const std::function<void()>& operation);
+qint32 errorOf(const std::function<void()>& operation);  // its number
 
 void writeFile(const QString& path, const QByteArray& content);
 void setModified(const QString& path, const QDateTime& time);

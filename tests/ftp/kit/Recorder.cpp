@@ -59,6 +59,16 @@ QStringList Recorder::of(const QString& kind) const {
     return out;
 }
 
+int Recorder::risingPercent(int state) const {
+    int last = 0;
+    for (const Progress& p : progress) {
+        if (p.percent < last || (state >= 0 && p.state != state))
+            return -1;
+        last = p.percent;
+    }
+    return last;
+}
+
 QStringList Recorder::sent() const {
     QStringList out;
     for (qsizetype i = 0; i < log.size(); ++i)

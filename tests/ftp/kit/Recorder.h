@@ -37,6 +37,9 @@ public:
     std::function<void()> onReconnecting;
 
     QStringList of(const QString& kind) const;  // the events of one kind
+    // The last percent in `progress`; -1 when a percent went back or came in another state than
+    // `state` (any with -1).
+    int risingPercent(int state = -1) const;
     bool logged(const QString& line) const { return log.contains(line); }
     QStringList sent() const;  // the commands only
 };

@@ -2,14 +2,50 @@
 
 #include <sys/socket.h>
 
+#include <QDir>
+#include <QFile>
+#include <QSslKey>
 #include <QTimer>
 
 #include "FtpServers.h"
 
+namespace {
+
+// A server's configuration with a new certificate in `folder`; null when openssl failed.
+QSslConfiguration serverTls(const QString& folder) {
+    QString why;
+    const QDir dir(folder);
+    QFile key(dir.filePath("key.pem"));
+    if (!dir.mkpath(".") || !makeSelfSignedCertificate(folder, &why) ||
+        !key.open(QIODevice::ReadOnly)) {
+        qWarning("%s", qPrintable(why));
+        return {};
+    }
+    QSslConfiguration config = QSslConfiguration::defaultConfiguration();
+    config.setPrivateKey(QSslKey(&key, QSsl::Rsa));
+    config.setLocalCertificateChain(QSslCertificate::fromPath(dir.filePath("cert.pem")));
+    config.setPeerVerifyMode(QSslSocket::VerifyNone);
+    return config;
+}
+
+}  // namespace
+
+void ScriptedServer::Listener::incomingConnection(qintptr descriptor) {
+    auto* socket = new QSslSocket(this);
+    socket->setSocketDescriptor(descriptor);
+    addPendingConnection(socket);
+}
+
+bool ScriptedServer::offerTls(const QString& folder, bool otherOnData) {
+    m_tls = serverTls(QDir(folder).filePath("control"));
+    m_dataTls = otherOnData ? serverTls(QDir(folder).filePath("data")) : m_tls;
+    return !m_tls.isNull() && !m_dataTls.isNull();
+}
+
 ScriptedServer::ScriptedServer() {
     m_server.listen(QHostAddress::LocalHost, 0);
     connect(&m_server, &QTcpServer::newConnection, this, [this] {
-        QTcpSocket* s = m_server.nextPendingConnection();
+        auto* s = static_cast<QSslSocket*>(m_server.nextPendingConnection());
         s->setParent(this);
         m_control = s;
         m_buffer.clear();
@@ -28,21 +64,30 @@ ScriptedServer::ScriptedServer() {
         reply(greeting);
     });
     connect(&m_passive, &QTcpServer::newConnection, this, [this] {
-        QTcpSocket* s = m_passive.nextPendingConnection();
+        auto* s = static_cast<QSslSocket*>(m_passive.nextPendingConnection());
         s->setParent(this);
         m_passive.close();
         adoptData(s);
     });
 }
 
-void ScriptedServer::adoptData(QTcpSocket* socket) {
+void ScriptedServer::adoptData(QSslSocket* socket) {
     m_data = socket;
-    if (m_pending)
+    if (m_protected) {
+        connect(socket, &QSslSocket::encrypted, this, [this, socket] {
+            if (m_pending && m_data == socket)
+                std::exchange(m_pending, nullptr)(socket);
+        });
+        socket->setSslConfiguration(m_dataTls);
+        socket->startServerEncryption();
+    } else if (m_pending) {
         std::exchange(m_pending, nullptr)(socket);
+    }
 }
 
 void ScriptedServer::withData(std::function<void(QTcpSocket*)> use) {
-    if (m_data && m_data->state() == QAbstractSocket::ConnectedState)
+    if (m_data && m_data->state() == QAbstractSocket::ConnectedState &&
+        (!m_protected || m_data->isEncrypted()))
         use(m_data);
     else
         m_pending = std::move(use);
@@ -122,7 +167,7 @@ void ScriptedServer::connectBack(const QString& verb, const QString& argument) {
         reply("501 Bad address.");
         return;
     }
-    auto* s = new QTcpSocket(this);
+    auto* s = new QSslSocket(this);
     connect(s, &QTcpSocket::connected, this, [this, s] { adoptData(s); });
     s->connectToHost(host, quint16(port));
     reply("200 Okay.");
@@ -259,7 +304,14 @@ void ScriptedServer::standard(const QString& verb, const QString& argument) {
     } else if (verb == "QUIT") {
         reply("221 Goodbye.");
         closeControl();
-    } else if (QStringList{"TYPE", "OPTS", "NOOP"}.contains(verb)) {
+    } else if (verb == "AUTH" && !m_tls.isNull()) {
+        reply("234 Proceed with the handshake.");
+        m_control->setSslConfiguration(m_tls);
+        m_control->startServerEncryption();
+    } else if (verb == "PROT") {
+        m_protected = argument == "P";
+        reply("200 Okay.");
+    } else if (QStringList{"TYPE", "OPTS", "NOOP", "PBSZ"}.contains(verb)) {
         reply("200 Okay.");
     } else {
         reply("502 Command not implemented.");

@@ -4,9 +4,10 @@
 #include <QMap>
 #include <QObject>
 #include <QPointer>
+#include <QSslConfiguration>
+#include <QSslSocket>
 #include <QStringList>
 #include <QTcpServer>
-#include <QTcpSocket>
 #include <functional>
 
 // A minimal FTP server on 127.0.0.1 that follows a script, for what real servers will not do on
@@ -14,7 +15,7 @@
 // test's thread; the component's nested event loops drive it. Each verb has a default answer that a
 // test may replace in `on`. Data connections are passive (EPSV, PASV) or active: EPRT and PORT
 // connect back at once. STOR creates its file when it answers 150, as real servers do; SIZE,
-// RNFR and RNTO work on `files`.
+// RNFR and RNTO work on `files`. With offerTls(), AUTH TLS and PROT P secure the connections.
 class ScriptedServer : public QObject {
     Q_OBJECT
 public:
@@ -22,6 +23,10 @@ public:
 
     ScriptedServer();
     quint16 port() const { return m_server.serverPort(); }
+    // Makes a certificate for "localhost" in `folder` and takes AUTH TLS with it; with
+    // `otherOnData`, the data connections show a second one. False when openssl failed.
+    bool offerTls(const QString& folder, bool otherOnData = false);
+    QSslCertificate certificate() const { return m_tls.localCertificate(); }
 
     // Script.
     QByteArray greeting = "220 Scripted server ready.";
@@ -61,7 +66,7 @@ private:
     quint16 openPassive();
     quint16 silentPort();
     void connectBack(const QString& verb, const QString& argument);
-    void adoptData(QTcpSocket* socket);
+    void adoptData(QSslSocket* socket);
     // Runs `use` on the data connection once it is open.
     void withData(std::function<void(QTcpSocket*)> use);
     // Closes the data connection and replies 226 once it is closed.
@@ -71,12 +76,18 @@ private:
     void drip(QTcpSocket* socket, QList<QByteArray> pieces, int intervalMs,
               std::function<void()> done = {});
 
-    QTcpServer m_server;
-    QPointer<QTcpSocket> m_control;
+    // Accepts connections as QSslSocket, to secure them once the client asks.
+    class Listener : public QTcpServer {
+        void incomingConnection(qintptr descriptor) override;
+    };
+    Listener m_server;
+    QPointer<QSslSocket> m_control;
     QByteArray m_buffer;
-    QTcpServer m_passive;
+    Listener m_passive;
     QTcpServer m_silent;
-    QPointer<QTcpSocket> m_data;
+    QPointer<QSslSocket> m_data;
+    QSslConfiguration m_tls, m_dataTls;          // null: no TLS
+    bool m_protected = false;                    // PROT P
     bool m_transfer = false;                     // a 150 went out and its 226 did not yet
     QString m_renameFrom;                        // RNFR's name
     std::function<void(QTcpSocket*)> m_pending;  // waits for the data connection
