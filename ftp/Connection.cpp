@@ -1,8 +1,10 @@
 #include "Connection.h"
 
+#include <QBuffer>
 #include <QSslSocket>
 
 #include "DataChannel.h"
+#include "PassiveReply.h"
 
 namespace ftp {
 
@@ -25,7 +27,10 @@ bool isLocalhostName(const QString& host) {
 }  // namespace
 
 Connection::Connection(QObject* parent)
-    : QObject(parent), m_socket(std::make_unique<QSslSocket>()), m_data(nullptr, &dropLater) {
+    : QObject(parent),
+      m_socket(std::make_unique<QSslSocket>()),
+      m_givingUpData(nullptr, &dropLater),
+      m_data(nullptr, &dropLater) {
     m_silence.setSingleShot(true);
     m_silence.setInterval(30000);
     connect(&m_silence, &QTimer::timeout, this, &Connection::onSilence);
@@ -78,6 +83,8 @@ QHostAddress Connection::localAddress() const {
 }
 
 quint64 Connection::send(const QString& command, bool keep) {
+    if (m_ahead && !m_ahead->command.isEmpty())
+        giveUp(*std::exchange(m_ahead, std::nullopt));
     const quint64 seq = ++m_sent;
     if (!m_untrusted.isEmpty())
         return seq;  // nothing goes to a server whose certificate nobody trusted
@@ -87,8 +94,11 @@ quint64 Connection::send(const QString& command, bool keep) {
         m_abortSeq = seq;
     const bool secret = command.startsWith(QStringLiteral("PASS "), Qt::CaseInsensitive);
     emit logged(secret ? QStringLiteral("PASS ****") : command, kLogSent);
-    if (!m_closed) {
-        m_socket->write((utf8 ? command.toUtf8() : command.toLatin1()) + "\r\n");
+    const QByteArray line = (utf8 ? command.toUtf8() : command.toLatin1()) + "\r\n";
+    if (m_givingUp) {
+        m_held += line;
+    } else if (!m_closed) {
+        m_socket->write(line);
         if (!m_silence.isActive())
             m_silence.start();
         updateTimers();
@@ -173,25 +183,66 @@ std::optional<Reply> Connection::takePreliminary(quint64 seq) {
     return r;
 }
 
-void Connection::sendPassiveAhead() {
+void Connection::sendAhead(const QString& command, const QString& undo) {
     if (!epsvWorked || noEpsv || dataMode == DataMode::Active)
         return;
-    if (const std::optional<quint64> old = std::exchange(m_passiveAhead, std::nullopt))
-        forget(*old);
-    m_passiveAhead = send(QStringLiteral("EPSV"));
-    m_passiveAheadAge.start();
+    if (const std::optional<Ahead> old = std::exchange(m_ahead, std::nullopt))
+        giveUp(*old);
+    Ahead ahead{send(QStringLiteral("EPSV")), command, 0, undo};
+    if (!command.isEmpty())
+        ahead.commandSeq = send(command);
+    m_ahead = ahead;
+    m_aheadAge.start();
 }
 
-std::optional<quint64> Connection::takePassiveAhead() {
-    const std::optional<quint64> seq = std::exchange(m_passiveAhead, std::nullopt);
+std::optional<Connection::Ahead> Connection::takeAhead(const QString& command) {
+    std::optional<Ahead> ahead = std::exchange(m_ahead, std::nullopt);
+    if (!ahead)
+        return std::nullopt;
     // Servers stop listening on a passive port nobody connected to after a while (pyftpdlib
     // after 30 s); what was forgotten has no reply to wait for.
-    if (!seq || !m_keep.contains(*seq) || m_passiveAheadAge.hasExpired(10000)) {
-        if (seq)
-            forget(*seq);
-        return std::nullopt;
+    if (m_keep.contains(ahead->passive) && !m_aheadAge.hasExpired(10000) &&
+        (ahead->command.isEmpty() || ahead->command == command))
+        return ahead;
+    giveUp(*ahead);
+    return std::nullopt;
+}
+
+void Connection::giveUp(const Ahead& ahead) {
+    const std::optional<Reply> port = takeFinal(ahead.passive);
+    forget(ahead.passive);
+    if (ahead.command.isEmpty())
+        return;
+    forget(ahead.commandSeq);
+    if (m_answered >= ahead.commandSeq) {
+        send(ahead.undo, false);
+        return;
     }
-    return seq;
+    // The server waits for the data connection before it answers anything else (vsftpd), or
+    // takes the next one for it (pyftpdlib): nothing goes out until it answered.
+    m_givingUp = ahead;
+    send(ahead.undo, false);
+    if (port)
+        advanceGivingUp(ahead.passive, *port);
+}
+
+// Follows the replies to a command being given up: opens its data connection and sends
+// nothing, and once the server answered, sends what waited.
+void Connection::advanceGivingUp(quint64 seq, const Reply& reply) {
+    if (seq == m_givingUp->passive) {
+        if (const auto port = reply.code == 229 ? parseEpsvPort(reply.text()) : std::nullopt) {
+            m_nothing = std::make_unique<QBuffer>();
+            m_nothing->open(QIODevice::ReadOnly);
+            m_givingUpData = makeDataChannel();
+            m_givingUpData->upload(m_nothing.get(), false, 0);
+            m_givingUpData->release();
+            m_givingUpData->connectTo(peerAddress(), *port);
+        }
+    } else if (seq >= m_givingUp->commandSeq) {
+        m_givingUp.reset();
+        m_givingUpData.reset();
+        m_socket->write(std::exchange(m_held, {}));
+    }
 }
 
 void Connection::forget(quint64 seq) {
@@ -243,6 +294,8 @@ void Connection::onReadyRead() {
         m_answered = seq;
         if (m_keep.contains(seq))
             m_finals.insert(seq, reply);
+        if (m_givingUp)
+            advanceGivingUp(seq, reply);
     }
     if (!m_parser.error().isEmpty()) {
         close(FtpError(kErrProtocol, m_parser.error()));
@@ -301,6 +354,8 @@ void Connection::close(const FtpError& why) {
     m_replyClock.stop();
     m_keepAlive.stop();
     m_data.reset();
+    m_givingUpData.reset();
+    m_givingUp.reset();
     m_socket->disconnect(this);
     if (m_socket->state() == QAbstractSocket::ConnectedState && m_socket->bytesToWrite() > 0 &&
         m_untrusted.isEmpty())
@@ -330,32 +385,37 @@ void Connection::setBusy(bool busy) {
 }
 
 DataChannel* Connection::newDataChannel() {
-    m_data.reset(new DataChannel);
-    if (protectData) {
-        QSslConfiguration config = m_dataTls;
-        config.setSessionTicket(m_sessionTicket);
-        m_data->secure(config, m_socket->peerCertificate(), m_dataContext);
-        // Up to TLS 1.2 the data connections share one TLS context, and with it the session
-        // they resume. A TLS 1.3 context keeps the session of the handshake, not the ticket
-        // that comes after it, so there each data connection builds its own.
-        if (!m_dataContext && m_socket->sessionProtocol() != QSsl::TlsV1_3)
-            connect(m_data.get(), &DataChannel::changed, this, [this] {
-                if (!m_dataContext && m_data)
-                    m_dataContext = m_data->tlsContext();
-            });
-        // With TLS 1.3 a ticket may resume one session only, and each data connection
-        // brings a fresh one: the next connection resumes with the newest.
-        connect(m_data.get(), &DataChannel::sessionTicket, this, [this](const QByteArray& ticket) {
-            if (!ticket.isEmpty())
-                m_sessionTicket = ticket;
-        });
-    }
+    m_data = makeDataChannel();
     connect(m_data.get(), &DataChannel::changed, this, [this] {
         if (m_dataActive)
             m_silence.start();
         emit changed();
     });
     return m_data.get();
+}
+
+std::unique_ptr<DataChannel, void (*)(DataChannel*)> Connection::makeDataChannel() {
+    std::unique_ptr<DataChannel, void (*)(DataChannel*)> data(new DataChannel, &dropLater);
+    if (protectData) {
+        QSslConfiguration config = m_dataTls;
+        config.setSessionTicket(m_sessionTicket);
+        data->secure(config, m_socket->peerCertificate(), m_dataContext);
+        // Up to TLS 1.2 the data connections share one TLS context, and with it the session
+        // they resume. A TLS 1.3 context keeps the session of the handshake, not the ticket
+        // that comes after it, so there each data connection builds its own.
+        if (!m_dataContext && m_socket->sessionProtocol() != QSsl::TlsV1_3)
+            connect(data.get(), &DataChannel::changed, this, [this, d = data.get()] {
+                if (!m_dataContext)
+                    m_dataContext = d->tlsContext();
+            });
+        // With TLS 1.3 a ticket may resume one session only, and each data connection
+        // brings a fresh one: the next connection resumes with the newest.
+        connect(data.get(), &DataChannel::sessionTicket, this, [this](const QByteArray& ticket) {
+            if (!ticket.isEmpty())
+                m_sessionTicket = ticket;
+        });
+    }
+    return data;
 }
 
 void Connection::dropDataChannel() {

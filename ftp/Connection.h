@@ -20,6 +20,7 @@
 #include "Reply.h"
 #include "ReplyParser.h"
 
+class QBuffer;
 class QSslContext;
 class QSslSocket;
 
@@ -57,11 +58,23 @@ public:
     bool idle() const { return m_answered == m_sent; }
 
     // Sends EPSV for this connection's next transfer along with what was just sent, where
-    // EPSV worked on it before: the transfer then waits for no round trip of its own to learn
-    // its port. Only the next transfer soon after may use it (takePassiveAhead).
-    void sendPassiveAhead();
-    // The EPSV sent ahead, while it is fresh enough that the server still listens on its port.
-    std::optional<quint64> takePassiveAhead();
+    // EPSV worked on it before, and that transfer's `command` with it when given: the transfer
+    // then waits for no round trip of its own. Only the next transfer soon after may use them
+    // (takeAhead). A command sent ahead that is not taken is given up before anything else
+    // reaches the server: its data connection opens and closes with nothing, and `undo` (sent
+    // first once the server answered) removes what that left.
+    void sendAhead(const QString& command = {}, const QString& undo = {});
+    struct Ahead {
+        quint64 passive = 0;
+        QString command;  // sent too when not empty
+        quint64 commandSeq = 0;
+        QString undo;
+    };
+    // What was sent ahead for a transfer by `command`, while it is fresh enough that the server
+    // still listens on its port; anything else sent ahead is given up.
+    std::optional<Ahead> takeAhead(const QString& command);
+    // Nobody waits for the reply to `seq` any more.
+    void forget(quint64 seq);
 
     // Starts the TLS handshake (after the server's 234 to AUTH TLS); the certificate must be
     // valid for `verifyName`. A certificate that does not verify holds the handshake until
@@ -130,8 +143,10 @@ private:
     void updateReplyClock(bool replied);
     void updateTimers();
     QString decode(const QByteArray& bytes) const;
-    // Nobody waits for the reply to `seq` any more.
-    void forget(quint64 seq);
+    // Sets up a data connection as this session's data connections are.
+    std::unique_ptr<DataChannel, void (*)(DataChannel*)> makeDataChannel();
+    void giveUp(const Ahead& ahead);
+    void advanceGivingUp(quint64 seq, const Reply& reply);
 
     void onSslErrors(const QList<QSslError>& errors);
     void onEncrypted();
@@ -144,8 +159,14 @@ private:
     quint64 m_answered = 0;
     quint64 m_abortSeq = 0;  // the latest ABOR sent
     QSet<quint64> m_keep;
-    std::optional<quint64> m_passiveAhead;
-    QElapsedTimer m_passiveAheadAge;
+    std::optional<Ahead> m_ahead;
+    QElapsedTimer m_aheadAge;
+    // A command sent ahead being given up: what is sent meanwhile waits in m_held until the
+    // server answered it.
+    std::optional<Ahead> m_givingUp;
+    QByteArray m_held;
+    std::unique_ptr<DataChannel, void (*)(DataChannel*)> m_givingUpData;
+    std::unique_ptr<QBuffer> m_nothing;
     QMap<quint64, Reply> m_finals;
     QMap<quint64, Reply> m_preliminaries;
     QTimer m_silence;

@@ -69,22 +69,29 @@ QString nameOf(DataMode mode) {
     return mode == DataMode::Active ? QStringLiteral("active") : QStringLiteral("passive");
 }
 
-// The port for a passive data connection; `ahead` tells it came from an EPSV sent ahead.
-quint16 passivePort(Session& s, bool& ahead) {
+// Where a passive data connection goes.
+struct Passive {
+    quint16 port = 0;
+    bool ahead = false;              // from an EPSV sent ahead
+    std::optional<quint64> command;  // the job's command, sent ahead with it
+};
+
+Passive passivePort(Session& s, const QString& command) {
     Connection& c = s.conn();
-    if (const std::optional<quint64> seq = c.takePassiveAhead()) {
-        const Reply r = s.await(*seq);
-        if (const auto port = r.code == 229 ? parseEpsvPort(r.text()) : std::nullopt) {
-            ahead = true;
-            return *port;
-        }
+    if (const std::optional<Connection::Ahead> a = c.takeAhead(command)) {
+        const Reply r = s.await(a->passive);
+        const bool sent = !a->command.isEmpty();
+        if (const auto port = r.code == 229 ? parseEpsvPort(r.text()) : std::nullopt)
+            return {*port, true, sent ? std::optional(a->commandSeq) : std::nullopt};
+        if (sent)
+            s.await(a->commandSeq);  // refused without a data port: nothing to give up
     }
     if ((s.settings().connectOption & kOptExtended) && !c.noEpsv) {
         const Reply r = s.command(QStringLiteral("EPSV"));
         if (r.code == 229) {
             if (const auto port = parseEpsvPort(r.text())) {
                 c.epsvWorked = true;
-                return *port;
+                return {*port, false, std::nullopt};
             }
             throw unreadable(QStringLiteral("EPSV"), r);
         }
@@ -96,7 +103,7 @@ quint16 passivePort(Session& s, bool& ahead) {
     if (r.code != 227)
         throw NotOpened{serverError(r)};
     if (const auto port = parsePasvPort(r.text()))
-        return *port;
+        return {*port, false, std::nullopt};
     throw unreadable(QStringLiteral("PASV"), r);
 }
 
@@ -145,6 +152,11 @@ Reply attempt(Session& s, const DataJob& job, DataMode mode) {
     c.setDataActive(true);
     const bool active = mode == DataMode::Active;
     std::optional<OpeningDeadline> deadline;
+    std::optional<quint64> sent;  // the command went ahead with its EPSV
+    const auto accept = [&] {
+        if (job.accepted)
+            *job.accepted = true;
+    };
     if (active) {
         deadline.emplace(s);
         if (!d->listen(c.localAddress(), c.peerAddress()))
@@ -153,21 +165,25 @@ Reply attempt(Session& s, const DataJob& job, DataMode mode) {
         if (!r.positive())
             throw NotOpened{serverError(r)};
     } else {
-        bool ahead = false;
-        const quint16 port = passivePort(s, ahead);
+        const Passive p = passivePort(s, job.command);
+        sent = p.command;
+        if (sent)
+            accept();  // the server may have made the target as it took the command
         deadline.emplace(s);
-        d->connectTo(c.peerAddress(), port);
+        d->connectTo(c.peerAddress(), p.port);
         s.ctx().wait([&] { return d->connected() || d->error() || deadline->expired(); });
-        if (!d->connected())
+        if (!d->connected()) {
+            if (sent) {
+                // Its reply, if any, says no more than the failed connection.
+                c.forget(*sent);
+                c.send(QStringLiteral("ABOR"), false);
+            }
             throw NotOpened{FtpError(kErrDataConnection, d->error().value_or(deadline->why())),
-                            ahead};
+                            p.ahead};
+        }
     }
 
-    const quint64 seq = c.send(job.command);
-    const auto accept = [&] {
-        if (job.accepted)
-            *job.accepted = true;
-    };
+    const quint64 seq = sent ? *sent : c.send(job.command);
     std::optional<Reply> final;
     bool overdue = false;
     s.ctx().wait([&] {

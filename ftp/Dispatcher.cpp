@@ -51,14 +51,14 @@ void Dispatcher::run(const std::function<void(const FileJob&)>& moveOnMain) {
     }
 }
 
-bool Dispatcher::claimNext(int slot, const std::optional<QString>& folder) {
+const FileJob* Dispatcher::claimNext(int slot, const std::optional<QString>& folder) {
     // A file sent again (after a reconnect) claims nothing more.
-    if (m_claimed.contains(slot))
-        return true;
-    if (m_queue.isEmpty() || m_error)
-        return false;
-    m_claimed.insert(slot, takeFor(folder));
-    return true;
+    if (!m_claimed.contains(slot)) {
+        if (m_queue.isEmpty() || m_error)
+            return nullptr;
+        m_claimed.insert(slot, takeFor(folder));
+    }
+    return &*m_claimed.constFind(slot);
 }
 
 std::optional<FileJob> Dispatcher::nextFor(int slot, const std::optional<QString>& folder) {

@@ -40,8 +40,8 @@ private:
     void poll();
     FileJob takeFor(const std::optional<QString>& folder);
     // Sets the next file aside for the connection in `slot` (0: the control connection),
-    // which is in `folder`: it will take no other. False when none is left.
-    bool claimNext(int slot, const std::optional<QString>& folder);
+    // which is in `folder`: it will take no other. Null when none is left.
+    const FileJob* claimNext(int slot, const std::optional<QString>& folder);
     // The file set aside for `slot`, else the next one from the queue for `folder`.
     std::optional<FileJob> nextFor(int slot, const std::optional<QString>& folder);
     void announce(FileJob& job, int slot);

@@ -154,7 +154,8 @@ std::optional<QString> ExtraConnection::folder() const {
     return m_conn->folder;
 }
 
-void ExtraConnection::run(const FileJob& job, bool ascii, std::function<bool()> claimNext) {
+void ExtraConnection::run(const FileJob& job, bool ascii,
+                          std::function<const FileJob*()> claimNext) {
     m_job = job;
     m_claimNext = std::move(claimNext);
     m_ascii = ascii;
@@ -191,6 +192,11 @@ void ExtraConnection::setType() {
     });
 }
 
+QString ExtraConnection::command() const {
+    return m_job.upload ? QStringLiteral("STOR ") + m_job.temporary
+                        : QStringLiteral("RETR ") + m_job.name;
+}
+
 void ExtraConnection::openData(bool extended) {
     const auto withPort = [this, extended](const Reply& r) {
         if (extended && r.code / 100 == 5) {
@@ -205,16 +211,28 @@ void ExtraConnection::openData(bool extended) {
         m_conn->epsvWorked = m_conn->epsvWorked || r.code == 229;
         startTransfer(*port);
     };
-    if (const std::optional<quint64> seq = m_conn->takePassiveAhead()) {
-        when([this, seq] { return (m_reply = m_conn->takeFinal(*seq)).has_value(); },
-             [this, withPort] { withPort(*m_reply); });
+    if (const std::optional<Connection::Ahead> a = m_conn->takeAhead(command())) {
+        const std::optional<quint64> sent =
+            a->command.isEmpty() ? std::nullopt : std::optional(a->commandSeq);
+        when([this, a] { return (m_reply = m_conn->takeFinal(a->passive)).has_value(); },
+             [this, sent, extended, withPort] {
+                 const Reply r = *std::exchange(m_reply, std::nullopt);
+                 const auto port = r.code == 229 ? parseEpsvPort(r.text()) : std::nullopt;
+                 if (port)
+                     return startTransfer(*port, sent);
+                 if (!sent)
+                     return withPort(r);
+                 // Refused without a data port: the command fails too, and leaves nothing.
+                 when([this, sent] { return m_conn->takeFinal(*sent).has_value(); },
+                      [this, extended] { openData(extended); });
+             });
         // Its reply may be here already: no change of the connection would announce it.
         return advance();
     }
     ask(extended ? QStringLiteral("EPSV") : QStringLiteral("PASV"), withPort);
 }
 
-void ExtraConnection::startTransfer(quint16 port) {
+void ExtraConnection::startTransfer(quint16 port, std::optional<quint64> sent) {
     DataChannel* d = m_conn->newDataChannel();
     if (m_job.upload) {
         m_source = std::make_unique<QFile>(m_job.localPath);
@@ -237,9 +255,9 @@ void ExtraConnection::startTransfer(quint16 port) {
     m_conn->setDataActive(true);
     d->connectTo(m_conn->peerAddress(), port);
     // Sent at once: the command's reply and the data connection's opening overlap.
-    m_transferSeq =
-        m_conn->send((m_job.upload ? QStringLiteral("STOR ") : QStringLiteral("RETR ")) +
-                     (m_job.upload ? m_job.temporary : m_job.name));
+    m_transferSeq = sent ? *sent : m_conn->send(command());
+    // The server may have made the target as it took the command.
+    m_accepted = sent.has_value();
     when(
         [this] {
             DataChannel* data = m_conn->dataChannel();
@@ -293,9 +311,9 @@ void ExtraConnection::rename(bool retry) {
     // Both at once: one round trip. Should RNFR fail, the server refuses the RNTO too.
     const quint64 from = m_conn->send(QStringLiteral("RNFR ") + m_job.temporary);
     const quint64 to = m_conn->send(QStringLiteral("RNTO ") + m_job.name);
-    // The next file's EPSV goes in the same round trip.
-    if (!retry && m_claimNext && m_claimNext())
-        m_conn->sendPassiveAhead();
+    // The next file's EPSV and STOR go in the same round trip.
+    if (const FileJob* next = !retry && m_claimNext ? m_claimNext() : nullptr)
+        sendAheadFor(*m_conn, *next);
     auto toReply = std::make_shared<std::optional<Reply>>();
     m_reply.reset();
     when(

@@ -51,7 +51,7 @@ public:
     bool refused() const { return m_status == Status::Gone && !m_wasReady; }
     // Ready: moves `job` in `ascii` or binary mode. Its end is taken with takeResult. A send
     // calls `claimNext` as it renames the file, to learn whether another one follows here.
-    void run(const FileJob& job, bool ascii, std::function<bool()> claimNext = {});
+    void run(const FileJob& job, bool ascii, std::function<const FileJob*()> claimNext = {});
     qint64 bytes() const { return m_bytes; }  // of the running job, for progress
     std::optional<QString> folder() const;    // the current remote folder, when known
     std::optional<Result> takeResult() { return std::exchange(m_result, std::nullopt); }
@@ -78,8 +78,10 @@ private:
 
     void enterFolder();
     void setType();
+    QString command() const;  // the job's transfer command
     void openData(bool extended);
-    void startTransfer(quint16 port);
+    // `sent`: the command went ahead with its EPSV.
+    void startTransfer(quint16 port, std::optional<quint64> sent = std::nullopt);
     void transferred();
     void rename(bool retry);
     void finish(Outcome outcome, const FtpError& error = FtpError(0, QString()));
@@ -96,7 +98,7 @@ private:
     bool m_advancing = false;
     std::optional<Reply> m_reply;
 
-    std::function<bool()> m_claimNext;
+    std::function<const FileJob*()> m_claimNext;
     FileJob m_job;
     bool m_ascii = false;
     quint64 m_transferSeq = 0;

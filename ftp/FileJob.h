@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "Connection.h"
+
 namespace ftp {
 
 // One file of a send or a receive, as whichever connection takes it moves it.
@@ -17,5 +19,14 @@ struct FileJob {
     bool sized = true;       // receives: the listing announced `size`
     bool announced = false;  // SendingFile was raised for it
 };
+
+// Sends the EPSV for `next` ahead on `c`, and its STOR too when `c` is in its folder already.
+inline void sendAheadFor(Connection& c, const FileJob& next) {
+    if (next.upload && c.folder == next.folder)
+        c.sendAhead(QStringLiteral("STOR ") + next.temporary,
+                    QStringLiteral("DELE ") + next.temporary);
+    else
+        c.sendAhead();
+}
 
 }  // namespace ftp

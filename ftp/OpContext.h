@@ -10,6 +10,8 @@ class QEventLoop;
 
 namespace ftp {
 
+struct FileJob;
+
 // The running operation's side of the component: it waits in nested event loops and learns
 // from outside (abort, lost connection, the component being destroyed) that it must stop. It
 // is shared between the operation's stack frame and the component, so an operation can unwind
@@ -52,8 +54,8 @@ public:
     // Runs each time a wait looks again, before its condition; may throw to end the wait.
     std::function<void()> poll;
     // Takes the next file of a send for the control connection, as it finishes the one before:
-    // false when none is left (see Dispatcher).
-    std::function<bool()> claimNext;
+    // null when none is left (see Dispatcher).
+    std::function<const FileJob*()> claimNext;
     // The operation reconnects when the control connection goes away.
     bool reconnects = false;
 

@@ -64,11 +64,11 @@ void moveIntoPlace(Session& s, const FileJob& f, bool& keepTemporary) {
     const QString& temporary = f.temporary;
     const QString& name = f.name;
     // Both at once: one round trip. Should RNFR fail, the server refuses the RNTO too. The
-    // next file's EPSV goes in the same round trip.
+    // next file's EPSV and STOR go in the same round trip.
     const quint64 from = s.conn().send(QStringLiteral("RNFR ") + temporary);
     const quint64 to = s.conn().send(QStringLiteral("RNTO ") + name);
-    if (s.ctx().claimNext && s.ctx().claimNext())
-        s.conn().sendPassiveAhead();
+    if (const FileJob* next = s.ctx().claimNext ? s.ctx().claimNext() : nullptr)
+        sendAheadFor(s.conn(), *next);
     Reply r = s.await(from);
     if (r.code != 350)
         throw serverError(r);

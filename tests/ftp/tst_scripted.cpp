@@ -176,6 +176,9 @@ private slots:
         // The port of the EPSV sent ahead with the first rename (after the target's listing and
         // the first file) is gone: a new one, no mode change.
         QTest::newRow("port sent ahead refuses") << true << "ahead refuses" << 5 << 0;
+        // The first file's rename fails: the next file's STOR, sent ahead with it, is answered
+        // with an empty upload and its temporary removed before anything else goes out.
+        QTest::newRow("rename refused, STOR sent ahead") << true << "rename refused" << 4 << 0;
     }
     void dataModeFallback() {
         QFETCH(bool, passive);
@@ -217,6 +220,8 @@ private slots:
             server.passivePort = ScriptedServer::PassivePort::Refusing;
         } else if (fault == "silent port") {
             server.passivePort = ScriptedServer::PassivePort::Silent;
+        } else if (fault == "rename refused") {
+            server.on["RNTO"] = [&](const QString&) { server.reply("553 Not allowed."); };
         } else if (fault == "ahead refuses") {
             server.on["EPSV"] = [&](const QString& argument) {
                 server.passivePort = server.received.count("EPSV") == 3
@@ -236,7 +241,7 @@ private slots:
         QElapsedTimer clock;
         clock.start();
         const qint32 error = errorOf([&] {
-            if (fault == "ahead refuses")
+            if (fault == "ahead refuses" || fault == "rename refused")
                 c.ftp.SendFiles(local.filePath("*.bin"), "", false, false);
             else
                 c.ftp.SendFile(local.filePath("f.bin"), 0, "f.bin", false);
@@ -244,6 +249,10 @@ private slots:
         if (fault == "both fail") {
             QCOMPARE(error, qint32(kErrDataConnection));
             QVERIFY(!server.files.contains("f.bin"));
+        } else if (fault == "rename refused") {
+            QCOMPARE(error, 553);
+            QVERIFY(server.received.contains("STOR .g.bin.ferrypart"));
+            QCOMPARE(server.files.keys(), QStringList());
         } else {
             QCOMPARE(error, 0);
             QCOMPARE(server.files.value("f.bin"), content);

@@ -347,6 +347,27 @@ private slots:
         QVERIFY(QDir(p.local("many")).removeRecursively());
         QTRY_COMPARE(tree(p.path("many")), QStringList());
 
+        // Between two files, while the next one's STOR went ahead with the rename: the server
+        // answers it before anything else, and its temporary goes too.
+        for (int i = 0; i < 8; ++i)
+            writeFile(p.local(QStringLiteral("few/%1.txt").arg(i)), pattern(1000 + i, 'f'));
+        const auto ahead = QObject::connect(&p.ftp, &FtpClient::CommandLogged, [&] {
+            const QStringList sent = p.rec.sent();
+            if (sent.size() > 2 && sent.last().startsWith("STOR ") &&
+                sent.at(sent.size() - 2) == "EPSV" &&
+                sent.at(sent.size() - 3).startsWith("RNTO ") && !p.ftp.AbortRequested())
+                QTimer::singleShot(0, &p.ftp, [&] {
+                    p.ftp.setAbortRequested(true);
+                    stateAfterAbort = p.ftp.State();
+                });
+        });
+        QVERIFY(aborted([&] { p.ftp.SendFiles(p.local("few/*.txt"), "few", false, true); }));
+        QObject::disconnect(ahead);
+        QTRY_COMPARE(tree(p.path("few")).filter(".ferrypart"), QStringList());
+        QCOMPARE(p.ftp.GetFolderItems("few\\*", 0).Count(), tree(p.path("few")).size());
+        QVERIFY(QDir(p.path("few")).removeRecursively() &&
+                QDir(p.local("few")).removeRecursively());
+
         // A local file cut short while it is sent: an error, and nothing under its name.
         p.rec.onProgress = [&](const Recorder::Progress& pr) {
             if (pr.done > 0 && pr.done < pr.size)
