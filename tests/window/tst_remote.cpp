@@ -136,8 +136,21 @@ private slots:
                                 QDir(root).mkpath(folder);
                         }};
         QVERIFY(h.signIn());
-        RemoteManagement& m = h.window->remoteManagement();
         QTreeWidget* list = h.ui().lstRemoteFileList;
+        // Runs a command on these rows with these answers: buttons, or a text for a prompt (an
+        // empty text cancels it); the status line it ends with.
+        const auto run = [&](const QStringList& rows, void (RemoteManagement::*command)(),
+                             const QList<QVariant>& answers) {
+            h.select(list, rows);
+            for (const QVariant& a : answers)
+                a.typeId() == QMetaType::QString
+                    ? h.script.answerInput(a.toString())
+                    : h.script.answer(a.value<QMessageBox::StandardButton>());
+            (h.window->remoteManagement().*command)();
+            return h.status();
+        };
+        using R = RemoteManagement;
+        const QVariant yes = QMessageBox::Yes, no = QMessageBox::No, ok = QMessageBox::Ok;
 
         // View opens each selected project's start page.
         RecordingLauncher launcher;
@@ -156,79 +169,55 @@ private slots:
 
         // A declined project deletion deletes nothing; a link row is announced but nothing is
         // deleted for it.
-        h.select(list, {"proj"});
-        h.script.answer(QMessageBox::No);
-        m.DeleteSelectedProjects();
-        QCOMPARE(h.status(), QString("Selected Pictavo(s) not deleted."));
+        QCOMPARE(run({"proj"}, &R::DeleteSelectedProjects, {no}),
+                 QString("Selected Pictavo(s) not deleted."));
         QVERIFY(QFileInfo::exists(h.serverRoot() + "/proj/pictavo.html"));
-        h.select(list, {"l1"});
-        h.script.answer(QMessageBox::Yes);
-        m.DeleteSelectedProjects();
+        QCOMPARE(run({"l1"}, &R::DeleteSelectedProjects, {yes}),
+                 QString("Selected Pictavo(s) successfully deleted."));
         QVERIFY(h.statuses.contains("Deleting 'l1'."));
         QVERIFY(QFileInfo(h.serverRoot() + "/l1").isSymLink());
-        QCOMPARE(h.status(), QString("Selected Pictavo(s) successfully deleted."));
 
-        // Three rows deleted as files: the folder in the middle fails, the third stays.
-        h.select(list, {"l1", "l2 folder", "l3"});
-        h.script.answer(QMessageBox::Yes);
-        m.DeleteSelectedRemoteFiles();
+        // Three rows deleted as files: the folder in the middle fails, the third stays. The
+        // failure stays in the status line after the list was read again.
+        QCOMPARE(run({"l1", "l2 folder", "l3"}, &R::DeleteSelectedRemoteFiles, {yes}),
+                 QString("Remote files not deleted.\nDelete operation failed."));
         QCOMPARE(h.script.shown.last().text,
                  QString("Are you sure you want to delete the selected remote file(s)?"));
         QVERIFY(!QFileInfo(h.serverRoot() + "/l1").isSymLink());
         QVERIFY(QFileInfo(h.serverRoot() + "/l3").isSymLink());
         QCOMPARE(h.log().filter("Error deleting remote file(s): ").size(), 1);
-        // The failure stays in the status line after the list was read again.
-        QVERIFY(h.statuses.contains("Listing of remote folder completed."));
-        QCOMPARE(h.status(), QString("Remote files not deleted.\nDelete operation failed."));
 
         // Removing a folder that is not empty is refused by the server.
-        h.select(list, {"full"});
-        h.script.answer(QMessageBox::Yes);
-        m.RemoveRemoteFolder();
+        QVERIFY(run({"full"}, &R::RemoveRemoteFolder, {yes})
+                    .startsWith("Remote folder not deleted.\n"));
         QCOMPARE(h.script.shown.last().text, QString("Delete full?"));
         QCOMPARE(h.log().filter("Error deleting remote folder: ").size(), 1);
-        QVERIFY(
-            !h.statuses.filter(QRegularExpression("^Remote folder not deleted\\.\\n.+")).isEmpty());
         QVERIFY(QFileInfo::exists(h.serverRoot() + "/full/f.txt"));
-        h.select(list, {"l2 folder"});
-        h.script.answer(QMessageBox::Yes);
-        m.RemoveRemoteFolder();
-        QCOMPARE(h.status(), QString("Remote folder deleted."));
+        QCOMPARE(run({"l2 folder"}, &R::RemoveRemoteFolder, {yes}),
+                 QString("Remote folder deleted."));
         QVERIFY(!QFileInfo::exists(h.serverRoot() + "/l2 folder"));
 
         // Rename: declined, cancelled, done, refused.
-        h.select(list, {"alpha"});
-        h.script.answer(QMessageBox::No);
-        m.RenameRemoteFile();
+        QCOMPARE(run({"alpha"}, &R::RenameRemoteFile, {no}), QString("Remote file not renamed."));
         QCOMPARE(h.script.shown.last().text, QString("Rename remote file alpha?"));
-        QCOMPARE(h.status(), QString("Remote file not renamed."));
-        const int logBefore = h.log().size();
-        h.script.answer(QMessageBox::Yes).answerInput("");
-        m.RenameRemoteFile();
+        QCOMPARE(run({"alpha"}, &R::RenameRemoteFile, {yes, ""}),
+                 QString("Remote file not renamed."));
         QCOMPARE(h.script.shown.last().text, QString("Rename remote file to : "));
         QCOMPARE(h.script.shown.last().title, QString("Pictavo Ferrymate "));
-        QCOMPARE(h.status(), QString("Remote file not renamed."));
-        QVERIFY(h.log().mid(logBefore).filter("RNFR").isEmpty());
-        h.script.answer(QMessageBox::Yes).answerInput("gamma");
-        m.RenameRemoteFile();
-        QCOMPARE(h.status(), QString("Remote file renamed."));
+        QCOMPARE(run({"alpha"}, &R::RenameRemoteFile, {yes, "gamma"}),
+                 QString("Remote file renamed."));
         QVERIFY(QFileInfo::exists(h.serverRoot() + "/gamma"));
-        h.select(list, {"gamma"});
-        h.script.answer(QMessageBox::Yes).answerInput("no/such/place");
-        m.RenameRemoteFile();
-        QCOMPARE(h.log().filter("Error renaming remote file: ").size(), 1);
-        QCOMPARE(h.statuses.filter(QRegularExpression("^Remote file not renamed\\.\\n.+")).size(),
-                 1);
+        QVERIFY(run({"gamma"}, &R::RenameRemoteFile, {yes, "no/such/place"})
+                    .startsWith("Remote file not renamed.\n"));
+        QCOMPARE(h.log().filter(QRegularExpression("^(RNFR|Error renaming remote file: )")).size(),
+                 3);
 
         // Create: a plain name is created; one that would leave the folder is refused.
-        h.script.answerInput("new site");
-        m.createRemoteFolder();
-        QCOMPARE(h.status(), QString("Remote folder created."));
+        QCOMPARE(run({}, &R::createRemoteFolder, {"new site"}), QString("Remote folder created."));
         QVERIFY(QFileInfo(h.serverRoot() + "/new site").isDir());
         for (const char* bad : {"../up", "a/b", "..", "."}) {
-            h.script.answerInput(bad).answer(QMessageBox::Ok);
-            m.createRemoteFolder();
-            QCOMPARE(h.status(), QString("Remote folder not created."));
+            QCOMPARE(run({}, &R::createRemoteFolder, {bad, ok}),
+                     QString("Remote folder not created."));
             QCOMPARE(h.script.shown.last().title, QString("Pictavo Ferrymate [Notice]"));
         }
         QVERIFY(!QFileInfo::exists(h.serverRoot() + "/a"));
