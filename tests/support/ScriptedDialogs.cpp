@@ -24,8 +24,7 @@ ScriptedDialogs& ScriptedDialogs::answerFolder(const QString& path) {
 }
 
 QString ScriptedDialogs::folder(QWidget*, const QString& title, const QString& start) {
-    shown.append(
-        {Shown::Folder, QMessageBox::NoIcon, title, start, {}, QMessageBox::NoButton, {}, {}});
+    shown.append({Shown::Folder, QMessageBox::NoIcon, title, start});
     Answer a;
     return take(Shown::Folder, a) ? a.text : QString();
 }
@@ -77,15 +76,13 @@ bool ScriptedDialogs::accept(QWidget*, const QString& title, const QString& text
 
 QString ScriptedDialogs::input(QWidget*, const QString& title, const QString& label,
                                const QString&) {
-    shown.append(
-        {Shown::Input, QMessageBox::NoIcon, title, label, {}, QMessageBox::NoButton, {}, {}});
+    shown.append({Shown::Input, QMessageBox::NoIcon, title, label});
     Answer a;
     return take(Shown::Input, a) ? a.text : QString();
 }
 
 void ScriptedDialogs::exec(QDialog& form) {
-    Shown s;
-    s.kind = Shown::Form;
+    Shown s{Shown::Form};
     s.title = form.windowTitle();
     s.formName = form.objectName();
     shown.append(s);

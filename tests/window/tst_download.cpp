@@ -30,6 +30,11 @@ private slots:
                         }};
         h.writeSettings(QString("[Transfer]\r\nConnections=%1\r\n").arg(connections));
         QVERIFY(h.signIn());
+        // With nothing selected the local list is still read again.
+        makeProject(h.projects() + "Appeared");
+        h.window->download().ReceiveSelectedItems();
+        QCOMPARE(h.localRows(), QStringList{"APPEARED"});
+        QDir(h.projects() + "Appeared").removeRecursively();
         h.select(h.ui().lstRemoteFileList, {"proj", "other", "my link"});
         h.script.answer(QMessageBox::No).answer(QMessageBox::Yes);
         h.ui().cmdReceive->click();
@@ -48,16 +53,6 @@ private slots:
         QCOMPARE(h.status(), QString("File download(s) complete."));
         QCOMPARE(h.localRows(), (QStringList{"OTHER", "PROJ"}));
         QCOMPARE(h.ui().prgStatus->value(), 0);
-    }
-
-    void nothingSelected() {
-        WindowHarness h;
-        QVERIFY(h.signIn());
-        makeProject(h.projects() + "Appeared");
-        h.window->download().ReceiveSelectedItems();
-        QVERIFY(h.xFtp->SkipUnchanged());
-        QCOMPARE(h.status(), QString("File download(s) complete."));
-        QCOMPARE(h.localRows(), QStringList{"APPEARED"});
     }
 
     void abortLeavesNoPartialFile() {
