@@ -24,7 +24,8 @@ ScriptedDialogs& ScriptedDialogs::answerFolder(const QString& path) {
 }
 
 QString ScriptedDialogs::folder(QWidget*, const QString& title, const QString& start) {
-    shown.append({Shown::Folder, QMessageBox::NoIcon, title, start});
+    shown.append(
+        {Shown::Folder, QMessageBox::NoIcon, title, start, {}, QMessageBox::NoButton, {}, {}});
     Answer a;
     return take(Shown::Folder, a) ? a.text : QString();
 }
@@ -76,22 +77,23 @@ bool ScriptedDialogs::accept(QWidget*, const QString& title, const QString& text
 
 QString ScriptedDialogs::input(QWidget*, const QString& title, const QString& label,
                                const QString&) {
-    shown.append({Shown::Input, QMessageBox::NoIcon, title, label});
+    shown.append(
+        {Shown::Input, QMessageBox::NoIcon, title, label, {}, QMessageBox::NoButton, {}, {}});
     Answer a;
     return take(Shown::Input, a) ? a.text : QString();
 }
 
 void ScriptedDialogs::exec(QDialog& form) {
-    Shown s{Shown::Form};
+    Shown s;
+    s.kind = Shown::Form;
     s.title = form.windowTitle();
     s.formName = form.objectName();
     shown.append(s);
     Answer a;
-    if (take(Shown::Form, a) && a.form) {
+    if (take(Shown::Form, a) && a.form)
         a.form(form);
-    } else {
+    else
         form.reject();
-    }
     // The form was shown modally; whatever the script did, it is hidden now.
     form.hide();
 }
