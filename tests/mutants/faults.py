@@ -59,6 +59,13 @@ FAULTS = [
     ("TLS 1.3 data connections share one context",
      "if (!m_dataContext && m_socket->sessionProtocol() != QSsl::TlsV1_3)", "if (!m_dataContext)",
      "ftp_transfers"),
+    # window
+    ("replace questions: Yes to All not kept", "        m_replaceAnswer = answer;\n",
+     "        (void)answer;\n", "tst_upload"),
+    ("window: closed during a transfer without asking", "return !m_busy.transferring() ||",
+     "return true ||", "tst_upload"),
+    ("window: the chosen projects folder not used at the next start",
+     "        projects.folder = chosenProjectDir();", "        (void)0;", "tst_startup"),
 ]
 
 
