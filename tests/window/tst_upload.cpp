@@ -24,10 +24,12 @@ QStringList publishedFiles(int movies, int texts, int images, const QString& pre
     return files;
 }
 
-// Every file below the remote project folder equals its local source: none is partly written.
+// Every file below the remote project folder is one of the project's and equals its local
+// source: none is partly written, no temporary stays.
 void verifySame(const QString& local, const QString& remote) {
     for (const QString& file : filesBelow(remote))
-        QVERIFY2(readFile(remote + "/" + file) == readFile(local + "/bin/" + file),
+        QVERIFY2(QFileInfo::exists(local + "/bin/" + file) &&
+                     readFile(remote + "/" + file) == readFile(local + "/bin/" + file),
                  qPrintable(file));
 }
 
