@@ -315,7 +315,8 @@ private slots:
         const std::pair<QTreeWidget*, QMenu*> lists[] = {
             {h.ui().lstLocalFileList, h.ui().miLocal}, {h.ui().lstRemoteFileList, h.ui().miRemote}};
         for (const auto& [list, menu] : lists) {
-            QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5));
+            QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                    list->viewport()->mapToGlobal(QPoint(5, 5)));
             QApplication::sendEvent(list->viewport(), &event);
             QTRY_VERIFY(menu->isVisible());
             menu->hide();

@@ -200,11 +200,11 @@ private slots:
         QFETCH(int, connections);
         QFETCH(bool, stop);
         WindowHarness h{WindowHarness::Py, [](const QString& root) { QDir(root).mkpath("old"); }};
-        makeProject(h.projects() + "Part 1", 1, 1, 2);
-        makeProject(h.projects() + "Part 2", 1, 1, 0);
-        makeProject(h.projects() + "Part 3", 1, 1, 1);
+        makeProject(h.projects() + "Site 1", 1, 1, 2);
+        makeProject(h.projects() + "Site 2", 1, 1, 0);
+        makeProject(h.projects() + "Site 3", 1, 1, 1);
         for (int i = 1; i <= 3; ++i)
-            writeFile(h.projects() + QString("Part 2/bin/images/big %1.png").arg(i),
+            writeFile(h.projects() + QString("Site 2/bin/images/big %1.png").arg(i),
                       QByteArray(8 * 1024 * 1024, char('0' + i)));
         h.writeSettings(QString("[Transfer]\r\nConnections=%1\r\n").arg(connections));
         QVERIFY(h.signIn());
@@ -249,7 +249,7 @@ private slots:
                                  name.contains("big ") && done > 0 && done < size)
                                  stopNow();
                          });
-        h.select(h.ui().lstLocalFileList, {"PART 1", "PART 2", "PART 3"});
+        h.select(h.ui().lstLocalFileList, {"SITE 1", "SITE 2", "SITE 3"});
         h.ui().cmdSend->click();
         QVERIFY(stopped);
         // Cancel asks first; View and the log window start nothing on the server.
@@ -257,17 +257,17 @@ private slots:
                  QStringList({"cmdAbort", "cmdCancel", "cmdView", "miAbort", "miShowLog"}));
         QCOMPARE(shownMidway, 0);
         QVERIFY(h.log().filter("Another FTP operation").isEmpty());
-        QCOMPARE(filesBelow(h.serverRoot() + "/part1"), publishedFiles(1, 1, 2));
-        verifySame(h.projects() + "Part 1", h.serverRoot() + "/part1");
-        verifySame(h.projects() + "Part 2", h.serverRoot() + "/part2");
-        QCOMPARE(QFileInfo::exists(h.serverRoot() + "/part3"), !stop);
+        QCOMPARE(filesBelow(h.serverRoot() + "/site1"), publishedFiles(1, 1, 2));
+        verifySame(h.projects() + "Site 1", h.serverRoot() + "/site1");
+        verifySame(h.projects() + "Site 2", h.serverRoot() + "/site2");
+        QCOMPARE(QFileInfo::exists(h.serverRoot() + "/site3"), !stop);
         QCOMPARE(h.unloadedSignals, int(stop && how != "abort"));
         if (how != "abort")
             QCOMPARE(h.script.shown.at(1).text,
                      QString("A transfer is running. Stop it and close?"));
         if (!stop) {
             QCOMPARE(h.status(), QString("Successfully uploaded the selected Pictavo(s)."));
-            QVERIFY(filesBelow(h.serverRoot() + "/part2").contains("images/big 3.png"));
+            QVERIFY(filesBelow(h.serverRoot() + "/site2").contains("images/big 3.png"));
             return;
         }
         QVERIFY(h.log().contains("Upload successfully aborted."));
@@ -278,7 +278,7 @@ private slots:
         QVERIFY(h.statuses.contains("Listing of remote folder completed."));
         QCOMPARE(h.status(), QString("Upload aborted."));
         QCOMPARE(h.ui().prgStatus->value(), 0);
-        const QStringList two = filesBelow(h.serverRoot() + "/part2");
+        const QStringList two = filesBelow(h.serverRoot() + "/site2");
         if (connections == 1)
             QVERIFY(two.contains("pictavo.html") && two.contains("images/big 1.png") &&
                     !two.contains("images/big 3.png"));
