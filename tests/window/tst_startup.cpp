@@ -60,7 +60,6 @@ private slots:
 
         // The controls as designed.
         Ui::FerryMenu& ui = h.ui();
-        QCOMPARE(h.window->objectName(), QString("frmFerryMenu"));
         QCOMPARE(h.window->windowTitle(), QString("Pictavo Ferrymate - Menu"));
         for (const char* hidden :
              {"cmdConnect", "cmdDisconnect", "cmdAbort", "cmdUpLocal", "cmdUpFtp", "cboLocalPath",
