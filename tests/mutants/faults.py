@@ -91,6 +91,13 @@ FAULTS = [
      "            m_givingUpData->connectTo(peerAddress(), *port);", "", "ftp_scripted|ftp_transfers"),
     ("operations: a second one starts while one runs", "    if (m_op)\n        throw FtpError(kErrBusy",
      "    if (false)\n        throw FtpError(kErrBusy", "ftp_session"),
+    # window
+    ("replace questions: Yes to All not kept", "        m_replaceAnswer = answer;\n",
+     "        (void)answer;\n", "tst_upload"),
+    ("window: closed during a transfer without asking", "return !m_busy.transferring() ||",
+     "return true ||", "tst_upload"),
+    ("window: the chosen projects folder not used at the next start",
+     "        projects.folder = chosenProjectDir();", "        (void)0;", "tst_startup"),
 ]
 
 

@@ -90,11 +90,10 @@ void ScriptedDialogs::exec(QDialog& form) {
     s.formName = form.objectName();
     shown.append(s);
     Answer a;
-    if (take(Shown::Form, a) && a.form) {
+    if (take(Shown::Form, a) && a.form)
         a.form(form);
-    } else {
+    else
         form.reject();
-    }
     // The form was shown modally; whatever the script did, it is hidden now.
     form.hide();
 }

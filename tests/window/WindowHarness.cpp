@@ -50,10 +50,11 @@ void addServerRows() {
     QTest::newRow("vsftpd") << int(WindowHarness::Vs);
 }
 
-WindowHarness::WindowHarness(Server kind, const QString& accountName, const QString& pass)
-    : account(accountName), password(pass) {
+WindowHarness::WindowHarness(Server kind, const std::function<void(const QString&)>& serverFiles) {
     setConnectedState(&online);
     setAppPathForTesting(m_program.path());
+    if (serverFiles)
+        serverFiles(m_serverRoot.path());
     if (kind == Py) {
         server = std::make_unique<PyFtpServer>();
     } else {
@@ -65,22 +66,20 @@ WindowHarness::WindowHarness(Server kind, const QString& accountName, const QStr
         }
         server = std::move(vsftpd);
     }
-    m_started = server->start(m_serverRoot.path(), account.left(8).toLower().trimmed(), password);
+    if (!server->start(m_serverRoot.path(), account.left(8).toLower(), password))
+        qWarning("The FTP server did not start: %s", qPrintable(server->error()));
     writeInitialize(QStringLiteral("projectDir=") + m_projects.path() + QStringLiteral("&x=1\r\n"));
     writeSettings();
 }
 
 WindowHarness::~WindowHarness() {
+    if (script.unexpected && !QTest::currentTestFailed())
+        QTest::qFail("a box was shown with no scripted answer", __FILE__, __LINE__);
     window.reset();
     xFtp.reset();
     server.reset();
     setAppPathForTesting(QString());
     setConnectedState(nullptr);
-}
-
-bool WindowHarness::adoptServerFiles() {
-    auto* vsftpd = dynamic_cast<VsFtpServer*>(server.get());
-    return !vsftpd || vsftpd->adopt(m_serverRoot.path());
 }
 
 void WindowHarness::writeInitialize(const QString& content) {
@@ -127,11 +126,23 @@ QStringList WindowHarness::log() const {
     return lines;
 }
 
-QStringList WindowHarness::rowTexts(QTreeWidget* list) const {
+QStringList WindowHarness::rowTexts(const QTreeWidget* list) {
     QStringList texts;
     for (int i = 0; i < list->topLevelItemCount(); ++i)
         texts << list->topLevelItem(i)->text(0);
     return texts;
+}
+
+QStringList WindowHarness::enabledCommands() const {
+    QStringList names;
+    for (const QWidget* w : window->findChildren<QWidget*>(QRegularExpression("^(cmd|cbo|opt)")))
+        if (w->window() == window.get() && w->isEnabled())
+            names << w->objectName();
+    for (const QAction* a : window->findChildren<QAction*>(QRegularExpression("^mi")))
+        if (a->isEnabled())
+            names << a->objectName();
+    names.sort();
+    return names;
 }
 
 void WindowHarness::select(QTreeWidget* list, const QStringList& texts) {

@@ -28,44 +28,45 @@ QStringList filesBelow(const QString& root);
 void addServerRows();
 
 // One transfer window in a program folder of its own, with a projects folder, a real FTP server
-// and scripted dialogs.
+// and scripted dialogs. A test that leaves a box without a scripted answer fails.
 class WindowHarness {
 public:
     enum Server { Py, Vs, VsTls };  // VsTls: vsftpd requiring TLS, with a self-signed certificate
     // The account is signed in as typed; the server knows it as its first 8 characters in lower
-    // case.
-    explicit WindowHarness(Server kind = Py, const QString& account = QStringLiteral("Mary.Jones"),
-                           const QString& password = QStringLiteral("secret 1"));
+    // case. `serverFiles` fills the server's root before the server starts.
+    explicit WindowHarness(Server kind = Py,
+                           const std::function<void(const QString&)>& serverFiles = {});
     ~WindowHarness();
 
-    bool serverStarted() const { return m_started; }
-    QString serverError() const { return server->error(); }
     QString projects() const { return m_projects.path() + QLatin1Char('/'); }
     QString serverRoot() const { return m_serverRoot.path(); }
     QString programDir() const { return m_program.path(); }
 
-    // Files a test put below the server root after the server started belong to the server's
-    // account from now on (vsftpd runs as that account; pyftpdlib needs nothing).
-    bool adoptServerFiles();
     void writeInitialize(const QString& content);
     void writeSettings(const QString& extra = {});
     // The next sign-in is answered with this name and password (Cancel when `cancel`).
     void scriptSignIn(const QString& name, const QString& pass, bool cancel = false);
-    void scriptSignIn() { scriptSignIn(account, password); }
+    void scriptSignIn(bool cancel = false) { scriptSignIn(account, password, cancel); }
 
     // Creates the window and runs its start-up; true when it ended connected.
     bool open();
+    bool signIn() {
+        scriptSignIn();
+        return open();
+    }
 
     Ui::FerryMenu& ui() { return window->form(); }
     QString status() { return ui().lblStatus->text(); }
     QStringList log() const;
-    int logSize() const { return log().size(); }
-    QStringList logSince(int from) const { return log().mid(from); }
-    QStringList rowTexts(QTreeWidget* list) const;
+    QStringList localRows() { return rowTexts(ui().lstLocalFileList); }
+    QStringList remoteRows() { return rowTexts(ui().lstRemoteFileList); }
+    static QStringList rowTexts(const QTreeWidget* list);
+    // The window's buttons, lists and options, and its menu entries, that are enabled now.
+    QStringList enabledCommands() const;
     // Selects exactly the rows with these texts, the first as current, as a user would.
-    void select(QTreeWidget* list, const QStringList& texts);
+    static void select(QTreeWidget* list, const QStringList& texts);
 
-    QString account, password;
+    QString account = QStringLiteral("Mary.Jones"), password = QStringLiteral("secret 1");
     ScriptedDialogs script;
     AlwaysConnected online;  // whatever the test machine's network looks like
     std::unique_ptr<TestFtpServer> server;
@@ -77,5 +78,4 @@ public:
 
 private:
     QTemporaryDir m_program, m_projects, m_serverRoot, m_tls;
-    bool m_started = false;
 };

@@ -1,9 +1,11 @@
 // Changing what is on the server through the transfer window: deleting published projects,
-// deleting, renaming, removing and creating remote entries.
+// deleting, renaming, removing and creating remote entries, and viewing projects.
 #include <QtTest>
 
+#include "ProjectUpload.h"
 #include "RemoteManagement.h"
 #include "RemoteSide.h"
+#include "WebPage.h"
 #include "WindowHarness.h"
 
 namespace {
@@ -23,10 +25,19 @@ void makeTree(const QString& root) {
     writeFile(root + "/keep/pictavo.html", "kept");
     writeFile(root + "/keepme/sub/x.txt", "x kept");
     writeFile(root + "/keep.txt", "kept too");
-    QVERIFY(QFile::link("../keepme", root + "/proj/escape"));
-    QVERIFY(QFile::link("../../keepme/sub", root + "/proj/deep/inner-escape"));
-    QVERIFY(QFile::link("../keep.txt", root + "/proj/outfile"));
+    QFile::link("../keepme", root + "/proj/escape");
+    QFile::link("../../keepme/sub", root + "/proj/deep/inner-escape");
+    QFile::link("../keep.txt", root + "/proj/outfile");
 }
+
+class RecordingLauncher : public WebLauncher {
+public:
+    int open(const QString& url) override {
+        urls << url;
+        return 42;
+    }
+    QStringList urls;
+};
 
 }  // namespace
 
@@ -37,42 +48,37 @@ private slots:
     void deletesAProjectTree_data() { addServerRows(); }
     void deletesAProjectTree() {
         QFETCH(int, server);
-        WindowHarness h{WindowHarness::Server(server)};
-        makeTree(h.serverRoot() + "/sites");
         QTemporaryDir outside;
-        if (server == WindowHarness::Vs) {
-            // Outside the account's root: pyftpdlib refuses to touch such a link at all.
-            writeFile(outside.path() + "/precious/file.txt", "precious");
-            QVERIFY(QFile::link(outside.path() + "/precious", h.serverRoot() + "/sites/proj/out"));
-        }
-        QVERIFY2(h.serverStarted(), qPrintable(h.serverError()));
-        QVERIFY(h.adoptServerFiles());
-        h.scriptSignIn();
-        QVERIFY(h.open());
+        WindowHarness h{WindowHarness::Server(server), [&](const QString& root) {
+                            makeTree(root + "/sites");
+                            if (server != WindowHarness::Vs)
+                                return;
+                            // Outside the account's root: pyftpdlib refuses to touch such a
+                            // link at all.
+                            writeFile(outside.path() + "/precious/file.txt", "precious");
+                            QFile::link(outside.path() + "/precious", root + "/sites/proj/out");
+                        }};
+        QVERIFY(h.signIn());
         QVERIFY(h.window->remoteSide().ChangeCurrentRemoteFolder("sites", true));
         h.window->remoteSide().RefreshRemoteFileList();
         h.select(h.ui().lstRemoteFileList, {"proj"});
-        QVERIFY(h.ui().cmdDelete->isEnabled());
         h.script.answer(QMessageBox::Yes);
         h.progress.clear();
         h.ui().cmdDelete->click();
         QCOMPARE(h.script.shown.last().text,
                  QString("Are you sure you want to delete the selected Pictavo(s)?"));
-        QVERIFY(!QFileInfo::exists(h.serverRoot() + "/sites/proj"));
         QVERIFY(!QFileInfo(h.serverRoot() + "/sites/proj").isSymLink());
         QCOMPARE(
             filesBelow(h.serverRoot()),
             QStringList({"sites/keep.txt", "sites/keep/pictavo.html", "sites/keepme/sub/x.txt"}));
-        QCOMPARE(readFile(h.serverRoot() + "/sites/keepme/sub/x.txt"), QByteArray("x kept"));
         if (server == WindowHarness::Vs)
             QCOMPARE(readFile(outside.path() + "/precious/file.txt"), QByteArray("precious"));
-        QCOMPARE(h.xFtp->CurrentFolder(), QString("/sites"));
-        QCOMPARE(h.rowTexts(h.ui().lstRemoteFileList), QStringList({"keep", "keepme"}));
+        QCOMPARE(h.remoteRows(), QStringList({"keep", "keepme"}));
         QVERIFY(h.statuses.contains("Deleting 'proj'."));
         QCOMPARE(h.status(), QString("Selected Pictavo(s) successfully deleted."));
+        // The progress climbs to 100 and then goes back to 0.
         QVERIFY(h.progress.size() >= 2);
-        QCOMPARE(h.progress.last(), 0);
-        QCOMPARE(h.progress.at(h.progress.size() - 2), 100);
+        QCOMPARE(h.progress.mid(h.progress.size() - 2), (QList<int>{100, 0}));
         for (int i = 1; i < h.progress.size() - 1; ++i)
             QVERIFY(h.progress[i] >= h.progress[i - 1]);
         QVERIFY(h.log().filter("Error").isEmpty());
@@ -97,8 +103,7 @@ private slots:
         for (int i = 0; !abort && i < 70; ++i)
             deep += "/a";
         writeFile(deep + "/bottom.txt", "b");
-        h.scriptSignIn();
-        QVERIFY(h.open());
+        QVERIFY(h.signIn());
         h.select(h.ui().lstRemoteFileList, {"proj"});
         h.script.answer(QMessageBox::Yes);
         bool abortEnabled = false;
@@ -111,119 +116,111 @@ private slots:
         QCOMPARE(h.status(), "Selected Pictavo(s) not deleted.\n" + cause);
         QVERIFY(QFileInfo::exists(deep + "/bottom.txt"));
         const int left = filesBelow(h.serverRoot() + "/proj").size();
-        if (abort) {
-            QVERIFY(abortEnabled);
-            QVERIFY(left > 1 && left < 21);
-        } else {
+        if (abort)
+            QVERIFY(abortEnabled && left > 1 && left < 21);
+        else
             QCOMPARE(left, 21);
-        }
         QCOMPARE(h.xFtp->State(), int(ftp::kIdle));
         QVERIFY(!h.ui().cmdAbort->isEnabled());
     }
 
-    void declinedAndNonFolderRows() {
-        WindowHarness h(WindowHarness::Vs);
-        writeFile(h.serverRoot() + "/proj/pictavo.html", "start");
-        writeFile(h.serverRoot() + "/target.txt", "t");
-        QVERIFY(QFile::link("target.txt", h.serverRoot() + "/alink"));
-        QVERIFY2(h.serverStarted(), qPrintable(h.serverError()));
-        h.scriptSignIn();
-        QVERIFY(h.open());
-        QCOMPARE(h.rowTexts(h.ui().lstRemoteFileList), (QStringList{"alink", "proj"}));
-        h.select(h.ui().lstRemoteFileList, {"proj"});
-        h.script.answer(QMessageBox::No);
-        h.window->remoteManagement().DeleteSelectedProjects();
-        QCOMPARE(h.status(), QString("Selected Pictavo(s) not deleted."));
+    void viewDeleteRenameRemoveAndCreate() {
+        WindowHarness h{WindowHarness::Vs, [](const QString& root) {
+                            writeFile(root + "/proj/pictavo.html", "start");
+                            writeFile(root + "/t1.txt", "1");
+                            writeFile(root + "/t3.txt", "3");
+                            QFile::link("t1.txt", root + "/l1");
+                            QFile::link("t3.txt", root + "/l3");
+                            writeFile(root + "/full/f.txt", "f");
+                            for (const char* folder : {"alpha", "l2 folder", "trip #2", "cgi-bin"})
+                                QDir(root).mkpath(folder);
+                        }};
+        QVERIFY(h.signIn());
+        QTreeWidget* list = h.ui().lstRemoteFileList;
+        // Runs a command on these rows with these answers: buttons, or a text for a prompt (an
+        // empty text cancels it); the status line it ends with.
+        const auto run = [&](const QStringList& rows, void (RemoteManagement::*command)(),
+                             const QList<QVariant>& answers) {
+            h.select(list, rows);
+            for (const QVariant& a : answers)
+                a.typeId() == QMetaType::QString
+                    ? h.script.answerInput(a.toString())
+                    : h.script.answer(a.value<QMessageBox::StandardButton>());
+            (h.window->remoteManagement().*command)();
+            return h.status();
+        };
+        using R = RemoteManagement;
+        const QVariant yes = QMessageBox::Yes, no = QMessageBox::No, ok = QMessageBox::Ok;
+
+        // View opens each selected project's start page.
+        RecordingLauncher launcher;
+        setWebLauncher(&launcher);
+        h.select(list, {"alpha", "trip #2"});
+        h.window->upload().cmdView_Click();
+        setWebLauncher(nullptr);
+        QCOMPARE(launcher.urls,
+                 (QStringList{"http://Mary.Jones.localhost/alpha/pictavo.html",
+                              "http://Mary.Jones.localhost/trip%20%232/pictavo.html"}));
+        // The hosting account's own folders are no projects: neither viewed nor deleted as one,
+        // but they can still be removed as a folder.
+        h.select(list, {"cgi-bin"});
+        QVERIFY(!h.ui().cmdView->isEnabled() && !h.ui().cmdDelete->isEnabled());
+        QVERIFY(h.ui().cmdDeleteRemoteFolder->isEnabled());
+
+        // A declined project deletion deletes nothing; a link row is announced but nothing is
+        // deleted for it.
+        QCOMPARE(run({"proj"}, &R::DeleteSelectedProjects, {no}),
+                 QString("Selected Pictavo(s) not deleted."));
         QVERIFY(QFileInfo::exists(h.serverRoot() + "/proj/pictavo.html"));
+        QCOMPARE(run({"l1"}, &R::DeleteSelectedProjects, {yes}),
+                 QString("Selected Pictavo(s) successfully deleted."));
+        QVERIFY(h.statuses.contains("Deleting 'l1'."));
+        QVERIFY(QFileInfo(h.serverRoot() + "/l1").isSymLink());
 
-        // A link row is announced but nothing is deleted for it.
-        h.select(h.ui().lstRemoteFileList, {"alink"});
-        h.script.answer(QMessageBox::Yes);
-        h.window->remoteManagement().DeleteSelectedProjects();
-        QVERIFY(h.statuses.contains("Deleting 'alink'."));
-        QVERIFY(QFileInfo(h.serverRoot() + "/alink").isSymLink());
-        QCOMPARE(h.status(), QString("Selected Pictavo(s) successfully deleted."));
-    }
-
-    void deleteRenameRemoveAndCreate() {
-        WindowHarness h(WindowHarness::Vs);
-        writeFile(h.serverRoot() + "/t1.txt", "1");
-        writeFile(h.serverRoot() + "/t3.txt", "3");
-        QVERIFY(QFile::link("t1.txt", h.serverRoot() + "/l1"));
-        QDir(h.serverRoot()).mkpath("l2 folder");
-        QVERIFY(QFile::link("t3.txt", h.serverRoot() + "/l3"));
-        writeFile(h.serverRoot() + "/full/f.txt", "f");
-        QDir(h.serverRoot()).mkpath("alpha");
-        QVERIFY2(h.serverStarted(), qPrintable(h.serverError()));
-        h.scriptSignIn();
-        QVERIFY(h.open());
-        RemoteManagement& m = h.window->remoteManagement();
-
-        // Three rows deleted as files: the folder in the middle fails, the third stays.
-        h.select(h.ui().lstRemoteFileList, {"l1", "l2 folder", "l3"});
-        h.script.answer(QMessageBox::Yes);
-        m.DeleteSelectedRemoteFiles();
+        // Three rows deleted as files: the folder in the middle fails, the third stays. The
+        // failure stays in the status line after the list was read again.
+        QCOMPARE(run({"l1", "l2 folder", "l3"}, &R::DeleteSelectedRemoteFiles, {yes}),
+                 QString("Remote files not deleted.\nDelete operation failed."));
         QCOMPARE(h.script.shown.last().text,
                  QString("Are you sure you want to delete the selected remote file(s)?"));
         QVERIFY(!QFileInfo(h.serverRoot() + "/l1").isSymLink());
         QVERIFY(QFileInfo(h.serverRoot() + "/l3").isSymLink());
         QCOMPARE(h.log().filter("Error deleting remote file(s): ").size(), 1);
-        // The failure stays in the status line after the list was read again.
-        QVERIFY(h.statuses.contains("Listing of remote folder completed."));
-        QCOMPARE(h.status(), QString("Remote files not deleted.\nDelete operation failed."));
 
         // Removing a folder that is not empty is refused by the server.
-        h.select(h.ui().lstRemoteFileList, {"full"});
-        h.script.answer(QMessageBox::Yes);
-        m.RemoveRemoteFolder();
+        QVERIFY(run({"full"}, &R::RemoveRemoteFolder, {yes})
+                    .startsWith("Remote folder not deleted.\n"));
         QCOMPARE(h.script.shown.last().text, QString("Delete full?"));
         QCOMPARE(h.log().filter("Error deleting remote folder: ").size(), 1);
-        QVERIFY(
-            !h.statuses.filter(QRegularExpression("^Remote folder not deleted\\.\\n.+")).isEmpty());
         QVERIFY(QFileInfo::exists(h.serverRoot() + "/full/f.txt"));
-        h.select(h.ui().lstRemoteFileList, {"l2 folder"});
-        h.script.answer(QMessageBox::Yes);
-        m.RemoveRemoteFolder();
-        QCOMPARE(h.status(), QString("Remote folder deleted."));
+        QCOMPARE(run({"l2 folder"}, &R::RemoveRemoteFolder, {yes}),
+                 QString("Remote folder deleted."));
         QVERIFY(!QFileInfo::exists(h.serverRoot() + "/l2 folder"));
 
         // Rename: declined, cancelled, done, refused.
-        h.select(h.ui().lstRemoteFileList, {"alpha"});
-        h.script.answer(QMessageBox::No);
-        m.RenameRemoteFile();
+        QCOMPARE(run({"alpha"}, &R::RenameRemoteFile, {no}), QString("Remote file not renamed."));
         QCOMPARE(h.script.shown.last().text, QString("Rename remote file alpha?"));
-        QCOMPARE(h.status(), QString("Remote file not renamed."));
-        const int logBefore = h.logSize();
-        h.script.answer(QMessageBox::Yes).answerInput("");
-        m.RenameRemoteFile();
+        QCOMPARE(run({"alpha"}, &R::RenameRemoteFile, {yes, ""}),
+                 QString("Remote file not renamed."));
         QCOMPARE(h.script.shown.last().text, QString("Rename remote file to : "));
         QCOMPARE(h.script.shown.last().title, QString("Pictavo Ferrymate "));
-        QCOMPARE(h.status(), QString("Remote file not renamed."));
-        QVERIFY(h.logSince(logBefore).filter("RNFR").isEmpty());
-        h.script.answer(QMessageBox::Yes).answerInput("gamma");
-        m.RenameRemoteFile();
-        QCOMPARE(h.status(), QString("Remote file renamed."));
+        QCOMPARE(run({"alpha"}, &R::RenameRemoteFile, {yes, "gamma"}),
+                 QString("Remote file renamed."));
         QVERIFY(QFileInfo::exists(h.serverRoot() + "/gamma"));
-        h.select(h.ui().lstRemoteFileList, {"gamma"});
-        h.script.answer(QMessageBox::Yes).answerInput("no/such/place");
-        m.RenameRemoteFile();
-        QCOMPARE(h.log().filter("Error renaming remote file: ").size(), 1);
-        QCOMPARE(h.statuses.filter(QRegularExpression("^Remote file not renamed\\.\\n.+")).size(),
-                 1);
+        QVERIFY(run({"gamma"}, &R::RenameRemoteFile, {yes, "no/such/place"})
+                    .startsWith("Remote file not renamed.\n"));
+        QCOMPARE(h.log().filter(QRegularExpression("^(RNFR|Error renaming remote file: )")).size(),
+                 3);
 
         // Create: a plain name is created; one that would leave the folder is refused.
-        h.script.answerInput("new site");
-        m.createRemoteFolder();
-        QCOMPARE(h.status(), QString("Remote folder created."));
+        QCOMPARE(run({}, &R::createRemoteFolder, {"new site"}), QString("Remote folder created."));
         QVERIFY(QFileInfo(h.serverRoot() + "/new site").isDir());
         for (const char* bad : {"../up", "a/b", "..", "."}) {
-            h.script.answerInput(bad).answer(QMessageBox::Ok);
-            m.createRemoteFolder();
-            QCOMPARE(h.status(), QString("Remote folder not created."));
+            QCOMPARE(run({}, &R::createRemoteFolder, {bad, ok}),
+                     QString("Remote folder not created."));
             QCOMPARE(h.script.shown.last().title, QString("Pictavo Ferrymate [Notice]"));
         }
         QVERIFY(!QFileInfo::exists(h.serverRoot() + "/a"));
-        QCOMPARE(h.script.unexpected, 0);
     }
 };
 

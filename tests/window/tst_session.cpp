@@ -1,6 +1,5 @@
 // The FTP session of the transfer window against real servers: signing in and connecting, the
 // retry dialog, remote browsing, the command rules, losing the connection, abort and close.
-#include <QClipboard>
 #include <QPlainTextEdit>
 #include <QTcpServer>
 #include <QtTest>
@@ -12,12 +11,12 @@
 
 namespace {
 
-QStringList matching(const QStringList& lines, const QString& part) {
-    QStringList found;
-    for (const QString& line : lines)
-        if (line.contains(part))
-            found << line;
-    return found;
+// Answers the retry prompt with Cancel, keeping its message.
+void scriptRetryCancel(WindowHarness& h, QString* message) {
+    h.script.answerForm([message](QDialog& prompt) {
+        *message = prompt.findChild<QLabel*>("Label1")->text();
+        prompt.findChild<QPushButton*>("cmdCancel")->click();
+    });
 }
 
 }  // namespace
@@ -28,98 +27,34 @@ private slots:
     void connectsWithFirstEightLetters_data() { addServerRows(); }
     void connectsWithFirstEightLetters() {
         QFETCH(int, server);
-        WindowHarness h{WindowHarness::Server(server)};
-        QVERIFY2(h.serverStarted(), qPrintable(h.serverError()));
-        QDir(h.serverRoot()).mkpath("alpha");
-        QDir(h.serverRoot()).mkpath("beta");
-        writeFile(h.serverRoot() + "/index.html", "not a row");
-        makeProject(h.projects() + "One");
-        h.scriptSignIn();
-        QVERIFY(h.open());
+        WindowHarness h{WindowHarness::Server(server), [](const QString& root) {
+                            QDir(root).mkpath("alpha");
+                            QDir(root).mkpath("beta");
+                            writeFile(root + "/index.html", "not a row");
+                        }};
+        QVERIFY(h.signIn());
+        // Shown, no larger than its screen, and fitting a 1366x768 screen also with large fonts:
+        // at 144 DPI every length is 1.5 times longer, and a panel and the title bar take theirs.
         QVERIFY(h.window->isVisible());
+        const QSize needed = h.window->minimumSizeHint().expandedTo(h.window->minimumSize()) * 1.5;
+        QVERIFY2(needed.width() <= 1366 && needed.height() <= 768 - 64,
+                 qPrintable(QString("%1x%2").arg(needed.width()).arg(needed.height())));
+        const QRect screen = h.window->screen()->availableGeometry();
+        QVERIFY(h.window->width() <= screen.width() && h.window->height() <= screen.height());
         QCOMPARE(h.status(), QString("Connected to Mary.Jones.localhost (not encrypted)"));
         // Screen readers read the status text as the line's name.
         QCOMPARE(h.ui().lblStatus->accessibleName(), h.status());
-        // The log window shows the session's messages and dialogue, without the password, as
-        // text to copy, and follows new lines.
+        // The log window shows the session's messages and dialogue and follows new lines.
         h.ui().miShowLog->trigger();
         auto* log = h.window->findChild<QPlainTextEdit*>("txtLog");
         QVERIFY(log && log->isVisible());
         QCOMPARE(log->window()->windowTitle(), QString("Pictavo Ferrymate - Log"));
         h.window->DisplayMessage("a later line");
         QCOMPARE(log->toPlainText().split('\n'), h.log());
-        QVERIFY(!matching(h.log(), "PASS ****").isEmpty());
-        QVERIFY(!log->toPlainText().contains(h.password));
-        log->selectAll();
-        log->copy();
-        QCOMPARE(QGuiApplication::clipboard()->text(), log->toPlainText());
         QCOMPARE(h.ui().lblUserAddr->text(), QString("http://Mary.Jones.localhost"));
-        QCOMPARE(h.xFtp->UserName(), QString("mary.jon"));
-        QVERIFY(!matching(h.log(), "USER mary.jon").isEmpty());
-        QVERIFY(matching(h.log(), h.password).isEmpty());
-        QCOMPARE(h.rowTexts(h.ui().lstRemoteFileList), (QStringList{"alpha", "beta"}));
-        QCOMPARE(h.ui().cboRemotePath->count(), 1);
+        QCOMPARE(h.remoteRows(), (QStringList{"alpha", "beta"}));
         QCOMPARE(h.ui().cboRemotePath->currentText(), QString("/"));
-        QVERIFY(h.ui().cmdDisconnect->isEnabled());
-        QVERIFY(!h.ui().cmdConnect->isEnabled());
-        QVERIFY(!h.ui().miConnect->isEnabled());
-        QVERIFY(!h.ui().cmdAbort->isEnabled());
-        // The command log file beside the program has the dialogue, without the password.
-        const QByteArray ftpLog = readFile(h.programDir() + "/FerryFTP.log");
-        QVERIFY(ftpLog.contains("mary.jon"));
-        QVERIFY(!ftpLog.contains(h.password.toUtf8()));
-        // The settings file holds the sign-in.
-        QCOMPARE(readProfileString("ConnectionInfo", "LastServerAddressUsed", "", 256,
-                                   h.programDir() + "/Ferrymate.ini"),
-                 QString("Mary.Jones.localhost"));
-        QCOMPARE(h.script.unexpected, 0);
-    }
-
-    void wrongPasswordOffersToTryAgain() {
-        WindowHarness h;
-        QVERIFY2(h.serverStarted(), qPrintable(h.serverError()));
-        h.scriptSignIn(h.account, "wrong");
-        QString statusAtPrompt, caption, message, okCaption;
-        bool okShown = true, connectShown = false, cancelShown = false;
-        QString savedAddress = "unset";
-        h.script.answerForm([&](QDialog& prompt) {
-            statusAtPrompt = h.status();
-            caption = prompt.windowTitle();
-            message = prompt.findChild<QLabel*>("Label1")->text();
-            auto* connect = prompt.findChild<QPushButton*>("cmdConnect");
-            okCaption = connect->text();
-            okShown = !prompt.findChild<QPushButton*>("cmdOK")->isHidden();
-            connectShown = !connect->isHidden() && connect->isEnabled();
-            cancelShown = !prompt.findChild<QPushButton*>("cmdCancel")->isHidden();
-            connect->click();
-        });
-        h.script.answerForm([&](QDialog& form) {
-            savedAddress = readProfileString("ConnectionInfo", "LastServerAddressUsed", "x", 256,
-                                             h.programDir() + "/Ferrymate.ini");
-            form.findChild<QLineEdit*>("txtUserName")->setText(h.account);
-            form.findChild<QLineEdit*>("txtPassword")->setText(h.password);
-            form.findChild<QPushButton*>("cmdConnect")->click();
-        });
-        QVERIFY(h.open());
-        // The texts stay as they are; the cause follows on a line of its own.
-        QCOMPARE(statusAtPrompt, QString("Could not connect to Mary.Jones.localhost\n"
-                                         "The server refused the password: Authentication "
-                                         "failed."));
-        QCOMPARE(caption, QString("Pictavo Ferrymate -Internet Connection"));
-        QCOMPARE(message,
-                 QString("Unable to connect to your FTP Server.\rPlease verify you account "
-                         "information.\r\rClick 'OK' if you would like to try again.\r\r"
-                         "The server refused the password: Authentication failed."));
-        QCOMPARE(okCaption, QString("OK"));
-        QVERIFY(!okShown);
-        QVERIFY(connectShown);
-        QVERIFY(cancelShown);
-        QCOMPARE(savedAddress, QString(""));
-        const QStringList errors =
-            matching(h.log(), "Error while connecting to 'Mary.Jones.localhost'. Description: ");
-        QCOMPARE(errors.size(), 1);
-        QCOMPARE(h.status(), QString("Connected to Mary.Jones.localhost (not encrypted)"));
-        QCOMPARE(h.script.unexpected, 0);
+        QVERIFY(h.ui().cmdDisconnect->isEnabled() && !h.ui().miConnect->isEnabled());
     }
 
     // TLS whenever the server offers it. A certificate that does not verify is asked about
@@ -127,13 +62,11 @@ private slots:
     // warning; an account that had TLS is never again signed in to in clear.
     void certificateTrust() {
         WindowHarness h{WindowHarness::VsTls};
-        QVERIFY2(h.serverStarted(), qPrintable(h.serverError()));
         const QString ini = h.programDir() + "/Ferrymate.ini";
         const QString host = "Mary.Jones.localhost";
         h.scriptSignIn();
         h.script.answer(QMessageBox::Yes);
         QVERIFY(h.open());
-        QVERIFY(h.xFtp->Encrypted());
         QCOMPARE(h.status(), "Connected to " + host);
         const ScriptedDialogs::Shown asked = h.script.shown.at(1);
         QCOMPARE(asked.title, QString("Pictavo Ferrymate [Security]"));
@@ -169,11 +102,8 @@ private slots:
         h.scriptSignIn();
         h.script.answer(QMessageBox::Cancel);
         QString retry;
-        h.script.answerForm([&](QDialog& prompt) {
-            retry = prompt.findChild<QLabel*>("Label1")->text();
-            prompt.findChild<QPushButton*>("cmdCancel")->click();
-        });
-        const int from = h.logSize();
+        scriptRetryCancel(h, &retry);
+        const int from = h.log().size();
         h.ui().cmdConnect->click();
         QCOMPARE(securityBoxes().size(), 2);
         const QString warning = securityBoxes().last();
@@ -185,60 +115,105 @@ private slots:
                                 fingerprint + "):"),
                  qPrintable(retry));
         QCOMPARE(readProfileString("Certificates", host, "", 256, ini), QString("00:11"));
-        QVERIFY(matching(h.logSince(from), "USER").isEmpty());
-        QVERIFY(h.window->isUnloaded());
-        QCOMPARE(h.script.unexpected, 0);
+        QVERIFY(h.log().mid(from).filter("USER").isEmpty());
+        QCOMPARE(h.unloadedSignals, 1);
 
         // The same account on a server without TLS: refused before the user name is sent.
         WindowHarness clear;
         clear.writeSettings("[Encryption]\r\nmary.jon@" + host + "=TLS\r\n");
         clear.scriptSignIn();
-        clear.script.answerForm([&](QDialog& prompt) {
-            retry = prompt.findChild<QLabel*>("Label1")->text();
-            prompt.findChild<QPushButton*>("cmdCancel")->click();
-        });
+        scriptRetryCancel(clear, &retry);
         QVERIFY(!clear.open());
         QVERIFY2(retry.contains("\r\r" + host +
                                 " encrypted this account's connections before but offers no "
                                 "encryption now, so the password was not sent."),
                  qPrintable(retry));
-        QVERIFY(!matching(clear.log(), "AUTH TLS").isEmpty());
-        QVERIFY(matching(clear.log(), "USER").isEmpty());
-        QCOMPARE(clear.script.unexpected, 0);
+        QVERIFY(clear.log().contains("AUTH TLS"));
+        QVERIFY(clear.log().filter("USER").isEmpty());
     }
 
-    void cancellingTheRetryEndsTheProgram() {
+    // A sign-in that fails: the retry prompt and the status line say why; OK asks for the
+    // sign-in again, Cancel ends the program. A server that accepts and says nothing is left when
+    // the window is closed, without asking anything more.
+    void connectFailures_data() {
+        QTest::addColumn<QString>("peer");
+        QTest::addColumn<QString>("cause");
+        QTest::newRow("wrong password, tried again")
+            << "password"
+            << "The server refused the password: Authentication failed.";
+        QTest::newRow("refused, cancelled") << "refused"
+                                            << "The server Mary.Jones.localhost (port %1) could "
+                                               "not be reached: Connection refused";
+        QTest::newRow("silent, window closed") << "silent" << QString();
+    }
+    void connectFailures() {
+        QFETCH(QString, peer);
+        QFETCH(QString, cause);
+        QTcpServer quiet;
+        QVERIFY(quiet.listen(QHostAddress::LocalHost));
         WindowHarness h;
-        const quint16 closed = freeLoopbackPort();
+        const quint16 port = peer == "silent"    ? quiet.serverPort()
+                             : peer == "refused" ? freeLoopbackPort()
+                                                 : h.server->port();
         writeFile(h.programDir() + "/Ferrymate.ini",
-                  QString("[Service]\r\nDomain=localhost\r\nPort=%1\r\n").arg(closed).toLatin1());
-        h.scriptSignIn();
-        QString message;
-        h.script.answerForm([&](QDialog& prompt) {
-            message = prompt.findChild<QLabel*>("Label1")->text();
-            prompt.findChild<QPushButton*>("cmdCancel")->click();
-        });
-        QVERIFY(!h.open());
-        QVERIFY2(message.endsWith(QString("\r\rThe server Mary.Jones.localhost (port %1) could "
-                                          "not be reached: Connection refused")
-                                      .arg(closed)),
-                 qPrintable(message));
-        QCOMPARE(h.status(), QString("Connect operation cancelled."));
-        QVERIFY(h.window->isUnloaded());
-        QCOMPARE(h.unloadedSignals, 1);
+                  QString("[Service]\r\nDomain=localhost\r\nPort=%1\r\n").arg(port).toLatin1());
+        h.scriptSignIn(h.account, peer == "password" ? "wrong" : h.password);
+        QString statusAtPrompt, message, savedAddress;
+        QStringList buttons;
+        if (peer == "silent")
+            QTimer::singleShot(300, &quiet, [&] { h.window->close(); });
+        else
+            h.script.answerForm([&](QDialog& prompt) {
+                statusAtPrompt = h.status();
+                message = prompt.findChild<QLabel*>("Label1")->text();
+                for (const QPushButton* b : prompt.findChildren<QPushButton*>())
+                    if (!b->isHidden() && b->isEnabled())
+                        buttons << b->objectName() + "=" + b->text();
+                prompt.findChild<QPushButton*>(peer == "password" ? "cmdConnect" : "cmdCancel")
+                    ->click();
+            });
+        if (peer == "password")
+            h.script.answerForm([&](QDialog& form) {
+                savedAddress = readProfileString("ConnectionInfo", "LastServerAddressUsed", "x",
+                                                 256, h.programDir() + "/Ferrymate.ini");
+                form.findChild<QLineEdit*>("txtUserName")->setText(h.account);
+                form.findChild<QLineEdit*>("txtPassword")->setText(h.password);
+                form.findChild<QPushButton*>("cmdConnect")->click();
+            });
+        QElapsedTimer timer;
+        timer.start();
+        QCOMPARE(h.open(), peer == "password");
+        QVERIFY(timer.elapsed() < 5000);
+        QCOMPARE(h.log().filter("Error while connecting to 'Mary.Jones.localhost'. Desc").size(),
+                 1);
+        QCOMPARE(h.unloadedSignals, peer == "password" ? 0 : 1);
+        QCOMPARE(h.script.pending(), 0);
+        if (peer == "silent")
+            return;
+        // The texts stay as they are; the cause follows on a line of its own.
+        const QString why = cause.arg(port);
+        QCOMPARE(statusAtPrompt, "Could not connect to Mary.Jones.localhost\n" + why);
+        QCOMPARE(h.script.shown.at(1).title, QString("Pictavo Ferrymate -Internet Connection"));
+        QCOMPARE(message,
+                 "Unable to connect to your FTP Server.\rPlease verify you account "
+                 "information.\r\rClick 'OK' if you would like to try again.\r\r" +
+                     why);
+        buttons.sort();
+        QCOMPARE(buttons, (QStringList{"cmdCancel=C&ancel", "cmdConnect=OK"}));
+        QCOMPARE(h.status(), peer == "password"
+                                 ? QString("Connected to Mary.Jones.localhost (not encrypted)")
+                                 : QString("Connect operation cancelled."));
+        if (peer == "password")
+            QCOMPARE(savedAddress, QString(""));
     }
 
     void browsing() {
-        WindowHarness h;
-        QVERIFY2(h.serverStarted(), qPrintable(h.serverError()));
-        QDir root(h.serverRoot());
-        root.mkpath("Alpha/inner");
-        root.mkpath("ALPHA");
-        root.mkpath("files");
-        writeFile(h.serverRoot() + "/files/a.txt", "a");
-        writeFile(h.serverRoot() + "/files/b.txt", "b");
-        h.scriptSignIn();
-        QVERIFY(h.open());
+        WindowHarness h{WindowHarness::Py, [](const QString& root) {
+                            QDir(root).mkpath("Alpha/inner");
+                            QDir(root).mkpath("ALPHA");
+                            writeFile(root + "/files/a.txt", "a");
+                        }};
+        QVERIFY(h.signIn());
         RemoteSide& remote = h.window->remoteSide();
         QComboBox* box = h.ui().cboRemotePath;
 
@@ -246,85 +221,42 @@ private slots:
         QVERIFY(remote.ChangeCurrentRemoteFolder("files", true));
         QCOMPARE(h.status(), QString("Remote folder changed to /files"));
         remote.RefreshRemoteFileList();
-        QCOMPARE(h.ui().lstRemoteFileList->topLevelItemCount(), 0);
+        QCOMPARE(h.remoteRows(), QStringList());
         QCOMPARE(h.status(), QString("Listing of remote folder completed."));
 
         // The parent-folder button goes up, then stays at the root.
-        h.window->remoteSide().cmdUpFtp_Click();
+        h.ui().cmdUpFtp->click();
         QCOMPARE(h.status(), QString("Remote path now up one folder."));
         QCOMPARE(h.xFtp->CurrentFolder(), QString("/"));
-        QCOMPARE(h.rowTexts(h.ui().lstRemoteFileList), (QStringList{"ALPHA", "Alpha", "files"}));
+        QCOMPARE(h.remoteRows(), (QStringList{"ALPHA", "Alpha", "files"}));
         remote.cmdUpFtp_Click();
         QCOMPARE(h.status(), QString("Remote path already at a root folder."));
-        QCOMPARE(h.ui().lstRemoteFileList->topLevelItemCount(), 3);
-
-        // Paths that differ only in letter case share one entry of the path box.
-        QVERIFY(remote.ChangeCurrentRemoteFolder("/Alpha", true));
-        const int entries = box->count();
-        QVERIFY(remote.ChangeCurrentRemoteFolder("/ALPHA", true));
-        QCOMPARE(box->count(), entries);
-        QCOMPARE(box->currentText(), QString("/ALPHA"));
 
         // Choosing the entry of the current folder does nothing.
-        const int logLines = h.logSize();
+        const int logLines = h.log().size();
         h.window->StatusBarInfo("unchanged");
         remote.cboRemotePath_Click();
         QCOMPARE(h.status(), QString("unchanged"));
-        QCOMPARE(h.logSize(), logLines);
+        QCOMPARE(h.log().size(), logLines);
 
         // A choice the server refuses is logged and keeps the old listing.
         remote.RefreshRemoteFileList();
-        const QStringList before = h.rowTexts(h.ui().lstRemoteFileList);
-        const int from = h.logSize();
+        const QStringList before = h.remoteRows();
         box->addItem("/gone");
         box->setCurrentIndex(box->count() - 1);
-        QCOMPARE(
-            matching(
-                h.logSince(from),
-                "Error while attempting to change current remote folder to '/gone'. Description: ")
-                .size(),
-            1);
+        QCOMPARE(h.log()
+                     .mid(logLines)
+                     .filter("Error while attempting to change current remote "
+                             "folder to '/gone'. Description: ")
+                     .size(),
+                 1);
         QCOMPARE(h.status(), QString("Could not change current remote folder."));
-        QCOMPARE(h.rowTexts(h.ui().lstRemoteFileList), before);
-
-        // Choosing another folder in the box lists it.
-        box->setCurrentIndex(box->findText("/"));
-        QCOMPARE(h.xFtp->CurrentFolder(), QString("/"));
-        QCOMPARE(h.ui().lstRemoteFileList->topLevelItemCount(), 3);
-    }
-
-    // A server that accepts the connection and says nothing: closing the window while the
-    // connection is being made ends the program without asking anything more.
-    void closingWhileConnecting() {
-        QTcpServer silent;
-        QVERIFY(silent.listen(QHostAddress::LocalHost));
-        WindowHarness h;
-        writeFile(h.programDir() + "/Ferrymate.ini",
-                  QString("[Service]\r\nDomain=localhost\r\nPort=%1\r\n")
-                      .arg(silent.serverPort())
-                      .toLatin1());
-        h.scriptSignIn();
-        QElapsedTimer timer;
-        timer.start();
-        bool closed = false;
-        QTimer::singleShot(300, [&] {
-            closed = true;
-            h.window->close();
-        });
-        QVERIFY(!h.open());
-        QVERIFY(closed);
-        QVERIFY(timer.elapsed() < 5000);
-        QVERIFY(h.window->isUnloaded());
-        QCOMPARE(h.unloadedSignals, 1);
-        QCOMPARE(h.script.pending(), 0);
-        QCOMPARE(h.script.unexpected, 0);
-        QCOMPARE(h.log().filter("Error while connecting to 'Mary.Jones.localhost'").size(), 1);
+        QCOMPARE(h.remoteRows(), before);
     }
 
     void transferModeAndServerQuestions() {
         WindowHarness h;
-        h.scriptSignIn();
-        QVERIFY(h.open());
+        QVERIFY(h.signIn());
         h.ui().optAscii->setChecked(true);
         QCOMPARE(h.xFtp->TransferMode(), 1);
         h.ui().optBinary->setChecked(true);
@@ -344,15 +276,20 @@ private slots:
         QCOMPARE(h.window->record().sPassword, h.password);
     }
 
-    void publishedProjectLimit() {
-        WindowHarness h;
-        for (int i = 0; i < 10; ++i)
-            QDir(h.serverRoot()).mkpath(QString("site%1").arg(i));
+    // The window gives the rules what the lists hold and select: the published projects for the
+    // limit, how many rows are selected, and changes made with the keyboard.
+    void commandRulesFollowTheLists() {
+        WindowHarness h{WindowHarness::Py, [](const QString& root) {
+                            for (int i = 0; i < 10; ++i)
+                                QDir(root).mkpath(QString("site%1").arg(i));
+                        }};
         makeProject(h.projects() + "New");
-        h.scriptSignIn();
-        QVERIFY(h.open());
-        h.select(h.ui().lstLocalFileList, {"NEW"});
-        QVERIFY(!h.ui().cmdSend->isEnabled());
+        QVERIFY(h.signIn());
+        QTreeWidget* list = h.ui().lstLocalFileList;
+        list->setFocus();
+        QTest::keyClick(list->viewport(), Qt::Key_Down);
+        QTest::keyClick(list->viewport(), Qt::Key_Space);
+        QVERIFY(list->topLevelItem(0)->isSelected());
         QVERIFY(!h.ui().miSend->isEnabled());
         QVERIFY(h.ui().cmdRemoveLocalFolder->isEnabled());
 
@@ -360,93 +297,64 @@ private slots:
         for (const char* special : {"cgi-bin", "cp", "images"})
             QDir(h.serverRoot()).mkpath(special);
         h.window->remoteSide().RefreshRemoteFileList();
-        QCOMPARE(h.ui().lstRemoteFileList->topLevelItemCount(), 12);
-        h.select(h.ui().lstLocalFileList, {});
-        h.select(h.ui().lstLocalFileList, {"NEW"});
+        h.select(list, {});
+        h.select(list, {"NEW"});
         QVERIFY(h.ui().cmdSend->isEnabled());
-        QVERIFY(h.ui().miSend->isEnabled());
 
         // Two remote folders selected: no single-project commands, but receive and delete.
         h.select(h.ui().lstRemoteFileList, {"site1", "site2"});
-        QVERIFY(!h.ui().cmdDelete->isEnabled());
-        QVERIFY(!h.ui().cmdView->isEnabled());
-        QVERIFY(h.ui().cmdReceive->isEnabled());
-        QVERIFY(h.ui().cmdDeleteRemoteFile->isEnabled());
+        QVERIFY(!h.ui().cmdDelete->isEnabled() && h.ui().cmdDeleteRemoteFile->isEnabled());
         h.select(h.ui().lstRemoteFileList, {"site1"});
-        QVERIFY(h.ui().cmdDelete->isEnabled());
-        QVERIFY(h.ui().miRemoveRemoteFolder->isEnabled());
-        QVERIFY(!h.ui().cmdRenameRemoteFile->isEnabled());
-    }
-
-    // Keyboard selection changes re-evaluate the rules, so the upload works without a mouse.
-    void keyboardSelectionEnablesUpload() {
-        WindowHarness h;
-        makeProject(h.projects() + "Only");
-        h.scriptSignIn();
-        QVERIFY(h.open());
-        QTreeWidget* list = h.ui().lstLocalFileList;
-        QVERIFY(!h.ui().cmdSend->isEnabled());
-        list->setFocus();
-        QTest::keyClick(list->viewport(), Qt::Key_Down);
-        QTest::keyClick(list->viewport(), Qt::Key_Space);
-        QVERIFY(list->topLevelItem(0)->isSelected());
-        QVERIFY(h.ui().cmdSend->isEnabled());
+        QVERIFY(h.ui().cmdDelete->isEnabled() && !h.ui().cmdRenameRemoteFile->isEnabled());
     }
 
     // The right button opens the lists' menus, whose entries run their buttons' commands.
     void popupMenus() {
         WindowHarness h;
-        h.scriptSignIn();
-        QVERIFY(h.open());
+        QVERIFY(h.signIn());
         const std::pair<QTreeWidget*, QMenu*> lists[] = {
             {h.ui().lstLocalFileList, h.ui().miLocal}, {h.ui().lstRemoteFileList, h.ui().miRemote}};
         for (const auto& [list, menu] : lists) {
-            QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5));
+            QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                    list->viewport()->mapToGlobal(QPoint(5, 5)));
             QApplication::sendEvent(list->viewport(), &event);
             QTRY_VERIFY(menu->isVisible());
             menu->hide();
         }
         h.script.answerInput("New Site");
         h.ui().miCreateLocalFolder->trigger();
-        QCOMPARE(h.script.shown.last().title, QString("Pictavo - Ferrymate"));
-        QVERIFY(QFileInfo(h.projects() + "New Site").isDir());
-        QCOMPARE(h.rowTexts(h.ui().lstLocalFileList), QStringList{"NEW SITE"});
+        QCOMPARE(h.localRows(), QStringList{"NEW SITE"});
         h.script.answerInput("made remotely");
         h.ui().miCreateRemoteFolder->trigger();
         QVERIFY(QFileInfo(h.serverRoot() + "/made remotely").isDir());
-        QCOMPARE(h.rowTexts(h.ui().lstRemoteFileList), QStringList{"made remotely"});
+        QCOMPARE(h.remoteRows(), QStringList{"made remotely"});
     }
 
     void serverDropResetsTheWindow() {
-        WindowHarness h;
-        QDir(h.serverRoot()).mkpath("alpha");
-        h.scriptSignIn();
-        QVERIFY(h.open());
-        QCOMPARE(h.ui().lstRemoteFileList->topLevelItemCount(), 1);
+        WindowHarness h{WindowHarness::Py, [](const QString& root) { QDir(root).mkpath("alpha"); }};
+        makeProject(h.projects() + "Site");
+        QVERIFY(h.signIn());
+        h.select(h.ui().lstLocalFileList, {"SITE"});
         h.script.answer(QMessageBox::Ok);
         h.server->stop();
         QTRY_COMPARE_WITH_TIMEOUT(h.status(), QString("Disconnected from Mary.Jones.localhost"),
                                   15000);
-        const ScriptedDialogs::Shown notice = h.script.shown.last();
-        QCOMPARE(notice.text, QString("Disconnected from FTP server Mary.Jones.localhost"));
-        QCOMPARE(notice.title, QString("Pictavo Ferrymate [Notice]"));
-        QCOMPARE(notice.icon, QMessageBox::NoIcon);
+        QCOMPARE(h.script.shown.last().text,
+                 QString("Disconnected from FTP server Mary.Jones.localhost"));
+        QCOMPARE(h.script.shown.last().title, QString("Pictavo Ferrymate [Notice]"));
         QCOMPARE(h.ui().cboRemotePath->count(), 0);
-        QCOMPARE(h.ui().lstRemoteFileList->topLevelItemCount(), 0);
-        QVERIFY(h.ui().cmdConnect->isEnabled());
-        QVERIFY(h.ui().miConnect->isEnabled());
-        QVERIFY(!h.ui().cmdDisconnect->isEnabled());
-        QVERIFY(!h.ui().cmdSend->isEnabled());
-        QVERIFY(!h.window->isUnloaded());
+        QCOMPARE(h.remoteRows(), QStringList());
+        QCOMPARE(
+            h.enabledCommands(),
+            (QStringList{"cmdCancel", "cmdConnect", "cmdCreateLocalFolder", "cmdRemoveLocalFolder",
+                         "miConnect", "miCreateLocalFolder", "miRemoveLocalFolder", "miShowLog"}));
 
         // The menu reopens the sign-in after a lost connection.
-        const int forms = h.script.shown.size();
-        h.scriptSignIn(h.account, h.password, true);
+        h.scriptSignIn(true);
         h.ui().miConnect->trigger();
-        QCOMPARE(h.script.shown.size(), forms + 1);
         QCOMPARE(h.script.shown.last().formName, QString("frmFerryLogin"));
         QCOMPARE(h.status(), QString("Connect operation cancelled."));
-        QVERIFY(h.window->isUnloaded());
+        QCOMPARE(h.unloadedSignals, 1);
     }
 
     // A long listing stopped part-way: Abort keeps the connection and the rows so far; closing
@@ -458,11 +366,11 @@ private slots:
     }
     void stoppingALongListing() {
         QFETCH(bool, close);
-        WindowHarness h;
-        for (int i = 0; i < 3000; ++i)
-            QDir(h.serverRoot()).mkpath(QString("big/folder%1").arg(i));
-        h.scriptSignIn();
-        QVERIFY(h.open());
+        WindowHarness h{WindowHarness::Py, [](const QString& root) {
+                            for (int i = 0; i < 3000; ++i)
+                                QDir(root).mkpath(QString("big/folder%1").arg(i));
+                        }};
+        QVERIFY(h.signIn());
         QVERIFY(h.window->remoteSide().ChangeCurrentRemoteFolder("big", true));
         int seen = 0;
         bool abortEnabled = false;
@@ -477,25 +385,25 @@ private slots:
         });
         if (close)  // stop the listing and close; the disconnection notice
             h.script.answer(QMessageBox::Yes).answer(QMessageBox::Ok);
-        const int from = h.logSize();
+        const int from = h.log().size();
         QElapsedTimer timer;
         timer.start();
         h.window->remoteSide().RefreshRemoteFileList();
         QVERIFY(timer.elapsed() < 10000);
         QVERIFY(abortEnabled);
-        QCOMPARE(matching(h.logSince(from),
-                          "Error while listing remote folder's contents. Description: ")
+        QCOMPARE(h.log()
+                     .mid(from)
+                     .filter("Error while listing remote folder's contents. Description: ")
                      .size(),
                  1);
         QVERIFY(!h.ui().cmdAbort->isEnabled());
         if (close) {
-            QVERIFY(h.window->isUnloaded());
             QCOMPARE(h.unloadedSignals, 1);
             QCOMPARE(h.xFtp->State(), int(ftp::kNotConnected));
         } else {
             QCOMPARE(h.status(), QString("Could not list remote folder's contents."));
-            QVERIFY(h.ui().lstRemoteFileList->topLevelItemCount() >= 20);
-            QVERIFY(h.ui().lstRemoteFileList->topLevelItemCount() < 3000);
+            const int rows = h.ui().lstRemoteFileList->topLevelItemCount();
+            QVERIFY(rows >= 20 && rows < 3000);
             QCOMPARE(h.xFtp->State(), int(ftp::kIdle));
         }
     }
