@@ -50,6 +50,15 @@ void addServerRows() {
     QTest::newRow("vsftpd") << int(WindowHarness::Vs);
 }
 
+void WindowHarness::addServerRows() {
+    QTest::addColumn<int>("server");
+    QTest::addColumn<int>("connections");
+    QTest::newRow("pyftpdlib, one connection") << int(Py) << 1;
+    QTest::newRow("pyftpdlib, four connections") << int(Py) << 4;
+    QTest::newRow("vsftpd, one connection") << int(Vs) << 1;
+    QTest::newRow("vsftpd, four connections") << int(Vs) << 4;
+}
+
 WindowHarness::WindowHarness(Server kind, const std::function<void(const QString&)>& serverFiles) {
     setConnectedState(&online);
     setAppPathForTesting(m_program.path());

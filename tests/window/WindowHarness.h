@@ -60,6 +60,8 @@ public:
     QStringList log() const;
     QStringList localRows() { return rowTexts(ui().lstLocalFileList); }
     QStringList remoteRows() { return rowTexts(ui().lstRemoteFileList); }
+    // Test data columns server and connections: both servers, one and four connections.
+    static void addServerRows();
     static QStringList rowTexts(const QTreeWidget* list);
     // The window's buttons, lists and options, and its menu entries, that are enabled now.
     QStringList enabledCommands() const;

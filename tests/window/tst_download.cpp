@@ -9,14 +9,7 @@ class DownloadTest : public QObject {
 private slots:
     // Folders with or without their subfolders, as answered, and a link row as the file it
     // leads to, over one or four connections.
-    void receivesFoldersAndLinks_data() {
-        QTest::addColumn<int>("server");
-        QTest::addColumn<int>("connections");
-        QTest::newRow("pyftpdlib, one connection") << int(WindowHarness::Py) << 1;
-        QTest::newRow("pyftpdlib, four connections") << int(WindowHarness::Py) << 4;
-        QTest::newRow("vsftpd, one connection") << int(WindowHarness::Vs) << 1;
-        QTest::newRow("vsftpd, four connections") << int(WindowHarness::Vs) << 4;
-    }
+    void receivesFoldersAndLinks_data() { WindowHarness::addServerRows(); }
     void receivesFoldersAndLinks() {
         QFETCH(int, server);
         QFETCH(int, connections);

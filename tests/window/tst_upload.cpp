@@ -39,14 +39,7 @@ class UploadTest : public QObject {
     Q_OBJECT
 private slots:
     // Publishing, then publishing again over what the server has, over one or four connections.
-    void uploadsAndRepublishes_data() {
-        QTest::addColumn<int>("server");
-        QTest::addColumn<int>("connections");
-        QTest::newRow("pyftpdlib, one connection") << int(WindowHarness::Py) << 1;
-        QTest::newRow("pyftpdlib, four connections") << int(WindowHarness::Py) << 4;
-        QTest::newRow("vsftpd, one connection") << int(WindowHarness::Vs) << 1;
-        QTest::newRow("vsftpd, four connections") << int(WindowHarness::Vs) << 4;
-    }
+    void uploadsAndRepublishes_data() { WindowHarness::addServerRows(); }
     void uploadsAndRepublishes() {
         QFETCH(int, server);
         QFETCH(int, connections);
