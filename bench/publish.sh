@@ -115,6 +115,33 @@ for server in pyftpdlib vsftpd; do
   done
 done
 
+# The upload alone, sign-in excluded on both sides: the seconds windowbench prints for its upload
+# (the project's sends and the listing after them) against ftpbench's run less its log-in.
+upload_window() {
+  "$windowbench" --port "$1" --account "$user" --password "$password" --projects "$projects" \
+    --connections 1 "$2" 2>"$out/last.err" | awk -F '\t' 'NF == 4 {print $4}'
+}
+upload_ftpbench() {
+  "$ftpbench" --host 127.0.0.1 --port "$1" --user "$user" --password "$password" --tls off \
+    --send "$projects/$2/bin" --to "$(remote_name "$2")" 2>"$out/last.err" |
+    awk '$1 == "files" {for (i = 1; i < NF; i++) v[$i] = $(i + 1)} END {print v["seconds"] - v["login"]}'
+}
+echo
+printf '%-10s %-11s %9s %9s %9s\n' server project window1 ftpbench win1/ftpb
+for server in pyftpdlib vsftpd; do
+  if [ "$server" = pyftpdlib ]; then port=$py_port; root=$py_root; else port=$vs_port; root=$vs_root; fi
+  declare -a w=() f=()
+  for _ in $(seq "$runs"); do
+    rm -rf "${root:?}/manyfiles"
+    w+=("$(upload_window "$port" "Many Files")")
+    rm -rf "${root:?}/manyfiles"
+    f+=("$(upload_ftpbench "$port" "Many Files")")
+  done
+  printf '%-10s %-11s %8.3fs %8.3fs %9s\n' "$server" "Many Files" "$(median "${w[@]}")" \
+    "$(median "${f[@]}")" "$(ratio "$(median "${w[@]}")" "$(median "${f[@]}")")"
+done
+echo "(upload alone, sign-in excluded on both sides; target: window within 1.1 x ftpbench)"
+
 # The 300 files to a server 50 ms away.
 slow_root="$out/roots/slow"
 rm -rf "$slow_root" && mkdir -p "$slow_root"

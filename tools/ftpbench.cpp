@@ -53,12 +53,14 @@ void countReceived(Tally& t, const QString& folder, const QDateTime& since) {
     }
 }
 
-void report(const Tally& t, qint64 ms) {
+// `loginMs` of `ms` went to the log-in.
+void report(const Tally& t, qint64 ms, qint64 loginMs) {
     const double seconds = ms / 1000.0;
     const double mbps = seconds > 0 ? t.bytes / (1024.0 * 1024.0) / seconds : 0.0;
     out() << "files " << t.files << "\tunchanged " << t.unchanged << "\tbytes " << t.bytes
           << "\tseconds " << QString::number(seconds, 'f', 3) << "\tMB/s "
-          << QString::number(mbps, 'f', 2) << Qt::endl;
+          << QString::number(mbps, 'f', 2) << "\tlogin " << QString::number(loginMs / 1000.0, 'f', 3)
+          << Qt::endl;
 }
 
 int run(const QCommandLineParser& args) {
@@ -119,14 +121,15 @@ int run(const QCommandLineParser& args) {
     clock.start();
     const QDateTime since = QDateTime::currentDateTime();
     ftp.Connect();
+    const qint64 loginMs = clock.elapsed();
     if (args.isSet("send")) {
         ftp.SendFiles(QDir(args.value("send")).filePath("*"), args.value("to"), true, true);
-        report(tally, clock.elapsed());
+        report(tally, clock.elapsed(), loginMs);
     } else if (args.isSet("receive")) {
         ftp.ReceiveFiles(args.value("receive") + "/*", args.value("into"), true);
         const qint64 ms = clock.elapsed();
         countReceived(tally, args.value("into"), since);
-        report(tally, ms);
+        report(tally, ms, loginMs);
     } else if (args.isSet("list")) {
         ftp.setListingOption(1);
         ftp.ListFolder(args.value("list") + "/*");
