@@ -115,7 +115,7 @@ take() {
     t=$(seconds eval "$command")
     diff -rq "$src" "$root/up" >/dev/null || { echo "$name: what arrived differs" >&2; exit 1; }
     samples[$name]+="$t "
-    [[ $name == ftpbench* ]] && summary[$name]=$(grep '^files' "$out/last.out")
+    if [[ $name == ftpbench* ]]; then summary[$name]=$(grep '^files' "$out/last.out"); fi
   done
 }
 for run in $(seq "$runs"); do
