@@ -83,7 +83,7 @@ QHostAddress Connection::localAddress() const {
 }
 
 quint64 Connection::send(const QString& command, bool keep) {
-    if (m_ahead && !m_ahead->command.isEmpty())
+    if (m_ahead && m_ahead->commandSeq)
         giveUp(*std::exchange(m_ahead, std::nullopt));
     const quint64 seq = ++m_sent;
     if (!m_untrusted.isEmpty())
@@ -188,7 +188,7 @@ void Connection::sendAhead(const QString& command, const QString& undo) {
         return;
     if (const std::optional<Ahead> old = std::exchange(m_ahead, std::nullopt))
         giveUp(*old);
-    Ahead ahead{send(QStringLiteral("EPSV")), command, 0, undo};
+    Ahead ahead{send(QStringLiteral("EPSV")), command, std::nullopt, undo};
     if (!command.isEmpty())
         ahead.commandSeq = send(command);
     m_ahead = ahead;
@@ -211,10 +211,10 @@ std::optional<Connection::Ahead> Connection::takeAhead(const QString& command) {
 void Connection::giveUp(const Ahead& ahead) {
     const std::optional<Reply> port = takeFinal(ahead.passive);
     forget(ahead.passive);
-    if (ahead.command.isEmpty())
+    if (!ahead.commandSeq)
         return;
-    forget(ahead.commandSeq);
-    if (m_answered >= ahead.commandSeq) {
+    forget(*ahead.commandSeq);
+    if (m_answered >= *ahead.commandSeq) {
         send(ahead.undo, false);
         return;
     }
@@ -238,7 +238,7 @@ void Connection::advanceGivingUp(quint64 seq, const Reply& reply) {
             m_givingUpData->release();
             m_givingUpData->connectTo(peerAddress(), *port);
         }
-    } else if (seq >= m_givingUp->commandSeq) {
+    } else if (seq >= *m_givingUp->commandSeq) {
         m_givingUp.reset();
         m_givingUpData.reset();
         m_socket->write(std::exchange(m_held, {}));

@@ -66,8 +66,8 @@ public:
     void sendAhead(const QString& command = {}, const QString& undo = {});
     struct Ahead {
         quint64 passive = 0;
-        QString command;  // sent too when not empty
-        quint64 commandSeq = 0;
+        QString command;
+        std::optional<quint64> commandSeq;  // when the command was sent too
         QString undo;
     };
     // What was sent ahead for a transfer by `command`, while it is fresh enough that the server

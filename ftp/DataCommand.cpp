@@ -80,11 +80,10 @@ Passive passivePort(Session& s, const QString& command) {
     Connection& c = s.conn();
     if (const std::optional<Connection::Ahead> a = c.takeAhead(command)) {
         const Reply r = s.await(a->passive);
-        const bool sent = !a->command.isEmpty();
         if (const auto port = r.code == 229 ? parseEpsvPort(r.text()) : std::nullopt)
-            return {*port, true, sent ? std::optional(a->commandSeq) : std::nullopt};
-        if (sent)
-            s.await(a->commandSeq);  // refused without a data port: nothing to give up
+            return {*port, true, a->commandSeq};
+        if (a->commandSeq)
+            s.await(*a->commandSeq);  // refused without a data port: nothing to give up
     }
     if ((s.settings().connectOption & kOptExtended) && !c.noEpsv) {
         const Reply r = s.command(QStringLiteral("EPSV"));

@@ -212,8 +212,7 @@ void ExtraConnection::openData(bool extended) {
         startTransfer(*port);
     };
     if (const std::optional<Connection::Ahead> a = m_conn->takeAhead(command())) {
-        const std::optional<quint64> sent =
-            a->command.isEmpty() ? std::nullopt : std::optional(a->commandSeq);
+        const std::optional<quint64> sent = a->commandSeq;
         when([this, a] { return (m_reply = m_conn->takeFinal(a->passive)).has_value(); },
              [this, sent, extended, withPort] {
                  const Reply r = *std::exchange(m_reply, std::nullopt);
