@@ -3,10 +3,11 @@
 using namespace std::chrono_literals;
 
 PacedUpdates::PacedUpdates(QObject* parent) : QObject(parent), m_pace(100ms) {
-    m_lineTimer.setSingleShot(true);
-    m_statusTimer.setSingleShot(true);
+    for (QTimer* timer : {&m_lineTimer, &m_statusGate.timer, &m_progressGate.timer})
+        timer->setSingleShot(true);
     connect(&m_lineTimer, &QTimer::timeout, this, &PacedUpdates::flushLines);
-    connect(&m_statusTimer, &QTimer::timeout, this, [this] { showStatus(m_status); });
+    connect(&m_statusGate.timer, &QTimer::timeout, this, [this] { showStatus(m_status); });
+    connect(&m_progressGate.timer, &QTimer::timeout, this, &PacedUpdates::showProgress);
 }
 
 void PacedUpdates::setPace(std::chrono::milliseconds pace) {
@@ -27,26 +28,52 @@ void PacedUpdates::flushLines() {
         emit linesReady(std::exchange(m_lines, {}));
 }
 
+void PacedUpdates::flush() {
+    flushLines();
+    if (m_progressGate.timer.isActive())
+        showProgress();
+}
+
+bool PacedUpdates::mayPass(Gate& gate) {
+    const std::chrono::milliseconds since(gate.since.isValid() ? gate.since.elapsed() : 0);
+    if (m_pace == 0ms || !gate.since.isValid() || since >= m_pace)
+        return true;
+    if (!gate.timer.isActive())
+        gate.timer.start(m_pace - since);
+    return false;
+}
+
+void PacedUpdates::passed(Gate& gate) {
+    gate.timer.stop();
+    gate.since.start();
+}
+
 void PacedUpdates::setStatus(const QString& text) {
-    const std::chrono::milliseconds since(m_sinceStatus.isValid() ? m_sinceStatus.elapsed() : 0);
-    if (m_pace == 0ms || !m_sinceStatus.isValid() || since >= m_pace) {
+    if (mayPass(m_statusGate))
         showStatus(text);
-        return;
-    }
-    m_status = text;
-    if (!m_statusTimer.isActive())
-        m_statusTimer.start(m_pace - since);
+    else
+        m_status = text;
 }
 
 void PacedUpdates::dropStatus() {
-    m_statusTimer.stop();
+    m_statusGate.timer.stop();
     m_status.clear();
-    m_sinceStatus.invalidate();
+    m_statusGate.since.invalidate();
 }
 
 void PacedUpdates::showStatus(const QString& text) {
-    m_statusTimer.stop();
+    passed(m_statusGate);
     m_status.clear();
-    m_sinceStatus.start();
     emit statusReady(text);
+}
+
+void PacedUpdates::setProgress(int percent) {
+    m_progress = percent;
+    if (percent == 0 || mayPass(m_progressGate))
+        showProgress();
+}
+
+void PacedUpdates::showProgress() {
+    passed(m_progressGate);
+    emit progressReady(m_progress);
 }

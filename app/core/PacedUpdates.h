@@ -8,7 +8,8 @@
 
 // Holds back the window's many small updates while an operation runs, so drawing them does not
 // cost more than the transfer: log lines come out together once a pace, and of the transfer
-// statuses only the latest, at most once a pace. A pace of zero lets everything through at once.
+// statuses and progress values only the latest, at most once a pace. A pace of zero lets
+// everything through at once.
 class PacedUpdates : public QObject {
     Q_OBJECT
 public:
@@ -22,20 +23,36 @@ public:
     void setStatus(const QString& text);
     // A status of the operation itself was shown: the waiting one is out of date.
     void dropStatus();
-    // Lets the waiting lines out now.
-    void flushLines();
+    // Paced as the status is, except that a new start (zero) shows at once.
+    void setProgress(int percent);
+    // The latest progress, shown or waiting.
+    int progress() const { return m_progress; }
+    // Lets the waiting lines and progress out now.
+    void flush();
 
 signals:
     void linesReady(const QStringList& lines);
     void statusReady(const QString& text);
+    void progressReady(int percent);
 
 private:
+    // What came through last and when the next may: a value that comes within a pace of the
+    // last waits for the timer.
+    struct Gate {
+        QTimer timer;
+        QElapsedTimer since;
+    };
+    void flushLines();
+    bool mayPass(Gate& gate);
+    static void passed(Gate& gate);
     void showStatus(const QString& text);
+    void showProgress();
 
     std::chrono::milliseconds m_pace;
     QStringList m_lines;
     QTimer m_lineTimer;
     QString m_status;
-    QTimer m_statusTimer;
-    QElapsedTimer m_sinceStatus;
+    Gate m_statusGate;
+    int m_progress = 0;
+    Gate m_progressGate;
 };

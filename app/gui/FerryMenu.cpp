@@ -52,10 +52,12 @@ FerryMenu::FerryMenu(ftp::FtpClient& ftpClient, QWidget* parent)
     connect(&m_busy, &BusyState::changed, this, &FerryMenu::applyCommandRules);
     connect(&m_paced, &PacedUpdates::linesReady, this, &FerryMenu::appendMessages);
     connect(&m_paced, &PacedUpdates::statusReady, this, &FerryMenu::showStatus);
-    // The log is complete whenever the window is idle.
+    // A progress bar draws itself at once on each new value, so its values are paced too.
+    connect(&m_paced, &PacedUpdates::progressReady, ui->prgStatus, &QProgressBar::setValue);
+    // The log and the progress are complete whenever the window is idle.
     connect(&m_busy, &BusyState::changed, &m_paced, [this](bool busy) {
         if (!busy)
-            m_paced.flushLines();
+            m_paced.flush();
     });
 }
 
@@ -245,11 +247,11 @@ void FerryMenu::miShowLog_Click() {
 }
 
 void FerryMenu::setProgress(int percent) {
-    ui->prgStatus->setValue(qBound(0, percent, 100));
+    m_paced.setProgress(qBound(0, percent, 100));
 }
 
 int FerryMenu::Progress() const {
-    return ui->prgStatus->value();
+    return m_paced.progress();
 }
 
 QString FerryMenu::localPath() const {
