@@ -25,6 +25,7 @@ void CommandLog::append(const QString& path, const QString& line) {
         // A log that cannot be written must not stop the transfer it records.
         if (!m_file.open(QIODevice::ReadWrite | QIODevice::Append))
             return;
+        m_size = m_file.size();
     }
     m_pending += line.toUtf8() + '\n';
     m_flushSoon.start();
@@ -34,9 +35,9 @@ void CommandLog::flush() {
     m_flushSoon.stop();
     if (m_pending.isEmpty() || !m_file.isOpen())
         return;
-    m_file.write(std::exchange(m_pending, QByteArray()));
+    m_size += qMax<qint64>(0, m_file.write(std::exchange(m_pending, QByteArray())));
     m_file.flush();
-    if (m_file.size() > m_maxBytes)
+    if (m_size > m_maxBytes)
         dropOldest();
 }
 
@@ -52,6 +53,7 @@ void CommandLog::dropOldest() {
         rewritten.commit();
     }
     m_file.open(QIODevice::ReadWrite | QIODevice::Append);
+    m_size = m_file.size();
 }
 
 }  // namespace ftp

@@ -30,6 +30,7 @@ private:
 
     QFile m_file;
     qint64 m_maxBytes;
+    qint64 m_size = 0;  // of the file, counted here rather than asked of the system on each write
     QByteArray m_pending;  // appended, not yet written
     QTimer m_flushSoon;
 };
