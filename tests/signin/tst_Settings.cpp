@@ -13,10 +13,10 @@
 namespace {
 
 struct WriteCase {
-    QByteArray before;  // null: no file
-    QString section, key, value;
-    QByteArray after;       // the same as before: refused
-    bool fullDisk = false;  // the file lies on a disk with no space left
+    QByteArray before;            // null: no file
+    QString section, key, value;  // section "password": the password saved
+    QByteArray after;             // the same as before: refused
+    bool fullDisk = false;        // the file lies on a disk with no space left
 };
 
 }  // namespace
@@ -27,7 +27,7 @@ class SettingsTest : public QObject {
     Q_OBJECT
 private slots:
     // What a settings file gives: key "Host" of section "Info" read into a buffer of `size`
-    // characters, or the service and transfer settings read from it.
+    // characters, the service and transfer settings, or the saved password.
     void read_data() {
         QTest::addColumn<QByteArray>("file");  // null: no file
         QTest::addColumn<QString>("key");
@@ -57,10 +57,6 @@ private slots:
         row("buffer of 1", longer, "", 1);
         row("buffer of 0", longer, "", 0);
         row("default cut to the buffer", {}, "<de", 4);
-        // The service the sign-in connects to, and how many connections a transfer uses.
-        row("service built in", {}, FERRYMATE_SERVICE_DOMAIN ":21", 0, "service");
-        row("service from the file", "[service]\r\ndomain=demo.localhost\r\nPORT=2121\r\n",
-            "demo.localhost:2121", 0, "service");
         for (const char* port : {"ftp", "0", "70000"})
             row("port " + QByteArray(port), "[Service]\r\nDomain=d\r\nPort=" + QByteArray(port),
                 "d:21", 0, "service");
@@ -69,6 +65,25 @@ private slots:
              {std::pair{"7", "7"}, {"0", "1"}, {"11", "10"}, {"four", "4"}})
             row("connections " + QByteArray(value),
                 "[transfer]\r\nCONNECTIONS=" + QByteArray(value), count, 0, "connections");
+        // The saved password: its stored forms as they always were ("password": saving it
+        // writes the same file back), and anything else read as the old reader read it: the
+        // first two characters give the length, and what is no number counts as far as it is one.
+        auto password = [&](const QByteArray& stored, const QString& value, const char* key) {
+            row(key + (' ' + stored.left(20)),
+                "[ConnectionInfo]\r\nLastPasswordUsed=" + stored + "\r\n", value, 0, key);
+        };
+        password("00", "", "password");
+        password("2000000000000000000000", "KORVANITEK", "password");
+        password("043131", "z~", "password");
+        password("04410A", "\nE", "password");
+        password("1023A63E3A2E", QString::fromLatin1("h\xe9llo"), "password");
+        // Fifty characters and more take three length digits.
+        password("100" + QByteArray("0004191D0A05021F0E").repeated(6).left(100), QString(50, u'K'),
+                 "password");
+        const std::pair<QByteArray, QString> malformed[] = {
+            {"5", ""}, {"4x410A", "\nE"}, {"04ZZ4G", "KK"}, {"0100" + QByteArray(96, 'A'), "K"}};
+        for (const auto& [stored, value] : malformed)
+            password(stored, value, "malformed");
     }
 
     void read() {
@@ -84,8 +99,14 @@ private slots:
             QCOMPARE(serviceDomain() + u':' + servicePort(), value);
         else if (key == u"connections")
             QCOMPARE(QString::number(connectionsSetting()), value);
-        else
+        else if (key == u"Host" || key == u"Q")
             QCOMPARE(readProfileString("Info", key, "<default>", size, settingsPath()), value);
+        else
+            QCOMPARE(LoadPassword(), value);
+        if (key == u"password") {
+            QVERIFY(SavePassword(value));
+            QCOMPARE(fileBytes(settingsPath()), file);
+        }
     }
 
     void write_data() {
@@ -104,6 +125,9 @@ private slots:
              "[Info]\r\nA=1\r\nB=2\r\n\r\n[Service]\r\nDomain=d\r\n"});
         row("Latin-1",
             {QByteArray(), "S", "K", QString::fromLatin1("caf\xe9"), "[S]\r\nK=caf\xe9\r\n"});
+        // A password that could not come back unchanged is not saved.
+        row("password not Latin-1", {QByteArray(), "password", "", "pass\u20ac",
+                                     "[ConnectionInfo]\r\nLastPasswordUsed=\r\n"});
         // Text that would break the line format is refused and the file left alone.
         const QByteArray kept("[Info]\r\nHost=alice\r\n");
         row("value with CR", {kept, "Info", "Host", "x\r[Service]", kept});
@@ -117,6 +141,8 @@ private slots:
 
     void write() {
         QFETCH(WriteCase, c);
+        // With no folder set, the settings lie beside the program.
+        QCOMPARE(GetAppPath(), QCoreApplication::applicationDirPath() + u'/');
         ProgramFolder folder;
         QString path = settingsPath();
         std::optional<SmallDisk> disk;
@@ -130,45 +156,14 @@ private slots:
         if (disk)
             disk->fill();
         const bool written = c.after != c.before;
-        QCOMPARE(writeProfileString(c.section, c.key, c.value, path), written);
+        QCOMPARE(c.section == u"password" ? SavePassword(c.value)
+                                          : writeProfileString(c.section, c.key, c.value, path),
+                 written);
         QCOMPARE(fileBytes(path), c.after);
         // The file may hold the saved password: only its owner reads it.
         if (written)
             QCOMPARE(QFile::permissions(path), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                                    QFileDevice::ReadUser | QFileDevice::WriteUser);
-    }
-
-    // The saved password: its stored forms as they always were, read back through the settings
-    // file, and read as the old reader read anything else.
-    void storedPasswords() {
-        // With no folder set, the settings lie beside the program.
-        QCOMPARE(GetAppPath(), QCoreApplication::applicationDirPath() + u'/');
-        const std::pair<QString, QString> forms[] = {
-            {"", "00"},
-            {"KORVANITEK", "2000000000000000000000"},
-            {"z~", "043131"},
-            {"\nE", "04410A"},
-            {QString::fromLatin1("h\xe9llo"), "1023A63E3A2E"}};
-        for (const auto& [password, stored] : forms) {
-            QCOMPARE(storedPasswordForm(password), stored);
-            QCOMPARE(passwordFromStoredForm(stored), password);
-        }
-        // Anything else reads as it always did: the first two characters give the length, and
-        // what is no number counts as far as it is one.
-        const std::pair<QString, QString> malformed[] = {
-            {"5", ""}, {"4x410A", "\nE"}, {"04ZZ4G", "KK"}, {"0100" + QString(96, u'A'), "K"}};
-        for (const auto& [stored, password] : malformed)
-            QCOMPARE(passwordFromStoredForm(stored), password);
-        // Through the settings file, a password long enough for three length digits.
-        ProgramFolder folder;
-        QCOMPARE(LoadPassword(), QString());
-        const QString longer = QString::fromLatin1("\x01 long\xff").repeated(10);
-        SavePassword(longer);
-        QVERIFY(fileBytes(settingsPath()).contains("LastPasswordUsed=140"));
-        QCOMPARE(LoadPassword(), longer);
-        // It could not come back unchanged, so nothing is saved.
-        SavePassword(QStringLiteral("pass\u20ac"));
-        QCOMPARE(fileBytes(settingsPath()), "[ConnectionInfo]\r\nLastPasswordUsed=\r\n");
     }
 };
 
