@@ -246,7 +246,7 @@ private slots:
         };
         offline("LAN", kConnectionLan, false);
         offline("modem and proxy", kConnectionModem | kConnectionProxy, false);
-        offline("proxy only", kConnectionProxy, true, "cmdOK", notice);
+        offline("proxy only", kConnectionProxy, true, "Esc,Return", notice);
         offline("modem only, no dial-up", kConnectionModem, false, "cmdOK", notice);
         offline("dial-up offer, Connect", kConnectionModem, true, "cmdConnect", offer);
         offline("dial-up offer, Escape cancels", kConnectionModem, true, "Esc", offer);
