@@ -1,53 +1,81 @@
-// The sign-in form, the program's prompt with the Internet connection check, and the web pages
-// they open.
+// The settings file and the saved password; the sign-in form, the program's prompt with the
+// Internet connection check, and the web pages they open.
 #include <QApplication>
 #include <QCheckBox>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <optional>
 
+#include "AppPath.h"
+#include "Crypt.h"
 #include "FerryConnect.h"
 #include "FerryLogin.h"
+#include "FullDisk.h"
 #include "NetConnect.h"
 #include "NetworkInfoState.h"
+#include "ProfileFile.h"
 #include "ScriptedDialogs.h"
-#include "SigninSupport.h"
+#include "Service.h"
+#include "TransferProfile.h"
 #include "WebPage.h"
 
 using namespace Qt::StringLiterals;
+using Reach = QNetworkInformation::Reachability;
+using Medium = QNetworkInformation::TransportMedium;
 
 namespace {
 
 const QByteArray kDomain = FERRYMATE_SERVICE_DOMAIN;
 
-// Connected-state services answering from fields.
-struct ScriptedState final : ConnectedState {
-    quint32 flags;
-    bool online, dialUp;
-    int dialled = 0;
-    ScriptedState(quint32 flags, bool online, bool dialUp = false)
-        : flags(flags), online(online), dialUp(dialUp) {
+// GetAppPath points into a fresh temporary folder while this lives.
+struct ProgramFolder {
+    QTemporaryDir dir;
+    ProgramFolder() { setAppPathForTesting(dir.path()); }
+    ~ProgramFolder() { setAppPathForTesting(QString()); }
+    QString path(const QString& name) const { return dir.filePath(name); }
+};
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+}
+
+// The platform as scripted: the network as QNetworkInformation gives it, flags it adds, a
+// dial-up connection configured or not, and the web browser's answer.
+struct ScriptedPlatform final : ConnectedState, WebLauncher {
+    Reach reach = Reach::Online;
+    Medium medium = Medium::Unknown;
+    quint32 extra = 0;
+    bool dialUp = false;
+    int dialled = 0, browser = 0;
+    QStringList opened;
+    ScriptedPlatform() {
         setConnectedState(this);
+        setWebLauncher(this);
     }
-    ~ScriptedState() override { setConnectedState(nullptr); }
-    bool query(quint32& out) override {
-        out = flags;
+    ~ScriptedPlatform() override {
+        setConnectedState(nullptr);
+        setWebLauncher(nullptr);
+    }
+    bool query(quint32& flags) override {
+        const bool online = connectedStateFrom(reach, medium, flags);
+        flags |= extra;
         return online;
     }
     bool dialUpConfigured(quint32) override { return dialUp; }
     void autodial() override { ++dialled; }
-};
-
-// A launcher that records the addresses and answers with a given result.
-struct RecordingLauncher final : WebLauncher {
-    int result = 0;
-    QStringList opened;
-    RecordingLauncher() { setWebLauncher(this); }
-    ~RecordingLauncher() override { setWebLauncher(nullptr); }
     int open(const QString& url) override {
         opened << url;
-        return result;
+        return browser;
     }
 };
 
@@ -103,10 +131,16 @@ void run(QDialog& form, const QString& steps) {
 
 const QString kHank = "hank." + kDomain;
 
-// A sign-in: the settings before it and what the user typed (run() steps); then what was
-// signed in to and what the form loaded (account name, password, box ticked), the record handed
-// on and the settings after; the Internet connection and how its prompts are answered, and the
-// prompts seen.
+struct WriteCase {
+    QByteArray before;            // null: no file
+    QString section, key, value;  // section "password": the password saved
+    QByteArray after;             // the same as before: refused
+    bool fullDisk = false;        // the file lies on a disk with no space left
+};
+
+// A sign-in: the settings before it and what the user typed (run() steps); then whether it
+// signed in, what the form loaded (account name, password, box ticked), the record handed on and
+// the settings after; the network, and how its prompts are answered and the prompts seen.
 struct SignInCase {
     QByteArray before;
     QString typed = "hank|pw|1|cmdConnect";
@@ -114,19 +148,157 @@ struct SignInCase {
     QString loaded = "||0";
     QString record = kHank + "|21|hank|pw|0|0";
     QByteArray after = Settings(kHank.toLatin1(), "hank", "043B38");
-    quint32 flags = 0;
-    bool online = true, dialUp = false;
+    Reach reach = Reach::Online;
+    Medium medium = Medium::Unknown;
+    quint32 extra = 0;
+    bool dialUp = false;
     QString press = {};
     QStringList seen = {};
 };
 
 }  // namespace
 
+Q_DECLARE_METATYPE(WriteCase)
 Q_DECLARE_METATYPE(SignInCase)
 
-class FerryLoginTest : public QObject {
+class SigninTest : public QObject {
     Q_OBJECT
 private slots:
+    // What a settings file gives: key "Host" of section "Info" read into a buffer of `size`
+    // characters, the service and transfer settings, or the saved password.
+    void read_data() {
+        QTest::addColumn<QByteArray>("file");  // null: no file
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<QString>("value");
+        auto row = [](const QByteArray& tag, const QByteArray& file, const QString& value,
+                      int size = 256, const char* key = "Host") {
+            QTest::newRow(tag.constData()) << file << QString(key) << size << value;
+        };
+        row("CRLF, letter case, blanks", "; settings\r\n[info]\r\n  HOST =  a b  \r\n", "a b");
+        row("LF lines, no final line end", "[Info]\nHost=h", "h");
+        row("double quotes", "[Info]\r\nHost=\" a b \"", " a b ");
+        row("single quotes", "[Info]\r\nHost='x'", "x");
+        row("unbalanced quote", "[Info]\r\nHost=\"x", "\"x");
+        row("lone quote", "[Info]\r\nHost=\"", "\"");
+        row("empty quotes", "[Info]\r\nHost=\"\"", "");
+        row("Latin-1", "[Info]\r\nHost=caf\xe9", QString::fromLatin1("caf\xe9"));
+        row("first section of the name only",
+            "[Info]\r\nOther=1\r\n[Service]\r\n[INFO]\r\nHost=2\r\n", "<default>");
+        row("first key of the name", "[Info]\r\nHost=one\r\nhost=two\r\n", "one");
+        const QByteArray longer =
+            "[Info]\r\nHost=" + QByteArray(300, 'v') + "\r\nQ=\"" + QByteArray(300, 'v') + "\"\r\n";
+        row("cut to the buffer", longer, QString(79, u'v'), 80);
+        row("quoted, cut to the buffer", longer, QString(79, u'v'), 80, "Q");
+        row("buffer of 0", longer, "", 0);
+        row("default cut to the buffer", {}, "<de", 4);
+        for (const char* port : {"ftp", "0", "70000"})
+            row("port " + QByteArray(port), "[Service]\r\nDomain=d\r\nPort=" + QByteArray(port),
+                "d:21", 0, "service");
+        row("connections by default", {}, "4", 0, "connections");
+        for (const auto& [value, count] :
+             {std::pair{"7", "7"}, {"0", "1"}, {"11", "10"}, {"four", "4"}})
+            row("connections " + QByteArray(value),
+                "[transfer]\r\nCONNECTIONS=" + QByteArray(value), count, 0, "connections");
+        // The saved password: its stored forms as they always were ("password": saving it
+        // writes the same file back), and anything else read as the old reader read it: the
+        // first two characters give the length, and what is no number counts as far as it is one.
+        auto password = [&](const QByteArray& stored, const QString& value, const char* key) {
+            row(key + (' ' + stored.left(20)),
+                "[ConnectionInfo]\r\nLastPasswordUsed=" + stored + "\r\n", value, 0, key);
+        };
+        password("00", "", "password");
+        password("2000000000000000000000", "KORVANITEK", "password");
+        password("04410A", "\nE", "password");
+        password("1023A63E3A2E", QString::fromLatin1("h\xe9llo"), "password");
+        // Fifty characters and more take three length digits.
+        password("100" + QByteArray("0004191D0A05021F0E").repeated(6).left(100), QString(50, u'K'),
+                 "password");
+        const std::pair<QByteArray, QString> malformed[] = {
+            {"5", ""}, {"4x410A", "\nE"}, {"04ZZ4G", "KK"}, {"0100" + QByteArray(96, 'A'), "K"}};
+        for (const auto& [stored, value] : malformed)
+            password(stored, value, "malformed");
+    }
+
+    void read() {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, key);
+        QFETCH(int, size);
+        QFETCH(QString, value);
+        ProgramFolder folder;
+        QCOMPARE(settingsPath(), folder.path("Ferrymate.ini"));
+        if (!file.isNull())
+            writeBytes(settingsPath(), file);
+        if (key == u"service")
+            QCOMPARE(serviceDomain() + u':' + servicePort(), value);
+        else if (key == u"connections")
+            QCOMPARE(QString::number(connectionsSetting()), value);
+        else if (key == u"Host" || key == u"Q")
+            QCOMPARE(readProfileString("Info", key, "<default>", size, settingsPath()), value);
+        else
+            QCOMPARE(LoadPassword(), value);
+        if (key == u"password") {
+            QVERIFY(SavePassword(value));
+            QCOMPARE(fileBytes(settingsPath()), file);
+        }
+    }
+
+    void write_data() {
+        QTest::addColumn<WriteCase>("c");
+        auto row = [](const char* tag, const WriteCase& c) { QTest::newRow(tag) << c; };
+        row("creates the file",
+            {QByteArray(), "Info", "Host", "alice", "[Info]\r\nHost=alice\r\n"});
+        row("new section, leading blanks dropped",
+            {"[Info]\r\nHost=a\r\n", "Other", "Key", "  spaced value ",
+             "[Info]\r\nHost=a\r\n[Other]\r\nKey=spaced value \r\n"});
+        row("replaced in place, other lines kept",
+            {"; kept\n[info]\nhost = old\nlone line\n\n[Service]\nDomain=d\n", "Info", "Host",
+             "new", "; kept\r\n[info]\r\nhost=new\r\nlone line\r\n\r\n[Service]\r\nDomain=d\r\n"});
+        row("added after the section's last line",
+            {"[Info]\r\nA=1\r\n\r\n[Service]\r\nDomain=d\r\n", "INFO", "B", "2",
+             "[Info]\r\nA=1\r\nB=2\r\n\r\n[Service]\r\nDomain=d\r\n"});
+        row("Latin-1",
+            {QByteArray(), "S", "K", QString::fromLatin1("caf\xe9"), "[S]\r\nK=caf\xe9\r\n"});
+        // A password that could not come back unchanged is not saved.
+        row("password not Latin-1", {QByteArray(), "password", "", "pass\u20ac",
+                                     "[ConnectionInfo]\r\nLastPasswordUsed=\r\n"});
+        // Text that would break the line format is refused and the file left alone.
+        const QByteArray kept("[Info]\r\nHost=alice\r\n");
+        row("value with CR", {kept, "Info", "Host", "x\r[Service]", kept});
+        row("value with LF", {kept, "Info", "Host", "x\ny=1", kept});
+        row("key with =", {kept, "Info", "A=B", "x", kept});
+        row("empty key", {kept, "Info", "", "x", kept});
+        row("section with ]", {kept, "In]fo", "K", "x", kept});
+        // A write that fails leaves the old file whole: the account and saved password stay.
+        row("full disk", {kept, "Info", "Host", QString(6000, u'x'), kept, true});
+    }
+
+    void write() {
+        QFETCH(WriteCase, c);
+        // With no folder set, the settings lie beside the program.
+        QCOMPARE(GetAppPath(), QCoreApplication::applicationDirPath() + u'/');
+        ProgramFolder folder;
+        QString path = settingsPath();
+        std::optional<SmallDisk> disk;
+        if (c.fullDisk) {
+            disk.emplace(folder.path("disk"), 16 * 1024);
+            QVERIFY(disk->mounted());
+            path = folder.path("disk/Ferrymate.ini");
+        }
+        if (!c.before.isNull())
+            writeBytes(path, c.before);
+        if (disk)
+            disk->fill();
+        const bool written = c.after != c.before;
+        QCOMPARE(c.section == u"password" ? SavePassword(c.value)
+                                          : writeProfileString(c.section, c.key, c.value, path),
+                 written);
+        QCOMPARE(fileBytes(path), c.after);
+        // The file may hold the saved password: only its owner reads it.
+        if (written)
+            QCOMPARE(QFile::permissions(path), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                   QFileDevice::ReadUser | QFileDevice::WriteUser);
+    }
     // The form's texts; the link opens the product page, and a browser that does not start is
     // explained.
     void textsAndLink() {
@@ -176,15 +348,15 @@ private slots:
         message->setText(QStringLiteral("one\r\rline"));
         QVERIFY(message->sizeHint().height() >= 2 * single);
 
-        RecordingLauncher launcher;
+        ScriptedPlatform platform;
         ScriptedDialogs script;
         login.show();
         QVERIFY(login.form().lblLink->isVisible() && !login.form().cmdPictavo->isVisible());
         for (int result : {42, 2, 31}) {
-            launcher.result = result;
+            platform.browser = result;
             QTest::mouseClick(login.form().lblLink, Qt::LeftButton);
         }
-        QCOMPARE(launcher.opened, QStringList(3, QStringLiteral(FERRYMATE_PRODUCT_PAGE)));
+        QCOMPARE(platform.opened, QStringList(3, QStringLiteral(FERRYMATE_PRODUCT_PAGE)));
         QCOMPARE(script.messageTexts(),
                  QStringList({"Problem running your web browser. Please check to ensure that "
                               "your browser is correctly installed.\rError 2)",
@@ -234,22 +406,29 @@ private slots:
                               "You are not connected to the  Internet. However, you do have a "
                               "dial-up connection configured on this computer.Would you like to "
                               "use this dial-up connection to connect?";
-        auto offline = [&](const char* tag, quint32 flags, bool dialUp, const char* press = "",
-                           const QString& seen = {}) {
+        // The network as QNetworkInformation reports it, and flags the platform adds. Unknown
+        // reachability counts as online: the network may well work.
+        auto offline = [&](const char* tag, Reach reach, Medium medium, quint32 extra, bool dialUp,
+                           const char* press = "", const QString& seen = {}) {
             const bool result = seen.isEmpty() || qstrcmp(press, "cmdConnect") == 0;
             row(tag, {.result = result,
-                      .flags = flags,
-                      .online = false,
+                      .reach = reach,
+                      .medium = medium,
+                      .extra = extra,
                       .dialUp = dialUp,
                       .press = press,
                       .seen = seen.isEmpty() ? QStringList() : QStringList{seen}});
         };
-        offline("LAN", kConnectionLan, false);
-        offline("modem and proxy", kConnectionModem | kConnectionProxy, false);
-        offline("proxy only", kConnectionProxy, true, "Esc,Return", notice);
-        offline("modem only, no dial-up", kConnectionModem, false, "cmdOK", notice);
-        offline("dial-up offer, Connect", kConnectionModem, true, "cmdConnect", offer);
-        offline("dial-up offer, Escape cancels", kConnectionModem, true, "Esc", offer);
+        offline("reachability unknown", Reach::Unknown, Medium::Unknown, 0, false);
+        offline("LAN", Reach::Local, Medium::Ethernet, 0, false);
+        offline("modem and proxy", Reach::Local, Medium::Cellular, kConnectionProxy, false);
+        offline("proxy only", Reach::Local, Medium::Bluetooth, kConnectionProxy, true, "Esc,Return",
+                notice);
+        offline("modem only, no dial-up", Reach::Site, Medium::Cellular, 0, false, "cmdOK", notice);
+        offline("dial-up offer, Connect", Reach::Local, Medium::Cellular, 0, true, "cmdConnect",
+                offer);
+        offline("dial-up offer, Escape cancels", Reach::Local, Medium::Cellular, 0, true, "Esc",
+                offer);
     }
 
     void signIn() {
@@ -257,7 +436,11 @@ private slots:
         ProgramFolder folder;
         if (!c.before.isNull())
             writeBytes(settingsPath(), c.before);
-        ScriptedState state(c.flags, c.online, c.dialUp);
+        ScriptedPlatform platform;
+        platform.reach = c.reach;
+        platform.medium = c.medium;
+        platform.extra = c.extra;
+        platform.dialUp = c.dialUp;
         ScriptedDialogs script;
         QString loaded;
         script.answerForm([&](QDialog& form) {
@@ -283,24 +466,9 @@ private slots:
                      .join(u'|'),
                  c.loaded + u'|' + c.record);
         QCOMPARE(seen, c.seen);
-        QCOMPARE(state.dialled, c.press == u"cmdConnect" ? 1 : 0);
+        QCOMPARE(platform.dialled, c.press == u"cmdConnect" ? 1 : 0);
         QCOMPARE(script.pending(), 0);
         QCOMPARE(fileBytes(settingsPath()), c.after);
-    }
-
-    void flagsFromNetworkInformation() {
-        using R = QNetworkInformation::Reachability;
-        using M = QNetworkInformation::TransportMedium;
-        const std::tuple<R, M, bool, quint32> cases[] = {
-            {R::Online, M::Ethernet, true, kConnectionLan},
-            {R::Site, M::Cellular, false, kConnectionModem},
-            {R::Local, M::Bluetooth, false, 0},
-            {R::Unknown, M::Unknown, true, 0}};
-        for (const auto& [reachability, medium, success, flags] : cases) {
-            quint32 out = 0xFF;
-            QCOMPARE(connectedStateFrom(reachability, medium, out), success);
-            QCOMPARE(out, flags);
-        }
     }
 };
 
@@ -308,7 +476,7 @@ int main(int argc, char** argv) {
     // A web page opened by mistake must never reach a real browser from here.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    FerryLoginTest test;
+    SigninTest test;
     return QTest::qExec(&test, argc, argv);
 }
-#include "tst_FerryLogin.moc"
+#include "tst_signin.moc"
