@@ -323,9 +323,6 @@ private slots:
             "txtUserName accessibleName: Account Name",
             "txtUserName toolTip: Hostavia account username"};
         QCOMPARE(texts(login), expected);
-        QCOMPARE(texts(ferryConnect()).filter(u"cmd"_s),
-                 QStringList(
-                     {"cmdCancel text: C&ancel", "cmdConnect text: &Connect", "cmdOK text: &OK"}));
         QCOMPARE(login.form().lblUserName->buddy(), login.form().txtUserName);
         QCOMPARE(login.form().lblPassword->buddy(), login.form().txtPassword);
         QCOMPARE(login.form().txtPassword->echoMode(), QLineEdit::Password);
@@ -379,7 +376,7 @@ private slots:
         // in. On the notice, Escape does nothing as Cancel is not offered; Enter presses OK.
         const QString missing =
             "Pictavo Ferrymate - Enter username & password\nPlease enter your "
-            "user name and a password.";
+            "user name and a password. &OK";
         row("missing account name or password",
             {.typed = "|pw||Return,hank|||cmdConnect,hank|pw|1|Enter",
              .press = "Esc,Return",
@@ -389,11 +386,11 @@ private slots:
         const QString notice = title +
                                "You are not connected to the Internet and Pictavo Ferrymate cannot "
                                "establish a connection.\r\rPlease contact your System "
-                               "Administrator.";
+                               "Administrator. &OK";
         const QString offer = title +
                               "You are not connected to the  Internet. However, you do have a "
                               "dial-up connection configured on this computer.Would you like to "
-                              "use this dial-up connection to connect?";
+                              "use this dial-up connection to connect? &Connect C&ancel";
         // Unknown reachability counts as online: the network may well work.
         auto offline = [&](const char* tag, const Network& net, const char* press = "",
                            const QString& seen = {}) {
@@ -405,6 +402,7 @@ private slots:
         };
         offline("reachability unknown", {Reach::Unknown, Medium::Unknown});
         offline("LAN", {Reach::Local, Medium::Ethernet});
+        offline("LAN by WiFi", {Reach::Local, Medium::WiFi});
         offline("modem and proxy", {Reach::Local, Medium::Cellular, kConnectionProxy});
         offline("proxy only", {Reach::Local, Medium::Bluetooth, kConnectionProxy, true},
                 "Esc,Return", notice);
@@ -436,6 +434,8 @@ private slots:
             script.answerForm([&](QDialog& prompt) {
                 prompt.show();
                 seen << prompt.windowTitle() + u'\n' + child<QLabel>(prompt, "Label1")->text();
+                for (const auto* button : prompt.findChildren<QPushButton*>())
+                    seen.last() += button->isVisible() ? u' ' + button->text() : QString();
                 run(prompt, c.press);
             });
         FerryLogin login;
