@@ -187,8 +187,7 @@ private slots:
             {"Yes", "=My Site", "Ok"},
             {renameOld, newNameOld, cannot + "rename ~Sites/Old Site", "read",
              "Local file renamed."});
-        row("CreateNewLocalFolder", "CreateNewLocalFolder", {"=New Site"}, {creating, "read"},
-            {"+New Site"});
+        row("create", "CreateNewLocalFolder", {"=New Site"}, {creating, "read"}, {"+New Site"});
         row("create, no name", "CreateNewLocalFolder", {"="}, {creating});
         row("create, existing", "CreateNewLocalFolder", {"=My Site", "Ok"},
             {creating, cannot + "create ~Sites/My Site", "read"});
