@@ -98,6 +98,19 @@ FAULTS = [
      "return true ||", "tst_upload"),
     ("window: the chosen projects folder not used at the next start",
      "        projects.folder = chosenProjectDir();", "        (void)0;", "tst_startup"),
+    # sign-in, settings and the prompt (tests/signin)
+    ("sign-in: a LAN reached by WiFi counts as no connection",
+     "if (medium == Medium::Ethernet || medium == Medium::WiFi)", "if (medium == Medium::Ethernet)",
+     "signin_login"),
+    ("prompt: messages lose their line breaks",
+     "ui->Label1->setTextInteractionFlags(Qt::TextSelectableByMouse);", "", "signin_login"),
+    ("settings: a connection count out of range used as it is",
+     "return ok ? std::clamp(count, 1, 10) : 4;", "return ok ? count : 4;", "signin_settings"),
+    ("settings: port 0 from the file used", "return ok && port > 0 && port <= 65535",
+     "return ok && port <= 65535", "signin_settings"),
+    ("password cipher: a saved password of fifty characters or more read back cut",
+     "const bool asWritten = digits == 2 || (digits > 2 && value[0] != u'0');",
+     "const bool asWritten = digits == 2;", "signin_settings"),
 ]
 
 

@@ -1,0 +1,463 @@
+// The settings file and the saved password; the sign-in form, the program's prompt with the
+// Internet connection check, and the web pages they open.
+#include <QApplication>
+#include <QCheckBox>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <optional>
+
+#include "AppPath.h"
+#include "Crypt.h"
+#include "FerryConnect.h"
+#include "FerryLogin.h"
+#include "FullDisk.h"
+#include "NetConnect.h"
+#include "NetworkInfoState.h"
+#include "ProfileFile.h"
+#include "ScriptedDialogs.h"
+#include "Service.h"
+#include "TransferProfile.h"
+#include "WebPage.h"
+
+using namespace Qt::StringLiterals;
+using Reach = QNetworkInformation::Reachability;
+using Medium = QNetworkInformation::TransportMedium;
+
+namespace {
+
+const QByteArray kDomain = FERRYMATE_SERVICE_DOMAIN;
+
+// GetAppPath points into a fresh temporary folder while this lives.
+struct ProgramFolder {
+    QTemporaryDir dir;
+    ProgramFolder() { setAppPathForTesting(dir.path()); }
+    ~ProgramFolder() { setAppPathForTesting(QString()); }
+    QString path(const QString& name) const { return dir.filePath(name); }
+};
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+}
+
+// The network as QNetworkInformation reports it, flags the platform adds, and whether a dial-up
+// connection is configured.
+struct Network {
+    Reach reach = Reach::Online;
+    Medium medium = Medium::Unknown;
+    quint32 extra = 0;
+    bool dialUp = false;
+};
+
+// The platform as scripted: its network and the web browser's answer.
+struct ScriptedPlatform final : ConnectedState, WebLauncher {
+    Network net;
+    int dialled = 0, browser = 0;
+    QStringList opened;
+    ScriptedPlatform() {
+        setConnectedState(this);
+        setWebLauncher(this);
+    }
+    ~ScriptedPlatform() override {
+        setConnectedState(nullptr);
+        setWebLauncher(nullptr);
+    }
+    bool query(quint32& flags) override {
+        const bool online = connectedStateFrom(net.reach, net.medium, flags);
+        flags |= net.extra;
+        return online;
+    }
+    bool dialUpConfigured(quint32) override { return net.dialUp; }
+    void autodial() override { ++dialled; }
+    int open(const QString& url) override {
+        opened << url;
+        return browser;
+    }
+};
+
+template <class T = QWidget>
+T* child(QDialog& form, const char* name) {
+    return form.findChild<T*>(QLatin1String(name));
+}
+
+QByteArray Settings(const QByteArray& address, const QByteArray& user, const QByteArray& stored) {
+    return "[ConnectionInfo]\r\nLastServerAddressUsed=" + address + "\r\nLastUsernameUsed=" + user +
+           "\r\nLastPasswordUsed=" + stored + "\r\n";
+}
+
+// What a form says, control by control: "name property: text".
+QStringList texts(QWidget& form) {
+    QStringList texts;
+    for (const QWidget* control : form.findChildren<QWidget*>() + QList<QWidget*>{&form})
+        for (const char* property : {"windowTitle", "title", "text", "toolTip", "accessibleName"})
+            if (const QString text = control->property(property).toString(); !text.isEmpty())
+                texts << control->objectName() + u' ' + property + QStringLiteral(": ") + text;
+    texts.sort();
+    return texts;
+}
+
+// Takes the steps in turn: on the sign-in form, fills in the account name, the password and the
+// save box (ticked, unticked or left as loaded); then presses the button, or the key on the
+// password or the prompt. Each step but the last leaves the form open.
+void run(QDialog& form, const QString& steps) {
+    const QStringList list = steps.split(u',');
+    for (const QString& step : list) {
+        QStringList fields = step.split(u'|');
+        const QString action = fields.takeLast();
+        QWidget* keys = &form;
+        if (!fields.isEmpty()) {
+            child<QLineEdit>(form, "txtUserName")->setText(fields[0]);
+            keys = child<QLineEdit>(form, "txtPassword");
+            static_cast<QLineEdit*>(keys)->setText(fields[1]);
+            if (!fields[2].isEmpty())
+                child<QCheckBox>(form, "chkSavePassword")->setChecked(fields[2] == u"1");
+        }
+        if (action == u"close")
+            QVERIFY(form.close());
+        else if (action.startsWith(u"cmd"))
+            child<QPushButton>(form, qPrintable(action))->click();
+        else
+            QTest::keyClick(keys, QKeySequence(action)[0].key());
+        QCOMPARE(form.isVisible(), &step != &list.last());
+    }
+}
+
+const QString kHank = "hank." + kDomain;
+
+struct WriteCase {
+    QByteArray before;            // null: no file
+    QString section, key, value;  // section "password": the password saved
+    QByteArray after;             // the same as before: refused
+    bool fullDisk = false;        // the file lies on a disk with no space left
+};
+
+// A sign-in: the settings before it and what the user typed (run() steps); then whether it
+// signed in, what the form loaded (account name, password, box ticked), the record handed on and
+// the settings after; the network, and how its prompts are answered and the prompts seen.
+struct SignInCase {
+    QByteArray before;
+    QString typed = "hank|pw|1|cmdConnect";
+    bool result = true;
+    QString loaded = "||0";
+    QString record = kHank + "|21|hank|pw|0|0";
+    QByteArray after = Settings(kHank.toLatin1(), "hank", "043B38");
+    Network net = {};
+    QString press = {};
+    QStringList seen = {};
+};
+
+}  // namespace
+
+Q_DECLARE_METATYPE(WriteCase)
+Q_DECLARE_METATYPE(SignInCase)
+
+class SigninTest : public QObject {
+    Q_OBJECT
+private slots:
+    // What a settings file gives: key "Host" of section "Info" read into a buffer of `size`
+    // characters, the service and transfer settings, or the saved password.
+    void read_data() {
+        QTest::addColumn<QByteArray>("file");  // null: no file
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<QString>("value");
+        auto row = [](const QByteArray& tag, const QByteArray& file, const QString& value,
+                      int size = 256, const char* key = "Host") {
+            QTest::newRow(tag.constData()) << file << QString(key) << size << value;
+        };
+        row("CRLF, letter case, blanks", "; settings\r\n[info]\r\n  HOST =  a b  \r\n", "a b");
+        row("LF lines, no final line end", "[Info]\nHost=h", "h");
+        row("double quotes", "[Info]\r\nHost=\" a b \"", " a b ");
+        row("single quotes", "[Info]\r\nHost='x'", "x");
+        row("unbalanced quote", "[Info]\r\nHost=\"x", "\"x");
+        row("lone quote", "[Info]\r\nHost=\"", "\"");
+        row("empty quotes", "[Info]\r\nHost=\"\"", "");
+        row("Latin-1", "[Info]\r\nHost=caf\xe9", QString::fromLatin1("caf\xe9"));
+        row("first section of the name only",
+            "[Info]\r\nOther=1\r\n[Service]\r\n[INFO]\r\nHost=2\r\n", "<default>");
+        row("first key of the name", "[Info]\r\nHost=one\r\nhost=two\r\n", "one");
+        row("cut to the buffer", "[Info]\r\nHost=" + QByteArray(300, 'v'), QString(79, u'v'), 80);
+        for (const char* port : {"ftp", "0", "70000"})
+            row("port " + QByteArray(port), "[Service]\r\nDomain=d\r\nPort=" + QByteArray(port),
+                "d:21", 0, "service");
+        row("connections by default", {}, "4", 0, "connections");
+        for (const auto& [value, count] :
+             {std::pair{"7", "7"}, {"0", "1"}, {"11", "10"}, {"four", "4"}})
+            row("connections " + QByteArray(value),
+                "[transfer]\r\nCONNECTIONS=" + QByteArray(value), count, 0, "connections");
+        // The saved password: its stored forms as they always were ("password": saving it
+        // writes the same file back), and anything else read as the old reader read it: the
+        // first two characters give the length, and what is no number counts as far as it is one.
+        auto password = [&](const QByteArray& stored, const QString& value, const char* key) {
+            row(key + (' ' + stored.left(20)),
+                "[ConnectionInfo]\r\nLastPasswordUsed=" + stored + "\r\n", value, 0, key);
+        };
+        password("00", "", "password");
+        password("2000000000000000000000", "KORVANITEK", "password");
+        password("04410A", "\nE", "password");
+        password("1023A63E3A2E", QString::fromLatin1("h\xe9llo"), "password");
+        // Fifty characters and more take three length digits.
+        password("100" + QByteArray("0004191D0A05021F0E").repeated(6).left(100), QString(50, u'K'),
+                 "password");
+        const std::pair<QByteArray, QString> malformed[] = {
+            {"5", ""}, {"4x410A", "\nE"}, {"04ZZ4G", "KK"}, {"0100" + QByteArray(96, 'A'), "K"}};
+        for (const auto& [stored, value] : malformed)
+            password(stored, value, "malformed");
+    }
+
+    void read() {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, key);
+        QFETCH(int, size);
+        QFETCH(QString, value);
+        ProgramFolder folder;
+        QCOMPARE(settingsPath(), folder.path("Ferrymate.ini"));
+        if (!file.isNull())
+            writeBytes(settingsPath(), file);
+        if (key == u"service")
+            QCOMPARE(serviceDomain() + u':' + servicePort(), value);
+        else if (key == u"connections")
+            QCOMPARE(QString::number(connectionsSetting()), value);
+        else if (key == u"Host")
+            QCOMPARE(readProfileString("Info", key, "<default>", size, settingsPath()), value);
+        else
+            QCOMPARE(LoadPassword(), value);
+        if (key == u"password") {
+            QVERIFY(SavePassword(value));
+            QCOMPARE(fileBytes(settingsPath()), file);
+        }
+    }
+
+    void write_data() {
+        QTest::addColumn<WriteCase>("c");
+        auto row = [](const char* tag, const WriteCase& c) { QTest::newRow(tag) << c; };
+        // Creating the file, a new section and a value with a leading blank: see the sign-in.
+        row("replaced in place, other lines kept",
+            {"; kept\n[info]\nhost = old\nlone line\n\n[Service]\nDomain=d\n", "Info", "Host",
+             "new", "; kept\r\n[info]\r\nhost=new\r\nlone line\r\n\r\n[Service]\r\nDomain=d\r\n"});
+        row("added after the section's last line",
+            {"[Info]\r\nA=1\r\n\r\n[Service]\r\nDomain=d\r\n", "INFO", "B", "2",
+             "[Info]\r\nA=1\r\nB=2\r\n\r\n[Service]\r\nDomain=d\r\n"});
+        row("Latin-1",
+            {QByteArray(), "S", "K", QString::fromLatin1("caf\xe9"), "[S]\r\nK=caf\xe9\r\n"});
+        // A password that could not come back unchanged is not saved.
+        row("password not Latin-1", {QByteArray(), "password", "", "pass\u20ac",
+                                     "[ConnectionInfo]\r\nLastPasswordUsed=\r\n"});
+        // Text that would break the line format is refused and the file left alone.
+        const QByteArray kept("[Info]\r\nHost=alice\r\n");
+        row("value with CR", {kept, "Info", "Host", "x\r[Service]", kept});
+        row("value with LF", {kept, "Info", "Host", "x\ny=1", kept});
+        row("key with =", {kept, "Info", "A=B", "x", kept});
+        // A write that fails leaves the old file whole: the account and saved password stay.
+        row("full disk", {kept, "Info", "Host", QString(6000, u'x'), kept, true});
+    }
+
+    void write() {
+        QFETCH(WriteCase, c);
+        // With no folder set, the settings lie beside the program.
+        QCOMPARE(GetAppPath(), QCoreApplication::applicationDirPath() + u'/');
+        ProgramFolder folder;
+        QString path = settingsPath();
+        std::optional<SmallDisk> disk;
+        if (c.fullDisk) {
+            disk.emplace(folder.path("disk"), 16 * 1024);
+            QVERIFY(disk->mounted());
+            path = folder.path("disk/Ferrymate.ini");
+        }
+        if (!c.before.isNull())
+            writeBytes(path, c.before);
+        if (disk)
+            disk->fill();
+        const bool written = c.after != c.before;
+        QCOMPARE(c.section == u"password" ? SavePassword(c.value)
+                                          : writeProfileString(c.section, c.key, c.value, path),
+                 written);
+        QCOMPARE(fileBytes(path), c.after);
+        // The file may hold the saved password: only its owner reads it.
+        if (written)
+            QCOMPARE(QFile::permissions(path), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                   QFileDevice::ReadUser | QFileDevice::WriteUser);
+    }
+    // The form's texts; the link opens the product page, and a browser that does not start is
+    // explained.
+    void textsAndLink() {
+        FerryLogin login;
+        const QStringList expected = {
+            "Frame1 title: Introduction",
+            "Frame2 title: Login",
+            "Label1 text: You must be a subscriber to Hostavia to proceed.",
+            "Label2 text: To begin, provide your login information. The Upload Menu will appear "
+            "after login allowing you to upload one or more Pictavos or view and delete Pictavos "
+            "that have already been uploaded.",
+            "Label3 text: Welcome to the Pictavo Ferrymate. Use this tool to upload your Pictavos "
+            "to Hostavia. and to view and delete other Pictavos previously uploaded to Hostavia.",
+            "Label4 text: Hostavia is a dedicated website for hosting Pictavos. It's available to "
+            "you at affordable subscription rates.",
+            "Label5 text: For information about Hostavia pricing and features, please visit",
+            "Label6 text: This Ferrymate only works with Hostavia. If you have an existing "
+            "website, you must use a separate FTP program for uploading your Pictavos. For more "
+            "information, view the tutorial \"Uploading Pictavos\" from the Pictavo Builder menu "
+            "bar.",
+            "Picture1 accessibleName: Pictavo Ferrymate",
+            "chkSavePassword text: &Save Password",
+            "chkSavePassword toolTip: Save your password",
+            "cmdCancel text: C&ancel",
+            "cmdCancel toolTip: Cancel login and close Ferrymate",
+            "cmdConnect text: &Login and Proceed to Ferrymate",
+            "cmdConnect toolTip: Login to your account and go to Ferrymate",
+            "frmFerryLogin windowTitle: Pictavo Ferrymate - Login",
+            "lblLink text: " FERRYMATE_PRODUCT_PAGE,
+            "lblPassword text: &Password :",
+            "lblUserName text: &Account Name :",
+            "txtPassword accessibleName: Password",
+            "txtPassword toolTip: Hostavia account password",
+            "txtUserName accessibleName: Account Name",
+            "txtUserName toolTip: Hostavia account username"};
+        QCOMPARE(texts(login), expected);
+        QCOMPARE(login.form().lblUserName->buddy(), login.form().txtUserName);
+        QCOMPARE(login.form().lblPassword->buddy(), login.form().txtPassword);
+        QCOMPARE(login.form().txtPassword->echoMode(), QLineEdit::Password);
+        // The prompt's messages break their lines with a lone CR.
+        QLabel* message = ferryConnect().form().Label1;
+        message->setText(QStringLiteral("one line"));
+        const int single = message->sizeHint().height();
+        message->setText(QStringLiteral("one\r\rline"));
+        QVERIFY(message->sizeHint().height() >= 2 * single);
+
+        ScriptedPlatform platform;
+        ScriptedDialogs script;
+        login.show();
+        QVERIFY(login.form().lblLink->isVisible() && !login.form().cmdPictavo->isVisible());
+        for (int result : {42, 2, 31}) {
+            platform.browser = result;
+            QTest::mouseClick(login.form().lblLink, Qt::LeftButton);
+        }
+        QCOMPARE(platform.opened, QStringList(3, QStringLiteral(FERRYMATE_PRODUCT_PAGE)));
+        QCOMPARE(script.messageTexts(),
+                 QStringList({"Problem running your web browser. Please check to ensure that "
+                              "your browser is correctly installed.\rError 2)",
+                              "Pictavo's Ferrymate could not find a file association for " +
+                                  QStringLiteral(FERRYMATE_PRODUCT_PAGE) +
+                                  " on your system.Please check to ensure that your browser is "
+                                  "correctly installed and associated with this type of file."}));
+        QCOMPARE(script.shown[1].title, QStringLiteral("Browser Unavailable"));
+    }
+
+    void signIn_data() {
+        QTest::addColumn<SignInCase>("c");
+        auto row = [](const char* tag, const SignInCase& c) { QTest::newRow(tag) << c; };
+        const QString bob = "bob." + kDomain;
+        const QByteArray savedBob = Settings(bob.toLatin1(), "bob", "12387C3124243A");
+        const QByteArray service = "[Service]\r\nDomain=demo.localhost\r\nPort=2121\r\n";
+        // Blanks around the account name are kept in the address (the writer drops the leading
+        // one; reading trims it anyway), a password of spaces passes and is saved as empty.
+        row("blanks, service in use", {service, " alice |   |1|cmdConnect", true, "||0",
+                                       " alice .demo.localhost|2121|alice||0|0",
+                                       service + Settings("alice .demo.localhost", "alice", "00")});
+        // Cancelled, the record holds what the settings held and is otherwise untouched.
+        const QString kept = bob + "|99|bob|s3cret|1|1";
+        row("cancel keeps the saved password",
+            {savedBob, "other|typed||cmdCancel", false, "bob|s3cret|1", kept, savedBob});
+        row("Escape after unticking", {savedBob, "other|typed|0|Esc", false, "bob|s3cret|1", kept,
+                                       Settings(bob.toLatin1(), "bob", "")});
+        row("close control counts as cancel",
+            {{}, "frank|pw||close", false, "||0", "|99|||1|1", Settings("", "", "")});
+        // A missing account name or password is noticed and the form stays, whether the user
+        // pressed the button or a key for it (either Enter key); filled in, the same key signs
+        // in. On the notice, Escape does nothing as Cancel is not offered; Enter presses OK.
+        const QString missing =
+            "Pictavo Ferrymate - Enter username & password\nPlease enter your "
+            "user name and a password. &OK";
+        row("missing account name or password",
+            {.typed = "|pw||Return,hank|||cmdConnect,hank|pw|1|Enter",
+             .press = "Esc,Return",
+             .seen = {missing, missing}});
+        // Offline: a notice, or an offer to dial up when a modem connection is configured.
+        const QString title = QStringLiteral("Pictavo Ferrymate -Internet Connection\n");
+        const QString notice = title +
+                               "You are not connected to the Internet and Pictavo Ferrymate cannot "
+                               "establish a connection.\r\rPlease contact your System "
+                               "Administrator. &OK";
+        const QString offer = title +
+                              "You are not connected to the  Internet. However, you do have a "
+                              "dial-up connection configured on this computer.Would you like to "
+                              "use this dial-up connection to connect? &Connect C&ancel";
+        // Unknown reachability counts as online: the network may well work.
+        auto offline = [&](const char* tag, const Network& net, const char* press = "",
+                           const QString& seen = {}) {
+            const bool result = seen.isEmpty() || qstrcmp(press, "cmdConnect") == 0;
+            row(tag, {.result = result,
+                      .net = net,
+                      .press = press,
+                      .seen = seen.isEmpty() ? QStringList() : QStringList{seen}});
+        };
+        offline("reachability unknown", {Reach::Unknown, Medium::Unknown});
+        offline("LAN", {Reach::Local, Medium::Ethernet});
+        offline("LAN by WiFi", {Reach::Local, Medium::WiFi});
+        offline("modem and proxy", {Reach::Local, Medium::Cellular, kConnectionProxy});
+        offline("proxy only", {Reach::Local, Medium::Bluetooth, kConnectionProxy, true},
+                "Esc,Return", notice);
+        offline("modem only, no dial-up", {Reach::Site, Medium::Cellular}, "cmdOK", notice);
+        offline("dial-up offer, Connect", {Reach::Local, Medium::Cellular, 0, true}, "cmdConnect",
+                offer);
+        offline("dial-up offer, Escape cancels", {Reach::Local, Medium::Cellular, 0, true}, "Esc",
+                offer);
+    }
+
+    void signIn() {
+        QFETCH(SignInCase, c);
+        ProgramFolder folder;
+        if (!c.before.isNull())
+            writeBytes(settingsPath(), c.before);
+        ScriptedPlatform platform;
+        platform.net = c.net;
+        ScriptedDialogs script;
+        QString loaded;
+        script.answerForm([&](QDialog& form) {
+            loaded = child<QLineEdit>(form, "txtUserName")->text() + u'|' +
+                     child<QLineEdit>(form, "txtPassword")->text() + u'|' +
+                     QString::number(child<QCheckBox>(form, "chkSavePassword")->isChecked());
+            form.show();
+            run(form, c.typed);
+        });
+        QStringList seen;
+        for (qsizetype i = 0; i < c.seen.size(); ++i)
+            script.answerForm([&](QDialog& prompt) {
+                prompt.show();
+                seen << prompt.windowTitle() + u'\n' + child<QLabel>(prompt, "Label1")->text();
+                for (const auto* button : prompt.findChildren<QPushButton*>())
+                    seen.last() += button->isVisible() ? u' ' + button->text() : QString();
+                run(prompt, c.press);
+            });
+        FerryLogin login;
+        QString address, port = "99", user, password;
+        bool anonymous = true, passive = true;
+        QCOMPARE(login.ShowForm(address, port, user, password, anonymous, passive), c.result);
+        QCOMPARE(QStringList({loaded, address, port, user, password, QString::number(anonymous),
+                              QString::number(passive)})
+                     .join(u'|'),
+                 c.loaded + u'|' + c.record);
+        QCOMPARE(seen, c.seen);
+        QCOMPARE(platform.dialled, c.press == u"cmdConnect" ? 1 : 0);
+        QCOMPARE(script.pending(), 0);
+        QCOMPARE(fileBytes(settingsPath()), c.after);
+    }
+};
+
+int main(int argc, char** argv) {
+    // A web page opened by mistake must never reach a real browser from here.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    SigninTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_signin.moc"
