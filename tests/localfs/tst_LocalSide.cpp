@@ -1,13 +1,8 @@
 // The local side's list, path box, folder changes and file commands on real temporary folders.
-
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include <QDirIterator>
-#include <QLocale>
-#include <QMetaEnum>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtTest>
 
 #include "ListRows.h"
 #include "LocalSide.h"
@@ -36,10 +31,9 @@ QStringList onDisk(const QString& folder) {
     return entries;
 }
 
-// A local side started as the window starts it, on a projects folder "Sites" of mixed-case
-// project folders (one hidden, one not empty), a file and a dangling link, beside a file. It
-// records what the side tells the window: status texts, log lines, "enable" for the commands
-// re-evaluated, and "read" for each folder read.
+// A local side started as the window does on "Sites" (mixed-case project folders, one hidden, one
+// not empty; a file, a dangling link), beside a file. Records the status texts, log lines,
+// "enable" for the commands re-evaluated and "read" for each folder read.
 struct SideFixture final : LocalSide::Hooks {
     QTemporaryDir tmp;
     QString root = tmp.path() + u"/Sites/"_s;
@@ -118,13 +112,10 @@ class TestLocalSide : public QObject {
 private slots:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
 
-    // Scenarios run on a fresh side: steps, the answers to the boxes shown, then the boxes shown
-    // ("title: text") and what the window was told, and the entries gone ("-") and made ("+") on
-    // disk. In the steps and texts "~" stands for the temporary folder, "^" for it upper-cased.
-    //
-    // Paths are built from the rows' real names. Declined, the commands change nothing and reread
-    // nothing; a failed change shows its box, yet the list is reread and the change reported as
-    // done, and Cancel on that box stops nothing.
+    // Steps on a fresh side and the answers to its boxes; the boxes shown ("title: text") and
+    // what the window was told; entries gone ("-") and made ("+") on disk. "~" stands for the
+    // temporary folder, "^" for it upper-cased. Paths are built from the rows' real names; a
+    // failed change shows its box, yet the list is reread and the change reported as done.
     void scenarios_data() {
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QStringList>("answers");  // buttons, or "=" and the text typed
@@ -169,15 +160,18 @@ private slots:
         const QString newNameOld = u"Pictavo - Ferrymate: Enter the new name for ~Sites/Old Site"_s;
         const QString removeOld =
             confirm + "Are you sure you want to delete the local folder 'OLD SITE'?";
-        row("delete declined", "select:OLD SITE,DeleteSelectedLocalFiles", {"No"},
-            {deleting, "Local file(s) not deleted."});
-        // The failing deletion goes first.
+        // Declined, nothing changes and nothing is reread.
+        row("declined",
+            "select:OLD SITE,DeleteSelectedLocalFiles,RenameSelectedLocalFile,"
+            "RemoveSelectedLocalFolder",
+            {"No", "No", "No"},
+            {deleting, renameOld, removeOld, "Local file(s) not deleted.",
+             "Local file not renamed.", "Local folder not deleted."});
+        // The failing deletion goes first; Cancel on its box stops nothing.
         row("delete a folder and a link", "select:.DRAFTS,select:Dangling,DeleteSelectedLocalFiles",
             {"Yes", "Cancel"},
             {deleting, cannot + "delete ~Sites/.Drafts", "read", "Local file(s) deleted."},
             {"-Dangling"});
-        row("rename declined", "select:OLD SITE,RenameSelectedLocalFile", {"No"},
-            {renameOld, "Local file not renamed."});
         row("rename, no name", "select:OLD SITE,RenameSelectedLocalFile", {"Yes", "="},
             {renameOld, newNameOld, "Local file not renamed."});
         row("rename", "select:OLD SITE,RenameSelectedLocalFile", {"Yes", "=old site 2"},
@@ -191,8 +185,6 @@ private slots:
         row("create, no name", "CreateNewLocalFolder", {"="}, {creating});
         row("create, existing", "CreateNewLocalFolder", {"=My Site", "Ok"},
             {creating, cannot + "create ~Sites/My Site", "read"});
-        row("remove declined", "select:OLD SITE,RemoveSelectedLocalFolder", {"No"},
-            {removeOld, "Local folder not deleted."});
         row("remove, not empty", "select:OLD SITE,RemoveSelectedLocalFolder", {"Yes", "Cancel"},
             {removeOld, cannot + "remove ~Sites/Old Site", "read", "enable",
              "Local folder deleted."});
