@@ -44,19 +44,12 @@ QStringList filesBelow(const QString& root) {
     return files;
 }
 
-void addServerRows() {
-    QTest::addColumn<int>("server");
-    QTest::newRow("pyftpdlib") << int(WindowHarness::Py);
-    QTest::newRow("vsftpd") << int(WindowHarness::Vs);
-}
-
-void WindowHarness::addServerRows() {
+void WindowHarness::addServerRows(bool connections) {
     QTest::addColumn<int>("server");
     QTest::addColumn<int>("connections");
-    QTest::newRow("pyftpdlib, one connection") << int(Py) << 1;
-    QTest::newRow("pyftpdlib, four connections") << int(Py) << 4;
-    QTest::newRow("vsftpd, one connection") << int(Vs) << 1;
-    QTest::newRow("vsftpd, four connections") << int(Vs) << 4;
+    for (const auto& [name, kind] : {std::pair{"pyftpdlib", Py}, std::pair{"vsftpd", Vs}})
+        for (const int n : connections ? QList{1, 4} : QList{1})
+            QTest::addRow(connections ? "%s, %d connection(s)" : "%s", name, n) << int(kind) << n;
 }
 
 WindowHarness::WindowHarness(Server kind, const std::function<void(const QString&)>& serverFiles) {
@@ -66,7 +59,7 @@ WindowHarness::WindowHarness(Server kind, const std::function<void(const QString
         serverFiles(m_serverRoot.path());
     if (kind == Py) {
         server = std::make_unique<PyFtpServer>();
-    } else {
+    } else if (kind != None) {
         auto vsftpd = std::make_unique<VsFtpServer>();
         QString why;
         if (kind == VsTls && makeSelfSignedCertificate(m_tls.path(), &why)) {
@@ -75,7 +68,7 @@ WindowHarness::WindowHarness(Server kind, const std::function<void(const QString
         }
         server = std::move(vsftpd);
     }
-    if (!server->start(m_serverRoot.path(), account.left(8).toLower(), password))
+    if (server && !server->start(m_serverRoot.path(), account.left(8).toLower(), password))
         qWarning("The FTP server did not start: %s", qPrintable(server->error()));
     writeInitialize(QStringLiteral("projectDir=") + m_projects.path() + QStringLiteral("&x=1\r\n"));
     writeSettings();
@@ -96,10 +89,15 @@ void WindowHarness::writeInitialize(const QString& content) {
 }
 
 void WindowHarness::writeSettings(const QString& extra) {
-    writeFile(
-        m_program.filePath(QStringLiteral("Ferrymate.ini")),
-        (QStringLiteral("[Service]\r\nDomain=localhost\r\nPort=%1\r\n").arg(server->port()) + extra)
-            .toLatin1());
+    writeFile(m_program.filePath(QStringLiteral("Ferrymate.ini")),
+              (QStringLiteral("[Service]\r\nDomain=localhost\r\nPort=%1\r\n")
+                   .arg(server ? server->port() : 21) +
+               extra)
+                  .toLatin1());
+}
+
+void WindowHarness::setConnections(int connections) {
+    writeSettings(QStringLiteral("[Transfer]\r\nConnections=%1\r\n").arg(connections));
 }
 
 void WindowHarness::scriptSignIn(const QString& name, const QString& pass, bool cancel) {
@@ -166,4 +164,9 @@ void WindowHarness::select(QTreeWidget* list, const QStringList& texts) {
         row->setSelected(true);
         first = false;
     }
+}
+
+void WindowHarness::send(const QStringList& projects) {
+    select(ui().lstLocalFileList, projects);
+    ui().cmdSend->click();
 }

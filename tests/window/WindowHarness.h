@@ -24,14 +24,15 @@ void makeProject(const QString& folder, int movies = 2, int texts = 1, int image
 // Every file below `root`, as relative paths, sorted.
 QStringList filesBelow(const QString& root);
 
-// The rows of a test run against both servers: column "server", a WindowHarness::Server.
-void addServerRows();
-
 // One transfer window in a program folder of its own, with a projects folder, a real FTP server
 // and scripted dialogs. A test that leaves a box without a scripted answer fails.
 class WindowHarness {
 public:
-    enum Server { Py, Vs, VsTls };  // VsTls: vsftpd requiring TLS, with a self-signed certificate
+    // None: no server, for a sign-in that is cancelled. VsTls: vsftpd requiring TLS, with a
+    // self-signed certificate.
+    enum Server { None, Py, Vs, VsTls };
+    // Test data columns "server" (both servers) and, when `connections`, "connections" (1, 4).
+    static void addServerRows(bool connections = true);
     // The account is signed in as typed; the server knows it as its first 8 characters in lower
     // case. `serverFiles` fills the server's root before the server starts.
     explicit WindowHarness(Server kind = Py,
@@ -44,6 +45,7 @@ public:
 
     void writeInitialize(const QString& content);
     void writeSettings(const QString& extra = {});
+    void setConnections(int connections);
     // The next sign-in is answered with this name and password (Cancel when `cancel`).
     void scriptSignIn(const QString& name, const QString& pass, bool cancel = false);
     void scriptSignIn(bool cancel = false) { scriptSignIn(account, password, cancel); }
@@ -60,13 +62,13 @@ public:
     QStringList log() const;
     QStringList localRows() { return rowTexts(ui().lstLocalFileList); }
     QStringList remoteRows() { return rowTexts(ui().lstRemoteFileList); }
-    // Test data columns server and connections: both servers, one and four connections.
-    static void addServerRows();
     static QStringList rowTexts(const QTreeWidget* list);
     // The window's buttons, lists and options, and its menu entries, that are enabled now.
     QStringList enabledCommands() const;
     // Selects exactly the rows with these texts, the first as current, as a user would.
     static void select(QTreeWidget* list, const QStringList& texts);
+    // Selects these local rows and presses Upload.
+    void send(const QStringList& projects);
 
     QString account = QStringLiteral("Mary.Jones"), password = QStringLiteral("secret 1");
     ScriptedDialogs script;

@@ -1,5 +1,7 @@
-// Publishing projects through the transfer window against real servers: what lands on the
-// server, the replace questions, abort and failure part-way, the double-click.
+// Publishing and receiving through the transfer window against real servers: the connected
+// window, what lands on either side, the replace and subfolder questions, abort and failure
+// part-way, the double-click.
+#include <QPlainTextEdit>
 #include <QtTest>
 
 #include "Download.h"
@@ -7,6 +9,7 @@
 #include "ListRows.h"
 #include "ProjectUpload.h"
 #include "RemoteManagement.h"
+#include "RemoteSide.h"
 #include "WindowHarness.h"
 
 namespace {
@@ -24,12 +27,12 @@ QStringList publishedFiles(int movies, int texts, int images, const QString& pre
     return files;
 }
 
-// Every file below the remote project folder is one of the project's and equals its local
-// source: none is partly written, no temporary stays.
-void verifySame(const QString& local, const QString& remote) {
-    for (const QString& file : filesBelow(remote))
-        QVERIFY2(QFileInfo::exists(local + "/bin/" + file) &&
-                     readFile(remote + "/" + file) == readFile(local + "/bin/" + file),
+// Every file below the copy of a project is one of the project's and equals its source: none is
+// partly written, no temporary stays.
+void verifySame(const QString& project, const QString& copy) {
+    for (const QString& file : filesBelow(copy))
+        QVERIFY2(QFileInfo::exists(project + "/bin/" + file) &&
+                     readFile(copy + "/" + file) == readFile(project + "/bin/" + file),
                  qPrintable(file));
 }
 
@@ -38,71 +41,92 @@ void verifySame(const QString& local, const QString& remote) {
 class UploadTest : public QObject {
     Q_OBJECT
 private slots:
-    // Publishing, then publishing again over what the server has, over one or four connections.
-    void uploadsAndRepublishes_data() { WindowHarness::addServerRows(); }
-    void uploadsAndRepublishes() {
+    // Signing in, publishing, publishing again over what the server has, and receiving, over one
+    // or four connections.
+    void publishesAndReceives_data() { WindowHarness::addServerRows(); }
+    void publishesAndReceives() {
         QFETCH(int, server);
         QFETCH(int, connections);
-        WindowHarness h{WindowHarness::Server(server)};
-        h.writeSettings(QString("[Transfer]\r\nConnections=%1\r\n").arg(connections));
+        WindowHarness h{WindowHarness::Server(server), [](const QString& root) {
+                            QDir(root).mkpath("beta");
+                            writeFile(root + "/index.html", "not a row");
+                        }};
+        h.setConnections(connections);
         makeProject(h.projects() + "My Folio 2", 2, 1, 3);
         makeProject(h.projects() + "Garden", 1, 1, 0);
         makeProject(h.projects() + "beach Trip", 1, 2, 2);
         QVERIFY(h.signIn());
+        // Shown, no larger than its screen, and fitting a 1366x768 screen also with large fonts:
+        // at 144 DPI every length is 1.5 times longer, and a panel and the title bar take theirs.
+        QVERIFY(h.window->isVisible());
+        const QSize needed = h.window->minimumSizeHint().expandedTo(h.window->minimumSize()) * 1.5;
+        QVERIFY2(needed.width() <= 1366 && needed.height() <= 768 - 64,
+                 qPrintable(QString("%1x%2").arg(needed.width()).arg(needed.height())));
+        const QRect screen = h.window->screen()->availableGeometry();
+        QVERIFY(h.window->width() <= screen.width() && h.window->height() <= screen.height());
+        QCOMPARE(h.status(), QString("Connected to Mary.Jones.localhost (not encrypted)"));
+        // Screen readers read the status text as the line's name.
+        QCOMPARE(h.ui().lblStatus->accessibleName(), h.status());
+        QCOMPARE(h.ui().lblUserAddr->text(), QString("http://Mary.Jones.localhost"));
+        QCOMPARE(h.ui().cboRemotePath->currentText(), QString("/"));
+        QVERIFY(h.ui().cmdDisconnect->isEnabled() && !h.ui().miConnect->isEnabled());
+        // The log window shows the session's messages and dialogue and follows new lines.
+        h.ui().miShowLog->trigger();
+        auto* log = h.window->findChild<QPlainTextEdit*>("txtLog");
+        QVERIFY(log && log->isVisible());
+        QCOMPARE(log->window()->windowTitle(), QString("Pictavo Ferrymate - Log"));
+        h.window->DisplayMessage("a later line");
+        QCOMPARE(log->toPlainText().split('\n'), h.log());
 
-        // With nothing selected the remote list is still read again; only project folder rows
-        // are sent, with the options of a publish.
+        // With nothing selected the remote list is still read again, folders only; only project
+        // folder rows are sent, with the options of a publish.
         QDir(h.serverRoot()).mkpath("appeared");
         h.window->upload().UploadSelectedProjects();
-        QCOMPARE(h.remoteRows(), QStringList{"appeared"});
+        QCOMPARE(h.remoteRows(), (QStringList{"appeared", "beta"}));
         addListRow(h.ui().lstLocalFileList, "unreadable", "unreadable", kFileRow, "");
-        h.select(h.ui().lstLocalFileList, {"MY FOLIO 2", "unreadable"});
         h.xFtp->setConnections(9);
         h.xFtp->setSkipUnchanged(false);
         Qt::CursorShape pointer = Qt::ArrowCursor;
         QObject::connect(h.xFtp.get(), &ftp::FtpClient::SendingFile, h.window.get(),
                          [&] { pointer = h.window->cursor().shape(); });
-        h.ui().cmdSend->click();
+        h.send({"MY FOLIO 2", "unreadable"});
         QCOMPARE(pointer, Qt::WaitCursor);
         QCOMPARE(h.window->cursor().shape(), Qt::ArrowCursor);
         QCOMPARE(h.xFtp->Connections(), connections);
         QVERIFY(h.xFtp->SkipUnchanged());
-        QCOMPARE(filesBelow(h.serverRoot()), publishedFiles(2, 1, 3, "myfolio2/"));
+        QCOMPARE(filesBelow(h.serverRoot()),
+                 QStringList{"index.html"} + publishedFiles(2, 1, 3, "myfolio2/"));
         verifySame(h.projects() + "My Folio 2", h.serverRoot() + "/myfolio2");
         QCOMPARE(h.status(), QString("Successfully uploaded the selected Pictavo(s)."));
-        QCOMPARE(h.remoteRows(), (QStringList{"appeared", "myfolio2"}));
+        QCOMPARE(h.remoteRows(), (QStringList{"appeared", "beta", "myfolio2"}));
         QVERIFY(h.progress.contains(100));
         QVERIFY(!h.statuses.filter(QRegularExpression("^Sending .*pictavo.html$")).isEmpty());
         QVERIFY(!h.statuses.filter(QRegularExpression("^Uploading file '.*' \\(\\d+ of \\d+K\\)$"))
                      .isEmpty());
 
-        // While the publish runs the log and the per-file statuses wait; when it ends the log
-        // holds every line. The commands it takes over one connection are counted.
+        // Updates paced to the end of the publish: then the log holds every line. The commands
+        // it takes over one connection are counted.
         h.window->setUpdatePace(std::chrono::hours(1));
-        const int logBefore = h.log().size(), statusesBefore = int(h.statuses.size());
-        int commands = 0, logged = 0, logMidway = -1;
+        const int logBefore = h.log().size();
+        int commands = 0, logged = 0;
         QObject::connect(h.xFtp.get(), &ftp::FtpClient::CommandLogged, h.window.get(),
                          [&](const QString&, int direction) {
                              ++logged;
                              commands += direction == ftp::kLogSent;
                          });
-        QObject::connect(h.xFtp.get(), &ftp::FtpClient::SendingFile, h.window.get(),
-                         [&] { logMidway = h.log().size(); });
         h.select(h.ui().lstLocalFileList, {"BEACH TRIP", "GARDEN"});
         h.ui().miSend->trigger();
-        QCOMPARE(logMidway, logBefore);
         QCOMPARE(h.log().size(), logBefore + logged);
         // pyftpdlib's list of the remote folder afterwards takes two more.
         if (connections == 1)
             QCOMPARE(commands, server == WindowHarness::Py ? 49 : 47);
-        QCOMPARE(h.statuses.mid(statusesBefore).filter(QRegularExpression("^(Sending|Uploading) ")),
-                 QStringList{"Sending " + h.projects() + "beach Trip/bin/pictavo.html"});
-        QStringList expected = publishedFiles(2, 1, 3, "myfolio2/") +
+        QStringList expected = QStringList{"index.html"} + publishedFiles(2, 1, 3, "myfolio2/") +
                                publishedFiles(1, 1, 0, "garden/") +
                                publishedFiles(1, 2, 2, "beachtrip/");
         expected.sort();
         QCOMPARE(filesBelow(h.serverRoot()), expected);
-        QCOMPARE(h.remoteRows(), (QStringList{"appeared", "beachtrip", "garden", "myfolio2"}));
+        QCOMPARE(h.remoteRows(),
+                 (QStringList{"appeared", "beachtrip", "beta", "garden", "myfolio2"}));
         QVERIFY(h.log().filter("Error").isEmpty());
 
         // Published again: each file the server has is asked about. pictavo.html: Yes;
@@ -113,12 +137,10 @@ private slots:
         writeFile(garden + "movie1.swf", "new movie");
         h.script.answer(QMessageBox::Yes).answer(QMessageBox::No).answer(QMessageBox::No);
         const int shown = h.script.shown.size();
-        h.select(h.ui().lstLocalFileList, {"GARDEN"});
-        h.ui().cmdSend->click();
+        h.send({"GARDEN"});
         QCOMPARE(h.script.pending(), 0);
-        const QList<ScriptedDialogs::Shown> questions = h.script.shown.mid(shown);
-        QCOMPARE(questions.size(), 3);
-        const ScriptedDialogs::Shown& q = questions.first();
+        QCOMPARE(h.script.shown.size(), shown + 3);
+        const ScriptedDialogs::Shown& q = h.script.shown.at(shown);
         QCOMPARE(q.title, QString("Pictavo Ferrymate [Confirm]"));
         QCOMPARE(q.icon, QMessageBox::Question);
         QCOMPARE(q.buttons,
@@ -142,8 +164,7 @@ private slots:
                          });
         for (int upload = 0; upload < 2; ++upload) {
             reportUnchanged = upload == 1;
-            h.select(h.ui().lstLocalFileList, {"GARDEN"});
-            h.ui().cmdSend->click();
+            h.send({"GARDEN"});
             QCOMPARE(h.script.shown.size(), shown + 4 + upload);
             QCOMPARE(readFile(garden + "pictavo.html") == readFile(remote + "pictavo.html"),
                      upload == 1);
@@ -151,18 +172,61 @@ private slots:
         QCOMPARE(readFile(remote + "movie1.swf"), QByteArray("new movie"));
         QCOMPARE(h.log().filter("unchanged"), QStringList{"3 unchanged file(s) skipped."});
         QVERIFY(h.log().filter("was skipped").isEmpty());
+
+        // Received back into the projects folder: folders with or without their subfolders, as
+        // answered, and a link row as the file it leads to. With nothing selected the local list
+        // is still read again.
+        writeFile(h.serverRoot() + "/target.txt", "linked content");
+        QFile::link("target.txt", h.serverRoot() + "/my link");
+        h.window->remoteSide().RefreshRemoteFileList();
+        QDir(h.projects()).mkpath("Appeared");
+        h.window->download().ReceiveSelectedItems();
+        QVERIFY(h.localRows().contains("APPEARED"));
+        h.select(h.ui().lstRemoteFileList, {"beachtrip", "myfolio2", "my link"});
+        h.script.answer(QMessageBox::No).answer(QMessageBox::Yes);
+        h.ui().cmdReceive->click();
+        const QString question =
+            "Do you want to receive any subfolders that are contained in "
+            "the '%1' folder?";
+        QCOMPARE(h.script.messageTexts(shown + 5),
+                 (QStringList{question.arg("beachtrip"), question.arg("myfolio2")}));
+        QCOMPARE(filesBelow(h.projects()).filter(QRegularExpression("^(beachtrip|myfolio2)/")),
+                 publishedFiles(1, 2, 0, "beachtrip/") + publishedFiles(2, 1, 3, "myfolio2/"));
+        verifySame(h.projects() + "My Folio 2", h.projects() + "myfolio2");
+        // pyftpdlib lists the link as a file, which makes no row.
+        QCOMPARE(readFile(h.projects() + "my link"),
+                 server == WindowHarness::Vs ? QByteArray("linked content") : QByteArray());
+        QCOMPARE(h.status(), QString("File download(s) complete."));
+        QVERIFY(h.localRows().contains("MYFOLIO2"));
+        QCOMPARE(h.ui().prgStatus->value(), 0);
     }
 
-    void missingStartPageStopsTheWalk() {
-        WindowHarness h;
-        makeProject(h.projects() + "A", 1, 1, 1);
-        makeProject(h.projects() + "B", 1, 1, 1);
-        makeProject(h.projects() + "C", 1, 1, 1);
-        QFile::remove(h.projects() + "B/bin/pictavo.html");
+    // The double-click asks to upload the selection; a project without its start page stops the
+    // walk there. A download aborted part-way leaves no partial file. Not connected, the
+    // double-click asks nothing.
+    void doubleClickMissingStartPageAndAbortedDownload() {
+        WindowHarness h{WindowHarness::Py, [](const QString& root) {
+                            writeFile(root + "/d1/small.txt", "s");
+                            writeFile(root + "/d2/big.bin", QByteArray(96 * 1024 * 1024, 'b'));
+                            writeFile(root + "/d3/late.txt", "l");
+                        }};
+        for (const char* name : {"A", "B", "C"})
+            makeProject(h.projects() + name, 1, 1, 1);
         QVERIFY(h.signIn());
-        h.select(h.ui().lstLocalFileList, {"A", "B", "C"});
-        h.ui().cmdSend->click();
-        QCOMPARE(filesBelow(h.serverRoot()), publishedFiles(1, 1, 1, "a/"));
+        QTreeWidget* list = h.ui().lstLocalFileList;
+        h.select(list, {"A", "B", "C"});
+        list->setCurrentItem(list->topLevelItem(1), 0, QItemSelectionModel::NoUpdate);
+        h.script.answer(QMessageBox::No);
+        emit list->itemDoubleClicked(list->topLevelItem(1), 0);
+        QCOMPARE(h.script.shown.last().text, QString("Upload Pictavo 'B'?"));
+        QCOMPARE(h.status(), QString("Pictavo(s) not uploaded to FTP server."));
+        QVERIFY(!QFileInfo::exists(h.serverRoot() + "/a"));
+
+        QFile::remove(h.projects() + "B/bin/pictavo.html");
+        h.script.answer(QMessageBox::Yes);
+        emit list->itemDoubleClicked(list->topLevelItem(1), 0);
+        QCOMPARE(filesBelow(h.serverRoot()).filter(QRegularExpression("^[abc]/")),
+                 publishedFiles(1, 1, 1, "a/"));
         QCOMPARE(h.log().filter("Error while uploading file(s). Description: ").size(), 1);
         // The failure, with its cause, stays in the status line after the list was read again.
         const QString failed = "Error while uploading file(s).\nThe local file '" + h.projects() +
@@ -171,6 +235,34 @@ private slots:
                  (QStringList{failed, "Obtaining remote folder's contents...",
                               "Listing of remote folder completed.", failed}));
         QCOMPARE(h.ui().prgStatus->value(), 0);
+
+        bool aborted = false;
+        QObject::connect(h.xFtp.get(), &ftp::FtpClient::TransferProgress, h.window.get(),
+                         [&](const QString&, const QString&, qint64 size, qint64 done) {
+                             if (!aborted && size > 1000000 && done > 0 && done < size) {
+                                 aborted = true;
+                                 h.ui().miAbort->trigger();
+                             }
+                         });
+        h.select(h.ui().lstRemoteFileList, {"d1", "d2", "d3"});
+        h.script.answer(QMessageBox::No).answer(QMessageBox::No).answer(QMessageBox::No);
+        h.window->download().ReceiveSelectedItems();
+        QVERIFY(aborted);
+        QVERIFY(h.log().contains("Download successfully aborted."));
+        QVERIFY(h.statuses.contains("Download aborted."));
+        QCOMPARE(filesBelow(h.projects()).filter(QRegularExpression("^d")),
+                 QStringList{"d1/small.txt"});
+        QCOMPARE(h.ui().prgStatus->value(), 0);
+        // The local list was read again: the first folder is there, the third never came.
+        QVERIFY(h.localRows().contains("D1") && !h.localRows().contains("D3"));
+
+        h.script.answer(QMessageBox::Ok);  // the disconnection notice
+        h.window->session().CloseConnection();
+        const int shown = h.script.shown.size();
+        h.select(list, {"A"});
+        emit list->itemDoubleClicked(list->currentItem(), 0);
+        QCOMPARE(h.status(), QString("Cannot upload Pictavo(s) when not connected."));
+        QCOMPARE(h.script.shown.size(), shown);
     }
 
     // An upload stopped part-way, by Abort (over one connection the files go in order, so the
@@ -199,7 +291,7 @@ private slots:
         for (int i = 1; i <= 3; ++i)
             writeFile(h.projects() + QString("Site 2/bin/images/big %1.png").arg(i),
                       QByteArray(8 * 1024 * 1024, char('0' + i)));
-        h.writeSettings(QString("[Transfer]\r\nConnections=%1\r\n").arg(connections));
+        h.setConnections(connections);
         QVERIFY(h.signIn());
         if (how != "abort")
             h.script.answer(stop ? QMessageBox::Yes : QMessageBox::No);
@@ -242,8 +334,7 @@ private slots:
                                  name.contains("big ") && done > 0 && done < size)
                                  stopNow();
                          });
-        h.select(h.ui().lstLocalFileList, {"SITE 1", "SITE 2", "SITE 3"});
-        h.ui().cmdSend->click();
+        h.send({"SITE 1", "SITE 2", "SITE 3"});
         QVERIFY(stopped);
         // Cancel asks first; View and the log window start nothing on the server.
         QCOMPARE(enabledMidway,
@@ -287,47 +378,17 @@ private slots:
         QVERIFY(py.start(h.serverRoot(), py.user(), py.password()));
         // One connection: the cut is of the connection that reconnects (a cut extra one gives
         // its file back to the others instead).
-        h.writeSettings("[Transfer]\r\nConnections=1\r\n");
+        h.setConnections(1);
         makeProject(h.projects() + "Big", 9, 10, 10, 300000);
         QVERIFY(h.signIn());
-        h.select(h.ui().lstLocalFileList, {"BIG"});
-        h.ui().cmdSend->click();
+        h.send({"BIG"});
         QCOMPARE(filesBelow(h.serverRoot()), publishedFiles(9, 10, 10, "big/"));
         verifySame(h.projects() + "Big", h.serverRoot() + "/big");
-        QCOMPARE(
-            h.statuses
-                .filter(QRegularExpression("^Connection to Mary.Jones.localhost lost; reconnecting "
-                                           "\\(1 of 2\\)...\\n.+"))
-                .size(),
-            1);
+        const QRegularExpression lost(
+            "^Connection to Mary.Jones.localhost lost; reconnecting "
+            "\\(1 of 2\\)...\\n.+");
+        QCOMPARE(h.statuses.filter(lost).size(), 1);
         QCOMPARE(h.status(), QString("Successfully uploaded the selected Pictavo(s)."));
-    }
-
-    void doubleClick() {
-        WindowHarness h;
-        for (const char* name : {"A", "B", "C"})
-            makeProject(h.projects() + name, 1, 0, 0);
-        QVERIFY(h.signIn());
-        QTreeWidget* list = h.ui().lstLocalFileList;
-        h.select(list, {"A", "B", "C"});
-        list->setCurrentItem(list->topLevelItem(1), 0, QItemSelectionModel::NoUpdate);
-
-        h.script.answer(QMessageBox::No);
-        emit list->itemDoubleClicked(list->topLevelItem(1), 0);
-        QCOMPARE(h.script.shown.last().text, QString("Upload Pictavo 'B'?"));
-        QCOMPARE(h.status(), QString("Pictavo(s) not uploaded to FTP server."));
-        QVERIFY(filesBelow(h.serverRoot()).isEmpty());
-
-        h.script.answer(QMessageBox::Yes);
-        emit list->itemDoubleClicked(list->topLevelItem(1), 0);
-        QCOMPARE(h.remoteRows(), (QStringList{"a", "b", "c"}));
-
-        h.script.answer(QMessageBox::Ok);  // the disconnection notice
-        h.window->session().CloseConnection();
-        const int shown = h.script.shown.size();
-        emit list->itemDoubleClicked(list->topLevelItem(0), 0);
-        QCOMPARE(h.status(), QString("Cannot upload Pictavo(s) when not connected."));
-        QCOMPARE(h.script.shown.size(), shown);
     }
 };
 
