@@ -79,77 +79,77 @@ private slots:
         QVERIFY(clear.log().filter("USER").isEmpty());
     }
 
-    // A sign-in that fails: the retry prompt and the status line say why; OK asks for the sign-in
-    // again, the address no longer kept, Cancel ends the program. A server that accepts and
-    // says nothing is left when the window is closed, without asking anything more.
-    void connectFailures_data() {
-        QTest::addColumn<QString>("peer");
-        QTest::addColumn<QString>("cause");
-        QTest::newRow("wrong password, tried again")
-            << "password"
-            << "The server refused the password: Authentication failed.";
-        QTest::newRow("refused, cancelled")
-            << "refused"
-            << "The server Mary.Jones.localhost (port %1) could not be reached: Connection refused";
-        QTest::newRow("silent, window closed") << "silent" << QString();
-    }
+    // Sign-ins that fail: the retry prompt and the status line say why. A wrong password, OK:
+    // the sign-in is asked again, the address no longer kept. A refused connection, Cancel: the
+    // program ends. A server that accepts and says nothing is left when the window is closed.
     void connectFailures() {
-        QFETCH(QString, peer);
-        QFETCH(QString, cause);
-        QTcpServer quiet;
-        QVERIFY(quiet.listen(QHostAddress::LocalHost));
         WindowHarness h;
-        const quint16 port = peer == "silent"    ? quiet.serverPort()
-                             : peer == "refused" ? freeLoopbackPort()
-                                                 : h.server->port();
-        writeFile(h.programDir() + "/Ferrymate.ini",
-                  QString("[Service]\r\nDomain=localhost\r\nPort=%1\r\n").arg(port).toLatin1());
-        h.scriptSignIn(h.account, peer == "password" ? "wrong" : h.password);
+        const QString ini = h.programDir() + "/Ferrymate.ini";
         QStringList atPrompt;  // the status, and the prompt's title, message and buttons offered
-        if (peer == "silent")
-            QTimer::singleShot(300, &quiet, [&] { h.window->close(); });
-        else
-            h.script.answerForm([&](QDialog& prompt) {
+        const auto answerRetry = [&](const char* button) {
+            h.script.answerForm([&, button](QDialog& prompt) {
                 atPrompt << h.status() << prompt.windowTitle()
                          << prompt.findChild<QLabel*>("Label1")->text();
                 for (const QPushButton* b : prompt.findChildren<QPushButton*>())
                     if (!b->isHidden() && b->isEnabled())
                         atPrompt << b->objectName() + "=" + b->text();
-                prompt.findChild<QPushButton*>(peer == "password" ? "cmdConnect" : "cmdCancel")
-                    ->click();
+                prompt.findChild<QPushButton*>(button)->click();
             });
-        QString savedAddress;  // when the sign-in is asked again
-        if (peer == "password")
-            h.script.answerForm([&](QDialog& form) {
-                savedAddress = readProfileString("ConnectionInfo", "LastServerAddressUsed", "x",
-                                                 256, h.programDir() + "/Ferrymate.ini");
-                form.findChild<QLineEdit*>("txtUserName")->setText(h.account);
-                form.findChild<QLineEdit*>("txtPassword")->setText(h.password);
-                form.findChild<QPushButton*>("cmdConnect")->click();
-            });
+        };
+        h.scriptSignIn(h.account, "wrong");
+        answerRetry("cmdConnect");
+        QString savedAddress = "x";
+        h.script.answerForm([&](QDialog& form) {
+            savedAddress =
+                readProfileString("ConnectionInfo", "LastServerAddressUsed", "", 256, ini);
+            form.findChild<QLineEdit*>("txtUserName")->setText(h.account);
+            form.findChild<QLineEdit*>("txtPassword")->setText(h.password);
+            form.findChild<QPushButton*>("cmdConnect")->click();
+        });
+        QVERIFY(h.open());
+        QCOMPARE(savedAddress, QString());
+        QCOMPARE(h.status(), QString("Connected to Mary.Jones.localhost (not encrypted)"));
+
+        h.script.answer(QMessageBox::Ok);  // the disconnection notice
+        h.ui().cmdDisconnect->click();
+        const quint16 refused = freeLoopbackPort();
+        writeFile(ini,
+                  QString("[Service]\r\nDomain=localhost\r\nPort=%1\r\n").arg(refused).toLatin1());
+        h.scriptSignIn();
+        answerRetry("cmdCancel");
+        h.ui().cmdConnect->click();
+        QCOMPARE(h.status(), QString("Connect operation cancelled."));
+        QCOMPARE(h.unloadedSignals, 1);
+        // The texts stay as they are; the cause follows on a line of its own.
+        QStringList expected;
+        for (const QString& why :
+             QStringList{"The server refused the password: Authentication failed.",
+                         "The server Mary.Jones.localhost (port " + QString::number(refused) +
+                             ") could not be reached: Connection refused"})
+            expected << "Could not connect to Mary.Jones.localhost\n" + why
+                     << "Pictavo Ferrymate -Internet Connection"
+                     << "Unable to connect to your FTP Server.\rPlease verify you account "
+                        "information.\r\rClick 'OK' if you would like to try again.\r\r" +
+                            why
+                     << "cmdConnect=OK"
+                     << "cmdCancel=C&ancel";
+        QCOMPARE(atPrompt, expected);
+        QCOMPARE(h.log().filter("Error while connecting to 'Mary.Jones.localhost'. Desc").size(),
+                 2);
+
+        QTcpServer quiet;
+        QVERIFY(quiet.listen(QHostAddress::LocalHost));
+        writeFile(ini, QString("[Service]\r\nDomain=localhost\r\nPort=%1\r\n")
+                           .arg(quiet.serverPort())
+                           .toLatin1());
+        h.scriptSignIn();
+        QTimer::singleShot(300, &quiet, [&] { h.window->close(); });
         QElapsedTimer timer;
         timer.start();
-        QCOMPARE(h.open(), peer == "password");
+        QVERIFY(!h.open());
         QVERIFY(timer.elapsed() < 5000);
-        QCOMPARE(h.log().filter("Error while connecting to 'Mary.Jones.localhost'. Desc").size(),
-                 1);
-        QCOMPARE(h.unloadedSignals, peer == "password" ? 0 : 1);
+        QCOMPARE(h.unloadedSignals, 2);
         QCOMPARE(h.script.pending(), 0);
-        if (peer == "silent")
-            return;
-        // The texts stay as they are; the cause follows on a line of its own.
-        const QString why = cause.arg(port);
-        QCOMPARE(atPrompt, (QStringList{"Could not connect to Mary.Jones.localhost\n" + why,
-                                        "Pictavo Ferrymate -Internet Connection",
-                                        "Unable to connect to your FTP Server.\rPlease verify you "
-                                        "account information.\r\rClick 'OK' if you would like "
-                                        "to try again.\r\r" +
-                                            why,
-                                        "cmdConnect=OK", "cmdCancel=C&ancel"}));
-        QCOMPARE(h.status(), peer == "password"
-                                 ? QString("Connected to Mary.Jones.localhost (not encrypted)")
-                                 : QString("Connect operation cancelled."));
-        QCOMPARE(savedAddress, QString());
     }
 
     // One session: the keyboard and the lists feed the command rules (the published projects
