@@ -25,7 +25,7 @@ void makeProject(const QString& folder, int movies = 2, int texts = 1, int image
 QStringList filesBelow(const QString& root);
 
 // One transfer window in a program folder of its own, with a projects folder, a real FTP server
-// and scripted dialogs. A test that leaves a box without a scripted answer fails.
+// and scripted dialogs. A test that shows a box without a scripted answer fails.
 class WindowHarness {
 public:
     // None: no server, for a sign-in that is cancelled. VsTls: vsftpd requiring TLS, with a
@@ -44,7 +44,8 @@ public:
     QString programDir() const { return m_program.path(); }
 
     void writeInitialize(const QString& content);
-    void writeSettings(const QString& extra = {});
+    // Ferrymate.ini naming the server (or another port) and holding `extra`.
+    void writeSettings(const QString& extra = {}, quint16 port = 0);
     void setConnections(int connections);
     // The next sign-in is answered with this name and password (Cancel when `cancel`).
     void scriptSignIn(const QString& name, const QString& pass, bool cancel = false);

@@ -113,8 +113,7 @@ private slots:
         h.script.answer(QMessageBox::Ok);  // the disconnection notice
         h.ui().cmdDisconnect->click();
         const quint16 refused = freeLoopbackPort();
-        writeFile(ini,
-                  QString("[Service]\r\nDomain=localhost\r\nPort=%1\r\n").arg(refused).toLatin1());
+        h.writeSettings({}, refused);
         h.scriptSignIn();
         answerRetry("cmdCancel");
         h.ui().cmdConnect->click();
@@ -139,9 +138,7 @@ private slots:
 
         QTcpServer quiet;
         QVERIFY(quiet.listen(QHostAddress::LocalHost));
-        writeFile(ini, QString("[Service]\r\nDomain=localhost\r\nPort=%1\r\n")
-                           .arg(quiet.serverPort())
-                           .toLatin1());
+        h.writeSettings({}, quiet.serverPort());
         h.scriptSignIn();
         QTimer::singleShot(300, &quiet, [&] { h.window->close(); });
         QElapsedTimer timer;

@@ -190,9 +190,7 @@ private slots:
         QCOMPARE(setting("Service", "Port"), QString::number(h.server->port()));
         QVERIFY(readFile(config + "FerryFTP.log").contains("USER mary.jon"));
     }
-}
-}
-;
+};
 
 QTEST_MAIN(StartupTest)
 #include "tst_startup.moc"
