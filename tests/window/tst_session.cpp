@@ -10,11 +10,15 @@
 
 namespace {
 
-// Answers the retry prompt with Cancel, keeping its message.
-void scriptRetryCancel(WindowHarness& h, QString* message) {
-    h.script.answerForm([message](QDialog& prompt) {
-        *message = prompt.findChild<QLabel*>("Label1")->text();
-        prompt.findChild<QPushButton*>("cmdCancel")->click();
+// Answers the retry prompt with this button, adding to `seen` the status line, and the prompt's
+// title, message and buttons offered.
+void answerRetry(WindowHarness& h, QStringList& seen, const char* button) {
+    h.script.answerForm([&h, &seen, button](QDialog& prompt) {
+        seen << h.status() << prompt.windowTitle() << prompt.findChild<QLabel*>("Label1")->text();
+        for (const QPushButton* b : prompt.findChildren<QPushButton*>())
+            if (!b->isHidden() && b->isEnabled())
+                seen << b->objectName() + "=" + b->text();
+        prompt.findChild<QPushButton*>(button)->click();
     });
 }
 
@@ -44,7 +48,7 @@ private slots:
         QCOMPARE(readProfileString("Encryption", "mary.jon@" + host, "", 16, ini), QString("TLS"));
         // The remembered certificate passes without a question; another one for the host asks
         // with a warning, and Cancel sends nothing more.
-        QString retry;
+        QStringList retry;
         for (const bool changed : {false, true}) {
             QVERIFY(writeProfileString("Certificates", host, changed ? "00:11" : fingerprint, ini));
             h.script.answer(QMessageBox::Ok);  // "Disconnected from FTP server ..."
@@ -52,7 +56,7 @@ private slots:
             h.scriptSignIn();
             if (changed) {
                 h.script.answer(QMessageBox::Cancel);
-                scriptRetryCancel(h, &retry);
+                answerRetry(h, retry, "cmdCancel");
             }
             const int from = h.log().size(), shown = h.script.shown.size();
             h.ui().cmdConnect->click();
@@ -63,19 +67,21 @@ private slots:
         QVERIFY(warning.startsWith("WARNING: the certificate of " + host +
                                    " has changed since you trusted it.") &&
                 warning.contains("Trusted before: 00:11\n"));
-        QVERIFY(retry.contains("\r\rThe server's certificate is not trusted (SHA-256 " +
-                               fingerprint + "):"));
+        QVERIFY(retry.at(2).contains("\r\rThe server's certificate is not trusted (SHA-256 " +
+                                     fingerprint + "):"));
         QCOMPARE(readProfileString("Certificates", host, "", 256, ini), QString("00:11"));
 
         // The same account on a server without TLS: refused before the user name is sent.
         WindowHarness clear;
+        QStringList clearRetry;
         clear.writeSettings("[Encryption]\r\nmary.jon@" + host + "=TLS\r\n");
         clear.scriptSignIn();
-        scriptRetryCancel(clear, &retry);
+        answerRetry(clear, clearRetry, "cmdCancel");
         QVERIFY(!clear.open());
-        QVERIFY(retry.contains("\r\r" + host +
-                               " encrypted this account's connections before but offers no "
-                               "encryption now, so the password was not sent."));
+        QVERIFY(
+            clearRetry.at(2).contains("\r\r" + host +
+                                      " encrypted this account's connections before but offers no "
+                                      "encryption now, so the password was not sent."));
         QVERIFY(clear.log().filter("USER").isEmpty());
     }
 
@@ -85,19 +91,9 @@ private slots:
     void connectFailures() {
         WindowHarness h;
         const QString ini = h.programDir() + "/Ferrymate.ini";
-        QStringList atPrompt;  // the status, and the prompt's title, message and buttons offered
-        const auto answerRetry = [&](const char* button) {
-            h.script.answerForm([&, button](QDialog& prompt) {
-                atPrompt << h.status() << prompt.windowTitle()
-                         << prompt.findChild<QLabel*>("Label1")->text();
-                for (const QPushButton* b : prompt.findChildren<QPushButton*>())
-                    if (!b->isHidden() && b->isEnabled())
-                        atPrompt << b->objectName() + "=" + b->text();
-                prompt.findChild<QPushButton*>(button)->click();
-            });
-        };
+        QStringList atPrompt;
         h.scriptSignIn(h.account, "wrong");
-        answerRetry("cmdConnect");
+        answerRetry(h, atPrompt, "cmdConnect");
         QString savedAddress = "x";
         h.script.answerForm([&](QDialog& form) {
             savedAddress =
@@ -115,7 +111,7 @@ private slots:
         const quint16 refused = freeLoopbackPort();
         h.writeSettings({}, refused);
         h.scriptSignIn();
-        answerRetry("cmdCancel");
+        answerRetry(h, atPrompt, "cmdCancel");
         h.ui().cmdConnect->click();
         QCOMPARE(h.status(), QString("Connect operation cancelled."));
         QCOMPARE(h.unloadedSignals, 1);
@@ -171,49 +167,36 @@ private slots:
         QVERIFY(list->topLevelItem(0)->isSelected());
         QVERIFY(!h.ui().miSend->isEnabled() && h.ui().cmdRemoveLocalFolder->isEnabled());
 
-        // A folder holding only files lists as an empty list. The parent-folder button goes up,
-        // then stays at the root. Choosing the entry of the current folder does nothing.
+        // The parent-folder button goes up, then stays at the root. A folder the server refuses
+        // is logged and keeps the old listing.
         RemoteSide& remote = h.window->remoteSide();
         QVERIFY(remote.ChangeCurrentRemoteFolder("files", true));
         QCOMPARE(h.status(), QString("Remote folder changed to /files"));
-        remote.RefreshRemoteFileList();
-        QCOMPARE(h.remoteRows(), QStringList());
-        QCOMPARE(h.status(), QString("Listing of remote folder completed."));
         h.ui().cmdUpFtp->click();
         QCOMPARE(h.status(), QString("Remote path now up one folder."));
-        QCOMPARE(h.remoteRows().mid(0, 4), (QStringList{"ALPHA", "Alpha", "big", "files"}));
+        const QStringList root = h.remoteRows();
+        QCOMPARE(root.mid(0, 4), (QStringList{"ALPHA", "Alpha", "big", "files"}));
         remote.cmdUpFtp_Click();
         QCOMPARE(h.status(), QString("Remote path already at a root folder."));
-        const int logLines = h.log().size();
-        h.window->StatusBarInfo("unchanged");
-        remote.cboRemotePath_Click();
-        QCOMPARE(h.status(), QString("unchanged"));
-        QCOMPARE(h.log().size(), logLines);
-        // A choice the server refuses is logged and keeps the old listing.
-        const QStringList before = h.remoteRows();
         h.ui().cboRemotePath->addItem("/gone");
         h.ui().cboRemotePath->setCurrentIndex(h.ui().cboRemotePath->count() - 1);
-        QCOMPARE(h.log()
-                     .mid(logLines)
-                     .filter("Error while attempting to change current remote "
-                             "folder to '/gone'. Description: ")
-                     .size(),
-                 1);
+        QVERIFY(!h.log()
+                     .filter("Error while attempting to change current remote folder to "
+                             "'/gone'. Description: ")
+                     .isEmpty());
         QCOMPARE(h.status(), QString("Could not change current remote folder."));
-        QCOMPARE(h.remoteRows(), before);
+        QCOMPARE(h.remoteRows(), root);
 
         // Abort keeps the connection and the rows listed so far.
         QVERIFY(remote.ChangeCurrentRemoteFolder("big", true));
         bool abortEnabled = false;
-        QMetaObject::Connection twentieth;
-        twentieth = QObject::connect(h.xFtp.get(), &ftp::FtpClient::ListingItem, h.window.get(),
-                                     [&, seen = 0]() mutable {
-                                         if (++seen < 20)
-                                             return;
-                                         QObject::disconnect(twentieth);
-                                         abortEnabled = h.ui().miAbort->isEnabled();
-                                         h.ui().miAbort->trigger();
-                                     });
+        int seen = 0;
+        QObject::connect(h.xFtp.get(), &ftp::FtpClient::ListingItem, h.window.get(), [&] {
+            if (++seen != 20)
+                return;
+            abortEnabled = h.ui().miAbort->isEnabled();
+            h.ui().miAbort->trigger();
+        });
         remote.RefreshRemoteFileList();
         QVERIFY(abortEnabled && !h.ui().cmdAbort->isEnabled());
         QCOMPARE(
@@ -243,16 +226,16 @@ private slots:
         QCOMPARE(h.xFtp->TransferMode(), 1);
         h.ui().optBinary->setChecked(true);
         QCOMPARE(h.xFtp->TransferMode(), 0);
+        // The server's questions for an account and a password.
         h.script.answerInput("acct-7").answerInput("");
         QString account, password = "old";
         emit h.xFtp->AccountRequired(account);
         emit h.xFtp->PasswordRequired(password);
         QCOMPARE(account + "|" + password, QString("acct-7|"));
-        QCOMPARE(h.script.shown.at(h.script.shown.size() - 2).title,
-                 QString("Pictavo Ferrymate [Query]"));
-        QCOMPARE(h.script.shown.at(h.script.shown.size() - 2).text,
-                 QString("An account is required for this server."));
-        QCOMPARE(h.script.shown.last().text, QString("Please enter the correct password"));
+        const ScriptedDialogs::Shown& query = h.script.shown.at(h.script.shown.size() - 2);
+        QCOMPARE(query.title + "|" + query.text + "|" + h.script.shown.last().text,
+                 QString("Pictavo Ferrymate [Query]|An account is required for this server.|"
+                         "Please enter the correct password"));
         QCOMPARE(h.window->record().sPassword, h.password);
 
         // The right button opens the lists' menus, whose entries run their buttons' commands.
