@@ -17,8 +17,7 @@
 // Writes a file (and its folders) with the given bytes.
 void writeFile(const QString& path, const QByteArray& data);
 QByteArray readFile(const QString& path);
-// A Pictavo project as the authoring product writes it: bin/pictavo.html, movies, texts and
-// `images` pictures under bin/images, plus a file that is never published.
+// A Pictavo project: bin/pictavo.html, movies, texts, bin/images, and a file never published.
 void makeProject(const QString& folder, int movies = 2, int texts = 1, int images = 3,
                  int movieBytes = 4000);
 // Every file below `root`, as relative paths, sorted.
@@ -28,13 +27,12 @@ QStringList filesBelow(const QString& root);
 // and scripted dialogs. A test that shows a box without a scripted answer fails.
 class WindowHarness {
 public:
-    // None: no server, for a sign-in that is cancelled. VsTls: vsftpd requiring TLS, with a
-    // self-signed certificate.
+    // None: for a cancelled sign-in. VsTls: vsftpd requiring TLS, self-signed.
     enum Server { None, Py, Vs, VsTls };
     // Test data columns "server" (both servers) and, when `connections`, "connections" (1, 4).
     static void addServerRows(bool connections = true);
-    // The account is signed in as typed; the server knows it as its first 8 characters in lower
-    // case. `serverFiles` fills the server's root before the server starts.
+    // The server knows the account as its first 8 letters in lower case; `serverFiles` fills
+    // its root before it starts.
     explicit WindowHarness(Server kind = Py,
                            const std::function<void(const QString&)>& serverFiles = {});
     ~WindowHarness();

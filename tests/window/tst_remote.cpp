@@ -9,10 +9,8 @@
 
 namespace {
 
-// In `sites`, a published project with hidden files, nested folders and links that lead out of
-// it: to a folder, to a folder from deep inside, and to a file, beside what they point at. In
-// `many`, a project of 20 files; in `deep`, a tree deeper than any project. For vsftpd, entries
-// to delete, rename, remove and view, some of them links.
+// sites/proj: hidden files, nested folders, and links out of it to a folder (also from deep
+// inside) and a file. many: 20 files. deep: deeper than any project. Then the entries for vsftpd.
 void makeTrees(const QString& root, bool vsftpd) {
     for (const char* file : {"proj/pictavo.html", "proj/.hidden", "proj/a.swf", "proj/images/1.png",
                              "proj/images/.2.png", "proj/one/inner/x.txt", "proj/two/inner2/y.txt",
@@ -45,8 +43,7 @@ public:
     QStringList urls;
 };
 
-// vsftpd, which lists links as links: the commands other than deleting a project, on single and
-// several rows, files and links.
+// vsftpd, which lists links as links: the other commands, on single and several rows.
 void manageEntries(WindowHarness& h, QTreeWidget* list) {
     // View opens each selected project's start page.
     RecordingLauncher launcher;
@@ -56,16 +53,13 @@ void manageEntries(WindowHarness& h, QTreeWidget* list) {
     setWebLauncher(nullptr);
     QCOMPARE(launcher.urls, (QStringList{"http://Mary.Jones.localhost/alpha/pictavo.html",
                                          "http://Mary.Jones.localhost/trip%20%232/pictavo.html"}));
-    // The hosting account's own folders are no projects: neither viewed nor deleted as one,
-    // but they can still be removed as a folder.
+    // The hosting account's own folders are no projects, but can be removed as folders.
     h.select(list, {"cgi-bin"});
     QVERIFY(!h.ui().cmdView->isEnabled() && !h.ui().cmdDelete->isEnabled());
     QVERIFY(h.ui().cmdDeleteRemoteFolder->isEnabled());
 
-    // Commands run on rows with answers: buttons, or a text for a prompt (an empty text
-    // cancels it); the status line each ends with (only its first line when it ends in a
-    // line feed), and the last question asked. A link row deleted as a project is kept;
-    // of three rows deleted as files the folder in the middle fails, the third stays.
+    // Commands on rows with answers (a text answers a prompt, empty cancels); the status (its
+    // first line only when ending in a line feed) and the last question asked.
     using R = RemoteManagement;
     const QVariant yes = QMessageBox::Yes, no = QMessageBox::No, ok = QMessageBox::Ok;
     struct Step {
@@ -135,8 +129,7 @@ private slots:
         QTemporaryDir outside;
         WindowHarness h{WindowHarness::Server(server), [&](const QString& root) {
                             makeTrees(root, vsftpd);
-                            // Outside the account's root: pyftpdlib refuses to touch such a
-                            // link at all.
+                            // Outside the root: pyftpdlib refuses to touch such a link.
                             writeFile(outside.path() + "/precious/file.txt", "precious");
                             if (vsftpd)
                                 QFile::link(outside.path() + "/precious", root + "/sites/proj/out");
@@ -163,8 +156,7 @@ private slots:
             QVERIFY(h.progress[i] >= h.progress[i - 1]);
         QVERIFY(h.log().filter("Error").isEmpty());
 
-        // A deletion stops part-way, leaving the rest, when the tree is deeper than any project (a
-        // server that shows a folder in every folder) or when Abort is pressed.
+        // A deletion stops part-way when the tree is too deep or Abort is pressed.
         const auto deleteProject = [&](const QString& name, const QString& cause, int left) {
             h.select(list, {name});
             h.script.answer(QMessageBox::Yes);

@@ -1,5 +1,4 @@
-// The transfer window's start-up: its controls and log, the projects folder, the sign-in at the
-// end, and where the settings go.
+// The transfer window's start-up, its controls and log, and where the settings go.
 #include <QStandardPaths>
 #include <QtTest>
 
@@ -78,8 +77,8 @@ private slots:
                  QString("Website|Date"));
         QVERIFY(ui.optBinary->isChecked());
 
-        // The log selects its last line; past its size it drops the oldest lines and says so
-        // once. Lines that come together while an operation runs are all there once it ends.
+        // The log selects its last line and keeps its size, saying so once, also for lines that
+        // come together while an operation runs.
         h.window->DisplayMessage("first");
         h.window->DisplayMessage("second");
         QCOMPARE(h.log(), (QStringList{"first", "second"}));
@@ -101,8 +100,7 @@ private slots:
         }
     }
 
-    // Without a projects folder the notice offers to choose one; the choice is kept and used at
-    // the next start, until initialize.txt names a folder.
+    // Without a projects folder one can be chosen, used until initialize.txt names one.
     void missingProjectsFolderCanBeChosen_data() {
         QTest::addColumn<bool>("choose");
         QTest::addColumn<bool>("pick");
@@ -138,9 +136,8 @@ private slots:
         }
     }
 
-    // Installed where the user cannot write: the settings and the FTP log go to the user's
-    // configuration folder, starting from the settings the installation came with, and the
-    // window says where. A settings file that cannot be written is said in the status line.
+    // Read-only, the settings and the FTP log go to the user's configuration folder (the window
+    // says where); a full disk is said in the status line.
     void programFolderNotWritable_data() {
         QTest::addColumn<bool>("full");
         QTest::newRow("read-only") << false;

@@ -52,8 +52,7 @@ private slots:
         makeProject(h.projects() + "Garden", 1, 1, 0);
         makeProject(h.projects() + "beach Trip", 1, 2, 2);
         QVERIFY(h.signIn());
-        // Shown, no larger than its screen, and fitting a 1366x768 screen also with large fonts:
-        // at 144 DPI every length is 1.5 times longer, and a panel and the title bar take theirs.
+        // Fits its screen, and 1366x768 at 144 DPI (1.5 times longer) less a panel and title bar.
         const QSize needed = h.window->minimumSizeHint().expandedTo(h.window->minimumSize()) * 1.5;
         QVERIFY(h.window->isVisible() && needed.width() <= 1366 && needed.height() <= 768 - 64);
         const QRect screen = h.window->screen()->availableGeometry();
@@ -71,8 +70,8 @@ private slots:
         h.window->DisplayMessage("a later line");
         QVERIFY(log->isVisible() && log->toPlainText().split('\n') == h.log());
 
-        // With nothing selected the remote list is still read again, folders only; only project
-        // folder rows are sent, with the options of a publish.
+        // Nothing selected: the remote list is read again (folders only). Only folder rows are
+        // sent, with the options of a publish.
         QDir(h.serverRoot()).mkpath("appeared");
         h.window->upload().UploadSelectedProjects();
         QCOMPARE(h.remoteRows(), (QStringList{"appeared", "beta"}));
@@ -154,8 +153,8 @@ private slots:
         QCOMPARE(h.log().filter("unchanged"), QStringList{"3 unchanged file(s) skipped."});
         QVERIFY(h.log().filter("was skipped").isEmpty());
 
-        // Received back: folders with or without their subfolders, as answered, and a link row as
-        // the file it leads to. With nothing selected the local list is still read again.
+        // Received back: subfolders as answered, a link as its file; nothing selected, the local
+        // list is read again.
         writeFile(h.serverRoot() + "/target.txt", "linked content");
         QFile::link("target.txt", h.serverRoot() + "/my link");
         h.window->remoteSide().RefreshRemoteFileList();
@@ -180,9 +179,7 @@ private slots:
         QCOMPARE(h.ui().prgStatus->value(), 0);
     }
 
-    // The double-click asks to upload the selection; a project without its start page stops the
-    // walk there. An aborted download leaves no partial file. A connection that drops is made
-    // again. Not connected, the double-click asks nothing.
+    // The double-click, a missing start page, an aborted download, a dropped connection.
     void doubleClickFailuresAndReconnection() {
         WindowHarness h{WindowHarness::Py, [](const QString& root) {
                             writeFile(root + "/d1/small.txt", "s");
@@ -192,8 +189,7 @@ private slots:
         for (const char* name : {"A", "B", "C"})
             makeProject(h.projects() + name, 1, 1, 1);
         makeProject(h.projects() + "Big", 9, 10, 10, 300000);
-        // The connection is cut during the 12th file of Big, after the 4 of A. One connection: a
-        // cut extra one would give its file back to the others instead.
+        // Cut during the 12th file of Big, after A's 4; over one connection, which reconnects.
         auto& py = dynamic_cast<PyFtpServer&>(*h.server);
         py.stop();
         py.cutOnce("STOR", 4 + 12);
@@ -256,10 +252,8 @@ private slots:
         QCOMPARE(h.script.shown.size(), shown);
     }
 
-    // An upload stopped while a big file is on its way (over one connection the files go in
-    // order, so the second big one), by Abort, or by Escape or closing the window, which asks
-    // first: Yes aborts, disconnects and ends the program, No lets it finish. No file on the server
-    // is partly written, and nothing may start a second operation meanwhile.
+    // Stopped at a big file by Abort, or by Escape or closing, which ask first (No goes on). No
+    // partial file stays, and nothing starts a second operation meanwhile.
     void stoppingAnUpload_data() {
         QTest::addColumn<QString>("how");
         QTest::addColumn<int>("connections");
