@@ -52,12 +52,8 @@ private slots:
         QCOMPARE(h.unloadedSignals, 1);
         QCOMPARE(h.localRows(), (QStringList{"GARDEN", "MY FOLIO 2"}));
 
-        // The controls as designed.
+        // The controls' texts.
         Ui::FerryMenu& ui = h.ui();
-        for (const char* hidden :
-             {"cmdConnect", "cmdDisconnect", "cmdAbort", "cmdUpLocal", "cmdUpFtp", "cboLocalPath",
-              "fraTransferType", "fraLog", "cmdDeleteLocalFile", "cmdDeleteRemoteFolder"})
-            QVERIFY2(!h.window->findChild<QWidget*>(hidden)->isVisibleTo(h.window.get()), hidden);
         const std::tuple<QObject*, const char*, const char*> designed[] = {
             {h.window.get(), "windowTitle", "Pictavo Ferrymate - Menu"},
             {ui.cmdCancel, "text", "C&ancel and Close"},
@@ -71,11 +67,11 @@ private slots:
             {ui.cmdUpFtp, "accessibleName", "Go to parent folder"}};
         for (const auto& [object, property, text] : designed)
             QCOMPARE(object->property(property).toString(), QString(text));
+        QVERIFY(ui.optBinary->isChecked());
         QCOMPARE(ui.lstLocalFileList->headerItem()->text(0), QString("Pictavo Project"));
         QCOMPARE(ui.lstRemoteFileList->headerItem()->text(0) + "|" +
                      ui.lstRemoteFileList->headerItem()->text(1),
                  QString("Website|Date"));
-        QVERIFY(ui.optBinary->isChecked());
 
         // The log selects its last line and keeps its size, saying so once, also for lines that
         // come together while an operation runs.
