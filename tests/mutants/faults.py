@@ -114,6 +114,19 @@ FAULTS = [
     # local side (tests/localfs)
     ("path box: another spelling of a listed path keeps leading to the old folder",
      "CB->setItemData(present, sPathToAdd);", "(void)present;", "tst_localside"),
+    # window: what only the transfer window's tests see
+    ("window: a read-only installation's settings not carried over",
+     "QFile::copy(program + settings, config + settings);", "(void)0;", "tst_startup"),
+    ("window: No to All not kept", "if (reply == Replace::YesToAll || reply == Replace::NoToAll)",
+     "if (reply == Replace::YesToAll)", "tst_upload"),
+    ("window: file rows uploaded as projects",
+     "if (row->isSelected() && rowKindOf(row) == kFolderRow)\n                projects << rowNameOf(row);",
+     "if (row->isSelected())\n                projects << rowNameOf(row);", "tst_upload"),
+    ("window: an upload's failure hidden by the listing", "    m_window.StatusBarInfo(outcome);\n}",
+     "    (void)outcome;\n}", "tst_upload"),
+    ("window: the local list not read again after a download",
+     "        m_receiver.Receive(entries, m_window.localPath());\n    }\n    m_window.RefreshLocalFileList();",
+     "        m_receiver.Receive(entries, m_window.localPath());\n    }", "tst_upload"),
 ]
 
 

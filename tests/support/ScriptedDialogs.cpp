@@ -1,13 +1,5 @@
 #include "ScriptedDialogs.h"
 
-ScriptedDialogs::ScriptedDialogs() {
-    setDialogs(this);
-}
-
-ScriptedDialogs::~ScriptedDialogs() {
-    setDialogs(nullptr);
-}
-
 ScriptedDialogs& ScriptedDialogs::answer(QMessageBox::StandardButton button) {
     m_answers.append({Shown::Message, button, {}, {}});
     return *this;
@@ -18,89 +10,64 @@ ScriptedDialogs& ScriptedDialogs::answerInput(const QString& text) {
     return *this;
 }
 
-ScriptedDialogs& ScriptedDialogs::answerFolder(const QString& path) {
-    m_answers.append({Shown::Folder, QMessageBox::NoButton, path, {}});
-    return *this;
-}
-
-QString ScriptedDialogs::folder(QWidget*, const QString& title, const QString& start) {
-    shown.append(
-        {Shown::Folder, QMessageBox::NoIcon, title, start, {}, QMessageBox::NoButton, {}, {}});
-    Answer a;
-    return take(Shown::Folder, a) ? a.text : QString();
-}
-
 ScriptedDialogs& ScriptedDialogs::answerForm(FormScript script) {
     m_answers.append({Shown::Form, QMessageBox::NoButton, {}, std::move(script)});
     return *this;
 }
 
-bool ScriptedDialogs::take(Shown::Kind kind, Answer& out) {
-    if (m_answers.isEmpty() || m_answers.first().kind != kind) {
-        ++unexpected;
-        return false;
-    }
-    out = m_answers.takeFirst();
-    return true;
+std::optional<ScriptedDialogs::Answer> ScriptedDialogs::take(Shown::Kind kind) {
+    if (!m_answers.isEmpty() && m_answers.first().kind == kind)
+        return m_answers.takeFirst();
+    ++unexpected;
+    return std::nullopt;
 }
 
 QMessageBox::StandardButton ScriptedDialogs::message(QWidget*, QMessageBox::Icon icon,
                                                      const QString& title, const QString& text,
                                                      QMessageBox::StandardButtons buttons,
                                                      QMessageBox::StandardButton defaultButton) {
-    shown.append({Shown::Message, icon, title, text, buttons, defaultButton, {}, {}});
-    Answer a;
-    if (!take(Shown::Message, a)) {
-        // Unscripted: behave like the box's close control.
-        if (buttons & QMessageBox::Cancel)
-            return QMessageBox::Cancel;
-        if (buttons & QMessageBox::No)
-            return QMessageBox::No;
-        return QMessageBox::Ok;
-    }
-    return a.button;
+    shown.append({Shown::Message, icon, title, text, buttons, defaultButton, {}});
+    if (const std::optional<Answer> a = take(Shown::Message))
+        return a->button;
+    // Unscripted: behave like the box's close control.
+    if (buttons & QMessageBox::Cancel)
+        return QMessageBox::Cancel;
+    return buttons & QMessageBox::No ? QMessageBox::No : QMessageBox::Ok;
 }
 
-bool ScriptedDialogs::accept(QWidget*, const QString& title, const QString& text,
+bool ScriptedDialogs::accept(QWidget* parent, const QString& title, const QString& text,
                              const QString& acceptText) {
-    shown.append({Shown::Message,
-                  QMessageBox::Warning,
-                  title,
-                  text,
-                  QMessageBox::Yes | QMessageBox::Cancel,
-                  QMessageBox::Cancel,
-                  {},
-                  acceptText});
-    Answer a;
-    return take(Shown::Message, a) && a.button == QMessageBox::Yes;
+    const QMessageBox::StandardButton button =
+        message(parent, QMessageBox::Warning, title, text, QMessageBox::Yes | QMessageBox::Cancel,
+                QMessageBox::Cancel);
+    shown.last().acceptText = acceptText;
+    return button == QMessageBox::Yes;
 }
 
 QString ScriptedDialogs::input(QWidget*, const QString& title, const QString& label,
                                const QString&) {
-    shown.append(
-        {Shown::Input, QMessageBox::NoIcon, title, label, {}, QMessageBox::NoButton, {}, {}});
-    Answer a;
-    return take(Shown::Input, a) ? a.text : QString();
+    shown.append({Shown::Input, QMessageBox::NoIcon, title, label, {}, QMessageBox::NoButton, {}});
+    const std::optional<Answer> a = take(Shown::Input);
+    return a ? a->text : QString();
+}
+
+QString ScriptedDialogs::folder(QWidget* parent, const QString& title, const QString& start) {
+    return input(parent, title, start, start);
 }
 
 void ScriptedDialogs::exec(QDialog& form) {
-    Shown s;
-    s.kind = Shown::Form;
-    s.title = form.windowTitle();
-    s.formName = form.objectName();
-    shown.append(s);
-    Answer a;
-    if (take(Shown::Form, a) && a.form)
-        a.form(form);
+    shown.append({Shown::Form, QMessageBox::NoIcon, form.windowTitle(), form.objectName()});
+    if (const std::optional<Answer> a = take(Shown::Form); a && a->form)
+        a->form(form);
     else
         form.reject();
     // The form was shown modally; whatever the script did, it is hidden now.
     form.hide();
 }
 
-QStringList ScriptedDialogs::messageTexts() const {
+QStringList ScriptedDialogs::messageTexts(int from) const {
     QStringList texts;
-    for (const Shown& s : shown)
+    for (const Shown& s : shown.mid(from))
         if (s.kind == Shown::Message)
             texts << s.text;
     return texts;

@@ -4,35 +4,33 @@
 #include <QList>
 #include <QMessageBox>
 #include <QString>
-#include <QVariant>
 #include <functional>
+#include <optional>
 
 #include "Dialogs.h"
 
-// Answers the program's boxes, prompts and forms from a script and records what was shown.
-// Install it with setDialogs(&script) for the length of a test.
+// Answers the program's boxes, prompts, folder choosers and forms from a script and records what
+// was shown. It is installed for its lifetime.
 class ScriptedDialogs final : public Dialogs {
 public:
     struct Shown {
-        enum Kind { Message, Input, Form, Folder } kind = Message;
+        enum Kind { Message, Input, Form } kind = Message;  // a folder chooser is an Input
         QMessageBox::Icon icon = QMessageBox::NoIcon;
         QString title;
-        QString text;
+        QString text;  // a form's objectName
         QMessageBox::StandardButtons buttons;
         QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
-        QString formName;    // objectName of a form
         QString acceptText;  // the first answer of a box asked with accept()
     };
     using FormScript = std::function<void(QDialog&)>;
 
-    ScriptedDialogs();
-    ~ScriptedDialogs() override;
+    ScriptedDialogs() { setDialogs(this); }
+    ~ScriptedDialogs() override { setDialogs(nullptr); }
 
     // Queue answers, taken in order by the next box, prompt or form.
     ScriptedDialogs& answer(QMessageBox::StandardButton button);
     ScriptedDialogs& answerInput(const QString& text);  // empty text means Cancel
     ScriptedDialogs& answerForm(FormScript script);
-    ScriptedDialogs& answerFolder(const QString& path);  // empty path means Cancel
 
     QMessageBox::StandardButton message(QWidget* parent, QMessageBox::Icon icon,
                                         const QString& title, const QString& text,
@@ -49,8 +47,8 @@ public:
     QList<Shown> shown;  // everything shown, in order
     int unexpected = 0;  // boxes shown with no scripted answer left
     int pending() const { return int(m_answers.size()); }
-    // Texts of the shown message boxes, in order.
-    QStringList messageTexts() const;
+    // Texts of the message boxes shown, in order, from the `from`th thing shown on.
+    QStringList messageTexts(int from = 0) const;
 
 private:
     struct Answer {
@@ -59,6 +57,7 @@ private:
         QString text;
         FormScript form;
     };
-    bool take(Shown::Kind kind, Answer& out);
+    // The next answer when it is of this kind; none (an unexpected box) otherwise.
+    std::optional<Answer> take(Shown::Kind kind);
     QList<Answer> m_answers;
 };

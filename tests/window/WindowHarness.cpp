@@ -21,18 +21,15 @@ QByteArray readFile(const QString& path) {
 }
 
 void makeProject(const QString& folder, int movies, int texts, int images, int movieBytes) {
-    const QString bin = folder + QStringLiteral("/bin/");
-    writeFile(bin + QStringLiteral("pictavo.html"), "<html>" + folder.toUtf8() + "</html>\n");
+    const QString bin = folder + "/bin/";
+    writeFile(bin + "pictavo.html", "<html>" + folder.toUtf8() + "</html>\n");
     for (int i = 1; i <= movies; ++i)
-        writeFile(bin + QStringLiteral("movie%1.swf").arg(i),
-                  QByteArray(movieBytes + i, char('a' + i)));
+        writeFile(bin + QString("movie%1.swf").arg(i), QByteArray(movieBytes + i, char('a' + i)));
     for (int i = 1; i <= texts; ++i)
-        writeFile(bin + QStringLiteral("text%1.txt").arg(i),
-                  QByteArray("caption ") + QByteArray::number(i));
+        writeFile(bin + QString("text%1.txt").arg(i), "caption " + QByteArray::number(i));
     for (int i = 1; i <= images; ++i)
-        writeFile(bin + QStringLiteral("images/photo %1.png").arg(i),
-                  QByteArray(1000 + i, char(i)));
-    writeFile(folder + QStringLiteral("/project.pvo"), "not published");
+        writeFile(bin + QString("images/photo %1.png").arg(i), QByteArray(1000 + i, char(i)));
+    writeFile(folder + "/project.pvo", "not published");
 }
 
 QStringList filesBelow(const QString& root) {
@@ -44,19 +41,12 @@ QStringList filesBelow(const QString& root) {
     return files;
 }
 
-void addServerRows() {
-    QTest::addColumn<int>("server");
-    QTest::newRow("pyftpdlib") << int(WindowHarness::Py);
-    QTest::newRow("vsftpd") << int(WindowHarness::Vs);
-}
-
-void WindowHarness::addServerRows() {
+void WindowHarness::addServerRows(bool connections) {
     QTest::addColumn<int>("server");
     QTest::addColumn<int>("connections");
-    QTest::newRow("pyftpdlib, one connection") << int(Py) << 1;
-    QTest::newRow("pyftpdlib, four connections") << int(Py) << 4;
-    QTest::newRow("vsftpd, one connection") << int(Vs) << 1;
-    QTest::newRow("vsftpd, four connections") << int(Vs) << 4;
+    for (const auto& [name, kind] : {std::pair{"pyftpdlib", Py}, std::pair{"vsftpd", Vs}})
+        for (const int n : connections ? QList{1, 4} : QList{1})
+            QTest::addRow(connections ? "%s, %d connection(s)" : "%s", name, n) << int(kind) << n;
 }
 
 WindowHarness::WindowHarness(Server kind, const std::function<void(const QString&)>& serverFiles) {
@@ -66,18 +56,18 @@ WindowHarness::WindowHarness(Server kind, const std::function<void(const QString
         serverFiles(m_serverRoot.path());
     if (kind == Py) {
         server = std::make_unique<PyFtpServer>();
-    } else {
+    } else if (kind != None) {
         auto vsftpd = std::make_unique<VsFtpServer>();
         QString why;
         if (kind == VsTls && makeSelfSignedCertificate(m_tls.path(), &why)) {
-            vsftpd->tlsCertificate = m_tls.filePath(QStringLiteral("cert.pem"));
-            vsftpd->tlsKey = m_tls.filePath(QStringLiteral("key.pem"));
+            vsftpd->tlsCertificate = m_tls.filePath("cert.pem");
+            vsftpd->tlsKey = m_tls.filePath("key.pem");
         }
         server = std::move(vsftpd);
     }
-    if (!server->start(m_serverRoot.path(), account.left(8).toLower(), password))
+    if (server && !server->start(m_serverRoot.path(), account.left(8).toLower(), password))
         qWarning("The FTP server did not start: %s", qPrintable(server->error()));
-    writeInitialize(QStringLiteral("projectDir=") + m_projects.path() + QStringLiteral("&x=1\r\n"));
+    writeInitialize("projectDir=" + m_projects.path() + "&x=1\r\n");
     writeSettings();
 }
 
@@ -92,23 +82,24 @@ WindowHarness::~WindowHarness() {
 }
 
 void WindowHarness::writeInitialize(const QString& content) {
-    writeFile(m_program.filePath(QStringLiteral("initialize.txt")), content.toUtf8());
+    writeFile(m_program.filePath("initialize.txt"), content.toUtf8());
 }
 
-void WindowHarness::writeSettings(const QString& extra) {
-    writeFile(
-        m_program.filePath(QStringLiteral("Ferrymate.ini")),
-        (QStringLiteral("[Service]\r\nDomain=localhost\r\nPort=%1\r\n").arg(server->port()) + extra)
-            .toLatin1());
+void WindowHarness::writeSettings(const QString& extra, quint16 port) {
+    port = port ? port : server ? server->port() : 21;
+    const QString service = QString("[Service]\r\nDomain=localhost\r\nPort=%1\r\n").arg(port);
+    writeFile(m_program.filePath("Ferrymate.ini"), (service + extra).toLatin1());
+}
+
+void WindowHarness::setConnections(int connections) {
+    writeSettings(QString("[Transfer]\r\nConnections=%1\r\n").arg(connections));
 }
 
 void WindowHarness::scriptSignIn(const QString& name, const QString& pass, bool cancel) {
     script.answerForm([name, pass, cancel](QDialog& form) {
-        form.findChild<QLineEdit*>(QStringLiteral("txtUserName"))->setText(name);
-        form.findChild<QLineEdit*>(QStringLiteral("txtPassword"))->setText(pass);
-        form.findChild<QPushButton*>(cancel ? QStringLiteral("cmdCancel")
-                                            : QStringLiteral("cmdConnect"))
-            ->click();
+        form.findChild<QLineEdit*>("txtUserName")->setText(name);
+        form.findChild<QLineEdit*>("txtPassword")->setText(pass);
+        form.findChild<QPushButton*>(cancel ? "cmdCancel" : "cmdConnect")->click();
     });
 }
 
@@ -116,7 +107,7 @@ bool WindowHarness::open() {
     xFtp = std::make_unique<ftp::FtpComponent>();
     xFtp->setTimeout(10);
     window = std::make_unique<FerryMenu>(*xFtp);
-    // Every log line and status as it comes; the test of the paced updates sets its own pace.
+    // Every log line and status as it comes; a test of the paced updates sets its own pace.
     window->setUpdatePace(std::chrono::milliseconds(0));
     QObject::connect(window.get(), &FerryMenu::unloaded, [this] { ++unloadedSignals; });
     QObject::connect(window.get(), &FerryMenu::statusChanged,
@@ -156,14 +147,12 @@ QStringList WindowHarness::enabledCommands() const {
 
 void WindowHarness::select(QTreeWidget* list, const QStringList& texts) {
     list->clearSelection();
-    bool first = true;
-    for (int i = 0; i < list->topLevelItemCount(); ++i) {
-        QTreeWidgetItem* row = list->topLevelItem(i);
-        if (!texts.contains(row->text(0)))
-            continue;
-        if (first)
-            list->setCurrentItem(row);
-        row->setSelected(true);
-        first = false;
-    }
+    for (int i = list->topLevelItemCount() - 1; i >= 0; --i)  // the first one ends as current
+        if (texts.contains(list->topLevelItem(i)->text(0)))
+            list->setCurrentItem(list->topLevelItem(i), 0, QItemSelectionModel::Select);
+}
+
+void WindowHarness::send(const QStringList& projects) {
+    select(ui().lstLocalFileList, projects);
+    ui().cmdSend->click();
 }

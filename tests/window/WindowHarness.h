@@ -17,23 +17,22 @@
 // Writes a file (and its folders) with the given bytes.
 void writeFile(const QString& path, const QByteArray& data);
 QByteArray readFile(const QString& path);
-// A Pictavo project as the authoring product writes it: bin/pictavo.html, movies, texts and
-// `images` pictures under bin/images, plus a file that is never published.
+// A Pictavo project: bin/pictavo.html, movies, texts, bin/images, and a file never published.
 void makeProject(const QString& folder, int movies = 2, int texts = 1, int images = 3,
                  int movieBytes = 4000);
 // Every file below `root`, as relative paths, sorted.
 QStringList filesBelow(const QString& root);
 
-// The rows of a test run against both servers: column "server", a WindowHarness::Server.
-void addServerRows();
-
 // One transfer window in a program folder of its own, with a projects folder, a real FTP server
-// and scripted dialogs. A test that leaves a box without a scripted answer fails.
+// and scripted dialogs. A test that shows a box without a scripted answer fails.
 class WindowHarness {
 public:
-    enum Server { Py, Vs, VsTls };  // VsTls: vsftpd requiring TLS, with a self-signed certificate
-    // The account is signed in as typed; the server knows it as its first 8 characters in lower
-    // case. `serverFiles` fills the server's root before the server starts.
+    // None: for a cancelled sign-in. VsTls: vsftpd requiring TLS, self-signed.
+    enum Server { None, Py, Vs, VsTls };
+    // Test data columns "server" (both servers) and, when `connections`, "connections" (1, 4).
+    static void addServerRows(bool connections = true);
+    // The server knows the account as its first 8 letters in lower case; `serverFiles` fills
+    // its root before it starts.
     explicit WindowHarness(Server kind = Py,
                            const std::function<void(const QString&)>& serverFiles = {});
     ~WindowHarness();
@@ -43,7 +42,9 @@ public:
     QString programDir() const { return m_program.path(); }
 
     void writeInitialize(const QString& content);
-    void writeSettings(const QString& extra = {});
+    // Ferrymate.ini naming the server (or another port) and holding `extra`.
+    void writeSettings(const QString& extra = {}, quint16 port = 0);
+    void setConnections(int connections);
     // The next sign-in is answered with this name and password (Cancel when `cancel`).
     void scriptSignIn(const QString& name, const QString& pass, bool cancel = false);
     void scriptSignIn(bool cancel = false) { scriptSignIn(account, password, cancel); }
@@ -60,13 +61,13 @@ public:
     QStringList log() const;
     QStringList localRows() { return rowTexts(ui().lstLocalFileList); }
     QStringList remoteRows() { return rowTexts(ui().lstRemoteFileList); }
-    // Test data columns server and connections: both servers, one and four connections.
-    static void addServerRows();
     static QStringList rowTexts(const QTreeWidget* list);
     // The window's buttons, lists and options, and its menu entries, that are enabled now.
     QStringList enabledCommands() const;
     // Selects exactly the rows with these texts, the first as current, as a user would.
     static void select(QTreeWidget* list, const QStringList& texts);
+    // Selects these local rows and presses Upload.
+    void send(const QStringList& projects);
 
     QString account = QStringLiteral("Mary.Jones"), password = QStringLiteral("secret 1");
     ScriptedDialogs script;
