@@ -114,6 +114,15 @@ FAULTS = [
     # local side (tests/localfs)
     ("path box: another spelling of a listed path keeps leading to the old folder",
      "CB->setItemData(present, sPathToAdd);", "(void)present;", "tst_localside"),
+    ("local rename: a name with a path in it moves the entry elsewhere",
+     "    if (name.isEmpty() || !isAcceptableName(name)) {", "    if (name.isEmpty()) {",
+     "tst_localside"),
+    ("local rename: the path built from the upper-cased row text",
+     "const QString path = folder + rowNameOf(row);", "const QString path = folder + row->text(0);",
+     "tst_localside"),
+    ("local folder removal: the path built from the upper-cased row text",
+     "const QString path = m_sLocalPath + rowNameOf(row);",
+     "const QString path = m_sLocalPath + row->text(0);", "tst_localside"),
     # window: what only the transfer window's tests see
     ("window: a read-only installation's settings not carried over",
      "QFile::copy(program + settings, config + settings);", "(void)0;", "tst_startup"),
