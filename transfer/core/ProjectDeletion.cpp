@@ -31,11 +31,22 @@ void ProjectDeletion::check(int depth) const {
 
 void ProjectDeletion::deleteProject(const QString& sFolder) {
     const QString savedFolder = m_xFtp.CurrentFolder();
-    m_counter = 0;
-    CountFolderRecursive(sFolder);
-    m_total = m_counter;
-    m_xFtp.ChangeFolder(savedFolder);
-    RemoveFolderRecursive(sFolder);
+    try {
+        m_counter = 0;
+        CountFolderRecursive(sFolder);
+        m_total = m_counter;
+        m_xFtp.ChangeFolder(savedFolder);
+        RemoveFolderRecursive(sFolder);
+    } catch (const ftp::FtpError&) {
+        // A deletion that stops part-way would leave the server somewhere inside the tree, and
+        // the list read next would show that folder under the path of this one.
+        try {
+            m_xFtp.ChangeFolder(savedFolder);
+        } catch (const ftp::FtpError&) {
+            // The cause of the stop is what the user must hear of.
+        }
+        throw;
+    }
 }
 
 void ProjectDeletion::CountFolderRecursive(const QString& sFolder, int depth) {
