@@ -40,6 +40,11 @@ void ConnectionPool::abandonAll() {
         e->abandon();
 }
 
+bool ConnectionPool::settled() const {
+    return std::all_of(m_extras.begin(), m_extras.end(),
+                       [](const auto& e) { return e->settled(); });
+}
+
 void ConnectionPool::closeAll() {
     m_extras.clear();
     m_limit = 9;

@@ -28,6 +28,7 @@ public:
                                             const Connection& main);
     // Stops every running job (the operation was aborted).
     void abandonAll();
+    bool settled() const;
     void closeAll();
 
 private:

@@ -361,6 +361,10 @@ void ExtraConnection::giveBack(const FtpError& why) {
     end(why.description);
 }
 
+bool ExtraConnection::settled() const {
+    return m_conn->isClosed() || m_conn->idle();
+}
+
 void ExtraConnection::abandon() {
     if (m_status != Status::Busy)
         return;

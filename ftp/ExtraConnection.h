@@ -58,6 +58,8 @@ public:
     // Stops the running job (the operation ends): ABOR and the removal of its temporary go to the
     // server, and the connection stays for the next operation.
     void abandon();
+    // Nothing it sent is still unanswered (an abandoned job's ABOR and DELE included).
+    bool settled() const;
     void quit();
 
 signals:

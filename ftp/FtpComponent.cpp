@@ -47,6 +47,9 @@ void FtpComponent::setKeepAliveInterval(int seconds) {
 
 namespace {
 
+// How long a disconnection waits for extra connections still cleaning up after an abort.
+constexpr int kSettleMs = 1000;
+
 bool worksInCurrentFolder(int state) {
     switch (state) {
         case kChangingFolder:
@@ -234,10 +237,13 @@ void FtpComponent::openAndLogIn(Session& s) {
 void FtpComponent::Disconnect() {
     if (!m_established)
         return;
-    if (!m_op)
-        m_pool.closeAll();
     try {
-        run(kDisconnecting, true, [](Session& s) {
+        run(kDisconnecting, true, [this](Session& s) {
+            // Right after an abort, extra connections may still be removing the temporary files
+            // they were writing: they get a moment to finish before they close.
+            for (int waited = 0; !m_pool.settled() && waited < kSettleMs; waited += 20)
+                s.ctx().pause(20);
+            m_pool.closeAll();
             Connection& c = s.conn();
             const quint64 seq = c.send(QStringLiteral("QUIT"));
             s.ctx().wait([&] { return c.takeFinal(seq).has_value(); });

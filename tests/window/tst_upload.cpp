@@ -286,10 +286,10 @@ private slots:
             else
                 h.window->close();
         };
-        // Stopped as the big file starts, but by Abort over four connections part-way.
+        // Stopped as the big file starts, but by Abort or closing over four connections part-way.
         QObject::connect(
             h.xFtp.get(), &ftp::FtpClient::SendingFile, h.window.get(),
-            [&](const QString& name) { midway(name, how != "abort" || connections == 1); });
+            [&](const QString& name) { midway(name, how == "escape" || connections == 1); });
         QObject::connect(h.xFtp.get(), &ftp::FtpClient::TransferProgress, h.window.get(),
                          [&](const QString& name, const QString&, qint64 size, qint64 done, int) {
                              midway(name, done > 0 && done < size);
