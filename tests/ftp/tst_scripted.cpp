@@ -46,7 +46,6 @@ private slots:
         QCOMPARE(c.rec.events, QStringList({"password?", "account?"}));
         QCOMPARE(server.received.mid(0, 4),
                  QStringList({"AUTH TLS", "USER mary.jon", "PASS typed secret", "ACCT acc-7"}));
-        QVERIFY(!c.rec.log.join('\n').contains("typed secret"));
 
         // A refused account is a failed login and no connection.
         Client other(server);
@@ -55,48 +54,22 @@ private slots:
         QVERIFY(other.rec.of("disconnected").isEmpty());
     }
 
-    void connectionEnds() {
+    // A line outside any reply while idle is no reply overdue; a server that stays silent ends
+    // the connection, once; a greeting that never comes is a timeout too.
+    void silentServer() {
         ScriptedServer server;
-        server.on["RETR"] = [&](const QString&) {
-            server.sendData(QByteArray(5000, 'h'), ScriptedServer::DataEnd::Open);
-            QTimer::singleShot(50, &server, [&] { server.closeControl(); });
-        };
         server.on["CWD"] = [](const QString&) {};
-        QTemporaryDir local;
         Client c(server, 1);
         c.ftp.Connect();
-        // Dropped in the middle of the file at every try: two reconnects, then the cause, and
-        // nothing of the file stays.
-        QCOMPARE(errorOf([&] { c.ftp.ReceiveFile("half.bin", 0, local.filePath("half.bin")); }),
-                 qint32(kErrConnectionLost));
-        QCOMPARE(c.rec.events,
-                 QStringList({"reconnecting 1/2", "reconnecting 2/2", "disconnected 0"}));
-        QCOMPARE(c.rec.causes, QStringList(2, "The server closed the connection."));
-        QCOMPARE(server.received.count("RETR half.bin"), 3);
-        c.rec.events.clear();
-        QCOMPARE(QDir(local.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
-        // Connecting again works; the old connection's end is not reported twice, and a line
-        // outside any reply while idle is no reply overdue. A server that stays silent ends the
-        // new one.
-        c.ftp.Connect();
-        QCOMPARE(c.ftp.State(), int(kIdle));
         server.reply("Idle noise.");
         QTest::qWait(1500);
         QVERIFY(c.rec.logged("Idle noise."));
-        QVERIFY(c.rec.events.isEmpty());
         QCOMPARE(errorOf([&] { c.ftp.ChangeFolder("slow"); }), qint32(kErrTimeout));
         QCOMPARE(c.rec.events, QStringList{"disconnected 0"});
         QCOMPARE(errorOf([&] { c.ftp.ChangeFolder("slow"); }), qint32(kErrNotConnected));
-
-        // Silence from the start: the greeting never comes.
         server.greeting = "";
         Client late(server, 1);
         QCOMPARE(errorOf([&] { late.ftp.Connect(); }), qint32(kErrTimeout));
-        // Nobody listening.
-        late.ftp.setServerPort(freeLoopbackPort());
-        QCOMPARE(errorOf([&] { late.ftp.Connect(); }), qint32(kErrConnectFailed));
-        QVERIFY(late.rec.events.isEmpty());
-        QCOMPARE(errorOf([&] { late.ftp.setAbortRequested(true); }), qint32(kErrNotConnected));
     }
 
     void oldServer() {
@@ -168,9 +141,7 @@ private slots:
         // The listing works in active mode; the upload, refused, falls back on its own.
         QTest::newRow("425 to STOR in active mode") << false << "425 in active" << 2 << 2;
         QTest::newRow("server never connects") << false << "never connect" << 3 << 1;
-        QTest::newRow("EPSV and PASV refused") << true << "refuse passive" << 1 << 3;
         QTest::newRow("passive port refuses") << true << "refusing port" << 1 << 3;
-        QTest::newRow("passive port silent") << true << "silent port" << 1 << 3;
         // The upload fails in both modes: the file the server made at 425 goes too.
         QTest::newRow("upload fails in both") << true << "both fail" << 2 << 3;
         // The port of the EPSV sent ahead with the first rename (after the target's listing and
@@ -213,13 +184,8 @@ private slots:
                 server.passivePort = ScriptedServer::PassivePort::Refusing;
         } else if (fault == "never connect") {
             server.on["EPRT"] = [&](const QString&) { server.reply("200 Waiting, in vain."); };
-        } else if (fault == "refuse passive") {
-            refuse("EPSV");
-            refuse("PASV");
         } else if (fault == "refusing port") {
             server.passivePort = ScriptedServer::PassivePort::Refusing;
-        } else if (fault == "silent port") {
-            server.passivePort = ScriptedServer::PassivePort::Silent;
         } else if (fault == "rename refused") {
             server.on["RNTO"] = [&](const QString&) { server.reply("553 Not allowed."); };
         } else if (fault == "ahead refuses") {
@@ -282,41 +248,26 @@ private slots:
     void trickles_data() {
         QTest::addColumn<QString>("verb");
         QTest::addColumn<QList<QByteArray>>("pieces");
-        QTest::addColumn<int>("interval");  // ms between pieces; 0 sends them at once
-        QTest::addColumn<qint32>("error");
-        QTest::addColumn<QString>("description");
-        const QString replyLate("The server's reply did not complete within 1 seconds.");
-        const auto repeated = [](const QByteArray& first, const QByteArray& line, int times,
-                                 const QByteArray& last) {
-            return QList<QByteArray>{first} + QList<QByteArray>(times, line) +
-                   QList<QByteArray>{last};
-        };
-        QList<QByteArray> bytes;
+        QTest::addColumn<int>("interval");         // ms between pieces; 0 sends them at once
+        QTest::addColumn<QString>("description");  // of the timeout; none: no error
+        const QString late("The server's reply did not complete within 1 seconds.");
+        QList<QByteArray> noise(30, "still changing\r\n"), bytes, entries;
         for (const char b : QByteArray("257 \"/slow\" is the current folder.\r\n"))
             bytes << QByteArray(1, b);
-        QList<QByteArray> entries;
         for (int i = 0; i < 100000; ++i)
             entries << "type=file;size=1; f" + QByteArray::number(i) + ".txt\r\n";
-
-        QTest::newRow("FEAT, a line every 300 ms")
-            << "FEAT" << repeated("211-Features:\r\n", " UTF8\r\n", 30, "211 End\r\n") << 300
-            << qint32(kErrTimeout) << replyLate;
         QTest::newRow("CWD, noise lines before the reply")
-            << "CWD" << repeated("Changing folder\r\n", "still changing\r\n", 30, "250 Okay.\r\n")
-            << 300 << qint32(kErrTimeout) << replyLate;
-        QTest::newRow("PWD, a byte every 300 ms")
-            << "PWD" << bytes << 300 << qint32(kErrTimeout) << replyLate;
+            << "CWD" << noise + QList<QByteArray>{"250 Okay.\r\n"} << 300 << late;
+        QTest::newRow("PWD, a byte every 300 ms") << "PWD" << bytes << 300 << late;
         QTest::newRow("MLSD, a line every 200 ms")
-            << "MLSD" << entries.mid(0, 100) << 200 << qint32(kErrTimeout)
+            << "MLSD" << entries.mid(0, 100) << 200
             << "The listing did not complete within 10 seconds.";
-        QTest::newRow("MLSD, 100000 entries at full speed")
-            << "MLSD" << entries << 0 << qint32(0) << QString();
+        QTest::newRow("MLSD, 100000 entries at full speed") << "MLSD" << entries << 0 << QString();
     }
     void trickles() {
         QFETCH(QString, verb);
         QFETCH(QList<QByteArray>, pieces);
         QFETCH(int, interval);
-        QFETCH(qint32, error);
         QFETCH(QString, description);
         ScriptedServer server;
         server.on[verb] = [&](const QString&) {
@@ -337,10 +288,10 @@ private slots:
                 c.ftp.ChangeFolder("slow");
             else if (verb == "PWD")
                 c.ftp.CurrentFolder();
-            else if (verb == "MLSD")
+            else
                 listed = c.ftp.GetFolderItems("", 0).Count();
         });
-        QCOMPARE(failure.number, error);
+        QCOMPARE(failure.number, description.isEmpty() ? 0 : qint32(kErrTimeout));
         QCOMPARE(failure.description, description);
         QVERIFY(c.rec.of("reconnecting").isEmpty());
         if (verb != "MLSD") {
@@ -351,32 +302,23 @@ private slots:
         }
         // The listing ends and nothing retries it; the session goes on.
         QCOMPARE(server.received.count("MLSD"), 1);
-        QCOMPARE(listed, error ? 0 : int(pieces.size()));
+        QCOMPARE(listed, description.isEmpty() ? int(pieces.size()) : 0);
         QVERIFY2(clock.elapsed() < 12000, qPrintable(QString::number(clock.elapsed())));
         c.ftp.ChangeFolder("next");
         QCOMPARE(c.ftp.CurrentFolder(), QString("/next"));
     }
 
-    void hostileListing_data() {
-        QTest::addColumn<bool>("mlsd");
-        QTest::newRow("MLSD") << true;
-        QTest::newRow("LIST") << false;
-    }
     void hostileListing() {
-        QFETCH(bool, mlsd);
         ScriptedServer server;
-        server.features =
-            mlsd ? QStringList{"EPSV", "MLST type*;size*;", "UTF8"} : QStringList{"EPSV", "UTF8"};
+        server.features = {"EPSV", "UTF8"};
         // The absolute name points into this test's own folder: should the name check ever
         // fail, the write lands there, where the tree below sees it.
         QTemporaryDir outer;
         const QByteArray absolute = outer.filePath("planted").toUtf8();
         const QList<QByteArray> files = {"../x", "a/b", absolute, "C:boot.ini", "bell\x07.txt"};
         const auto line = [&](const QByteArray& name, bool folder) -> QByteArray {
-            if (mlsd)
-                return (folder ? "type=dir;size=0; " : "type=file;size=5; ") + name + "\r\n";
-            return (folder ? "drwxr-xr-x" : "-rw-r--r--") + QByteArray(" 1 a b 5 Jan 01 2020 ") +
-                   name + "\r\n";
+            return (folder ? "d" : "-") + QByteArray("rw-r--r-- 1 a b 5 Jan 01 2020 ") + name +
+                   "\r\n";
         };
         for (const QByteArray& name : files)
             server.listing += line(name, false);
@@ -421,7 +363,7 @@ private slots:
     // Receives that must fail, leaving the old local file as it was and no temporary: a file
     // cut short and reported complete all the same (closed early, or reset, the size announced
     // or not), sizes near 2^63 (UBSan: their sum must not overflow), a folder inside every
-    // folder. ASCII transfers change sizes with line ends and are no fault.
+    // folder.
     void receiveFaults_data() {
         QTest::addColumn<QString>("fault");
         QTest::addColumn<bool>("many");  // ReceiveFiles, sizes from the listing; else ReceiveFile
@@ -431,7 +373,6 @@ private slots:
         QTest::newRow("closed early, size from the listing")
             << "closed" << true << qint32(kErrDataConnection);
         QTest::newRow("reset, no size announced") << "reset" << false << qint32(kErrDataConnection);
-        QTest::newRow("ASCII line ends") << "ascii" << false << qint32(0);
         QTest::newRow("sizes near 2^63") << "huge" << true << qint32(kErrDataConnection);
         QTest::newRow("a folder in every folder") << "endless" << true << qint32(kErrProtocol);
         // Only the server we talk to may deliver the data: in active mode another host that
@@ -447,7 +388,7 @@ private slots:
         QFETCH(qint32, error);
         ScriptedServer server;
         server.features = {"EPSV", "UTF8"};
-        const QByteArray whole = fault == "ascii" ? "a\r\nb\r\n" : pattern(200000, 'r');
+        const QByteArray whole = pattern(200000, 'r');
         server.files["big.bin"] = whole;
         const auto file = [](const QByteArray& name, const QByteArray& size) {
             return "-rw-r--r-- 1 a b " + size + " Jan 01 2020 " + name + "\r\n";
@@ -494,7 +435,6 @@ private slots:
         const QString target = local.filePath("big.bin");
         writeFile(target, "old");
         Client c(server);
-        c.ftp.setTransferMode(fault == "ascii" ? 1 : 0);
         c.ftp.setPassiveMode(fault != "intruder");
         if (fault == "other certificate") {
             const QTemporaryDir certificates;
@@ -513,9 +453,7 @@ private slots:
                  }),
                  error);
         QCOMPARE(tree(local.path()), QStringList{"big.bin"});
-        QCOMPARE(readFile(target), error              ? QByteArray("old")
-                                   : fault == "ascii" ? QByteArray("a\nb\n")
-                                                      : whole);
+        QCOMPARE(readFile(target), error ? QByteArray("old") : whole);
         if (fault == "endless")
             QCOMPARE(server.received.filter(QRegularExpression("^LIST")).size(), 65);
         QCOMPARE(c.ftp.State(), int(kIdle));

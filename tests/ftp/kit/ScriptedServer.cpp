@@ -117,33 +117,10 @@ void ScriptedServer::onCommand(const QString& line) {
 
 quint16 ScriptedServer::openPassive() {
     m_passive.close();
-    switch (passivePort) {
-        case PassivePort::Refusing:
-            return freeLoopbackPort();
-        case PassivePort::Silent:
-            return silentPort();
-        case PassivePort::Listening:
-            break;
-    }
+    if (passivePort == PassivePort::Refusing)
+        return freeLoopbackPort();
     m_passive.listen(QHostAddress::LocalHost, 0);
     return m_passive.serverPort();
-}
-
-quint16 ScriptedServer::silentPort() {
-    if (m_silent.isListening())
-        return m_silent.serverPort();
-    // Linux drops connection requests to a listening socket whose accept queue is full: the
-    // connecting side neither connects nor fails until it gives up.
-    m_silent.setListenBacklogSize(0);
-    m_silent.listen(QHostAddress::LocalHost, 0);
-    m_silent.pauseAccepting();
-    for (int i = 0; i < 4; ++i) {
-        auto* filler = new QTcpSocket(this);
-        filler->connectToHost(QHostAddress::LocalHost, m_silent.serverPort());
-        if (!filler->waitForConnected(200))
-            break;
-    }
-    return m_silent.serverPort();
 }
 
 void ScriptedServer::connectBack(const QString& verb, const QString& argument) {

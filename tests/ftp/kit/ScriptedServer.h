@@ -34,9 +34,8 @@ public:
     QByteArray pasvHost = "127,0,0,1";  // the address in 227 replies
     QByteArray listing;                 // what LIST and MLSD send
     QMap<QString, QByteArray> files;    // by name: RETR sends them, STOR and DELE change them
-    // What EPSV and PASV announce: a port that takes the connection, one that refuses it, or one
-    // that never completes it (its accept queue is full, so the connection requests are dropped).
-    enum class PassivePort { Listening, Refusing, Silent } passivePort = PassivePort::Listening;
+    // What EPSV and PASV announce: a port that takes the connection, or one that refuses it.
+    enum class PassivePort { Listening, Refusing } passivePort = PassivePort::Listening;
     QMap<QString, Handler> on;  // verb (upper case) -> handler replacing the default
     QString cwd = QStringLiteral("/");
 
@@ -64,7 +63,6 @@ public:
 private:
     void onCommand(const QString& line);
     quint16 openPassive();
-    quint16 silentPort();
     void connectBack(const QString& verb, const QString& argument);
     void adoptData(QSslSocket* socket);
     // Runs `use` on the data connection once it is open.
@@ -84,7 +82,6 @@ private:
     QPointer<QSslSocket> m_control;
     QByteArray m_buffer;
     Listener m_passive;
-    QTcpServer m_silent;
     QPointer<QSslSocket> m_data;
     QSslConfiguration m_tls, m_dataTls;          // null: no TLS
     bool m_protected = false;                    // PROT P
