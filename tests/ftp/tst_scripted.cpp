@@ -32,28 +32,6 @@ class ScriptedTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void passwordAndAccountPrompts() {
-        ScriptedServer server;
-        server.on["PASS"] = [&](const QString&) { server.reply("332 Need account."); };
-        server.on["ACCT"] = [&](const QString& a) {
-            server.reply(a == "acc-7" ? "230 Logged in." : "530 Bad account.");
-        };
-        Client c(server);
-        c.ftp.setPassword(QString());
-        c.rec.password = "typed secret";
-        c.rec.account = "acc-7";
-        c.ftp.Connect();
-        QCOMPARE(c.rec.events, QStringList({"password?", "account?"}));
-        QCOMPARE(server.received.mid(0, 4),
-                 QStringList({"AUTH TLS", "USER mary.jon", "PASS typed secret", "ACCT acc-7"}));
-
-        // A refused account is a failed login and no connection.
-        Client other(server);
-        other.rec.account = "wrong";
-        QCOMPARE(errorOf([&] { other.ftp.Connect(); }), qint32(kErrLoginFailed));
-        QVERIFY(other.rec.of("disconnected").isEmpty());
-    }
-
     // A line outside any reply while idle is no reply overdue; a server that stays silent ends
     // the connection, once; a greeting that never comes is a timeout too.
     void silentServer() {
@@ -72,12 +50,14 @@ private slots:
         QCOMPARE(errorOf([&] { late.ftp.Connect(); }), qint32(kErrTimeout));
     }
 
+    // An old server: it asks for an account, has no UTF8 (names in Latin-1) and no EPSV, names
+    // another address in its PASV reply, and puts noise around the replies.
     void oldServer() {
-        // No UTF8 (names in Latin-1), no EPSV, a PASV reply naming another address, and noise
-        // around the replies.
         ScriptedServer server;
         server.greeting = "220-Welcome\n220-  to the\nnoise without a code\n220 server";
         server.features = {};
+        server.on["PASS"] = [&](const QString&) { server.reply("332 Need account."); };
+        server.on["ACCT"] = [&](const QString&) { server.reply("230 Logged in."); };
         server.on["EPSV"] = [&](const QString&) { server.reply("500 EPSV not understood."); };
         server.pasvHost = "127,0,0,2";
         server.listing = "-rw-r--r-- 1 a b 5 Jan 01 2020 caf\xe9.txt\r\n";
@@ -90,7 +70,13 @@ private slots:
             server.reply("250-Folder changed\n 200 not the end\n250 Done.");
         };
         Client c(server);
+        c.ftp.setPassword(QString());
+        c.rec.password = "typed secret";
+        c.rec.account = "acc-7";
         c.ftp.Connect();
+        QCOMPARE(c.rec.events, QStringList({"password?", "account?"}));
+        QCOMPARE(server.received.mid(0, 4),
+                 QStringList({"AUTH TLS", "USER mary.jon", "PASS typed secret", "ACCT acc-7"}));
         QCOMPARE(c.ftp.CurrentFolder(), QString::fromUtf8("/r\xc3\xa9sum\xc3\xa9 \"q\""));
         QVERIFY(c.rec.logged("noise without a code"));
         const QString name = QString::fromUtf8("caf\xc3\xa9.txt");
@@ -158,18 +144,14 @@ private slots:
         QFETCH(int, eprt);
         ScriptedServer server;
         server.listing = "type=file;size=1; a.txt\r\n";
-        const QRegularExpression modeCommand("^(EPSV|PASV|EPRT|PORT)");
+        // The data connection last set up is an active one: EPRT or PORT, not EPSV or PASV.
         const auto inActiveMode = [&] {
-            const QStringList setups = server.received.filter(modeCommand);
-            return !setups.isEmpty() &&
-                   (setups.last().startsWith("EPRT") || setups.last().startsWith("PORT"));
-        };
-        const auto refuse = [&](const QString& verb) {
-            server.on[verb] = [&](const QString&) { server.reply("500 Not understood."); };
+            const QRegularExpression setup("^(EPSV|PASV|EPRT|PORT)");
+            return !server.received.filter(setup).constLast().contains("SV");
         };
         if (fault == "refuse active") {
-            refuse("EPRT");
-            refuse("PORT");
+            for (const char* verb : {"EPRT", "PORT"})
+                server.on[verb] = [&](const QString&) { server.reply("500 Not understood."); };
         } else if (fault == "425 in active" || fault == "both fail") {
             // As vsftpd: the target exists before the connection back fails.
             server.on["STOR"] = [&](const QString& name) {
@@ -228,19 +210,13 @@ private slots:
         QCOMPARE(c.ftp.GetFolderItems("", 0).Count(), 1);
         // A data connection that never opens costs the deadline once, and the session lives.
         QVERIFY(clock.elapsed() < 3000);
-        QCOMPARE(c.ftp.State(), int(kIdle));
-
+        const QString note =
+            passive ? "Passive mode failed; using active mode for the rest of the session."
+                    : "Active mode failed; using passive mode for the rest of the session.";
         const bool switched = passive ? eprt > 0 : epsv > 0;
-        QCOMPARE(c.rec.logDirections.count(kLogNote), switched ? 1 : 0);
-        if (switched)
-            QCOMPARE(
-                c.rec.log.at(c.rec.logDirections.indexOf(kLogNote)),
-                passive
-                    ? QString("Passive mode failed; using active mode for the rest of the session.")
-                    : QString(
-                          "Active mode failed; using passive mode for the rest of the session."));
-        QCOMPARE(server.received.filter(QRegularExpression("^EPSV")).size(), epsv);
-        QCOMPARE(server.received.filter(QRegularExpression("^EPRT")).size(), eprt);
+        QCOMPARE(c.rec.log.filter("mode failed"), switched ? QStringList{note} : QStringList());
+        QCOMPARE(server.received.filter("EPSV").size(), epsv);
+        QCOMPARE(server.received.filter("EPRT").size(), eprt);
     }
 
     // A server that trickles its answer keeps the silence timeout at bay: a reply must still
@@ -395,10 +371,8 @@ private slots:
         };
         server.listing = file("big.bin", QByteArray::number(whole.size()));
         if (fault == "closed" || fault == "reset") {
-            const auto end =
-                fault == "reset" ? ScriptedServer::DataEnd::Reset : ScriptedServer::DataEnd::Close;
-            server.on["RETR"] = [&, end](const QString&) {
-                server.sendData(whole.left(100000), end);
+            server.on["RETR"] = [&](const QString&) {
+                server.sendData(whole.left(100000), fault == "reset");
             };
         }
         if (fault == "reset")
@@ -412,7 +386,7 @@ private slots:
             server.listing += "drwxr-xr-x 1 a b 0 Jan 01 2020 a\r\n";
             // Bounded should the walk not stop.
             server.on["LIST"] = [&](const QString&) {
-                if (server.received.filter(QRegularExpression("^LIST")).size() > 100)
+                if (server.received.filter("LIST").size() > 100)
                     server.reply("550 Enough.");
                 else
                     server.sendData(server.listing);
@@ -455,33 +429,25 @@ private slots:
         QCOMPARE(tree(local.path()), QStringList{"big.bin"});
         QCOMPARE(readFile(target), error ? QByteArray("old") : whole);
         if (fault == "endless")
-            QCOMPARE(server.received.filter(QRegularExpression("^LIST")).size(), 65);
+            QCOMPARE(server.received.filter("LIST").size(), 65);
         QCOMPARE(c.ftp.State(), int(kIdle));
     }
 
-    // Servers answer ABOR with 426 for the transfer and 226, or (pyftpdlib, aborted right
-    // after its 150) with a single 225 that leaves the transfer without a reply of its own.
-    void abortedListingKeepsRepliesInOrder_data() {
-        QTest::addColumn<QByteArray>("answer");
-        QTest::newRow("426 and 226") << QByteArray("426 Transfer aborted.\n226 ABOR successful.");
-        QTest::newRow("225 alone")
-            << QByteArray("225 ABOR command successful; data channel closed.");
-    }
-    void abortedListingKeepsRepliesInOrder() {
-        QFETCH(QByteArray, answer);
+    // pyftpdlib, aborted right after its 150, answers ABOR with a single 225 that leaves the
+    // transfer without a reply of its own: the late replies are not taken for the next ones'.
+    void abortAnsweredWith225() {
         ScriptedServer server;
         server.on["MLSD"] = [&](const QString&) { server.reply("150 Here it comes, slowly."); };
-        server.on["ABOR"] = [&](const QString&) { server.reply(answer); };
+        server.on["ABOR"] = [&](const QString&) {
+            server.reply("225 ABOR command successful; data channel closed.");
+        };
         Client c(server, 5);
         c.ftp.Connect();
         QTimer::singleShot(200, &c.ftp, [&] { c.ftp.setAbortRequested(true); });
         QCOMPARE(errorOf([&] { c.ftp.ListFolder(""); }), qint32(kErrAborted));
         QCOMPARE(c.ftp.State(), int(kIdle));
-        QVERIFY(c.ftp.AbortRequested());
-        // The late replies to the aborted command are not taken for the next ones'.
         c.ftp.ChangeFolder("next");
         QCOMPARE(c.ftp.CurrentFolder(), QString("/next"));
-        QVERIFY(server.received.contains("ABOR"));
         QVERIFY(!c.ftp.AbortRequested());
         QVERIFY(c.rec.events.isEmpty());
     }

