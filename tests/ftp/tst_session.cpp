@@ -1,21 +1,25 @@
 #include <QtTest>
 
 #include "Fixture.h"
+#include "FullDisk.h"
 
 using namespace ftp;
 
 // The session against real servers: login, TLS, folders, listings, one operation at a time,
-// keep-alive and the end of a connection.
+// sends and receives, keep-alive and the end of a connection.
 class SessionTest : public QObject {
     Q_OBJECT
 
 private slots:
     // pyftpdlib in clear with TLS off; the certificate of "vsftpd TLS x4" trusted by a
-    // CertificateUntrusted handler, not by an extra authority.
+    // CertificateUntrusted handler, not by an extra authority; vsftpd refusing passive mode is
+    // asked once, the session then keeps to active mode.
     void session_data() {
         addServerRows();
         QTest::newRow("pyftpdlib LIST") << "pyftpdlib LIST";
         QTest::newRow("vsftpd TLS x4, trusted by the handler") << "vsftpd TLS x4";
+        QTest::newRow("pyftpdlib, active mode") << "pyftpdlib active";
+        QTest::newRow("vsftpd refusing passive mode") << "vsftpd no passive";
     }
     void session() {
         QFETCH(QString, kind);
@@ -28,6 +32,19 @@ private slots:
         writeFile(p.path("keep/file.txt"), "content");
         QVERIFY(QFile::link("small.txt", p.path("link.txt")));
         setModified(p.path("small.txt"), QDateTime(QDate(2020, 5, 6), QTime(7, 8), Qt::UTC));
+        writeFile(p.path("proj/pictavo.html"), pattern(70000, 'h'));
+        writeFile(p.path("proj/movie.swf"), pattern(1234, 'm'));
+        writeFile(p.path("proj/images/pic 1.jpg"), pattern(4321, 'i'));
+        writeFile(p.path("proj/images/deep/pic2.jpg"), pattern(10, 'j'));
+        // A link to a folder outside the tree is never entered, whatever MLSD calls it.
+        writeFile(p.path("elsewhere/secret.txt"), "not part of proj");
+        QVERIFY(QFile::link("../../elsewhere", p.path("proj/images/out")));
+        writeFile(p.path("site/a.txt"), "old a");
+        writeFile(p.path("site/b.txt"), "old b");
+        // Left by sends whose connection went away for good: the next send into the folder
+        // removes them.
+        writeFile(p.path("site/.a.txt.ferrypart"), "cut short");
+        writeFile(p.path("site/.gone.html.ferrypart2"), "cut short");
         if (kind.endsWith("LIST"))
             p.ftp.setConnectOption(200 & ~kOptMlsd);
         QVERIFY2(p.start(false), qPrintable(p.error()));
@@ -87,14 +104,16 @@ private slots:
         QMap<QString, FolderItem> byName;
         for (const FolderItem& i : std::as_const(p.rec.items))
             byName.insert(i.ItemName, i);
-        QCOMPARE(byName.keys(), QStringList({"keep", "link.txt", "small.txt", "sub", accented}));
+        QCOMPARE(byName.keys(), QStringList({"elsewhere", "keep", "link.txt", "proj", "site",
+                                             "small.txt", "sub", accented}));
         QCOMPARE(byName["small.txt"].size, 5);
         QCOMPARE(byName["small.txt"].date.toUTC().date(), QDate(2020, 5, 6));
         QCOMPARE(byName["sub"].ItemType, int(kFolder));
         // MLSD of pyftpdlib follows links.
-        QCOMPARE(byName["link.txt"].ItemType, int(kind == "pyftpdlib" ? kFile : kLink));
+        QCOMPARE(byName["link.txt"].ItemType,
+                 int(kind.startsWith("pyftpdlib") && !kind.endsWith("LIST") ? kFile : kLink));
         // GetFolderItems: no "." or "..", masks and folder parts.
-        QCOMPARE(p.ftp.GetFolderItems("", 0).Count(), 5);
+        QCOMPARE(p.ftp.GetFolderItems("", 0).Count(), 8);
         const FolderItems items = p.ftp.GetFolderItems("sub\\*.TXT", 0);
         QCOMPARE(items.Count(), 1);
         QCOMPARE(items[0].ItemName, QString("inner.txt"));
@@ -135,6 +154,113 @@ private slots:
         QCOMPARE(errorOf([&] { p.ftp.DeleteFile("x\r\nRMD made"); }), qint32(kErrBadArgument));
         QCOMPARE(p.rec.sent().size(), sent);
 
+        // Sends and receives: folders made on the way, masks, replace answers, temporary names,
+        // progress, a full disk, ASCII mode.
+        p.rec.events.clear();
+        p.rec.progress.clear();
+        const QByteArray page = pattern(300 * 1024, 'p');
+        const QString local = p.local("pictavo.html");
+        writeFile(local, page);
+
+        // A progress handler that shows a message box: the transfer ends while it is open.
+        bool waited = false;
+        p.rec.onProgress = [&](const Recorder::Progress&) {
+            if (!std::exchange(waited, true))
+                QTest::qWait(500);
+        };
+        p.ftp.SendFile(local, 0, "site\\deep\\er\\pictavo.html", false);
+        QVERIFY(waited);
+        QCOMPARE(readFile(p.path("site/deep/er/pictavo.html")), page);
+        QCOMPARE(p.rec.events, QStringList{"sending " + local});
+        // A new file too goes under a temporary name: the site never serves part of it.
+        QVERIFY(p.rec.sent().contains("RNFR .pictavo.html.ferrypart"));
+        QCOMPARE(p.rec.risingPercent(kSendingFile), 100);
+
+        // Into an existing folder the second time: nothing is created.
+        const qsizetype before = p.rec.sent().size();
+        p.ftp.SendFile(local, 0, "site/copy.html", false);
+        QVERIFY(p.rec.sent().mid(before).filter("MKD").isEmpty());
+        QCOMPARE(readFile(p.path("site/copy.html")), page);
+        QCOMPARE(errorOf([&] { p.ftp.SendFile(p.local("none"), 0, "site/none", false); }),
+                 qint32(kErrLocalFile));
+        // A folder where the file should go is not replaced.
+        QCOMPARE(errorOf([&] { p.ftp.SendFile(local, 0, "site\\deep", false); }),
+                 qint32(kErrBadArgument));
+        QVERIFY(QFileInfo(p.path("site/deep/er")).isDir());
+
+        // Replaced: through a temporary name renamed over the old file.
+        writeFile(p.local("a.txt"), "new a, longer");
+        writeFile(p.local("b.txt"), "new b, longer");
+        writeFile(p.local("sub/c.txt"), "not sent: no subfolders");
+        p.ftp.SendFiles(p.local("*.txt"), "site", false, false);
+        QCOMPARE(readFile(p.path("site/a.txt")), QByteArray("new a, longer"));
+        QCOMPARE(p.rec.of("replace"),
+                 QStringList({"replace site/a.txt|5|13", "replace site/b.txt|5|13"}));
+        QCOMPARE(tree(p.path("site")),
+                 QStringList({"a.txt", "b.txt", "copy.html", "deep/er/pictavo.html"}));
+
+        // The last argument true replaces without asking.
+        writeFile(p.local("a.txt"), "third a");
+        p.ftp.SendFile(p.local("a.txt"), 0, "site/a.txt", true);
+        QCOMPARE(p.rec.of("replace").size(), 2);
+        QCOMPARE(readFile(p.path("site/a.txt")), QByteArray("third a"));
+
+        // Receiving.
+        const QString in = p.local("in");
+        p.rec.events.clear();
+        p.rec.progress.clear();
+        p.ftp.ReceiveFiles("proj\\*", in, true);
+        QCOMPARE(tree(in), QStringList({"proj/images/deep/pic2.jpg", "proj/images/pic 1.jpg",
+                                        "proj/movie.swf", "proj/pictavo.html"}));
+        QCOMPARE(readFile(p.local("in/proj/images/pic 1.jpg")), pattern(4321, 'i'));
+        QCOMPARE(p.rec.risingPercent(), 100);
+        QCOMPARE(p.rec.events, QStringList{"skip proj/images/out||5"});
+        QCOMPARE(p.ftp.CurrentFolder(), QString("/"));
+
+        // One file, kept when the answer is 0.
+        writeFile(p.local("mine.swf"), "local version");
+        p.rec.replaceAnswer = 0;
+        p.ftp.ReceiveFile("proj\\movie.swf", 0, p.local("mine.swf"));
+        QCOMPARE(readFile(p.local("mine.swf")), QByteArray("local version"));
+        QCOMPARE(p.rec.events.last(), "skip proj/movie.swf|" + p.local("mine.swf") + "|1");
+        p.rec.replaceAnswer = 1;
+        p.ftp.ReceiveFile("proj\\movie.swf", 0, p.local("mine.swf"));
+        QCOMPARE(readFile(p.local("mine.swf")), pattern(1234, 'm'));
+        QVERIFY(errorOf([&] { p.ftp.ReceiveFile("proj/none", 0, p.local("n")); }) != 0);
+        QVERIFY(!QFileInfo::exists(p.local("n")));
+        QVERIFY(errorOf([&] { p.ftp.ReceiveFiles("gone\\*", in, true); }) != 0);
+        QVERIFY(!QFileInfo::exists(p.local("in/gone")));
+
+        // A full disk: the old file stays as it was, instead of an empty one in its place.
+        SmallDisk disk(p.local("full"), 64 * 1024);
+        QVERIFY(disk.mounted());
+        const QString kept = p.local("full/movie.swf");
+        writeFile(kept, pattern(3000, 'k'));
+        disk.fill();
+        QCOMPARE(errorOf([&] { p.ftp.ReceiveFile("proj\\movie.swf", 0, kept); }),
+                 qint32(kErrLocalFile));
+        QCOMPARE(readFile(kept), pattern(3000, 'k'));
+        QCOMPARE(tree(p.local("full")), QStringList({".filler", "movie.swf"}));
+
+        // ASCII mode changes line ends both ways; binary mode takes the server's bytes as they are.
+        const QByteArray text = "line one\nline two\n\nlast\n";
+        writeFile(p.local("t.txt"), text);
+        p.ftp.setTransferMode(1);
+        p.ftp.SendFile(p.local("t.txt"), 0, "t.txt", false);
+        p.ftp.ReceiveFile("t.txt", 0, p.local("back.txt"));
+        QCOMPARE(readFile(p.local("back.txt")), text);
+        QVERIFY(p.rec.sent().contains("TYPE A"));
+        p.ftp.setTransferMode(0);
+        p.ftp.ReceiveFile("t.txt", 0, p.local("raw.txt"));
+        QCOMPARE(readFile(p.local("raw.txt")), readFile(p.path("t.txt")));
+        if (kind.contains("active") || kind.contains("passive")) {
+            QVERIFY(p.rec.sentMatching("^(EPRT|PORT) ") >= 3);
+            const bool refused = kind.contains("no passive");
+            QCOMPARE(p.rec.sentMatching("^(EPSV|PASV)$"), refused ? 2 : 0);
+            QCOMPARE(p.rec.log.filter("mode failed").size(), refused ? 1 : 0);
+        }
+
+        p.rec.events.clear();
         p.ftp.Disconnect();
         p.ftp.Disconnect();
         QCOMPARE(p.rec.events, QStringList{"disconnected 0"});

@@ -2,143 +2,15 @@
 #include <QtTest>
 
 #include "Fixture.h"
-#include "FullDisk.h"
 
 using namespace ftp;
 
-// Sends and receives against real servers: folders made on the way, masks, replace answers,
-// temporary names, progress, aborts in the middle of a large file, active and ASCII mode.
+// Sends of many files against real servers, over many connections and data connections; aborts
+// in the middle of a large file; a connection cut while data flows.
 class TransfersTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void sendAndReceive_data() {
-        addServerRows();
-        QTest::newRow("vsftpd TLS, 4 connections") << "vsftpd TLS x4";
-        QTest::newRow("pyftpdlib, active mode") << "pyftpdlib active";
-        // Asked once; the session then keeps to active mode.
-        QTest::newRow("vsftpd refusing passive mode") << "vsftpd no passive";
-    }
-    void sendAndReceive() {
-        QFETCH(QString, kind);
-        Peer p(kind);
-        writeFile(p.path("proj/pictavo.html"), pattern(70000, 'h'));
-        writeFile(p.path("proj/movie.swf"), pattern(1234, 'm'));
-        writeFile(p.path("proj/images/pic 1.jpg"), pattern(4321, 'i'));
-        writeFile(p.path("proj/images/deep/pic2.jpg"), pattern(10, 'j'));
-        // A link to a folder outside the tree is never entered, whatever MLSD calls it.
-        writeFile(p.path("elsewhere/secret.txt"), "not part of proj");
-        QVERIFY(QFile::link("../../elsewhere", p.path("proj/images/out")));
-        writeFile(p.path("site/a.txt"), "old a");
-        writeFile(p.path("site/b.txt"), "old b");
-        // Left by sends whose connection went away for good: the next send into the folder
-        // removes them.
-        writeFile(p.path("site/.a.txt.ferrypart"), "cut short");
-        writeFile(p.path("site/.gone.html.ferrypart2"), "cut short");
-        QVERIFY2(p.start(), qPrintable(p.error()));
-        const QByteArray page = pattern(300 * 1024, 'p');
-        const QString local = p.local("pictavo.html");
-        writeFile(local, page);
-
-        // A progress handler that shows a message box: the transfer ends while it is open.
-        bool waited = false;
-        p.rec.onProgress = [&](const Recorder::Progress&) {
-            if (!std::exchange(waited, true))
-                QTest::qWait(500);
-        };
-        p.ftp.SendFile(local, 0, "site\\deep\\er\\pictavo.html", false);
-        QVERIFY(waited);
-        QCOMPARE(readFile(p.path("site/deep/er/pictavo.html")), page);
-        QCOMPARE(p.rec.events, QStringList{"sending " + local});
-        // A new file too goes under a temporary name: the site never serves part of it.
-        QVERIFY(p.rec.sent().contains("RNFR .pictavo.html.ferrypart"));
-        QCOMPARE(p.rec.risingPercent(kSendingFile), 100);
-
-        // Into an existing folder the second time: nothing is created.
-        const qsizetype before = p.rec.sent().size();
-        p.ftp.SendFile(local, 0, "site/copy.html", false);
-        QVERIFY(p.rec.sent().mid(before).filter("MKD").isEmpty());
-        QCOMPARE(readFile(p.path("site/copy.html")), page);
-        QCOMPARE(errorOf([&] { p.ftp.SendFile(p.local("none"), 0, "site/none", false); }),
-                 qint32(kErrLocalFile));
-        // A folder where the file should go is not replaced.
-        QCOMPARE(errorOf([&] { p.ftp.SendFile(local, 0, "site\\deep", false); }),
-                 qint32(kErrBadArgument));
-        QVERIFY(QFileInfo(p.path("site/deep/er")).isDir());
-
-        // Replaced: through a temporary name renamed over the old file.
-        writeFile(p.local("a.txt"), "new a, longer");
-        writeFile(p.local("b.txt"), "new b, longer");
-        writeFile(p.local("sub/c.txt"), "not sent: no subfolders");
-        p.ftp.SendFiles(p.local("*.txt"), "site", false, false);
-        QCOMPARE(readFile(p.path("site/a.txt")), QByteArray("new a, longer"));
-        QCOMPARE(p.rec.of("replace"),
-                 QStringList({"replace site/a.txt|5|13", "replace site/b.txt|5|13"}));
-        QCOMPARE(tree(p.path("site")),
-                 QStringList({"a.txt", "b.txt", "copy.html", "deep/er/pictavo.html"}));
-
-        // The last argument true replaces without asking.
-        writeFile(p.local("a.txt"), "third a");
-        p.ftp.SendFile(p.local("a.txt"), 0, "site/a.txt", true);
-        QCOMPARE(p.rec.of("replace").size(), 2);
-        QCOMPARE(readFile(p.path("site/a.txt")), QByteArray("third a"));
-
-        // Receiving.
-        const QString in = p.local("in");
-        p.rec.events.clear();
-        p.rec.progress.clear();
-        p.ftp.ReceiveFiles("proj\\*", in, true);
-        QCOMPARE(tree(in), QStringList({"proj/images/deep/pic2.jpg", "proj/images/pic 1.jpg",
-                                        "proj/movie.swf", "proj/pictavo.html"}));
-        QCOMPARE(readFile(p.local("in/proj/images/pic 1.jpg")), pattern(4321, 'i'));
-        QCOMPARE(p.rec.risingPercent(), 100);
-        QCOMPARE(p.rec.events, QStringList{"skip proj/images/out||5"});
-        QCOMPARE(p.ftp.CurrentFolder(), QString("/"));
-
-        // One file, kept when the answer is 0.
-        writeFile(p.local("mine.swf"), "local version");
-        p.rec.replaceAnswer = 0;
-        p.ftp.ReceiveFile("proj\\movie.swf", 0, p.local("mine.swf"));
-        QCOMPARE(readFile(p.local("mine.swf")), QByteArray("local version"));
-        QCOMPARE(p.rec.events.last(), "skip proj/movie.swf|" + p.local("mine.swf") + "|1");
-        p.rec.replaceAnswer = 1;
-        p.ftp.ReceiveFile("proj\\movie.swf", 0, p.local("mine.swf"));
-        QCOMPARE(readFile(p.local("mine.swf")), pattern(1234, 'm'));
-        QVERIFY(errorOf([&] { p.ftp.ReceiveFile("proj/none", 0, p.local("n")); }) != 0);
-        QVERIFY(!QFileInfo::exists(p.local("n")));
-        QVERIFY(errorOf([&] { p.ftp.ReceiveFiles("gone\\*", in, true); }) != 0);
-        QVERIFY(!QFileInfo::exists(p.local("in/gone")));
-
-        // A full disk: the old file stays as it was, instead of an empty one in its place.
-        SmallDisk disk(p.local("full"), 64 * 1024);
-        QVERIFY(disk.mounted());
-        const QString kept = p.local("full/movie.swf");
-        writeFile(kept, pattern(3000, 'k'));
-        disk.fill();
-        QCOMPARE(errorOf([&] { p.ftp.ReceiveFile("proj\\movie.swf", 0, kept); }),
-                 qint32(kErrLocalFile));
-        QCOMPARE(readFile(kept), pattern(3000, 'k'));
-        QCOMPARE(tree(p.local("full")), QStringList({".filler", "movie.swf"}));
-
-        // ASCII mode changes line ends both ways; binary mode takes the server's bytes as they are.
-        const QByteArray text = "line one\nline two\n\nlast\n";
-        writeFile(p.local("t.txt"), text);
-        p.ftp.setTransferMode(1);
-        p.ftp.SendFile(p.local("t.txt"), 0, "t.txt", false);
-        p.ftp.ReceiveFile("t.txt", 0, p.local("back.txt"));
-        QCOMPARE(readFile(p.local("back.txt")), text);
-        QVERIFY(p.rec.sent().contains("TYPE A"));
-        p.ftp.setTransferMode(0);
-        p.ftp.ReceiveFile("t.txt", 0, p.local("raw.txt"));
-        QCOMPARE(readFile(p.local("raw.txt")), readFile(p.path("t.txt")));
-        if (kind.contains("active") || kind.contains("passive")) {
-            QVERIFY(p.rec.sentMatching("^(EPRT|PORT) ") >= 3);
-            const bool refused = kind.contains("no passive");
-            QCOMPARE(p.rec.sentMatching("^(EPSV|PASV)$"), refused ? 2 : 0);
-            QCOMPARE(p.rec.log.filter("mode failed").size(), refused ? 1 : 0);
-        }
-    }
-
     void sendFiles_data() {
         QTest::addColumn<QString>("kind");
         QTest::newRow("pyftpdlib") << "pyftpdlib";

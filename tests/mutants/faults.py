@@ -105,7 +105,7 @@ FAULTS = [
      "if (f.sized && !ascii && received != f.size)", "if (false)", "ftp_scripted"),
     ("receive: an ASCII download refused for its line ends",
      "if (f.sized && !ascii && received != f.size)", "if (f.sized && received != f.size)",
-     "ftp_transfers"),
+     "ftp_session"),
     ("receive: a listed name with a path in it written", "} else if (!isSafeLocalName(e.name)) {",
      "} else if (false) {", "ftp_scripted"),
     ("replies: a trickled reply never overdue",
