@@ -32,79 +32,32 @@ class ScriptedTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void passwordAndAccountPrompts() {
+    // A line outside any reply while idle is no reply overdue; a server that stays silent ends
+    // the connection, once; a greeting that never comes is a timeout too.
+    void silentServer() {
         ScriptedServer server;
-        server.on["PASS"] = [&](const QString&) { server.reply("332 Need account."); };
-        server.on["ACCT"] = [&](const QString& a) {
-            server.reply(a == "acc-7" ? "230 Logged in." : "530 Bad account.");
-        };
-        Client c(server);
-        c.ftp.setPassword(QString());
-        c.rec.password = "typed secret";
-        c.rec.account = "acc-7";
-        c.ftp.Connect();
-        QCOMPARE(c.rec.events, QStringList({"password?", "account?"}));
-        QCOMPARE(server.received.mid(0, 4),
-                 QStringList({"AUTH TLS", "USER mary.jon", "PASS typed secret", "ACCT acc-7"}));
-        QVERIFY(!c.rec.log.join('\n').contains("typed secret"));
-
-        // A refused account is a failed login and no connection.
-        Client other(server);
-        other.rec.account = "wrong";
-        QCOMPARE(errorOf([&] { other.ftp.Connect(); }), qint32(kErrLoginFailed));
-        QVERIFY(other.rec.of("disconnected").isEmpty());
-    }
-
-    void connectionEnds() {
-        ScriptedServer server;
-        server.on["RETR"] = [&](const QString&) {
-            server.sendData(QByteArray(5000, 'h'), ScriptedServer::DataEnd::Open);
-            QTimer::singleShot(50, &server, [&] { server.closeControl(); });
-        };
         server.on["CWD"] = [](const QString&) {};
-        QTemporaryDir local;
         Client c(server, 1);
         c.ftp.Connect();
-        // Dropped in the middle of the file at every try: two reconnects, then the cause, and
-        // nothing of the file stays.
-        QCOMPARE(errorOf([&] { c.ftp.ReceiveFile("half.bin", 0, local.filePath("half.bin")); }),
-                 qint32(kErrConnectionLost));
-        QCOMPARE(c.rec.events,
-                 QStringList({"reconnecting 1/2", "reconnecting 2/2", "disconnected 0"}));
-        QCOMPARE(c.rec.causes, QStringList(2, "The server closed the connection."));
-        QCOMPARE(server.received.count("RETR half.bin"), 3);
-        c.rec.events.clear();
-        QCOMPARE(QDir(local.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
-        // Connecting again works; the old connection's end is not reported twice, and a line
-        // outside any reply while idle is no reply overdue. A server that stays silent ends the
-        // new one.
-        c.ftp.Connect();
-        QCOMPARE(c.ftp.State(), int(kIdle));
         server.reply("Idle noise.");
         QTest::qWait(1500);
         QVERIFY(c.rec.logged("Idle noise."));
-        QVERIFY(c.rec.events.isEmpty());
         QCOMPARE(errorOf([&] { c.ftp.ChangeFolder("slow"); }), qint32(kErrTimeout));
         QCOMPARE(c.rec.events, QStringList{"disconnected 0"});
         QCOMPARE(errorOf([&] { c.ftp.ChangeFolder("slow"); }), qint32(kErrNotConnected));
-
-        // Silence from the start: the greeting never comes.
         server.greeting = "";
         Client late(server, 1);
         QCOMPARE(errorOf([&] { late.ftp.Connect(); }), qint32(kErrTimeout));
-        // Nobody listening.
-        late.ftp.setServerPort(freeLoopbackPort());
-        QCOMPARE(errorOf([&] { late.ftp.Connect(); }), qint32(kErrConnectFailed));
-        QVERIFY(late.rec.events.isEmpty());
-        QCOMPARE(errorOf([&] { late.ftp.setAbortRequested(true); }), qint32(kErrNotConnected));
     }
 
+    // An old server: it asks for an account, has no UTF8 (names in Latin-1) and no EPSV, names
+    // another address in its PASV reply, and puts noise around the replies.
     void oldServer() {
-        // No UTF8 (names in Latin-1), no EPSV, a PASV reply naming another address, and noise
-        // around the replies.
         ScriptedServer server;
         server.greeting = "220-Welcome\n220-  to the\nnoise without a code\n220 server";
         server.features = {};
+        server.on["PASS"] = [&](const QString&) { server.reply("332 Need account."); };
+        server.on["ACCT"] = [&](const QString&) { server.reply("230 Logged in."); };
         server.on["EPSV"] = [&](const QString&) { server.reply("500 EPSV not understood."); };
         server.pasvHost = "127,0,0,2";
         server.listing = "-rw-r--r-- 1 a b 5 Jan 01 2020 caf\xe9.txt\r\n";
@@ -117,7 +70,13 @@ private slots:
             server.reply("250-Folder changed\n 200 not the end\n250 Done.");
         };
         Client c(server);
+        c.ftp.setPassword(QString());
+        c.rec.password = "typed secret";
+        c.rec.account = "acc-7";
         c.ftp.Connect();
+        QCOMPARE(c.rec.events, QStringList({"password?", "account?"}));
+        QCOMPARE(server.received.mid(0, 4),
+                 QStringList({"AUTH TLS", "USER mary.jon", "PASS typed secret", "ACCT acc-7"}));
         QCOMPARE(c.ftp.CurrentFolder(), QString::fromUtf8("/r\xc3\xa9sum\xc3\xa9 \"q\""));
         QVERIFY(c.rec.logged("noise without a code"));
         const QString name = QString::fromUtf8("caf\xc3\xa9.txt");
@@ -168,9 +127,7 @@ private slots:
         // The listing works in active mode; the upload, refused, falls back on its own.
         QTest::newRow("425 to STOR in active mode") << false << "425 in active" << 2 << 2;
         QTest::newRow("server never connects") << false << "never connect" << 3 << 1;
-        QTest::newRow("EPSV and PASV refused") << true << "refuse passive" << 1 << 3;
         QTest::newRow("passive port refuses") << true << "refusing port" << 1 << 3;
-        QTest::newRow("passive port silent") << true << "silent port" << 1 << 3;
         // The upload fails in both modes: the file the server made at 425 goes too.
         QTest::newRow("upload fails in both") << true << "both fail" << 2 << 3;
         // The port of the EPSV sent ahead with the first rename (after the target's listing and
@@ -187,18 +144,14 @@ private slots:
         QFETCH(int, eprt);
         ScriptedServer server;
         server.listing = "type=file;size=1; a.txt\r\n";
-        const QRegularExpression modeCommand("^(EPSV|PASV|EPRT|PORT)");
+        // The data connection last set up is an active one: EPRT or PORT, not EPSV or PASV.
         const auto inActiveMode = [&] {
-            const QStringList setups = server.received.filter(modeCommand);
-            return !setups.isEmpty() &&
-                   (setups.last().startsWith("EPRT") || setups.last().startsWith("PORT"));
-        };
-        const auto refuse = [&](const QString& verb) {
-            server.on[verb] = [&](const QString&) { server.reply("500 Not understood."); };
+            const QRegularExpression setup("^(EPSV|PASV|EPRT|PORT)");
+            return !server.received.filter(setup).constLast().contains("SV");
         };
         if (fault == "refuse active") {
-            refuse("EPRT");
-            refuse("PORT");
+            for (const char* verb : {"EPRT", "PORT"})
+                server.on[verb] = [&](const QString&) { server.reply("500 Not understood."); };
         } else if (fault == "425 in active" || fault == "both fail") {
             // As vsftpd: the target exists before the connection back fails.
             server.on["STOR"] = [&](const QString& name) {
@@ -213,13 +166,8 @@ private slots:
                 server.passivePort = ScriptedServer::PassivePort::Refusing;
         } else if (fault == "never connect") {
             server.on["EPRT"] = [&](const QString&) { server.reply("200 Waiting, in vain."); };
-        } else if (fault == "refuse passive") {
-            refuse("EPSV");
-            refuse("PASV");
         } else if (fault == "refusing port") {
             server.passivePort = ScriptedServer::PassivePort::Refusing;
-        } else if (fault == "silent port") {
-            server.passivePort = ScriptedServer::PassivePort::Silent;
         } else if (fault == "rename refused") {
             server.on["RNTO"] = [&](const QString&) { server.reply("553 Not allowed."); };
         } else if (fault == "ahead refuses") {
@@ -262,19 +210,13 @@ private slots:
         QCOMPARE(c.ftp.GetFolderItems("", 0).Count(), 1);
         // A data connection that never opens costs the deadline once, and the session lives.
         QVERIFY(clock.elapsed() < 3000);
-        QCOMPARE(c.ftp.State(), int(kIdle));
-
+        const QString note =
+            passive ? "Passive mode failed; using active mode for the rest of the session."
+                    : "Active mode failed; using passive mode for the rest of the session.";
         const bool switched = passive ? eprt > 0 : epsv > 0;
-        QCOMPARE(c.rec.logDirections.count(kLogNote), switched ? 1 : 0);
-        if (switched)
-            QCOMPARE(
-                c.rec.log.at(c.rec.logDirections.indexOf(kLogNote)),
-                passive
-                    ? QString("Passive mode failed; using active mode for the rest of the session.")
-                    : QString(
-                          "Active mode failed; using passive mode for the rest of the session."));
-        QCOMPARE(server.received.filter(QRegularExpression("^EPSV")).size(), epsv);
-        QCOMPARE(server.received.filter(QRegularExpression("^EPRT")).size(), eprt);
+        QCOMPARE(c.rec.log.filter("mode failed"), switched ? QStringList{note} : QStringList());
+        QCOMPARE(server.received.filter("EPSV").size(), epsv);
+        QCOMPARE(server.received.filter("EPRT").size(), eprt);
     }
 
     // A server that trickles its answer keeps the silence timeout at bay: a reply must still
@@ -282,41 +224,26 @@ private slots:
     void trickles_data() {
         QTest::addColumn<QString>("verb");
         QTest::addColumn<QList<QByteArray>>("pieces");
-        QTest::addColumn<int>("interval");  // ms between pieces; 0 sends them at once
-        QTest::addColumn<qint32>("error");
-        QTest::addColumn<QString>("description");
-        const QString replyLate("The server's reply did not complete within 1 seconds.");
-        const auto repeated = [](const QByteArray& first, const QByteArray& line, int times,
-                                 const QByteArray& last) {
-            return QList<QByteArray>{first} + QList<QByteArray>(times, line) +
-                   QList<QByteArray>{last};
-        };
-        QList<QByteArray> bytes;
+        QTest::addColumn<int>("interval");         // ms between pieces; 0 sends them at once
+        QTest::addColumn<QString>("description");  // of the timeout; none: no error
+        const QString late("The server's reply did not complete within 1 seconds.");
+        QList<QByteArray> noise(30, "still changing\r\n"), bytes, entries;
         for (const char b : QByteArray("257 \"/slow\" is the current folder.\r\n"))
             bytes << QByteArray(1, b);
-        QList<QByteArray> entries;
         for (int i = 0; i < 100000; ++i)
             entries << "type=file;size=1; f" + QByteArray::number(i) + ".txt\r\n";
-
-        QTest::newRow("FEAT, a line every 300 ms")
-            << "FEAT" << repeated("211-Features:\r\n", " UTF8\r\n", 30, "211 End\r\n") << 300
-            << qint32(kErrTimeout) << replyLate;
         QTest::newRow("CWD, noise lines before the reply")
-            << "CWD" << repeated("Changing folder\r\n", "still changing\r\n", 30, "250 Okay.\r\n")
-            << 300 << qint32(kErrTimeout) << replyLate;
-        QTest::newRow("PWD, a byte every 300 ms")
-            << "PWD" << bytes << 300 << qint32(kErrTimeout) << replyLate;
+            << "CWD" << noise + QList<QByteArray>{"250 Okay.\r\n"} << 300 << late;
+        QTest::newRow("PWD, a byte every 300 ms") << "PWD" << bytes << 300 << late;
         QTest::newRow("MLSD, a line every 200 ms")
-            << "MLSD" << entries.mid(0, 100) << 200 << qint32(kErrTimeout)
+            << "MLSD" << entries.mid(0, 100) << 200
             << "The listing did not complete within 10 seconds.";
-        QTest::newRow("MLSD, 100000 entries at full speed")
-            << "MLSD" << entries << 0 << qint32(0) << QString();
+        QTest::newRow("MLSD, 100000 entries at full speed") << "MLSD" << entries << 0 << QString();
     }
     void trickles() {
         QFETCH(QString, verb);
         QFETCH(QList<QByteArray>, pieces);
         QFETCH(int, interval);
-        QFETCH(qint32, error);
         QFETCH(QString, description);
         ScriptedServer server;
         server.on[verb] = [&](const QString&) {
@@ -337,10 +264,10 @@ private slots:
                 c.ftp.ChangeFolder("slow");
             else if (verb == "PWD")
                 c.ftp.CurrentFolder();
-            else if (verb == "MLSD")
+            else
                 listed = c.ftp.GetFolderItems("", 0).Count();
         });
-        QCOMPARE(failure.number, error);
+        QCOMPARE(failure.number, description.isEmpty() ? 0 : qint32(kErrTimeout));
         QCOMPARE(failure.description, description);
         QVERIFY(c.rec.of("reconnecting").isEmpty());
         if (verb != "MLSD") {
@@ -351,32 +278,23 @@ private slots:
         }
         // The listing ends and nothing retries it; the session goes on.
         QCOMPARE(server.received.count("MLSD"), 1);
-        QCOMPARE(listed, error ? 0 : int(pieces.size()));
+        QCOMPARE(listed, description.isEmpty() ? int(pieces.size()) : 0);
         QVERIFY2(clock.elapsed() < 12000, qPrintable(QString::number(clock.elapsed())));
         c.ftp.ChangeFolder("next");
         QCOMPARE(c.ftp.CurrentFolder(), QString("/next"));
     }
 
-    void hostileListing_data() {
-        QTest::addColumn<bool>("mlsd");
-        QTest::newRow("MLSD") << true;
-        QTest::newRow("LIST") << false;
-    }
     void hostileListing() {
-        QFETCH(bool, mlsd);
         ScriptedServer server;
-        server.features =
-            mlsd ? QStringList{"EPSV", "MLST type*;size*;", "UTF8"} : QStringList{"EPSV", "UTF8"};
+        server.features = {"EPSV", "UTF8"};
         // The absolute name points into this test's own folder: should the name check ever
         // fail, the write lands there, where the tree below sees it.
         QTemporaryDir outer;
         const QByteArray absolute = outer.filePath("planted").toUtf8();
         const QList<QByteArray> files = {"../x", "a/b", absolute, "C:boot.ini", "bell\x07.txt"};
         const auto line = [&](const QByteArray& name, bool folder) -> QByteArray {
-            if (mlsd)
-                return (folder ? "type=dir;size=0; " : "type=file;size=5; ") + name + "\r\n";
-            return (folder ? "drwxr-xr-x" : "-rw-r--r--") + QByteArray(" 1 a b 5 Jan 01 2020 ") +
-                   name + "\r\n";
+            return (folder ? "d" : "-") + QByteArray("rw-r--r-- 1 a b 5 Jan 01 2020 ") + name +
+                   "\r\n";
         };
         for (const QByteArray& name : files)
             server.listing += line(name, false);
@@ -421,7 +339,7 @@ private slots:
     // Receives that must fail, leaving the old local file as it was and no temporary: a file
     // cut short and reported complete all the same (closed early, or reset, the size announced
     // or not), sizes near 2^63 (UBSan: their sum must not overflow), a folder inside every
-    // folder. ASCII transfers change sizes with line ends and are no fault.
+    // folder.
     void receiveFaults_data() {
         QTest::addColumn<QString>("fault");
         QTest::addColumn<bool>("many");  // ReceiveFiles, sizes from the listing; else ReceiveFile
@@ -431,7 +349,6 @@ private slots:
         QTest::newRow("closed early, size from the listing")
             << "closed" << true << qint32(kErrDataConnection);
         QTest::newRow("reset, no size announced") << "reset" << false << qint32(kErrDataConnection);
-        QTest::newRow("ASCII line ends") << "ascii" << false << qint32(0);
         QTest::newRow("sizes near 2^63") << "huge" << true << qint32(kErrDataConnection);
         QTest::newRow("a folder in every folder") << "endless" << true << qint32(kErrProtocol);
         // Only the server we talk to may deliver the data: in active mode another host that
@@ -447,17 +364,15 @@ private slots:
         QFETCH(qint32, error);
         ScriptedServer server;
         server.features = {"EPSV", "UTF8"};
-        const QByteArray whole = fault == "ascii" ? "a\r\nb\r\n" : pattern(200000, 'r');
+        const QByteArray whole = pattern(200000, 'r');
         server.files["big.bin"] = whole;
         const auto file = [](const QByteArray& name, const QByteArray& size) {
             return "-rw-r--r-- 1 a b " + size + " Jan 01 2020 " + name + "\r\n";
         };
         server.listing = file("big.bin", QByteArray::number(whole.size()));
         if (fault == "closed" || fault == "reset") {
-            const auto end =
-                fault == "reset" ? ScriptedServer::DataEnd::Reset : ScriptedServer::DataEnd::Close;
-            server.on["RETR"] = [&, end](const QString&) {
-                server.sendData(whole.left(100000), end);
+            server.on["RETR"] = [&](const QString&) {
+                server.sendData(whole.left(100000), fault == "reset");
             };
         }
         if (fault == "reset")
@@ -471,7 +386,7 @@ private slots:
             server.listing += "drwxr-xr-x 1 a b 0 Jan 01 2020 a\r\n";
             // Bounded should the walk not stop.
             server.on["LIST"] = [&](const QString&) {
-                if (server.received.filter(QRegularExpression("^LIST")).size() > 100)
+                if (server.received.filter("LIST").size() > 100)
                     server.reply("550 Enough.");
                 else
                     server.sendData(server.listing);
@@ -494,7 +409,6 @@ private slots:
         const QString target = local.filePath("big.bin");
         writeFile(target, "old");
         Client c(server);
-        c.ftp.setTransferMode(fault == "ascii" ? 1 : 0);
         c.ftp.setPassiveMode(fault != "intruder");
         if (fault == "other certificate") {
             const QTemporaryDir certificates;
@@ -513,37 +427,27 @@ private slots:
                  }),
                  error);
         QCOMPARE(tree(local.path()), QStringList{"big.bin"});
-        QCOMPARE(readFile(target), error              ? QByteArray("old")
-                                   : fault == "ascii" ? QByteArray("a\nb\n")
-                                                      : whole);
+        QCOMPARE(readFile(target), error ? QByteArray("old") : whole);
         if (fault == "endless")
-            QCOMPARE(server.received.filter(QRegularExpression("^LIST")).size(), 65);
+            QCOMPARE(server.received.filter("LIST").size(), 65);
         QCOMPARE(c.ftp.State(), int(kIdle));
     }
 
-    // Servers answer ABOR with 426 for the transfer and 226, or (pyftpdlib, aborted right
-    // after its 150) with a single 225 that leaves the transfer without a reply of its own.
-    void abortedListingKeepsRepliesInOrder_data() {
-        QTest::addColumn<QByteArray>("answer");
-        QTest::newRow("426 and 226") << QByteArray("426 Transfer aborted.\n226 ABOR successful.");
-        QTest::newRow("225 alone")
-            << QByteArray("225 ABOR command successful; data channel closed.");
-    }
-    void abortedListingKeepsRepliesInOrder() {
-        QFETCH(QByteArray, answer);
+    // pyftpdlib, aborted right after its 150, answers ABOR with a single 225 that leaves the
+    // transfer without a reply of its own: the late replies are not taken for the next ones'.
+    void abortAnsweredWith225() {
         ScriptedServer server;
         server.on["MLSD"] = [&](const QString&) { server.reply("150 Here it comes, slowly."); };
-        server.on["ABOR"] = [&](const QString&) { server.reply(answer); };
+        server.on["ABOR"] = [&](const QString&) {
+            server.reply("225 ABOR command successful; data channel closed.");
+        };
         Client c(server, 5);
         c.ftp.Connect();
         QTimer::singleShot(200, &c.ftp, [&] { c.ftp.setAbortRequested(true); });
         QCOMPARE(errorOf([&] { c.ftp.ListFolder(""); }), qint32(kErrAborted));
         QCOMPARE(c.ftp.State(), int(kIdle));
-        QVERIFY(c.ftp.AbortRequested());
-        // The late replies to the aborted command are not taken for the next ones'.
         c.ftp.ChangeFolder("next");
         QCOMPARE(c.ftp.CurrentFolder(), QString("/next"));
-        QVERIFY(server.received.contains("ABOR"));
         QVERIFY(!c.ftp.AbortRequested());
         QVERIFY(c.rec.events.isEmpty());
     }

@@ -1,18 +1,25 @@
 #include <QtTest>
 
 #include "Fixture.h"
+#include "FullDisk.h"
 
 using namespace ftp;
 
 // The session against real servers: login, TLS, folders, listings, one operation at a time,
-// keep-alive and the end of a connection.
+// sends and receives, keep-alive and the end of a connection.
 class SessionTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // pyftpdlib in clear with TLS off; the certificate of "vsftpd TLS x4" trusted by a
+    // CertificateUntrusted handler, not by an extra authority; vsftpd refusing passive mode is
+    // asked once, the session then keeps to active mode.
     void session_data() {
         addServerRows();
         QTest::newRow("pyftpdlib LIST") << "pyftpdlib LIST";
+        QTest::newRow("vsftpd TLS x4, trusted by the handler") << "vsftpd TLS x4";
+        QTest::newRow("pyftpdlib, active mode") << "pyftpdlib active";
+        QTest::newRow("vsftpd refusing passive mode") << "vsftpd no passive";
     }
     void session() {
         QFETCH(QString, kind);
@@ -25,29 +32,66 @@ private slots:
         writeFile(p.path("keep/file.txt"), "content");
         QVERIFY(QFile::link("small.txt", p.path("link.txt")));
         setModified(p.path("small.txt"), QDateTime(QDate(2020, 5, 6), QTime(7, 8), Qt::UTC));
+        writeFile(p.path("proj/pictavo.html"), pattern(70000, 'h'));
+        writeFile(p.path("proj/movie.swf"), pattern(1234, 'm'));
+        writeFile(p.path("proj/images/pic 1.jpg"), pattern(4321, 'i'));
+        writeFile(p.path("proj/images/deep/pic2.jpg"), pattern(10, 'j'));
+        // A link to a folder outside the tree is never entered, whatever MLSD calls it.
+        writeFile(p.path("elsewhere/secret.txt"), "not part of proj");
+        QVERIFY(QFile::link("../../elsewhere", p.path("proj/images/out")));
+        writeFile(p.path("site/a.txt"), "old a");
+        writeFile(p.path("site/b.txt"), "old b");
+        // Left by sends whose connection went away for good: the next send into the folder
+        // removes them.
+        writeFile(p.path("site/.a.txt.ferrypart"), "cut short");
+        writeFile(p.path("site/.gone.html.ferrypart2"), "cut short");
         if (kind.endsWith("LIST"))
             p.ftp.setConnectOption(200 & ~kOptMlsd);
         QVERIFY2(p.start(false), qPrintable(p.error()));
         const QString logPath = p.local("FerryFTP.log");
         writeFile(logPath, "earlier line\n");
         p.ftp.setCommandLogFilename(logPath);
+        // Refused before the user name goes out: TLS required of a server without it, or a
+        // certificate that no authority vouches for and no handler trusts.
+        const bool tls = kind.contains("TLS"), handler = kind.endsWith("x4");
+        const QList<QSslCertificate> authorities = p.ftp.ExtraCaCertificates();
+        p.ftp.setExtraCaCertificates({});
+        p.ftp.setTlsMode(kTlsRequire);
+        QCOMPARE(errorOf([&] { p.ftp.Connect(); }),
+                 qint32(tls ? kErrCertificate : kErrTlsRequired));
+        QCOMPARE(p.rec.sent().mid(0, 1), QStringList{"AUTH TLS"});
+        QCOMPARE(p.rec.sentMatching("^(USER|PASS)"), 0);
+        p.ftp.setExtraCaCertificates(authorities);
+        p.ftp.setTlsMode(tls ? kTlsRequire : kind == "pyftpdlib" ? kTlsOff : kTlsAuto);
         const QString password = p.ftp.Password();
         p.ftp.setPassword("wrong password");
         QCOMPARE(errorOf([&] { p.ftp.Connect(); }), qint32(kErrLoginFailed));
-        QCOMPARE(p.ftp.State(), int(kNotConnected));
         p.ftp.setPassword(password);
+        QStringList asked;
+        if (handler) {
+            p.ftp.setExtraCaCertificates({});
+            connect(&p.ftp, &FtpClient::CertificateUntrusted, this,
+                    [&](const QString& host, const QString& fingerprint, const QString& subject,
+                        const QString& issuer, const QDateTime& from, const QDateTime& to,
+                        const QStringList& reasons, bool& trust) {
+                        QVERIFY(from < QDateTime::currentDateTime());
+                        QVERIFY(to > QDateTime::currentDateTime());
+                        QVERIFY(!reasons.isEmpty());
+                        asked << host + " " + fingerprint + " " + subject + " " + issuer;
+                        trust = true;
+                    });
+        }
         p.ftp.Connect();
-        QCOMPARE(p.ftp.Encrypted(), kind.contains("TLS"));
-        QCOMPARE(p.rec.sent().first(), QString("AUTH TLS"));
+        QCOMPARE(p.ftp.Encrypted(), tls);
+        QCOMPARE(p.rec.sent().count("AUTH TLS"), kind == "pyftpdlib" ? 1 : 3);
         QCOMPARE(errorOf([&] { p.ftp.Connect(); }), qint32(kErrAlreadyConnected));
 
         // A second operation started from a notification handler is refused before anything is
         // sent.
-        int stateInside = -1;
         qint32 refused = 0;
         qsizetype sentMeanwhile = -1;
         const auto busy = connect(&p.ftp, &FtpClient::ListingItem, this, [&] {
-            if (std::exchange(stateInside, p.ftp.State()) >= 0)
+            if (refused)
                 return;
             const qsizetype before = p.rec.sent().size();
             refused = errorOf([&] { p.ftp.ChangeFolder("/"); });
@@ -55,27 +99,36 @@ private slots:
         });
         p.ftp.ListFolder("");
         disconnect(busy);
-        QCOMPARE(stateInside, int(kListing));
         QCOMPARE(refused, qint32(kErrBusy));
         QCOMPARE(sentMeanwhile, 0);
         QMap<QString, FolderItem> byName;
         for (const FolderItem& i : std::as_const(p.rec.items))
             byName.insert(i.ItemName, i);
-        QCOMPARE(byName.keys(), QStringList({"keep", "link.txt", "small.txt", "sub", accented}));
+        QCOMPARE(byName.keys(), QStringList({"elsewhere", "keep", "link.txt", "proj", "site",
+                                             "small.txt", "sub", accented}));
         QCOMPARE(byName["small.txt"].size, 5);
         QCOMPARE(byName["small.txt"].date.toUTC().date(), QDate(2020, 5, 6));
         QCOMPARE(byName["sub"].ItemType, int(kFolder));
-        QCOMPARE(byName[accented].size, 3);
         // MLSD of pyftpdlib follows links.
-        QCOMPARE(byName["link.txt"].ItemType, int(kind == "pyftpdlib" ? kFile : kLink));
-        QVERIFY(!byName["small.txt"].raw.isEmpty());
+        QCOMPARE(byName["link.txt"].ItemType,
+                 int(kind.startsWith("pyftpdlib") && !kind.endsWith("LIST") ? kFile : kLink));
         // GetFolderItems: no "." or "..", masks and folder parts.
-        QCOMPARE(p.ftp.GetFolderItems("", 0).Count(), 5);
+        QCOMPARE(p.ftp.GetFolderItems("", 0).Count(), 8);
         const FolderItems items = p.ftp.GetFolderItems("sub\\*.TXT", 0);
         QCOMPARE(items.Count(), 1);
         QCOMPARE(items[0].ItemName, QString("inner.txt"));
         QVERIFY(p.ftp.GetFolderItems("*.none", 0).isEmpty());
         QVERIFY(errorOf([&] { p.ftp.GetFolderItems("missing\\*", 0); }) != 0);
+        // Extra connections and data connections take the certificate trusted for the first
+        // one without a question.
+        p.ftp.ReceiveFiles("sub\\*", p.localRoot(), false);
+        QCOMPARE(readFile(p.local("sub/inner.txt")), QByteArray("x"));
+        QTRY_COMPARE(p.rec.sentMatching("^USER "), p.ftp.Connections() + 1);
+        const QString fingerprint = QString::fromLatin1(
+            p.certificate().digest(QCryptographicHash::Sha256).toHex(':').toUpper());
+        QCOMPARE(asked, handler
+                            ? QStringList{"localhost " + fingerprint + " CN=localhost CN=localhost"}
+                            : QStringList());
 
         // Folders and files.
         p.ftp.CreateFolder("made");
@@ -100,8 +153,114 @@ private slots:
         const qsizetype sent = p.rec.sent().size();
         QCOMPARE(errorOf([&] { p.ftp.DeleteFile("x\r\nRMD made"); }), qint32(kErrBadArgument));
         QCOMPARE(p.rec.sent().size(), sent);
-        QVERIFY(p.rec.events.isEmpty());
 
+        // Sends and receives: folders made on the way, masks, replace answers, temporary names,
+        // progress, a full disk, ASCII mode.
+        p.rec.events.clear();
+        p.rec.progress.clear();
+        const QByteArray page = pattern(300 * 1024, 'p');
+        const QString local = p.local("pictavo.html");
+        writeFile(local, page);
+
+        // A progress handler that shows a message box: the transfer ends while it is open.
+        bool waited = false;
+        p.rec.onProgress = [&](const Recorder::Progress&) {
+            if (!std::exchange(waited, true))
+                QTest::qWait(500);
+        };
+        p.ftp.SendFile(local, 0, "site\\deep\\er\\pictavo.html", false);
+        QVERIFY(waited);
+        QCOMPARE(readFile(p.path("site/deep/er/pictavo.html")), page);
+        QCOMPARE(p.rec.events, QStringList{"sending " + local});
+        // A new file too goes under a temporary name: the site never serves part of it.
+        QVERIFY(p.rec.sent().contains("RNFR .pictavo.html.ferrypart"));
+        QCOMPARE(p.rec.risingPercent(kSendingFile), 100);
+
+        // Into an existing folder the second time: nothing is created.
+        const qsizetype before = p.rec.sent().size();
+        p.ftp.SendFile(local, 0, "site/copy.html", false);
+        QVERIFY(p.rec.sent().mid(before).filter("MKD").isEmpty());
+        QCOMPARE(readFile(p.path("site/copy.html")), page);
+        QCOMPARE(errorOf([&] { p.ftp.SendFile(p.local("none"), 0, "site/none", false); }),
+                 qint32(kErrLocalFile));
+        // A folder where the file should go is not replaced.
+        QCOMPARE(errorOf([&] { p.ftp.SendFile(local, 0, "site\\deep", false); }),
+                 qint32(kErrBadArgument));
+        QVERIFY(QFileInfo(p.path("site/deep/er")).isDir());
+
+        // Replaced: through a temporary name renamed over the old file.
+        writeFile(p.local("a.txt"), "new a, longer");
+        writeFile(p.local("b.txt"), "new b, longer");
+        writeFile(p.local("sub/c.txt"), "not sent: no subfolders");
+        p.ftp.SendFiles(p.local("*.txt"), "site", false, false);
+        QCOMPARE(readFile(p.path("site/a.txt")), QByteArray("new a, longer"));
+        QCOMPARE(p.rec.of("replace"),
+                 QStringList({"replace site/a.txt|5|13", "replace site/b.txt|5|13"}));
+        QCOMPARE(tree(p.path("site")),
+                 QStringList({"a.txt", "b.txt", "copy.html", "deep/er/pictavo.html"}));
+
+        // The last argument true replaces without asking.
+        writeFile(p.local("a.txt"), "third a");
+        p.ftp.SendFile(p.local("a.txt"), 0, "site/a.txt", true);
+        QCOMPARE(p.rec.of("replace").size(), 2);
+        QCOMPARE(readFile(p.path("site/a.txt")), QByteArray("third a"));
+
+        // Receiving.
+        const QString in = p.local("in");
+        p.rec.events.clear();
+        p.rec.progress.clear();
+        p.ftp.ReceiveFiles("proj\\*", in, true);
+        QCOMPARE(tree(in), QStringList({"proj/images/deep/pic2.jpg", "proj/images/pic 1.jpg",
+                                        "proj/movie.swf", "proj/pictavo.html"}));
+        QCOMPARE(readFile(p.local("in/proj/images/pic 1.jpg")), pattern(4321, 'i'));
+        QCOMPARE(p.rec.risingPercent(), 100);
+        QCOMPARE(p.rec.events, QStringList{"skip proj/images/out||5"});
+        QCOMPARE(p.ftp.CurrentFolder(), QString("/"));
+
+        // One file, kept when the answer is 0.
+        writeFile(p.local("mine.swf"), "local version");
+        p.rec.replaceAnswer = 0;
+        p.ftp.ReceiveFile("proj\\movie.swf", 0, p.local("mine.swf"));
+        QCOMPARE(readFile(p.local("mine.swf")), QByteArray("local version"));
+        QCOMPARE(p.rec.events.last(), "skip proj/movie.swf|" + p.local("mine.swf") + "|1");
+        p.rec.replaceAnswer = 1;
+        p.ftp.ReceiveFile("proj\\movie.swf", 0, p.local("mine.swf"));
+        QCOMPARE(readFile(p.local("mine.swf")), pattern(1234, 'm'));
+        QVERIFY(errorOf([&] { p.ftp.ReceiveFile("proj/none", 0, p.local("n")); }) != 0);
+        QVERIFY(!QFileInfo::exists(p.local("n")));
+        QVERIFY(errorOf([&] { p.ftp.ReceiveFiles("gone\\*", in, true); }) != 0);
+        QVERIFY(!QFileInfo::exists(p.local("in/gone")));
+
+        // A full disk: the old file stays as it was, instead of an empty one in its place.
+        SmallDisk disk(p.local("full"), 64 * 1024);
+        QVERIFY(disk.mounted());
+        const QString kept = p.local("full/movie.swf");
+        writeFile(kept, pattern(3000, 'k'));
+        disk.fill();
+        QCOMPARE(errorOf([&] { p.ftp.ReceiveFile("proj\\movie.swf", 0, kept); }),
+                 qint32(kErrLocalFile));
+        QCOMPARE(readFile(kept), pattern(3000, 'k'));
+        QCOMPARE(tree(p.local("full")), QStringList({".filler", "movie.swf"}));
+
+        // ASCII mode changes line ends both ways; binary mode takes the server's bytes as they are.
+        const QByteArray text = "line one\nline two\n\nlast\n";
+        writeFile(p.local("t.txt"), text);
+        p.ftp.setTransferMode(1);
+        p.ftp.SendFile(p.local("t.txt"), 0, "t.txt", false);
+        p.ftp.ReceiveFile("t.txt", 0, p.local("back.txt"));
+        QCOMPARE(readFile(p.local("back.txt")), text);
+        QVERIFY(p.rec.sent().contains("TYPE A"));
+        p.ftp.setTransferMode(0);
+        p.ftp.ReceiveFile("t.txt", 0, p.local("raw.txt"));
+        QCOMPARE(readFile(p.local("raw.txt")), readFile(p.path("t.txt")));
+        if (kind.contains("active") || kind.contains("passive")) {
+            QVERIFY(p.rec.sentMatching("^(EPRT|PORT) ") >= 3);
+            const bool refused = kind.contains("no passive");
+            QCOMPARE(p.rec.sentMatching("^(EPSV|PASV)$"), refused ? 2 : 0);
+            QCOMPARE(p.rec.log.filter("mode failed").size(), refused ? 1 : 0);
+        }
+
+        p.rec.events.clear();
         p.ftp.Disconnect();
         p.ftp.Disconnect();
         QCOMPARE(p.rec.events, QStringList{"disconnected 0"});
@@ -118,85 +277,11 @@ private slots:
         QCOMPARE(p.rec.events, QStringList({"disconnected 0", "disconnected 0"}));
 
         // The password never reaches the log; the file holds the same lines, appended.
-        QCOMPARE(p.rec.sent().count("PASS ****"), 3);
+        QCOMPARE(p.rec.sent().count("PASS ****"), p.ftp.Connections() + 2);
         for (const QString& line : std::as_const(p.rec.log))
             QVERIFY2(!line.contains(password), qPrintable(line));
         QCOMPARE(QString::fromUtf8(readFile(logPath)).split('\n', Qt::SkipEmptyParts),
                  QStringList{"earlier line"} + p.rec.log);
-    }
-
-    // TlsMode and the server's certificate: verified against the extra authorities, otherwise
-    // put to CertificateUntrusted and refused unless the handler trusts it.
-    void tls_data() {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<bool>("extraCa");  // the server's certificate is an extra authority
-        QTest::addColumn<int>("handler");   // CertificateUntrusted: -1 none, 0 refuses, 1 trusts
-        QTest::addColumn<qint32>("error");
-        QTest::addColumn<int>("questions");
-        QTest::newRow("extra authority") << "vsftpd TLS" << int(kTlsAuto) << true << 0 << 0 << 0;
-        // Extra connections take the certificate trusted for the first one without a question.
-        QTest::newRow("trusted by the handler, 4 connections")
-            << "vsftpd TLS x4" << int(kTlsRequire) << false << 1 << 0 << 1;
-        QTest::newRow("refused by the handler")
-            << "vsftpd TLS" << int(kTlsAuto) << false << 0 << qint32(kErrCertificate) << 1;
-        QTest::newRow("no handler")
-            << "vsftpd TLS" << int(kTlsRequire) << false << -1 << qint32(kErrCertificate) << 0;
-        QTest::newRow("required, pyftpdlib without TLS")
-            << "pyftpdlib" << int(kTlsRequire) << false << -1 << qint32(kErrTlsRequired) << 0;
-        QTest::newRow("required, vsftpd without TLS")
-            << "vsftpd" << int(kTlsRequire) << false << -1 << qint32(kErrTlsRequired) << 0;
-        QTest::newRow("off") << "pyftpdlib" << int(kTlsOff) << false << -1 << 0 << 0;
-    }
-    void tls() {
-        QFETCH(QString, kind);
-        QFETCH(int, mode);
-        QFETCH(bool, extraCa);
-        QFETCH(int, handler);
-        QFETCH(qint32, error);
-        Peer p(kind);
-        writeFile(p.path("site/page.html"), "page");
-        p.ftp.setTlsMode(mode);
-        if (!extraCa)
-            p.ftp.setExtraCaCertificates({});
-        QStringList asked;
-        if (handler >= 0) {
-            connect(&p.ftp, &FtpClient::CertificateUntrusted, this,
-                    [&](const QString& host, const QString& fingerprint, const QString& subject,
-                        const QString& issuer, const QDateTime& from, const QDateTime& to,
-                        const QStringList& reasons, bool& trust) {
-                        QVERIFY(from < QDateTime::currentDateTime());
-                        QVERIFY(to > QDateTime::currentDateTime());
-                        QVERIFY(!reasons.isEmpty());
-                        asked << host + " " + fingerprint + " " + subject + " " + issuer;
-                        trust = handler == 1;
-                    });
-        }
-        QVERIFY2(p.start(false), qPrintable(p.error()));
-        QCOMPARE(errorOf([&] { p.ftp.Connect(); }), error);
-        QTEST(int(asked.size()), "questions");
-        if (!asked.isEmpty()) {
-            const QString fingerprint = QString::fromLatin1(
-                p.certificate().digest(QCryptographicHash::Sha256).toHex(':').toUpper());
-            QCOMPARE(asked.first(), "localhost " + fingerprint + " CN=localhost CN=localhost");
-        }
-        const QStringList sent = p.rec.sent();
-        if (error != 0) {
-            // Nothing after AUTH TLS: no USER in clear, nothing to a server nobody trusts.
-            QCOMPARE(p.ftp.State(), int(kNotConnected));
-            QCOMPARE(sent.mid(0, 1), QStringList{"AUTH TLS"});
-            QVERIFY2(sent.filter(QRegularExpression("^(USER|PASS)")).isEmpty(),
-                     qPrintable(sent.join(", ")));
-            return;
-        }
-        QCOMPARE(p.ftp.Encrypted(), kind.contains("TLS"));
-        QCOMPARE(sent.contains("AUTH TLS"), mode != kTlsOff);
-        // Data connections show the same certificate: no further question.
-        const qsizetype questions = asked.size();
-        p.ftp.ReceiveFiles("site\\*", p.localRoot(), false);
-        QCOMPARE(readFile(p.local("site/page.html")), QByteArray("page"));
-        QTRY_COMPARE(p.rec.sent().filter(QRegularExpression("^USER ")).size(), p.ftp.Connections());
-        QCOMPARE(asked.size(), questions);
     }
 };
 

@@ -140,6 +140,25 @@ FAULTS = [
     ("deletion stopped part-way: the server left inside the tree",
      "            m_xFtp.ChangeFolder(savedFolder);\n        } catch", "            (void)0;\n        } catch",
      "tst_remote"),
+    # FTP engine: faults only the engine's own tests catch
+    ("abort: pyftpdlib's lone 225 to ABOR taken for the aborted command",
+     "if (raw.code == 225 && m_abortSeq > m_answered)", "if (false)", "ftp_scripted"),
+    ("receive: a download cut short taken as whole",
+     "if (f.sized && !ascii && received != f.size)", "if (false)", "ftp_scripted"),
+    ("receive: an ASCII download refused for its line ends",
+     "if (f.sized && !ascii && received != f.size)", "if (f.sized && received != f.size)",
+     "ftp_session"),
+    ("receive: a listed name with a path in it written", "} else if (!isSafeLocalName(e.name)) {",
+     "} else if (false) {", "ftp_scripted"),
+    ("replies: a trickled reply never overdue",
+     "    if (!m_replyClock.isActive())\n        m_replyClock.start();",
+     "    m_replyClock.start();", "ftp_scripted"),
+    ("listings: a trickled listing never ends", "const QDeadlineTimer deadline(allowed);",
+     "const QDeadlineTimer deadline(QDeadlineTimer::Forever);", "ftp_scripted"),
+    ("data connection: one that never opens costs the session",
+     "s.conn().timeout() * 3 / 4", "s.conn().timeout() * 5 / 4", "ftp_scripted"),
+    ("progress: a file sent again after a reconnect takes the bar back",
+     "m_percent = qMax(m_percent, percent());", "m_percent = percent();", "ftp_parsers"),
 ]
 
 

@@ -3,7 +3,6 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <QDir>
 #include <QFile>
 #include <QHostAddress>
 #include <QProcess>
@@ -11,39 +10,21 @@
 
 namespace {
 
-// Every process below `root`: vsftpd runs each session in a session of its own, out of reach
-// of a signal to the server's process group.
-QList<pid_t> descendants(pid_t root) {
-    QMultiMap<pid_t, pid_t> children;
-    const QStringList entries = QDir("/proc").entryList(QDir::Dirs);
-    for (const QString& entry : entries) {
-        bool ok = false;
-        const pid_t pid = pid_t(entry.toInt(&ok));
-        if (!ok)
-            continue;
-        QFile stat("/proc/" + entry + "/stat");
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        // "pid (comm) state ppid ...": comm may hold spaces, so read after the last ')'.
-        const QByteArray line = stat.readAll();
-        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-        if (fields.size() > 1)
-            children.insert(pid_t(fields[1].toInt()), pid);
-    }
-    QList<pid_t> out;
-    QList<pid_t> todo{root};
-    while (!todo.isEmpty()) {
-        for (const pid_t child : children.values(todo.takeFirst())) {
-            out << child;
-            todo << child;
+// Kills every process below `pid`, the deepest first: vsftpd runs each session in a session of
+// its own, out of reach of a signal to the server's process group.
+void killDescendants(pid_t pid) {
+    QFile children(QStringLiteral("/proc/%1/task/%1/children").arg(pid));
+    if (!children.open(QIODevice::ReadOnly))
+        return;
+    for (const QByteArray& child : children.readAll().split(' ')) {
+        if (child.toInt() > 0) {
+            killDescendants(pid_t(child.toInt()));
+            ::kill(pid_t(child.toInt()), SIGKILL);
         }
     }
-    return out;
 }
 
 }  // namespace
-
-TestFtpServer::TestFtpServer() = default;
 
 TestFtpServer::~TestFtpServer() {
     terminate();
@@ -67,8 +48,7 @@ void TestFtpServer::terminate() {
     if (m_process->state() != QProcess::NotRunning) {
         const qint64 pid = m_process->processId();
         if (pid > 0) {
-            for (const pid_t child : descendants(pid_t(pid)))
-                ::kill(child, SIGKILL);
+            killDescendants(pid_t(pid));
             ::kill(-pid_t(pid), SIGTERM);
         }
         if (!m_process->waitForFinished(5000) && pid > 0) {
@@ -81,20 +61,14 @@ void TestFtpServer::terminate() {
 }
 
 bool TestFtpServer::fail(const QString& why) {
-    m_error = why;
-    const QString out = output().trimmed();
-    if (!out.isEmpty())
-        m_error += "\n" + out;
+    // With what the server wrote to stderr so far.
+    m_error = (why + "\n" + (m_process ? m_process->readAllStandardError() : "")).trimmed();
     terminate();
     return false;
 }
 
 bool TestFtpServer::running() const {
     return m_process && m_process->state() == QProcess::Running;
-}
-
-QString TestFtpServer::output() const {
-    return m_process ? QString::fromLocal8Bit(m_process->readAllStandardError()) : QString();
 }
 
 quint16 freeLoopbackPort() {

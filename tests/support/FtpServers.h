@@ -1,22 +1,18 @@
 #pragma once
 
+#include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
-#include <QtGlobal>
 #include <memory>
-
-class QProcess;
 
 // One real FTP server on a loopback port serving `root` to one account. Tests run as root.
 class TestFtpServer {
 public:
     virtual ~TestFtpServer();  // stops the server
-    TestFtpServer(const TestFtpServer&) = delete;
-    TestFtpServer& operator=(const TestFtpServer&) = delete;
 
     // Starts serving `root` for the account; false with error() when the server did not come up.
     virtual bool start(const QString& root, const QString& user, const QString& password) = 0;
-    virtual void stop() = 0;
+    void stop() { terminate(); }
 
     quint16 port() const { return m_port; }  // valid after start() returned true
     QString user() const { return m_user; }
@@ -25,14 +21,12 @@ public:
     QString error() const { return m_error; }
 
 protected:
-    TestFtpServer();
     // Starts the program in a session of its own, so stopping it also ends the per-connection
     // children that vsftpd forks.
     bool launch(const QString& program, const QStringList& arguments);
     void terminate();
     bool fail(const QString& why);
     bool running() const;
-    QString output() const;  // what the server wrote to stderr so far
 
     std::unique_ptr<QProcess> m_process;
     quint16 m_port = 0;
@@ -42,10 +36,7 @@ protected:
 // pyftpdlib run by /usr/bin/python3 tests/support/pyftpd.py, serving MLSD listings.
 class PyFtpServer : public TestFtpServer {
 public:
-    PyFtpServer() = default;
-    ~PyFtpServer() override;
     bool start(const QString& root, const QString& user, const QString& password) override;
-    void stop() override;
     // Before start(): the server drops the client once, while data flows for the nth STOR, RETR
     // or listing ("LIST") it serves.
     void cutOnce(const QString& verb, int nth) {
@@ -60,15 +51,10 @@ private:
 // with useradd when missing, its password set with chpasswd on each start; never use "root").
 // The account works in `root` (chroot), which start() hands over to it recursively: files a test
 // adds under `root` later are readable to it, but folders it should write into must be created
-// before start() or be given to it with adopt().
+// before start().
 class VsFtpServer : public TestFtpServer {
 public:
-    VsFtpServer() = default;
-    ~VsFtpServer() override;
     bool start(const QString& root, const QString& user, const QString& password) override;
-    void stop() override;
-    // Gives `path` (recursively) to the account, for what a test creates after start().
-    bool adopt(const QString& path) const;
 
     bool passive = true;  // false: EPSV and PASV are refused (pasv_enable=NO)
     int maxPerIp = 0;     // more: the control connections taken from one address (421 beyond)
@@ -80,7 +66,6 @@ public:
 private:
     bool ensureAccount();
     bool waitForBanner();
-    QString tlsOptions() const;
     std::unique_ptr<QTemporaryDir> m_dir;  // configuration, log, empty secure chroot
 };
 

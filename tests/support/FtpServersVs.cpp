@@ -14,18 +14,13 @@ bool run(const QString& program, const QStringList& arguments, const QByteArray&
          QString* error) {
     QProcess p;
     p.start(program, arguments);
-    if (!p.waitForStarted(10000)) {
-        *error = program + ": " + p.errorString();
-        return false;
-    }
-    p.write(input);
+    p.write(input);  // kept until the program runs
     p.closeWriteChannel();
-    if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
-        *error = program + " " + arguments.join(' ') +
-                 " failed: " + QString::fromLocal8Bit(p.readAllStandardError()).trimmed();
-        return false;
-    }
-    return true;
+    if (p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0)
+        return true;
+    *error = program + " " + arguments.join(' ') + " failed: " + p.errorString() + "\n" +
+             QString::fromLocal8Bit(p.readAllStandardError()).trimmed();
+    return false;
 }
 
 }  // namespace
@@ -37,25 +32,6 @@ bool makeSelfSignedCertificate(const QString& folder, QString* error) {
                 "/CN=localhost", "-addext", "subjectAltName=DNS:localhost,IP:127.0.0.1", "-keyout",
                 dir.filePath("key.pem"), "-out", dir.filePath("cert.pem")},
                {}, error);
-}
-
-QString VsFtpServer::tlsOptions() const {
-    if (tlsCertificate.isEmpty())
-        return {};
-    // OpenSSL 3 refuses vsftpd's default cipher (DES-CBC3-SHA).
-    return QStringLiteral(
-               "ssl_enable=YES\n"
-               "rsa_cert_file=%1\n"
-               "rsa_private_key_file=%2\n"
-               "force_local_logins_ssl=YES\n"
-               "force_local_data_ssl=YES\n"
-               "require_ssl_reuse=YES\n"
-               "ssl_ciphers=HIGH\n")
-        .arg(tlsCertificate, tlsKey);
-}
-
-VsFtpServer::~VsFtpServer() {
-    stop();
 }
 
 bool VsFtpServer::ensureAccount() {
@@ -73,11 +49,6 @@ bool VsFtpServer::ensureAccount() {
     return fail(why);
 }
 
-bool VsFtpServer::adopt(const QString& path) const {
-    QString why;
-    return run("chown", {"-R", m_user + ":", path}, {}, &why);
-}
-
 bool VsFtpServer::start(const QString& root, const QString& user, const QString& password) {
     stop();
     m_root = QDir(root).absolutePath();
@@ -88,12 +59,23 @@ bool VsFtpServer::start(const QString& root, const QString& user, const QString&
         return fail("vsftpd needs a dedicated account, not \"" + user + "\"");
     if (!ensureAccount())
         return false;
-    if (!adopt(m_root))
-        return fail("cannot give " + m_root + " to " + user);
+    QString why;
+    if (!run("chown", {"-R", user + ":", m_root}, {}, &why))
+        return fail(why);
 
     m_dir = std::make_unique<QTemporaryDir>();
-    if (!m_dir->isValid())
-        return fail("no temporary folder for the vsftpd configuration");
+    QString tls;
+    // OpenSSL 3 refuses vsftpd's default cipher (DES-CBC3-SHA).
+    if (!tlsCertificate.isEmpty())
+        tls = QStringLiteral(
+                  "ssl_enable=YES\n"
+                  "rsa_cert_file=%1\n"
+                  "rsa_private_key_file=%2\n"
+                  "force_local_logins_ssl=YES\n"
+                  "force_local_data_ssl=YES\n"
+                  "require_ssl_reuse=YES\n"
+                  "ssl_ciphers=HIGH\n")
+                  .arg(tlsCertificate, tlsKey);
     const QString empty = m_dir->filePath("empty");
     QDir().mkpath(empty);
     QFile::setPermissions(empty, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
@@ -121,24 +103,20 @@ bool VsFtpServer::start(const QString& root, const QString& user, const QString&
                                  "seccomp_sandbox=NO\n"
                                  "pam_service_name=vsftpd\n"
                                  "secure_chroot_dir=%3\n"
-                                 "pasv_enable=%7\n"
+                                 "pasv_enable=%6\n"
                                  "pasv_address=127.0.0.1\n"
                                  "pasv_min_port=%4\n"
                                  "pasv_max_port=%5\n"
                                  "utf8_filesystem=YES\n"
-                                 "delay_failed_login=0\n"
-                                 "xferlog_enable=YES\n"
-                                 "log_ftp_protocol=YES\n"
-                                 "vsftpd_log_file=%6\n")
+                                 "delay_failed_login=0\n")
                                  .arg(m_port)
                                  .arg(m_root, empty)
                                  .arg(pasvMin)
                                  .arg(pasvMin + 99)
-                                 .arg(m_dir->filePath("vsftpd.log"))
                                  .arg(passive ? "YES" : "NO");
         const QString limit =
             maxPerIp > 0 ? QStringLiteral("max_per_ip=%1\n").arg(maxPerIp) : QString();
-        f.write((text + limit + tlsOptions()).toUtf8());
+        f.write((text + limit + tls).toUtf8());
         f.close();
         if (!launch("/usr/sbin/vsftpd", {conf}))
             return false;
@@ -164,9 +142,4 @@ bool VsFtpServer::waitForBanner() {
         m_process->waitForFinished(100);
     }
     return false;
-}
-
-void VsFtpServer::stop() {
-    terminate();
-    m_dir.reset();
 }

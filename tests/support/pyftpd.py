@@ -1,25 +1,17 @@
 #!/usr/bin/python3
 """Serves ROOT over FTP on 127.0.0.1 for one account with full permissions.
 
-Usage: pyftpd.py ROOT USER PASSWORD [PORT] [--cut VERB:N] [--listing FILE] [--tls CERTFILE]
-                 [--latency MS]
+Usage: pyftpd.py ROOT USER PASSWORD [PORT] [--cut VERB:N] [--tls CERTFILE] [--latency MS]
 PORT 0 (the default) takes any free port. The first stdout line is "PORT <number>"; the server
 then runs until it is killed or its stdin is closed.
 
---cut VERB:N drops the client once, as a failing network would: its control connection (and
-with it the data connection) closes as soon as data flows for the Nth STOR, RETR or LIST
-(VERB LIST counts MLSD, LIST and NLST) since the server started.
+--cut VERB:N drops the client once, as a failing network would, as soon as data flows for the
+Nth STOR, RETR or LIST (counting MLSD, LIST and NLST) since the server started.
 
---listing FILE answers every LIST with the bytes of FILE, as a server of another kind would
-list; MLSD and MLST are then unknown commands, so that clients use LIST.
+--tls CERTFILE requires explicit TLS, for the login and the data, with the certificate and
+private key in the PEM file CERTFILE.
 
---tls CERTFILE serves explicit FTP over TLS with the certificate and private key in the PEM file
-CERTFILE, and requires it: the login needs AUTH TLS first and data connections need PROT P.
-It combines with --cut and --listing.
-
---latency MS delays every reply by MS milliseconds as a network between the two would: the
-server goes on with the commands that follow, and replies to commands sent together travel
-together.
+--latency MS delays every reply by MS milliseconds, as a network between the two would.
 """
 import argparse
 import logging
@@ -30,9 +22,6 @@ import threading
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import FTPHandler
 from pyftpdlib.servers import FTPServer
-
-
-LISTINGS = ("MLSD", "LIST", "NLST")
 
 
 def cutting_handlers(base, verb, nth):
@@ -64,7 +53,7 @@ def cutting_handlers(base, verb, nth):
         dtp_handler = CuttingDTP
 
         def pre_process_command(self, line, cmd, arg):
-            counted = cmd in LISTINGS if verb == "LIST" else cmd == verb
+            counted = cmd in ("MLSD", "LIST", "NLST") if verb == "LIST" else cmd == verb
             if counted and seen["armed"] is None:
                 seen["count"] += 1
                 if seen["count"] == nth:
@@ -72,22 +61,6 @@ def cutting_handlers(base, verb, nth):
             super().pre_process_command(line, cmd, arg)
 
     return CuttingHandler
-
-
-def fixed_listing_handler(base, path):
-    """A control handler on `base` whose LIST sends the bytes of the file at `path`."""
-    with open(path, "rb") as f:
-        listing = f.read()
-
-    class FixedListingHandler(base):
-        proto_cmds = {cmd: info for cmd, info in base.proto_cmds.items()
-                      if cmd not in ("MLSD", "MLST")}
-
-        def ftp_LIST(self, path):
-            self.push_dtp_data(listing, cmd="LIST")
-            return path
-
-    return FixedListingHandler
 
 
 def tls_handler(certfile):
@@ -124,7 +97,6 @@ def main():
     parser.add_argument("password")
     parser.add_argument("port", nargs="?", type=int, default=0)
     parser.add_argument("--cut")
-    parser.add_argument("--listing")
     parser.add_argument("--tls", metavar="CERTFILE")
     parser.add_argument("--latency", metavar="MS", type=int, default=0)
     args = parser.parse_args()
@@ -138,8 +110,6 @@ def main():
     if args.cut:
         verb, _, nth = args.cut.partition(":")
         handler = cutting_handlers(handler, verb.upper(), int(nth))
-    if args.listing:
-        handler = fixed_listing_handler(handler, args.listing)
     if args.latency:
         handler = latency_handler(handler, args.latency / 1000.0)
     handler.authorizer = authorizer

@@ -38,8 +38,6 @@ Recorder::Recorder(FtpClient& ftp) {
             [this](int attempt, int attempts, const QString& cause) {
                 events << QStringLiteral("reconnecting %1/%2").arg(attempt).arg(attempts);
                 causes << cause;
-                if (onReconnecting)
-                    onReconnecting();
             });
     connect(&ftp, &FtpClient::AccountRequired, this, [this](QString& a) {
         events << "account?";

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QRegularExpression>
 #include <QStringList>
 #include <functional>
 
@@ -27,14 +28,12 @@ public:
     QStringList events;
     QStringList causes;  // Reconnecting's causes
     QStringList log;     // CommandLogged lines
-    QList<int> logDirections;
+    QList<int> logDirections;  // and their directions
 
     int replaceAnswer = 1;
     QString account, password;  // answers to AccountRequired and PasswordRequired
     // Runs inside each TransferProgress, for tests that act mid-operation.
     std::function<void(const Progress&)> onProgress;
-    // Runs inside each Reconnecting.
-    std::function<void()> onReconnecting;
 
     QStringList of(const QString& kind) const;  // the events of one kind
     // The last percent in `progress`; -1 when a percent went back or came in another state than
@@ -42,4 +41,7 @@ public:
     int risingPercent(int state = -1) const;
     bool logged(const QString& line) const { return log.contains(line); }
     QStringList sent() const;  // the commands only
+    qsizetype sentMatching(const QString& pattern) const {
+        return sent().filter(QRegularExpression(pattern)).size();
+    }
 };

@@ -100,11 +100,6 @@ void ScriptedServer::reply(const QByteArray& lines) {
         m_control->write(line + "\r\n");
 }
 
-void ScriptedServer::closeControl() {
-    if (m_control)
-        m_control->disconnectFromHost();
-}
-
 void ScriptedServer::onCommand(const QString& line) {
     received << line;
     const QString verb = line.section(' ', 0, 0).toUpper();
@@ -117,52 +112,17 @@ void ScriptedServer::onCommand(const QString& line) {
 
 quint16 ScriptedServer::openPassive() {
     m_passive.close();
-    switch (passivePort) {
-        case PassivePort::Refusing:
-            return freeLoopbackPort();
-        case PassivePort::Silent:
-            return silentPort();
-        case PassivePort::Listening:
-            break;
-    }
+    if (passivePort == PassivePort::Refusing)
+        return freeLoopbackPort();
     m_passive.listen(QHostAddress::LocalHost, 0);
     return m_passive.serverPort();
 }
 
-quint16 ScriptedServer::silentPort() {
-    if (m_silent.isListening())
-        return m_silent.serverPort();
-    // Linux drops connection requests to a listening socket whose accept queue is full: the
-    // connecting side neither connects nor fails until it gives up.
-    m_silent.setListenBacklogSize(0);
-    m_silent.listen(QHostAddress::LocalHost, 0);
-    m_silent.pauseAccepting();
-    for (int i = 0; i < 4; ++i) {
-        auto* filler = new QTcpSocket(this);
-        filler->connectToHost(QHostAddress::LocalHost, m_silent.serverPort());
-        if (!filler->waitForConnected(200))
-            break;
-    }
-    return m_silent.serverPort();
-}
-
-void ScriptedServer::connectBack(const QString& verb, const QString& argument) {
-    QHostAddress host;
-    uint port = 0;
-    if (verb == "EPRT") {
-        // "|1|127.0.0.1|4711|": any delimiter.
-        const QStringList parts = argument.split(argument.left(1));
-        if (parts.size() == 5) {
-            host = QHostAddress(parts[2]);
-            port = parts[3].toUInt();
-        }
-    } else {
-        const QStringList n = argument.split(',');
-        if (n.size() == 6) {
-            host = QHostAddress(n.mid(0, 4).join('.'));
-            port = n[4].toUInt() * 256 + n[5].toUInt();
-        }
-    }
+void ScriptedServer::connectBack(const QString& argument) {
+    // "|1|127.0.0.1|4711|"
+    const QStringList parts = argument.split('|');
+    const QHostAddress host(parts.value(2));
+    const uint port = parts.value(3).toUInt();
     if (host.isNull() || port == 0 || port > 65535) {
         reply("501 Bad address.");
         return;
@@ -173,14 +133,14 @@ void ScriptedServer::connectBack(const QString& verb, const QString& argument) {
     reply("200 Okay.");
 }
 
-void ScriptedServer::sendData(const QByteArray& data, DataEnd end) {
+void ScriptedServer::sendData(const QByteArray& data, bool reset) {
     reply("150 Opening data connection.");
     m_transfer = true;
-    withData([this, data, end](QTcpSocket* s) {
+    withData([this, data, reset](QTcpSocket* s) {
         s->write(data);
-        if (end == DataEnd::Close) {
+        if (!reset) {
             completeData(s);
-        } else if (end == DataEnd::Reset) {
+        } else {
             connect(s, &QTcpSocket::bytesWritten, this, [this, s] {
                 if (s->bytesToWrite() > 0)
                     return;
@@ -290,8 +250,8 @@ void ScriptedServer::standard(const QString& verb, const QString& argument) {
         reply("250 Renamed.");
     } else if (verb == "DELE") {
         reply(files.remove(argument) > 0 ? "250 Deleted." : "550 No such file.");
-    } else if (verb == "EPRT" || verb == "PORT") {
-        connectBack(verb, argument);
+    } else if (verb == "EPRT") {
+        connectBack(argument);
     } else if (verb == "ABOR") {
         m_pending = nullptr;
         if (m_data) {
@@ -303,7 +263,7 @@ void ScriptedServer::standard(const QString& verb, const QString& argument) {
                                                : "226 Abort successful.");
     } else if (verb == "QUIT") {
         reply("221 Goodbye.");
-        closeControl();
+        m_control->disconnectFromHost();
     } else if (verb == "AUTH" && !m_tls.isNull()) {
         reply("234 Proceed with the handshake.");
         m_control->setSslConfiguration(m_tls);

@@ -13,8 +13,8 @@
 // A minimal FTP server on 127.0.0.1 that follows a script, for what real servers will not do on
 // demand: odd replies, drops, silence, wrong PASV addresses, hostile listings. It runs in the
 // test's thread; the component's nested event loops drive it. Each verb has a default answer that a
-// test may replace in `on`. Data connections are passive (EPSV, PASV) or active: EPRT and PORT
-// connect back at once. STOR creates its file when it answers 150, as real servers do; SIZE,
+// test may replace in `on`. Data connections are passive (EPSV, PASV) or active: EPRT connects
+// back at once. STOR creates its file when it answers 150, as real servers do; SIZE,
 // RNFR and RNTO work on `files`. With offerTls(), AUTH TLS and PROT P secure the connections.
 class ScriptedServer : public QObject {
     Q_OBJECT
@@ -34,9 +34,8 @@ public:
     QByteArray pasvHost = "127,0,0,1";  // the address in 227 replies
     QByteArray listing;                 // what LIST and MLSD send
     QMap<QString, QByteArray> files;    // by name: RETR sends them, STOR and DELE change them
-    // What EPSV and PASV announce: a port that takes the connection, one that refuses it, or one
-    // that never completes it (its accept queue is full, so the connection requests are dropped).
-    enum class PassivePort { Listening, Refusing, Silent } passivePort = PassivePort::Listening;
+    // What EPSV and PASV announce: a port that takes the connection, or one that refuses it.
+    enum class PassivePort { Listening, Refusing } passivePort = PassivePort::Listening;
     QMap<QString, Handler> on;  // verb (upper case) -> handler replacing the default
     QString cwd = QStringLiteral("/");
 
@@ -46,12 +45,9 @@ public:
 
     // Tools for handlers.
     void reply(const QByteArray& lines);  // "\n" separated; each line is sent with CRLF
-    void closeControl();
-    // How sendData ends: closing the data connection, resetting it (RST) once the data left,
-    // either followed by 226, or not at all.
-    enum class DataEnd { Close, Reset, Open };
-    // Sends `data` on the data connection once it is open, then ends as `end` says.
-    void sendData(const QByteArray& data, DataEnd end = DataEnd::Close);
+    // Sends `data` on the data connection once it is open, then closes it, or with `reset`
+    // resets it (RST) once the data left, and replies 226.
+    void sendData(const QByteArray& data, bool reset = false);
     // As reply and sendData, but trickled: one of `pieces` (line ends included) every
     // `intervalMs`, as servers that keep a silence timeout at bay do.
     void trickleReply(const QList<QByteArray>& pieces, int intervalMs);
@@ -64,8 +60,7 @@ public:
 private:
     void onCommand(const QString& line);
     quint16 openPassive();
-    quint16 silentPort();
-    void connectBack(const QString& verb, const QString& argument);
+    void connectBack(const QString& argument);
     void adoptData(QSslSocket* socket);
     // Runs `use` on the data connection once it is open.
     void withData(std::function<void(QTcpSocket*)> use);
@@ -84,7 +79,6 @@ private:
     QPointer<QSslSocket> m_control;
     QByteArray m_buffer;
     Listener m_passive;
-    QTcpServer m_silent;
     QPointer<QSslSocket> m_data;
     QSslConfiguration m_tls, m_dataTls;          // null: no TLS
     bool m_protected = false;                    // PROT P
