@@ -28,12 +28,6 @@ void PacedUpdates::flushLines() {
         emit linesReady(std::exchange(m_lines, {}));
 }
 
-void PacedUpdates::flush() {
-    flushLines();
-    if (m_progressGate.timer.isActive())
-        showProgress();
-}
-
 bool PacedUpdates::mayPass(Gate& gate) {
     const std::chrono::milliseconds since(gate.since.isValid() ? gate.since.elapsed() : 0);
     if (m_pace == 0ms || !gate.since.isValid() || since >= m_pace)

@@ -23,12 +23,13 @@ public:
     void setStatus(const QString& text);
     // A status of the operation itself was shown: the waiting one is out of date.
     void dropStatus();
-    // Paced as the status is, except that a new start (zero) shows at once.
+    // Paced as the status is, except that zero shows at once: every operation ends with it,
+    // so no value is left waiting once it is over.
     void setProgress(int percent);
     // The latest progress, shown or waiting.
     int progress() const { return m_progress; }
-    // Lets the waiting lines and progress out now.
-    void flush();
+    // Lets the waiting lines out now.
+    void flushLines();
 
 signals:
     void linesReady(const QStringList& lines);
@@ -42,7 +43,6 @@ private:
         QTimer timer;
         QElapsedTimer since;
     };
-    void flushLines();
     bool mayPass(Gate& gate);
     static void passed(Gate& gate);
     void showStatus(const QString& text);

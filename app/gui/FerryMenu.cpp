@@ -54,10 +54,10 @@ FerryMenu::FerryMenu(ftp::FtpClient& ftpClient, QWidget* parent)
     connect(&m_paced, &PacedUpdates::statusReady, this, &FerryMenu::showStatus);
     // A progress bar draws itself at once on each new value, so its values are paced too.
     connect(&m_paced, &PacedUpdates::progressReady, ui->prgStatus, &QProgressBar::setValue);
-    // The log and the progress are complete whenever the window is idle.
+    // The log is complete whenever the window is idle.
     connect(&m_busy, &BusyState::changed, &m_paced, [this](bool busy) {
         if (!busy)
-            m_paced.flush();
+            m_paced.flushLines();
     });
 }
 
