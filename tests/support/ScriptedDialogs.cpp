@@ -1,38 +1,27 @@
 #include "ScriptedDialogs.h"
 
-ScriptedDialogs& ScriptedDialogs::answer(QMessageBox::StandardButton button) {
-    m_answers.append({Shown::Message, button, {}, {}});
+ScriptedDialogs& ScriptedDialogs::queue(const Answer& answer) {
+    m_answers.append(answer);
     return *this;
 }
 
-ScriptedDialogs& ScriptedDialogs::answerInput(const QString& text) {
-    m_answers.append({Shown::Input, QMessageBox::NoButton, text, {}});
-    return *this;
-}
-
-ScriptedDialogs& ScriptedDialogs::answerForm(FormScript script) {
-    m_answers.append({Shown::Form, QMessageBox::NoButton, {}, std::move(script)});
-    return *this;
-}
-
-std::optional<ScriptedDialogs::Answer> ScriptedDialogs::take(Shown::Kind kind) {
+ScriptedDialogs::Answer ScriptedDialogs::take(Shown::Kind kind) {
     if (!m_answers.isEmpty() && m_answers.first().kind == kind)
         return m_answers.takeFirst();
     ++unexpected;
-    return std::nullopt;
+    return {kind};
 }
 
-QMessageBox::StandardButton ScriptedDialogs::message(QWidget*, QMessageBox::Icon icon,
+QMessageBox::StandardButton ScriptedDialogs::message(QWidget*, QMessageBox::Icon,
                                                      const QString& title, const QString& text,
                                                      QMessageBox::StandardButtons buttons,
                                                      QMessageBox::StandardButton defaultButton) {
-    shown.append({Shown::Message, icon, title, text, buttons, defaultButton, {}});
-    if (const std::optional<Answer> a = take(Shown::Message))
-        return a->button;
+    shown.append({Shown::Message, title, text, buttons, defaultButton, {}});
+    if (const QMessageBox::StandardButton scripted = take(Shown::Message).button)
+        return scripted;
     // Unscripted: behave like the box's close control.
-    if (buttons & QMessageBox::Cancel)
-        return QMessageBox::Cancel;
-    return buttons & QMessageBox::No ? QMessageBox::No : QMessageBox::Ok;
+    const auto close = buttons & QMessageBox::Cancel ? QMessageBox::Cancel : QMessageBox::No;
+    return buttons & close ? close : QMessageBox::Ok;
 }
 
 bool ScriptedDialogs::accept(QWidget* parent, const QString& title, const QString& text,
@@ -46,9 +35,8 @@ bool ScriptedDialogs::accept(QWidget* parent, const QString& title, const QStrin
 
 QString ScriptedDialogs::input(QWidget*, const QString& title, const QString& label,
                                const QString&) {
-    shown.append({Shown::Input, QMessageBox::NoIcon, title, label, {}, QMessageBox::NoButton, {}});
-    const std::optional<Answer> a = take(Shown::Input);
-    return a ? a->text : QString();
+    shown.append({Shown::Input, title, label});
+    return take(Shown::Input).text;
 }
 
 QString ScriptedDialogs::folder(QWidget* parent, const QString& title, const QString& start) {
@@ -56,9 +44,9 @@ QString ScriptedDialogs::folder(QWidget* parent, const QString& title, const QSt
 }
 
 void ScriptedDialogs::exec(QDialog& form) {
-    shown.append({Shown::Form, QMessageBox::NoIcon, form.windowTitle(), form.objectName()});
-    if (const std::optional<Answer> a = take(Shown::Form); a && a->form)
-        a->form(form);
+    shown.append({Shown::Form, form.windowTitle(), form.objectName()});
+    if (const FormScript script = take(Shown::Form).form)
+        script(form);
     else
         form.reject();
     // The form was shown modally; whatever the script did, it is hidden now.

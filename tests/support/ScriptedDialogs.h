@@ -1,11 +1,7 @@
 #pragma once
 
 #include <QDialog>
-#include <QList>
-#include <QMessageBox>
-#include <QString>
 #include <functional>
-#include <optional>
 
 #include "Dialogs.h"
 
@@ -15,7 +11,6 @@ class ScriptedDialogs final : public Dialogs {
 public:
     struct Shown {
         enum Kind { Message, Input, Form } kind = Message;  // a folder chooser is an Input
-        QMessageBox::Icon icon = QMessageBox::NoIcon;
         QString title;
         QString text;  // a form's objectName
         QMessageBox::StandardButtons buttons;
@@ -27,10 +22,10 @@ public:
     ScriptedDialogs() { setDialogs(this); }
     ~ScriptedDialogs() override { setDialogs(nullptr); }
 
-    // Queue answers, taken in order by the next box, prompt or form.
-    ScriptedDialogs& answer(QMessageBox::StandardButton button);
-    ScriptedDialogs& answerInput(const QString& text);  // empty text means Cancel
-    ScriptedDialogs& answerForm(FormScript script);
+    // Queue answers, taken in order by the next box, prompt (empty text: Cancel) or form.
+    ScriptedDialogs& answer(QMessageBox::StandardButton b) { return queue({Shown::Message, b}); }
+    ScriptedDialogs& answerInput(const QString& text) { return queue({Shown::Input, {}, text}); }
+    ScriptedDialogs& answerForm(FormScript f) { return queue({Shown::Form, {}, {}, f}); }
 
     QMessageBox::StandardButton message(QWidget* parent, QMessageBox::Icon icon,
                                         const QString& title, const QString& text,
@@ -57,7 +52,8 @@ private:
         QString text;
         FormScript form;
     };
-    // The next answer when it is of this kind; none (an unexpected box) otherwise.
-    std::optional<Answer> take(Shown::Kind kind);
+    ScriptedDialogs& queue(const Answer& answer);
+    // The next answer when it is of this kind; an empty one (an unexpected box) otherwise.
+    Answer take(Shown::Kind kind);
     QList<Answer> m_answers;
 };

@@ -3,6 +3,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
@@ -95,8 +96,11 @@ void WindowHarness::setConnections(int connections) {
     writeSettings(QString("[Transfer]\r\nConnections=%1\r\n").arg(connections));
 }
 
-void WindowHarness::scriptSignIn(const QString& name, const QString& pass, bool cancel) {
-    script.answerForm([name, pass, cancel](QDialog& form) {
+void WindowHarness::scriptSignIn(const QString& name, const QString& pass, bool cancel,
+                                 const std::function<void()>& shown) {
+    script.answerForm([name, pass, cancel, shown](QDialog& form) {
+        if (shown)
+            shown();
         form.findChild<QLineEdit*>("txtUserName")->setText(name);
         form.findChild<QLineEdit*>("txtPassword")->setText(pass);
         form.findChild<QPushButton*>(cancel ? "cmdCancel" : "cmdConnect")->click();

@@ -1,11 +1,7 @@
 #pragma once
 
-#include <QDir>
-#include <QLineEdit>
-#include <QStringList>
 #include <QTemporaryDir>
 #include <QTreeWidget>
-#include <memory>
 
 #include "FerryMenu.h"
 #include "FtpComponent.h"
@@ -45,8 +41,10 @@ public:
     // Ferrymate.ini naming the server (or another port) and holding `extra`.
     void writeSettings(const QString& extra = {}, quint16 port = 0);
     void setConnections(int connections);
-    // The next sign-in is answered with this name and password (Cancel when `cancel`).
-    void scriptSignIn(const QString& name, const QString& pass, bool cancel = false);
+    // The next sign-in is answered with this name and password (Cancel when `cancel`), once
+    // `shown` was called.
+    void scriptSignIn(const QString& name, const QString& pass, bool cancel = false,
+                      const std::function<void()>& shown = {});
     void scriptSignIn(bool cancel = false) { scriptSignIn(account, password, cancel); }
 
     // Creates the window and runs its start-up; true when it ended connected.
