@@ -38,10 +38,10 @@ struct Network {
     bool dialUp = false;
 };
 
-// The program's surroundings while this lives: GetAppPath in a fresh temporary folder; the network
-// and the web browser's answer as scripted.
+// While this lives: GetAppPath in a fresh temporary folder; scripted dialogs, network and browser.
 struct Sandbox final : Network, ConnectedState, WebLauncher {
     QTemporaryDir dir;
+    ScriptedDialogs script;
     int dialled = 0, browser = 0;
     QStringList opened;
     explicit Sandbox(const Network& network = {}) : Network(network) {
@@ -72,19 +72,7 @@ QByteArray Settings(const QByteArray& address, const QByteArray& user, const QBy
            "\r\nLastPasswordUsed=" + stored + "\r\n";
 }
 
-// What a form says, control by control: "name property: text".
-QStringList texts(QWidget& form) {
-    QStringList texts;
-    for (const QWidget* control : form.findChildren<QWidget*>() + QList<QWidget*>{&form})
-        for (const char* property : {"windowTitle", "title", "text", "toolTip", "accessibleName"})
-            if (const QString text = control->property(property).toString(); !text.isEmpty())
-                texts << control->objectName() + u' ' + property + QStringLiteral(": ") + text;
-    texts.sort();
-    return texts;
-}
-
-// Steps "name|password|box|action": fills in the sign-in form (box 1, 0 or "" as loaded), then
-// clicks the button, presses the key or closes. Each step but the last leaves the form open.
+// Steps "name|password|box|action" (box 1, 0 or "" as loaded); all but the last leave it open.
 void run(QDialog& form, const QString& steps) {
     const QStringList list = steps.split(u',');
     for (const QString& step : list) {
@@ -110,8 +98,7 @@ void run(QDialog& form, const QString& steps) {
 
 const QString kHank = "hank." + kDomain;
 
-// A sign-in: the settings before, run() steps; the result, what the form loaded and the record
-// handed on, the settings after; the network, the run() steps on its prompts, the prompts seen.
+// A sign-in: settings, run() steps; result, form loaded|record, settings after; network, prompts.
 struct SignInCase {
     QByteArray before;
     QString typed = "hank|pw|1|cmdConnect";
@@ -130,9 +117,7 @@ Q_DECLARE_METATYPE(SignInCase)
 class SigninTest : public QObject {
     Q_OBJECT
 private slots:
-    // Reads "Host" of "Info" (into 80 characters), the service, connections or password; with a
-    // file after, saves the password or writes "Section/Key" (refused: the file after is as
-    // before).
+    // Reads "Host" (80 characters), service, connections or password; with a file after, writes.
     void settings_data() {
         QTest::addColumn<QByteArray>("file");  // null: no file
         QTest::addColumn<QString>("key");
@@ -142,8 +127,7 @@ private slots:
                       const char* key = "Host", const QByteArray& after = {}) {
             QTest::newRow(tag.constData()) << file << QString(key) << value << after;
         };
-        row("CRLF, letter case, blanks", "; settings\r\n[info]\r\n  HOST =  a b  \r\n", "a b");
-        row("LF lines, no final line end", "[Info]\nHost=h", "h");
+        row("CR and LF lines, letter case, blanks", "; set\n[info]\r\n  HOST =  a b  ", "a b");
         row("double quotes", "[Info]\r\nHost=\" a b \"", " a b ");
         row("single quotes", "[Info]\r\nHost='x'", "x");
         row("unbalanced quote", "[Info]\r\nHost=\"x", "\"x");
@@ -160,8 +144,8 @@ private slots:
              {std::pair{"7", "7"}, {"0", "1"}, {"11", "10"}, {"four", "4"}})
             row("connections " + QByteArray(value),
                 "[transfer]\r\nCONNECTIONS=" + QByteArray(value), count, "connections");
-        // A malformed stored form reads as the old reader did (the first two characters give the
-        // length); fifty characters and more take three length digits.
+        // Malformed, read as the old reader did; fifty characters and more take three length
+        // digits.
         auto password = [&](const QByteArray& stored, const QString& value,
                             const QByteArray& saved = {}) {
             const QByteArray line = "[ConnectionInfo]\r\nLastPasswordUsed=";
@@ -174,14 +158,12 @@ private slots:
         password("1023A63E3A2E", QString::fromLatin1("h\xe9llo"));
         password("100" + QByteArray("0004191D0A05021F0E").repeated(6).left(100), QString(50, u'K'));
         password("4x410A", "\nE", "04410A");
-        // Creating the file, a new section and a value with a leading blank: see the sign-in.
         row("replaced in place, other lines kept",
             "; kept\n[info]\nhost = old\nlone line\n\n[Service]\nDomain=d\n", "new", "Info/Host",
             "; kept\r\n[info]\r\nhost=new\r\nlone line\r\n\r\n[Service]\r\nDomain=d\r\n");
         row("added after the section's last line", "[Info]\r\nA=1\r\n\r\n[Service]\r\nDomain=d\r\n",
             "2", "INFO/B", "[Info]\r\nA=1\r\nB=2\r\n\r\n[Service]\r\nDomain=d\r\n");
         row("Latin-1 written", {}, QString::fromLatin1("caf\xe9"), "S/K", "[S]\r\nK=caf\xe9\r\n");
-        // Text that would break the line format is refused and the file left alone.
         const QByteArray kept("[Info]\r\nHost=alice\r\n");
         row("value with CR", kept, "x\r[Service]", "Info/Host", kept);
         row("value with LF", kept, "x\ny=1", "Info/Host", kept);
@@ -193,7 +175,6 @@ private slots:
         QFETCH(QString, key);
         QFETCH(QString, value);
         QFETCH(QByteArray, after);
-        // With no folder set, the settings lie beside the program.
         QCOMPARE(GetAppPath(), QCoreApplication::applicationDirPath() + u'/');
         Sandbox sandbox;
         const QString path = settingsPath();
@@ -207,7 +188,7 @@ private slots:
         QCOMPARE(read, value);
         if (after.isNull())
             return;
-        const bool written = key == u"password" || after != file;
+        const bool written = key == u"password" || after != file;  // else refused
         QCOMPARE(key == u"password" ? SavePassword(value)
                                     : writeProfileString(key.section(u'/', 0, 0),
                                                          key.section(u'/', 1), value, path),
@@ -246,7 +227,14 @@ private slots:
             "lblUserName text: &Account Name :\ntxtPassword accessibleName: Password\n"
             "txtPassword toolTip: Hostavia account password\ntxtUserName accessibleName: Account "
             "Name\ntxtUserName toolTip: Hostavia account username";
-        QCOMPARE(texts(login).join(u'\n'), expected);
+        QStringList texts;  // control by control: "name property: text"
+        for (const QWidget* control : login.findChildren<QWidget*>() + QList<QWidget*>{&login})
+            for (const char* property :
+                 {"windowTitle", "title", "text", "toolTip", "accessibleName"})
+                if (const QString text = control->property(property).toString(); !text.isEmpty())
+                    texts << control->objectName() + u' ' + property + QStringLiteral(": ") + text;
+        texts.sort();
+        QCOMPARE(texts.join(u'\n'), expected);
         QCOMPARE(login.form().txtPassword->echoMode(), QLineEdit::Password);
         // The prompt's messages break their lines with a lone CR.
         QLabel* message = ferryConnect().form().Label1;
@@ -254,7 +242,6 @@ private slots:
         QVERIFY(message->sizeHint().height() >= 2 * message->fontMetrics().height());
 
         Sandbox platform;
-        ScriptedDialogs script;
         login.show();
         QVERIFY(login.form().lblLink->isVisible() && !login.form().cmdPictavo->isVisible());
         for (int result : {42, 2, 31}) {
@@ -262,14 +249,13 @@ private slots:
             QTest::mouseClick(login.form().lblLink, Qt::LeftButton);
         }
         QCOMPARE(platform.opened, QStringList(3, QStringLiteral(FERRYMATE_PRODUCT_PAGE)));
-        QCOMPARE(script.messageTexts(),
-                 QStringList({"Problem running your web browser. Please check to ensure that "
-                              "your browser is correctly installed.\rError 2)",
-                              "Pictavo's Ferrymate could not find a file association for " +
-                                  QStringLiteral(FERRYMATE_PRODUCT_PAGE) +
-                                  " on your system.Please check to ensure that your browser is "
-                                  "correctly installed and associated with this type of file."}));
-        QCOMPARE(script.shown[1].title, QStringLiteral("Browser Unavailable"));
+        QCOMPARE(platform.script.messageTexts().join(u'\n'),
+                 "Problem running your web browser. Please check to ensure that your browser is "
+                 "correctly installed.\rError 2)\nPictavo's Ferrymate could not find a file "
+                 "association for " FERRYMATE_PRODUCT_PAGE
+                 " on your system.Please check to ensure "
+                 "that your browser is correctly installed and associated with this type of file.");
+        QCOMPARE(platform.script.shown[1].title, QStringLiteral("Browser Unavailable"));
     }
 
     void signIn_data() {
@@ -278,33 +264,27 @@ private slots:
         const QString bob = "bob." + kDomain;
         const QByteArray savedBob = Settings(bob.toLatin1(), "bob", "12387C3124243A");
         const QByteArray service = "[Service]\r\nDomain=demo.localhost\r\nPort=2121\r\n";
-        // Blanks around the account name stay in the address; a password of spaces saves as empty;
-        // one that could not come back unchanged is not saved.
+        // Blanks stay in the address; a password of spaces, or not Latin-1, is saved as empty.
         row("blanks, service in use", {service, " alice |   |1|cmdConnect", true,
                                        "||0| alice .demo.localhost|2121|alice||0|0",
                                        service + Settings("alice .demo.localhost", "alice", "00")});
         row("password not Latin-1", {.typed = u"hank|pass\u20ac|1|cmdConnect"_s,
                                      .record = "||0|" + kHank + u"|21|hank|pass\u20ac|0|0"_s,
                                      .after = Settings(kHank.toLatin1(), "hank", "")});
-        // Cancelled, the record holds what the settings held and is otherwise untouched.
         const QString kept = "bob|s3cret|1|" + bob + "|99|bob|s3cret|1|1";
-        row("cancel keeps the saved password",
+        row("Cancel keeps the password",
             {savedBob, "other|typed||cmdCancel", false, kept, savedBob});
         row("Escape after unticking",
             {savedBob, "other|typed|0|Esc", false, kept, Settings(bob.toLatin1(), "bob", "")});
-        row("close control counts as cancel",
-            {{}, "frank|pw||close", false, "||0||99|||1|1", Settings("", "", "")});
-        // A missing name or password is noticed by the button or either Enter key; the form stays.
-        // On the notice, Escape does nothing (no Cancel offered); Enter is OK.
+        row("closed", {{}, "frank|pw||close", false, "||0||99|||1|1", Settings("", "", "")});
+        // A name or password missing: noticed by either Enter key too; Escape does nothing on it.
         const QString missing =
-            "Pictavo Ferrymate - Enter username & password\nPlease enter your "
-            "user name and a password. &OK";
-        row("missing account name or password",
-            {.typed = "|pw||Return,hank|||cmdConnect,hank|pw|1|Enter",
-             .press = "Esc,Return",
-             .seen = {missing, missing}});
-        // Offline: a notice, or an offer to dial up when a modem connection is configured. Unknown
-        // reachability counts as online: the network may well work.
+            u"Pictavo Ferrymate - Enter username & password\n"
+            "Please enter your user name and a password. &OK"_s;
+        const QString typed = "|pw||Return,hank|||cmdConnect,hank|pw|1|Enter";
+        row("missing name or password",
+            {.typed = typed, .press = "Esc,Return", .seen = {missing, missing}});
+        // Offline: a notice, or an offer to dial up. Unknown reachability counts as online.
         const QString notice =
             "Pictavo Ferrymate -Internet Connection\nYou are not connected to the Internet and "
             "Pictavo Ferrymate cannot establish a connection.\r\rPlease contact your System "
@@ -335,9 +315,8 @@ private slots:
         Sandbox platform(c.net);
         if (!c.before.isNull())
             writeBytes(settingsPath(), c.before);
-        ScriptedDialogs script;
         QString loaded;
-        script.answerForm([&](QDialog& form) {
+        platform.script.answerForm([&](QDialog& form) {
             loaded = form.findChild<QLineEdit*>("txtUserName")->text() + u'|' +
                      form.findChild<QLineEdit*>("txtPassword")->text() + u'|' +
                      QString::number(form.findChild<QCheckBox*>("chkSavePassword")->isChecked());
@@ -346,7 +325,7 @@ private slots:
         });
         QStringList seen;
         for (qsizetype i = 0; i < c.seen.size(); ++i)
-            script.answerForm([&](QDialog& prompt) {
+            platform.script.answerForm([&](QDialog& prompt) {
                 prompt.show();
                 seen << prompt.windowTitle() + u'\n' + prompt.findChild<QLabel*>("Label1")->text();
                 for (const auto* button : prompt.findChildren<QPushButton*>())
