@@ -21,13 +21,6 @@ namespace {
 
 const QByteArray kDomain = FERRYMATE_SERVICE_DOMAIN;
 
-// GetAppPath points into a fresh temporary folder while this lives.
-struct ProgramFolder {
-    QTemporaryDir dir;
-    ProgramFolder() { setAppPathForTesting(dir.path()); }
-    ~ProgramFolder() { setAppPathForTesting(QString()); }
-};
-
 QByteArray fileBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
@@ -45,25 +38,28 @@ struct Network {
     bool dialUp = false;
 };
 
-// The platform as scripted: its network and the web browser's answer.
-struct ScriptedPlatform final : ConnectedState, WebLauncher {
-    Network net;
+// While this lives: GetAppPath in a fresh temporary folder; scripted dialogs, network and browser.
+struct Sandbox final : Network, ConnectedState, WebLauncher {
+    QTemporaryDir dir;
+    ScriptedDialogs script;
     int dialled = 0, browser = 0;
     QStringList opened;
-    explicit ScriptedPlatform(const Network& network = {}) : net(network) {
+    explicit Sandbox(const Network& network = {}) : Network(network) {
+        setAppPathForTesting(dir.path());
         setConnectedState(this);
         setWebLauncher(this);
     }
-    ~ScriptedPlatform() override {
+    ~Sandbox() override {
+        setAppPathForTesting(QString());
         setConnectedState(nullptr);
         setWebLauncher(nullptr);
     }
     bool query(quint32& flags) override {
-        const bool online = connectedStateFrom(net.reach, net.medium, flags);
-        flags |= net.platformFlags;
+        const bool online = connectedStateFrom(reach, medium, flags);
+        flags |= platformFlags;
         return online;
     }
-    bool dialUpConfigured(quint32) override { return net.dialUp; }
+    bool dialUpConfigured(quint32) override { return dialUp; }
     void autodial() override { ++dialled; }
     int open(const QString& url) override {
         opened << url;
@@ -76,19 +72,7 @@ QByteArray Settings(const QByteArray& address, const QByteArray& user, const QBy
            "\r\nLastPasswordUsed=" + stored + "\r\n";
 }
 
-// What a form says, control by control: "name property: text".
-QStringList texts(QWidget& form) {
-    QStringList texts;
-    for (const QWidget* control : form.findChildren<QWidget*>() + QList<QWidget*>{&form})
-        for (const char* property : {"windowTitle", "title", "text", "toolTip", "accessibleName"})
-            if (const QString text = control->property(property).toString(); !text.isEmpty())
-                texts << control->objectName() + u' ' + property + QStringLiteral(": ") + text;
-    texts.sort();
-    return texts;
-}
-
-// Steps "name|password|box|action": fills in the sign-in form (box 1, 0 or "" as loaded), then
-// clicks the button, presses the key or closes. Each step but the last leaves the form open.
+// Steps "name|password|box|action" (box 1, 0 or "" as loaded); all but the last leave it open.
 void run(QDialog& form, const QString& steps) {
     const QStringList list = steps.split(u',');
     for (const QString& step : list) {
@@ -114,14 +98,12 @@ void run(QDialog& form, const QString& steps) {
 
 const QString kHank = "hank." + kDomain;
 
-// A sign-in: the settings before, run() steps; the result, what the form loaded, the record
-// handed on, the settings after; the network, the run() steps on its prompts, the prompts seen.
+// A sign-in: settings, run() steps; result, form loaded|record, settings after; network, prompts.
 struct SignInCase {
     QByteArray before;
     QString typed = "hank|pw|1|cmdConnect";
     bool result = true;
-    QString loaded = "||0";
-    QString record = kHank + "|21|hank|pw|0|0";
+    QString record = "||0|" + kHank + "|21|hank|pw|0|0";
     QByteArray after = Settings(kHank.toLatin1(), "hank", "043B38");
     Network net = {};
     QString press = {};
@@ -135,45 +117,39 @@ Q_DECLARE_METATYPE(SignInCase)
 class SigninTest : public QObject {
     Q_OBJECT
 private slots:
-    // Reads key "Host" of "Info" into a buffer of `size`, the service, transfer or password
-    // setting; with a file after, saves the password read or writes to "Section/Key" (refused
-    // when the file after is the same as before).
+    // Reads "Host" (80 characters), service, connections or password; with a file after, writes.
     void settings_data() {
         QTest::addColumn<QByteArray>("file");  // null: no file
         QTest::addColumn<QString>("key");
-        QTest::addColumn<int>("size");
         QTest::addColumn<QString>("value");
         QTest::addColumn<QByteArray>("after");
         auto row = [](const QByteArray& tag, const QByteArray& file, const QString& value,
-                      int size = 256, const char* key = "Host", const QByteArray& after = {}) {
-            QTest::newRow(tag.constData()) << file << QString(key) << size << value << after;
+                      const char* key = "Host", const QByteArray& after = {}) {
+            QTest::newRow(tag.constData()) << file << QString(key) << value << after;
         };
-        row("CRLF, letter case, blanks", "; settings\r\n[info]\r\n  HOST =  a b  \r\n", "a b");
-        row("LF lines, no final line end", "[Info]\nHost=h", "h");
+        row("CR and LF lines, letter case, blanks", "; set\n[info]\r\n  HOST =  a b  ", "a b");
         row("double quotes", "[Info]\r\nHost=\" a b \"", " a b ");
         row("single quotes", "[Info]\r\nHost='x'", "x");
         row("unbalanced quote", "[Info]\r\nHost=\"x", "\"x");
-        row("lone quote", "[Info]\r\nHost=\"", "\"");
         row("empty quotes", "[Info]\r\nHost=\"\"", "");
         row("Latin-1", "[Info]\r\nHost=caf\xe9", QString::fromLatin1("caf\xe9"));
         row("first section of the name only",
-            "[Info]\r\nOther=1\r\n[Service]\r\n[INFO]\r\nHost=2\r\n", "<default>");
+            "[Info]\r\nOther=1\r\n[Service]\r\n[INFO]\r\nHost=2\r\n", "-");
         row("first key of the name", "[Info]\r\nHost=one\r\nhost=two\r\n", "one");
-        row("cut to the buffer", "[Info]\r\nHost=" + QByteArray(300, 'v'), QString(79, u'v'), 80);
+        row("cut to the buffer", "[Info]\r\nHost=" + QByteArray(300, 'v'), QString(79, u'v'));
         for (const char* port : {"ftp", "0", "70000"})
             row("port " + QByteArray(port), "[Service]\r\nDomain=d\r\nPort=" + QByteArray(port),
-                "d:21", 0, "service");
-        row("connections by default", {}, "4", 0, "connections");
+                "d:21", "service");
         for (const auto& [value, count] :
              {std::pair{"7", "7"}, {"0", "1"}, {"11", "10"}, {"four", "4"}})
             row("connections " + QByteArray(value),
-                "[transfer]\r\nCONNECTIONS=" + QByteArray(value), count, 0, "connections");
-        // A malformed stored form reads as the old reader did (the first two characters give the
-        // length); fifty characters and more take three length digits.
+                "[transfer]\r\nCONNECTIONS=" + QByteArray(value), count, "connections");
+        // Malformed, read as the old reader did; fifty characters and more take three length
+        // digits.
         auto password = [&](const QByteArray& stored, const QString& value,
                             const QByteArray& saved = {}) {
             const QByteArray line = "[ConnectionInfo]\r\nLastPasswordUsed=";
-            row("password " + stored.left(20), line + stored + "\r\n", value, 0, "password",
+            row("password " + stored.left(20), line + stored + "\r\n", value, "password",
                 line + (saved.isNull() ? stored : saved) + "\r\n");
         };
         password("00", "");
@@ -182,101 +158,90 @@ private slots:
         password("1023A63E3A2E", QString::fromLatin1("h\xe9llo"));
         password("100" + QByteArray("0004191D0A05021F0E").repeated(6).left(100), QString(50, u'K'));
         password("4x410A", "\nE", "04410A");
-        // Creating the file, a new section and a value with a leading blank: see the sign-in.
         row("replaced in place, other lines kept",
-            "; kept\n[info]\nhost = old\nlone line\n\n[Service]\nDomain=d\n", "new", 0, "Info/Host",
+            "; kept\n[info]\nhost = old\nlone line\n\n[Service]\nDomain=d\n", "new", "Info/Host",
             "; kept\r\n[info]\r\nhost=new\r\nlone line\r\n\r\n[Service]\r\nDomain=d\r\n");
         row("added after the section's last line", "[Info]\r\nA=1\r\n\r\n[Service]\r\nDomain=d\r\n",
-            "2", 0, "INFO/B", "[Info]\r\nA=1\r\nB=2\r\n\r\n[Service]\r\nDomain=d\r\n");
-        row("Latin-1 written", {}, QString::fromLatin1("caf\xe9"), 0, "S/K",
-            "[S]\r\nK=caf\xe9\r\n");
-        // Text that would break the line format is refused and the file left alone.
+            "2", "INFO/B", "[Info]\r\nA=1\r\nB=2\r\n\r\n[Service]\r\nDomain=d\r\n");
+        row("Latin-1 written", {}, QString::fromLatin1("caf\xe9"), "S/K", "[S]\r\nK=caf\xe9\r\n");
         const QByteArray kept("[Info]\r\nHost=alice\r\n");
-        row("value with CR", kept, "x\r[Service]", 0, "Info/Host", kept);
-        row("value with LF", kept, "x\ny=1", 0, "Info/Host", kept);
-        row("key with =", kept, "x", 0, "Info/A=B", kept);
+        row("value with CR", kept, "x\r[Service]", "Info/Host", kept);
+        row("value with LF", kept, "x\ny=1", "Info/Host", kept);
+        row("key with =", kept, "x", "Info/A=B", kept);
     }
 
     void settings() {
         QFETCH(QByteArray, file);
         QFETCH(QString, key);
-        QFETCH(int, size);
         QFETCH(QString, value);
         QFETCH(QByteArray, after);
-        // With no folder set, the settings lie beside the program.
         QCOMPARE(GetAppPath(), QCoreApplication::applicationDirPath() + u'/');
-        ProgramFolder folder;
+        Sandbox sandbox;
         const QString path = settingsPath();
-        QCOMPARE(path, folder.dir.filePath("Ferrymate.ini"));
         if (!file.isNull())
             writeBytes(path, file);
-        if (key == u"service")
-            QCOMPARE(serviceDomain() + u':' + servicePort(), value);
-        else if (key == u"connections")
-            QCOMPARE(QString::number(connectionsSetting()), value);
-        else if (key == u"Host")
-            QCOMPARE(readProfileString("Info", key, "<default>", size, path), value);
-        else if (key == u"password")
-            QCOMPARE(LoadPassword(), value);
+        const QString read = key == u"service"       ? serviceDomain() + u':' + servicePort()
+                             : key == u"connections" ? QString::number(connectionsSetting())
+                             : key == u"Host"        ? readProfileString("Info", key, "-", 80, path)
+                             : key == u"password"    ? LoadPassword()
+                                                     : value;
+        QCOMPARE(read, value);
         if (after.isNull())
             return;
-        const bool written = key == u"password" || after != file;
+        const bool written = key == u"password" || after != file;  // else refused
         QCOMPARE(key == u"password" ? SavePassword(value)
                                     : writeProfileString(key.section(u'/', 0, 0),
                                                          key.section(u'/', 1), value, path),
                  written);
         QCOMPARE(fileBytes(path), after);
-        // The file may hold the saved password: only its owner reads it.
+        // The file may hold the saved password: only its owner reads it (-rw-------).
         if (written)
-            QCOMPARE(QFile::permissions(path), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                   QFileDevice::ReadUser | QFileDevice::WriteUser);
+            QCOMPARE(QFile::permissions(path), QFileDevice::Permissions(0x6600));
     }
 
     // The form's texts; the link opens the product page, a browser that fails is explained.
     void textsAndLink() {
         FerryLogin login;
-        const QStringList expected = {
-            "Frame1 title: Introduction",
-            "Frame2 title: Login",
-            "Label1 text: You must be a subscriber to Hostavia to proceed.",
+        const QString expected =
+            "Frame1 title: Introduction\nFrame2 title: Login\n"
+            "Label1 text: You must be a subscriber to Hostavia to proceed.\n"
             "Label2 text: To begin, provide your login information. The Upload Menu will appear "
             "after login allowing you to upload one or more Pictavos or view and delete Pictavos "
-            "that have already been uploaded.",
+            "that have already been uploaded.\n"
             "Label3 text: Welcome to the Pictavo Ferrymate. Use this tool to upload your Pictavos "
-            "to Hostavia. and to view and delete other Pictavos previously uploaded to Hostavia.",
+            "to Hostavia. and to view and delete other Pictavos previously uploaded to Hostavia.\n"
             "Label4 text: Hostavia is a dedicated website for hosting Pictavos. It's available to "
-            "you at affordable subscription rates.",
-            "Label5 text: For information about Hostavia pricing and features, please visit",
+            "you at affordable subscription rates.\n"
+            "Label5 text: For information about Hostavia pricing and features, please visit\n"
             "Label6 text: This Ferrymate only works with Hostavia. If you have an existing "
             "website, you must use a separate FTP program for uploading your Pictavos. For more "
             "information, view the tutorial \"Uploading Pictavos\" from the Pictavo Builder menu "
-            "bar.",
-            "Picture1 accessibleName: Pictavo Ferrymate",
-            "chkSavePassword text: &Save Password",
-            "chkSavePassword toolTip: Save your password",
-            "cmdCancel text: C&ancel",
-            "cmdCancel toolTip: Cancel login and close Ferrymate",
-            "cmdConnect text: &Login and Proceed to Ferrymate",
-            "cmdConnect toolTip: Login to your account and go to Ferrymate",
-            "frmFerryLogin windowTitle: Pictavo Ferrymate - Login",
-            "lblLink text: " FERRYMATE_PRODUCT_PAGE,
-            "lblPassword text: &Password :",
-            "lblUserName text: &Account Name :",
-            "txtPassword accessibleName: Password",
-            "txtPassword toolTip: Hostavia account password",
-            "txtUserName accessibleName: Account Name",
-            "txtUserName toolTip: Hostavia account username"};
-        QCOMPARE(texts(login), expected);
-        QCOMPARE(login.form().lblUserName->buddy(), login.form().txtUserName);
-        QCOMPARE(login.form().lblPassword->buddy(), login.form().txtPassword);
+            "bar.\nPicture1 accessibleName: Pictavo Ferrymate\n"
+            "chkSavePassword text: &Save Password\nchkSavePassword toolTip: Save your password\n"
+            "cmdCancel text: C&ancel\ncmdCancel toolTip: Cancel login and close Ferrymate\n"
+            "cmdConnect text: &Login and Proceed to Ferrymate\n"
+            "cmdConnect toolTip: Login to your account and go to Ferrymate\n"
+            "frmFerryLogin windowTitle: Pictavo Ferrymate - Login\n"
+            "lblLink text: " FERRYMATE_PRODUCT_PAGE
+            "\nlblPassword text: &Password :\n"
+            "lblUserName text: &Account Name :\ntxtPassword accessibleName: Password\n"
+            "txtPassword toolTip: Hostavia account password\ntxtUserName accessibleName: Account "
+            "Name\ntxtUserName toolTip: Hostavia account username";
+        QStringList texts;  // control by control: "name property: text"
+        for (const QWidget* control : login.findChildren<QWidget*>() + QList<QWidget*>{&login})
+            for (const char* property :
+                 {"windowTitle", "title", "text", "toolTip", "accessibleName"})
+                if (const QString text = control->property(property).toString(); !text.isEmpty())
+                    texts << control->objectName() + u' ' + property + QStringLiteral(": ") + text;
+        texts.sort();
+        QCOMPARE(texts.join(u'\n'), expected);
         QCOMPARE(login.form().txtPassword->echoMode(), QLineEdit::Password);
         // The prompt's messages break their lines with a lone CR.
         QLabel* message = ferryConnect().form().Label1;
         message->setText(QStringLiteral("one\r\rline"));
         QVERIFY(message->sizeHint().height() >= 2 * message->fontMetrics().height());
 
-        ScriptedPlatform platform;
-        ScriptedDialogs script;
+        Sandbox platform;
         login.show();
         QVERIFY(login.form().lblLink->isVisible() && !login.form().cmdPictavo->isVisible());
         for (int result : {42, 2, 31}) {
@@ -284,14 +249,13 @@ private slots:
             QTest::mouseClick(login.form().lblLink, Qt::LeftButton);
         }
         QCOMPARE(platform.opened, QStringList(3, QStringLiteral(FERRYMATE_PRODUCT_PAGE)));
-        QCOMPARE(script.messageTexts(),
-                 QStringList({"Problem running your web browser. Please check to ensure that "
-                              "your browser is correctly installed.\rError 2)",
-                              "Pictavo's Ferrymate could not find a file association for " +
-                                  QStringLiteral(FERRYMATE_PRODUCT_PAGE) +
-                                  " on your system.Please check to ensure that your browser is "
-                                  "correctly installed and associated with this type of file."}));
-        QCOMPARE(script.shown[1].title, QStringLiteral("Browser Unavailable"));
+        QCOMPARE(platform.script.messageTexts().join(u'\n'),
+                 "Problem running your web browser. Please check to ensure that your browser is "
+                 "correctly installed.\rError 2)\nPictavo's Ferrymate could not find a file "
+                 "association for " FERRYMATE_PRODUCT_PAGE
+                 " on your system.Please check to ensure "
+                 "that your browser is correctly installed and associated with this type of file.");
+        QCOMPARE(platform.script.shown[1].title, QStringLiteral("Browser Unavailable"));
     }
 
     void signIn_data() {
@@ -300,43 +264,35 @@ private slots:
         const QString bob = "bob." + kDomain;
         const QByteArray savedBob = Settings(bob.toLatin1(), "bob", "12387C3124243A");
         const QByteArray service = "[Service]\r\nDomain=demo.localhost\r\nPort=2121\r\n";
-        // Blanks around the account name stay in the address; a password of spaces saves as empty.
-        row("blanks, service in use", {service, " alice |   |1|cmdConnect", true, "||0",
-                                       " alice .demo.localhost|2121|alice||0|0",
+        // Blanks stay in the address; a password of spaces, or not Latin-1, is saved as empty.
+        row("blanks, service in use", {service, " alice |   |1|cmdConnect", true,
+                                       "||0| alice .demo.localhost|2121|alice||0|0",
                                        service + Settings("alice .demo.localhost", "alice", "00")});
-        // A password that could not come back unchanged is not saved.
         row("password not Latin-1", {.typed = u"hank|pass\u20ac|1|cmdConnect"_s,
-                                     .record = kHank + u"|21|hank|pass\u20ac|0|0"_s,
+                                     .record = "||0|" + kHank + u"|21|hank|pass\u20ac|0|0"_s,
                                      .after = Settings(kHank.toLatin1(), "hank", "")});
-        // Cancelled, the record holds what the settings held and is otherwise untouched.
-        const QString kept = bob + "|99|bob|s3cret|1|1";
-        row("cancel keeps the saved password",
-            {savedBob, "other|typed||cmdCancel", false, "bob|s3cret|1", kept, savedBob});
-        row("Escape after unticking", {savedBob, "other|typed|0|Esc", false, "bob|s3cret|1", kept,
-                                       Settings(bob.toLatin1(), "bob", "")});
-        row("close control counts as cancel",
-            {{}, "frank|pw||close", false, "||0", "|99|||1|1", Settings("", "", "")});
-        // A missing account name or password is noticed by the button or either Enter key, and
-        // the form stays. On the notice, Escape does nothing (no Cancel offered); Enter is OK.
+        const QString kept = "bob|s3cret|1|" + bob + "|99|bob|s3cret|1|1";
+        row("Cancel keeps the password",
+            {savedBob, "other|typed||cmdCancel", false, kept, savedBob});
+        row("Escape after unticking",
+            {savedBob, "other|typed|0|Esc", false, kept, Settings(bob.toLatin1(), "bob", "")});
+        row("closed", {{}, "frank|pw||close", false, "||0||99|||1|1", Settings("", "", "")});
+        // A name or password missing: noticed by either Enter key too; Escape does nothing on it.
         const QString missing =
-            "Pictavo Ferrymate - Enter username & password\n"
-            "Please enter your user name and a password. &OK";
-        row("missing account name or password",
-            {.typed = "|pw||Return,hank|||cmdConnect,hank|pw|1|Enter",
-             .press = "Esc,Return",
-             .seen = {missing, missing}});
-        // Offline: a notice, or an offer to dial up when a modem connection is configured.
-        const QString title = QStringLiteral("Pictavo Ferrymate -Internet Connection\n");
+            u"Pictavo Ferrymate - Enter username & password\n"
+            "Please enter your user name and a password. &OK"_s;
+        const QString typed = "|pw||Return,hank|||cmdConnect,hank|pw|1|Enter";
+        row("missing name or password",
+            {.typed = typed, .press = "Esc,Return", .seen = {missing, missing}});
+        // Offline: a notice, or an offer to dial up. Unknown reachability counts as online.
         const QString notice =
-            title +
-            "You are not connected to the Internet and Pictavo Ferrymate cannot establish a "
-            "connection.\r\rPlease contact your System Administrator. &OK";
+            "Pictavo Ferrymate -Internet Connection\nYou are not connected to the Internet and "
+            "Pictavo Ferrymate cannot establish a connection.\r\rPlease contact your System "
+            "Administrator. &OK";
         const QString offer =
-            title +
-            "You are not connected to the  Internet. However, you do have a dial-up "
-            "connection configured on this computer.Would you like to use this dial-up "
-            "connection to connect? &Connect C&ancel";
-        // Unknown reachability counts as online: the network may well work.
+            "Pictavo Ferrymate -Internet Connection\nYou are not connected to the  Internet. "
+            "However, you do have a dial-up connection configured on this computer.Would you "
+            "like to use this dial-up connection to connect? &Connect C&ancel";
         auto offline = [&](const char* tag, const Network& net, const char* press = "",
                            const QStringList& seen = {}) {
             const bool result = seen.isEmpty() || qstrcmp(press, "cmdConnect") == 0;
@@ -349,21 +305,18 @@ private slots:
         offline("proxy only", {Reach::Local, Medium::Bluetooth, kConnectionProxy, true},
                 "Esc,Return", {notice});
         offline("modem only, no dial-up", {Reach::Site, Medium::Cellular}, "cmdOK", {notice});
-        offline("dial-up offer, Connect", {Reach::Local, Medium::Cellular, 0, true}, "cmdConnect",
-                {offer});
-        offline("dial-up offer, Escape cancels", {Reach::Local, Medium::Cellular, 0, true}, "Esc",
-                {offer});
+        const Network dialUp{Reach::Local, Medium::Cellular, 0, true};
+        offline("dial-up offer, Connect", dialUp, "cmdConnect", {offer});
+        offline("dial-up offer, Escape cancels", dialUp, "Esc", {offer});
     }
 
     void signIn() {
         QFETCH(SignInCase, c);
-        ProgramFolder folder;
+        Sandbox platform(c.net);
         if (!c.before.isNull())
             writeBytes(settingsPath(), c.before);
-        ScriptedPlatform platform(c.net);
-        ScriptedDialogs script;
         QString loaded;
-        script.answerForm([&](QDialog& form) {
+        platform.script.answerForm([&](QDialog& form) {
             loaded = form.findChild<QLineEdit*>("txtUserName")->text() + u'|' +
                      form.findChild<QLineEdit*>("txtPassword")->text() + u'|' +
                      QString::number(form.findChild<QCheckBox*>("chkSavePassword")->isChecked());
@@ -372,7 +325,7 @@ private slots:
         });
         QStringList seen;
         for (qsizetype i = 0; i < c.seen.size(); ++i)
-            script.answerForm([&](QDialog& prompt) {
+            platform.script.answerForm([&](QDialog& prompt) {
                 prompt.show();
                 seen << prompt.windowTitle() + u'\n' + prompt.findChild<QLabel*>("Label1")->text();
                 for (const auto* button : prompt.findChildren<QPushButton*>())
@@ -385,19 +338,14 @@ private slots:
         QCOMPARE(login.ShowForm(address, port, user, password, anonymous, passive), c.result);
         QCOMPARE(QStringList({loaded, address, port, user, password}).join(u'|') +
                      u"|%1|%2"_s.arg(anonymous).arg(passive),
-                 c.loaded + u'|' + c.record);
+                 c.record);
         QCOMPARE(seen, c.seen);
         QCOMPARE(platform.dialled, c.press == u"cmdConnect" ? 1 : 0);
-        QCOMPARE(script.pending(), 0);
         QCOMPARE(fileBytes(settingsPath()), c.after);
     }
 };
 
-int main(int argc, char** argv) {
-    // A web page opened by mistake must never reach a real browser from here.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    SigninTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+// A web page opened by mistake must never reach a real browser from here.
+static const bool offscreen = qputenv("QT_QPA_PLATFORM", "offscreen");
+QTEST_MAIN(SigninTest)
 #include "tst_signin.moc"
