@@ -26,8 +26,8 @@ public:
     // EXISTING|EXISTINGSIZE|NEWSIZE", "password?", "account?", "disconnected STATE",
     // "reconnecting ATTEMPT/ATTEMPTS".
     QStringList events;
-    QStringList causes;  // Reconnecting's causes
-    QStringList log;     // CommandLogged lines
+    QStringList causes;        // Reconnecting's causes
+    QStringList log;           // CommandLogged lines
     QList<int> logDirections;  // and their directions
 
     int replaceAnswer = 1;
