@@ -149,24 +149,16 @@ private slots:
         // Month names and date orders of other languages.
         list("dr-xr-xr-x 2 a b 2235 26. Juli, 20:10 Urlaub", "d|Urlaub|2235|202307262010");
         list("drwxr-xr-x 6 a b 1024 30. Jan., 12:40 fotos", "d|fotos|1024|202401301240");
-        list("dr-x------ 2 a b 2235 szept 26 20:10 k\xc3\xa9pek",
-             "d|k\xc3\xa9pek|2235|202309262010");
         list(
             "-rw-r--r-- 1 a b 8473 4\xe6\x9c\x88 18\xe6\x97\xa5 2003\xe5\xb9\xb4 "
             "\xe5\x86\x99.jpg",
             "f|\xe5\x86\x99.jpg|8473|200304180000");
-        list("-rw-r--r-- 1 a b 2096 8\xe6\x9c\x88 17 08:52 \xe6\x96\x87.txt",
-             "f|\xe6\x96\x87.txt|2096|202308170852");
         list("drwxr-xr-x 5 a b 512 2005\xeb\x85\x84  1\xec\x9b\x94  6\xec\x9d\xbc \xec\x82\xac",
              "d|\xec\x82\xac|512|200501060000");
         // A size of 2003 before a date that ends in a year must not be read as the year.
         list("-rw-r--r-- 1 0 0 2003 4\xe6\x9c\x88 18\xe6\x97\xa5 2003\xe5\xb9\xb4 x",
              "f|x|2003|200304180000");
         list("-rw-r--r-- 1 0 0 2003 4\xe6\x9c\x88 18 12:00 x", "f|x|2003|202304181200");
-        latin1("-rw-r--r-- 1 a b 8473 4\x8c\x8e 18\x93\xfa 2003\x94\x4e \x8e\xca\x90^.jpg",
-               "f|\x8e\xca\x90^.jpg|8473|200304180000");
-        latin1("drwxr-xr-x 5 a b 512 2005\xb3\xe2  1\xbf\xf9  6\xc0\xcf \xbb\xe7\xc1\xf8",
-               "d|\xbb\xe7\xc1\xf8|512|200501060000");
         latin1(
             "-rw-r--r-- 1 u g 7 2003\xe5\xb9\xb4 12\xe6\x9c\x88 25\xe6\x97\xa5 10:00 "
             "\xe5\x86\x99.txt",
@@ -257,8 +249,6 @@ private slots:
             QVERIFY2(!isSafeLocalName(QString::fromLatin1(bad)), bad);
         for (const char* good : {"ok name.txt", "..hidden", "a..b", "ab:c"})
             QVERIFY2(isSafeLocalName(QString::fromLatin1(good)), good);
-        QCOMPARE(printableName("a\nb"), QString("a?b"));
-        QCOMPARE(printableName(QString(5000, 'x')).size(), 1027);
     }
 
     void asciiLineEnds() {

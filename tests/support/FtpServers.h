@@ -5,24 +5,22 @@
 #include <QTemporaryDir>
 #include <memory>
 
-// One real FTP server on a loopback port serving `root` to one account. Tests run as root.
+// A real FTP server on a loopback port serving `root` to one account.
 class TestFtpServer {
 public:
     virtual ~TestFtpServer();  // stops the server
 
-    // Starts serving `root` for the account; false with error() when the server did not come up.
+    // False with error() when the server did not come up.
     virtual bool start(const QString& root, const QString& user, const QString& password) = 0;
     void stop() { terminate(); }
 
     quint16 port() const { return m_port; }  // valid after start() returned true
     QString user() const { return m_user; }
     QString password() const { return m_password; }
-    QString root() const { return m_root; }
     QString error() const { return m_error; }
 
 protected:
-    // Starts the program in a session of its own, so stopping it also ends the per-connection
-    // children that vsftpd forks.
+    // Starts the program in a session of its own, to stop vsftpd's children with it.
     bool launch(const QString& program, const QStringList& arguments);
     void terminate();
     bool fail(const QString& why);
@@ -37,8 +35,7 @@ protected:
 class PyFtpServer : public TestFtpServer {
 public:
     bool start(const QString& root, const QString& user, const QString& password) override;
-    // Before start(): the server drops the client once, while data flows for the nth STOR, RETR
-    // or listing ("LIST") it serves.
+    // Before start(): drops the client once, as data flows for the nth STOR, RETR or "LIST".
     void cutOnce(const QString& verb, int nth) {
         m_cut = QStringLiteral("%1:%2").arg(verb).arg(nth);
     }
@@ -47,20 +44,16 @@ private:
     QString m_cut;
 };
 
-// vsftpd with a configuration of its own, authenticating a dedicated system account (created
-// with useradd when missing, its password set with chpasswd on each start; never use "root").
-// The account works in `root` (chroot), which start() hands over to it recursively: files a test
-// adds under `root` later are readable to it, but folders it should write into must be created
-// before start().
+// vsftpd authenticating a dedicated system account (never "root"), created when missing, chrooted
+// to `root`, which start() hands over to it: folders it should write into exist before start().
 class VsFtpServer : public TestFtpServer {
 public:
     bool start(const QString& root, const QString& user, const QString& password) override;
 
     bool passive = true;  // false: EPSV and PASV are refused (pasv_enable=NO)
     int maxPerIp = 0;     // more: the control connections taken from one address (421 beyond)
-    // PEM files of a certificate and its key: explicit TLS is then required for the login and
-    // every data connection, and data connections must resume the control connection's TLS
-    // session (vsftpd's require_ssl_reuse). Empty: no TLS.
+    // PEM files of a certificate and its key: TLS is then required, and data connections must
+    // resume the control connection's TLS session. Empty: no TLS.
     QString tlsCertificate, tlsKey;
 
 private:
@@ -69,8 +62,7 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;  // configuration, log, empty secure chroot
 };
 
-// Writes a self-signed certificate for "localhost" and 127.0.0.1 and its key into `folder`
-// (cert.pem, key.pem) with openssl; false with `error` when that failed.
+// Writes cert.pem, self-signed for "localhost" and 127.0.0.1, and key.pem into `folder`.
 bool makeSelfSignedCertificate(const QString& folder, QString* error);
 
 // A free TCP port on 127.0.0.1 at the time of the call.

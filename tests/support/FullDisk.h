@@ -2,9 +2,7 @@
 
 #include <QString>
 
-// A tmpfs of a few bytes mounted on a folder while this lives, to show how code copes with a
-// full disk. Mounting takes root, as the tests run; `dir` must lie in the test's own
-// temporary folder.
+// A tmpfs of `bytes` mounted on `dir` (in the test's own folder) while this lives; needs root.
 class SmallDisk {
 public:
     SmallDisk(const QString& dir, qint64 bytes);
@@ -15,8 +13,7 @@ public:
     bool mounted() const { return m_mounted; }
     // Takes up every byte left, so the next write that needs space fails.
     void fill();
-    // Mounts it again read-only, as a system folder is to a user; false when that failed.
-    bool makeReadOnly();
+    bool makeReadOnly();  // mounts it again read-only; false when that failed
 
 private:
     QString m_dir;

@@ -110,3 +110,77 @@ QStringList tree(const QString& root) {
     out.sort();
     return out;
 }
+
+Recorder::Recorder(ftp::FtpClient& client) {
+    connect(&client, &ftp::FtpClient::ListingItem, this,
+            [this](const QString& name, const QDateTime& date, qint64 size, int kind,
+                   const QString& text) {
+                items.append({name, kind, size, date, text});
+            });
+    connect(&client, &ftp::FtpClient::TransferProgress, this,
+            [this, &client](const QString&, const QString&, qint64 size, qint64 done, int percent) {
+                progress.append({size, done, percent, client.State()});
+                if (onProgress)
+                    onProgress(progress.last());
+            });
+    connect(&client, &ftp::FtpClient::SendingFile, this,
+            [this](const QString& file) { events << "sending " + file; });
+    connect(&client, &ftp::FtpClient::SkippingFile, this,
+            [this](const QString& first, const QString& second, qint32 reason) {
+                events << QStringLiteral("skip %1|%2|%3").arg(first, second).arg(reason);
+            });
+    connect(
+        &client, &ftp::FtpClient::ReplacingFile, this,
+        [this](const QString& existing, const QString&, qint64 existingSize, qint64 newSize,
+               const QDateTime&, int& answer) {
+            events
+                << QStringLiteral("replace %1|%2|%3").arg(existing).arg(existingSize).arg(newSize);
+            answer = replaceAnswer;
+        });
+    connect(&client, &ftp::FtpClient::CommandLogged, this,
+            [this](const QString& line, int direction) {
+                log << line;
+                logDirections << direction;
+            });
+    connect(&client, &ftp::FtpClient::Disconnected, this,
+            [this, &client] { events << QStringLiteral("disconnected %1").arg(client.State()); });
+    connect(&client, &ftp::FtpClient::Reconnecting, this,
+            [this](int attempt, int attempts, const QString& cause) {
+                events << QStringLiteral("reconnecting %1/%2").arg(attempt).arg(attempts);
+                causes << cause;
+            });
+    connect(&client, &ftp::FtpClient::AccountRequired, this, [this](QString& a) {
+        events << "account?";
+        a = account;
+    });
+    connect(&client, &ftp::FtpClient::PasswordRequired, this, [this](QString& p) {
+        events << "password?";
+        p = password;
+    });
+}
+
+QStringList Recorder::of(const QString& kind) const {
+    QStringList out;
+    for (const QString& e : events)
+        if (e.section(' ', 0, 0) == kind)
+            out << e;
+    return out;
+}
+
+int Recorder::risingPercent(int state) const {
+    int last = 0;
+    for (const Progress& p : progress) {
+        if (p.percent < last || (state >= 0 && p.state != state))
+            return -1;
+        last = p.percent;
+    }
+    return last;
+}
+
+QStringList Recorder::sent() const {
+    QStringList out;
+    for (qsizetype i = 0; i < log.size(); ++i)
+        if (logDirections.at(i) == ftp::kLogSent)
+            out << log.at(i);
+    return out;
+}

@@ -14,17 +14,15 @@ namespace {
 // A server's configuration with a new certificate in `folder`; null when openssl failed.
 QSslConfiguration serverTls(const QString& folder) {
     QString why;
-    const QDir dir(folder);
-    QFile key(dir.filePath("key.pem"));
-    if (!dir.mkpath(".") || !makeSelfSignedCertificate(folder, &why) ||
+    QFile key(QDir(folder).filePath("key.pem"));
+    if (!QDir().mkpath(folder) || !makeSelfSignedCertificate(folder, &why) ||
         !key.open(QIODevice::ReadOnly)) {
         qWarning("%s", qPrintable(why));
         return {};
     }
     QSslConfiguration config = QSslConfiguration::defaultConfiguration();
     config.setPrivateKey(QSslKey(&key, QSsl::Rsa));
-    config.setLocalCertificateChain(QSslCertificate::fromPath(dir.filePath("cert.pem")));
-    config.setPeerVerifyMode(QSslSocket::VerifyNone);
+    config.setLocalCertificateChain(QSslCertificate::fromPath(QDir(folder).filePath("cert.pem")));
     return config;
 }
 
@@ -36,17 +34,16 @@ void ScriptedServer::Listener::incomingConnection(qintptr descriptor) {
     addPendingConnection(socket);
 }
 
-bool ScriptedServer::offerTls(const QString& folder, bool otherOnData) {
+QSslCertificate ScriptedServer::offerTls(const QString& folder, bool otherOnData) {
     m_tls = serverTls(QDir(folder).filePath("control"));
     m_dataTls = otherOnData ? serverTls(QDir(folder).filePath("data")) : m_tls;
-    return !m_tls.isNull() && !m_dataTls.isNull();
+    return m_dataTls.isNull() ? QSslCertificate() : m_tls.localCertificate();
 }
 
 ScriptedServer::ScriptedServer() {
     m_server.listen(QHostAddress::LocalHost, 0);
     connect(&m_server, &QTcpServer::newConnection, this, [this] {
         auto* s = static_cast<QSslSocket*>(m_server.nextPendingConnection());
-        s->setParent(this);
         m_control = s;
         m_buffer.clear();
         connect(s, &QTcpSocket::readyRead, this, [this, s] {
@@ -55,7 +52,6 @@ ScriptedServer::ScriptedServer() {
             m_buffer += s->readAll();
             qsizetype end;
             while (m_control == s && (end = m_buffer.indexOf("\r\n")) >= 0) {
-                receivedBytes << m_buffer.left(end);
                 const QString line = QString::fromUtf8(m_buffer.left(end));
                 m_buffer.remove(0, end + 2);
                 onCommand(line);
@@ -65,24 +61,24 @@ ScriptedServer::ScriptedServer() {
     });
     connect(&m_passive, &QTcpServer::newConnection, this, [this] {
         auto* s = static_cast<QSslSocket*>(m_passive.nextPendingConnection());
-        s->setParent(this);
-        m_passive.close();
+        m_passive.close();  // which deletes the connections it did not hand out
         adoptData(s);
     });
 }
 
 void ScriptedServer::adoptData(QSslSocket* socket) {
     m_data = socket;
-    if (m_protected) {
-        connect(socket, &QSslSocket::encrypted, this, [this, socket] {
-            if (m_pending && m_data == socket)
-                std::exchange(m_pending, nullptr)(socket);
-        });
-        socket->setSslConfiguration(m_dataTls);
-        socket->startServerEncryption();
-    } else if (m_pending) {
-        std::exchange(m_pending, nullptr)(socket);
+    if (!m_protected) {
+        if (m_pending)
+            std::exchange(m_pending, nullptr)(socket);
+        return;
     }
+    connect(socket, &QSslSocket::encrypted, this, [this, socket] {
+        if (m_pending && m_data == socket)
+            std::exchange(m_pending, nullptr)(socket);
+    });
+    socket->setSslConfiguration(m_dataTls);
+    socket->startServerEncryption();
 }
 
 void ScriptedServer::withData(std::function<void(QTcpSocket*)> use) {
@@ -94,10 +90,9 @@ void ScriptedServer::withData(std::function<void(QTcpSocket*)> use) {
 }
 
 void ScriptedServer::reply(const QByteArray& lines) {
-    if (!m_control)
-        return;
     for (const QByteArray& line : lines.split('\n'))
-        m_control->write(line + "\r\n");
+        if (m_control)
+            m_control->write(line + "\r\n");
 }
 
 void ScriptedServer::onCommand(const QString& line) {
@@ -112,71 +107,48 @@ void ScriptedServer::onCommand(const QString& line) {
 
 quint16 ScriptedServer::openPassive() {
     m_passive.close();
-    if (passivePort == PassivePort::Refusing)
+    if (refusePassive)
         return freeLoopbackPort();
     m_passive.listen(QHostAddress::LocalHost, 0);
     return m_passive.serverPort();
 }
 
-void ScriptedServer::connectBack(const QString& argument) {
-    // "|1|127.0.0.1|4711|"
-    const QStringList parts = argument.split('|');
-    const QHostAddress host(parts.value(2));
-    const uint port = parts.value(3).toUInt();
-    if (host.isNull() || port == 0 || port > 65535) {
-        reply("501 Bad address.");
-        return;
-    }
-    auto* s = new QSslSocket(this);
-    connect(s, &QTcpSocket::connected, this, [this, s] { adoptData(s); });
-    s->connectToHost(host, quint16(port));
-    reply("200 Okay.");
+void ScriptedServer::endTransfer() {
+    m_transfer = false;
+    reply("226 Transfer complete.");
 }
 
-void ScriptedServer::sendData(const QByteArray& data, bool reset) {
+void ScriptedServer::sendData(const QList<QByteArray>& pieces, int intervalMs, bool reset) {
     reply("150 Opening data connection.");
     m_transfer = true;
-    withData([this, data, reset](QTcpSocket* s) {
-        s->write(data);
-        if (!reset) {
-            completeData(s);
-        } else {
-            connect(s, &QTcpSocket::bytesWritten, this, [this, s] {
-                if (s->bytesToWrite() > 0)
-                    return;
-                // A zero linger time makes the close a reset.
-                const linger now{1, 0};
-                ::setsockopt(int(s->socketDescriptor()), SOL_SOCKET, SO_LINGER, &now, sizeof now);
-                s->abort();
-                m_transfer = false;
-                reply("226 Transfer complete.");
-            });
-        }
+    withData([this, pieces, intervalMs, reset](QTcpSocket* s) {
+        drip(s, pieces, intervalMs, [this, s, reset] {
+            if (!reset) {
+                connect(s, &QTcpSocket::disconnected, this, &ScriptedServer::endTransfer);
+                s->disconnectFromHost();
+                return;
+            }
+            // Once the data left, a zero linger time makes the close a reset.
+            while (s->bytesToWrite() > 0 && s->waitForBytesWritten(2000)) {
+            }
+            const linger now{1, 0};
+            ::setsockopt(int(s->socketDescriptor()), SOL_SOCKET, SO_LINGER, &now, sizeof now);
+            s->abort();
+            endTransfer();
+        });
     });
-}
-
-void ScriptedServer::completeData(QTcpSocket* socket) {
-    connect(socket, &QTcpSocket::disconnected, this, [this] {
-        m_transfer = false;
-        reply("226 Transfer complete.");
-    });
-    socket->disconnectFromHost();
 }
 
 void ScriptedServer::trickleReply(const QList<QByteArray>& pieces, int intervalMs) {
-    drip(m_control, pieces, intervalMs);
-}
-
-void ScriptedServer::trickleData(const QList<QByteArray>& pieces, int intervalMs) {
-    reply("150 Opening data connection.");
-    m_transfer = true;
-    withData([this, pieces, intervalMs](QTcpSocket* s) {
-        drip(s, pieces, intervalMs, [this, s] { completeData(s); });
-    });
+    drip(m_control, pieces, intervalMs, [] {});
 }
 
 void ScriptedServer::drip(QTcpSocket* socket, QList<QByteArray> pieces, int intervalMs,
                           std::function<void()> done) {
+    if (intervalMs == 0) {
+        socket->write(pieces.join());
+        return done();
+    }
     auto* timer = new QTimer(this);
     const QPointer<QTcpSocket> target(socket);
     connect(timer, &QTimer::timeout, this, [timer, target, pieces, done]() mutable {
@@ -184,10 +156,8 @@ void ScriptedServer::drip(QTcpSocket* socket, QList<QByteArray> pieces, int inte
             target->write(pieces.takeFirst());
             if (!pieces.isEmpty())
                 return;
-            if (done)
-                done();
+            done();
         }
-        timer->stop();
         timer->deleteLater();
     });
     timer->start(intervalMs);
@@ -202,18 +172,22 @@ void ScriptedServer::receiveData(const QString& name) {
         connect(s, &QTcpSocket::readyRead, this, take);
         connect(s, &QTcpSocket::disconnected, this, [this, take] {
             take();
-            m_transfer = false;
-            reply("226 Transfer complete.");
+            endTransfer();
         });
         take();
     });
 }
 
 void ScriptedServer::standard(const QString& verb, const QString& argument) {
-    if (verb == "USER") {
-        reply("331 Password required.");
-    } else if (verb == "PASS") {
-        reply("230 Logged in.");
+    static const QMap<QString, QByteArray> fixed = {{"USER", "331 Password required."},
+                                                    {"PASS", "230 Logged in."},
+                                                    {"TYPE", "200 Okay."},
+                                                    {"OPTS", "200 Okay."},
+                                                    {"NOOP", "200 Okay."},
+                                                    {"PBSZ", "200 Okay."}};
+    const QByteArray missing = "550 No such file.";
+    if (fixed.contains(verb)) {
+        reply(fixed.value(verb));
     } else if (verb == "FEAT") {
         QByteArray text = "211-Features:\n";
         for (const QString& f : std::as_const(features))
@@ -231,27 +205,29 @@ void ScriptedServer::standard(const QString& verb, const QString& argument) {
         reply("227 Entering Passive Mode (" + pasvHost + ',' + QByteArray::number(p >> 8) + ',' +
               QByteArray::number(p & 0xff) + ").");
     } else if (verb == "LIST" || verb == "MLSD") {
-        sendData(listing);
+        sendData({listing});
     } else if (verb == "RETR") {
-        if (files.contains(argument))
-            sendData(files.value(argument));
-        else
-            reply("550 No such file.");
+        files.contains(argument) ? sendData({files.value(argument)}) : reply(missing);
     } else if (verb == "STOR") {
         receiveData(argument);
     } else if (verb == "SIZE") {
-        reply(files.contains(argument) ? "213 " + QByteArray::number(files.value(argument).size())
-                                       : "550 No such file.");
+        reply(files.contains(argument) ? "213 " + QByteArray::number(files[argument].size())
+                                       : missing);
     } else if (verb == "RNFR") {
         m_renameFrom = argument;
-        reply(files.contains(argument) ? "350 Ready for RNTO." : "550 No such file.");
+        reply(files.contains(argument) ? "350 Ready for RNTO." : missing);
     } else if (verb == "RNTO") {
         files[argument] = files.take(m_renameFrom);
         reply("250 Renamed.");
     } else if (verb == "DELE") {
-        reply(files.remove(argument) > 0 ? "250 Deleted." : "550 No such file.");
+        reply(files.remove(argument) > 0 ? "250 Deleted." : missing);
     } else if (verb == "EPRT") {
-        connectBack(argument);
+        // "|1|127.0.0.1|4711|"
+        auto* s = new QSslSocket(this);
+        connect(s, &QTcpSocket::connected, this, [this, s] { adoptData(s); });
+        s->connectToHost(argument.section('|', 2, 2),
+                         quint16(argument.section('|', 3, 3).toUInt()));
+        reply("200 Okay.");
     } else if (verb == "ABOR") {
         m_pending = nullptr;
         if (m_data) {
@@ -270,8 +246,6 @@ void ScriptedServer::standard(const QString& verb, const QString& argument) {
         m_control->startServerEncryption();
     } else if (verb == "PROT") {
         m_protected = argument == "P";
-        reply("200 Okay.");
-    } else if (QStringList{"TYPE", "OPTS", "NOOP", "PBSZ"}.contains(verb)) {
         reply("200 Okay.");
     } else {
         reply("502 Command not implemented.");
