@@ -7,7 +7,6 @@ namespace ftp {
 
 CommandLog::CommandLog(qint64 maxBytes) : m_maxBytes(maxBytes) {
     m_flushSoon.setSingleShot(true);
-    m_flushSoon.setInterval(0);
     QObject::connect(&m_flushSoon, &QTimer::timeout, [this] { flush(); });
 }
 
@@ -28,7 +27,14 @@ void CommandLog::append(const QString& path, const QString& line) {
         m_size = m_file.size();
     }
     m_pending += line.toUtf8() + '\n';
-    m_flushSoon.start();
+    if (!m_flushSoon.isActive())
+        m_flushSoon.start(m_held ? kHeldMs : 0);
+}
+
+void CommandLog::hold(bool on) {
+    m_held = on;
+    if (!on)
+        flush();
 }
 
 void CommandLog::flush() {

@@ -77,6 +77,7 @@ void FtpComponent::run(int state, bool needsConnection, const std::function<void
     m_op = ctx;
     m_abortRequested = false;
     m_state = state;
+    m_log.hold(true);
     if (m_conn)
         m_conn->setBusy(true);
     Session session(ctx, QPointer<FtpClient>(this), m_settings, m_conn);
@@ -112,6 +113,7 @@ void FtpComponent::runReconnecting(int state, const std::function<void(Session&)
 }
 
 void FtpComponent::finish(const std::shared_ptr<OpContext>& ctx) {
+    m_log.hold(false);
     if (m_op != ctx)
         return;  // aborted or cut off: that path has set the state already
     m_op.reset();
