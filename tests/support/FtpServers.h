@@ -21,7 +21,7 @@ public:
 
 protected:
     virtual bool prepare() { return true; }  // once per start(), before the first command()
-    // The program and its arguments serving m_root on m_port, empty after fail().
+    // The program and its arguments serving m_root on m_port.
     virtual QStringList command() = 0;
     void terminate();
     bool fail(const QString& why);
