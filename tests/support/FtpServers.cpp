@@ -3,10 +3,12 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QHostAddress>
-#include <QProcess>
 #include <QTcpServer>
+#include <QTcpSocket>
 
 namespace {
 
@@ -30,31 +32,47 @@ TestFtpServer::~TestFtpServer() {
     terminate();
 }
 
-bool TestFtpServer::launch(const QString& program, const QStringList& arguments) {
+bool TestFtpServer::start(const QString& root, const QString& user, const QString& password) {
     terminate();
-    m_process = std::make_unique<QProcess>();
-    m_process->setProgram(program);
-    m_process->setArguments(arguments);
-    m_process->setChildProcessModifier([] { ::setsid(); });
-    m_process->start();
-    if (!m_process->waitForStarted(10000))
-        return fail(program + ": " + m_process->errorString());
-    return true;
+    m_root = QDir(root).absolutePath();
+    m_user = user;
+    m_password = password;
+    m_error.clear();
+    if (!prepare())
+        return false;
+    // A port that is free now; another process may take it before the server binds, so retry.
+    QStringList program;
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        m_port = freeLoopbackPort();
+        program = command();
+        // In a session of its own, to stop vsftpd's children with it.
+        m_process = std::make_unique<QProcess>();
+        m_process->setChildProcessModifier([] { ::setsid(); });
+        m_process->start(program.first(), program.mid(1));
+        const QDeadlineTimer deadline(15000);
+        while (!deadline.hasExpired() && m_process->state() != QProcess::NotRunning) {
+            QTcpSocket probe;
+            probe.connectToHost(QHostAddress::LocalHost, m_port);
+            if (probe.waitForConnected(500)) {
+                while (!probe.canReadLine() && probe.waitForReadyRead(1000)) {
+                }
+                if (probe.readLine().startsWith("220"))
+                    return true;
+            }
+            m_process->waitForFinished(100);
+        }
+        if (m_process->state() != QProcess::NotRunning)
+            return fail(program.first() + " did not greet on port " + QString::number(m_port));
+    }
+    return fail(program.first() + " did not stay up: " + m_process->errorString());
 }
 
 void TestFtpServer::terminate() {
-    if (!m_process)
-        return;
-    if (m_process->state() != QProcess::NotRunning) {
-        const qint64 pid = m_process->processId();
-        if (pid > 0) {
-            killDescendants(pid_t(pid));
-            ::kill(-pid_t(pid), SIGTERM);
-        }
-        if (!m_process->waitForFinished(5000) && pid > 0) {
-            ::kill(-pid_t(pid), SIGKILL);
-            m_process->waitForFinished(5000);
-        }
+    const qint64 pid = m_process ? m_process->processId() : 0;  // 0 once it ended
+    if (pid > 0) {
+        killDescendants(pid_t(pid));
+        ::kill(-pid_t(pid), SIGKILL);
+        m_process->waitForFinished(5000);
     }
     m_process.reset();
     m_port = 0;
@@ -65,10 +83,6 @@ bool TestFtpServer::fail(const QString& why) {
     m_error = (why + "\n" + (m_process ? m_process->readAllStandardError() : "")).trimmed();
     terminate();
     return false;
-}
-
-bool TestFtpServer::running() const {
-    return m_process && m_process->state() == QProcess::Running;
 }
 
 quint16 freeLoopbackPort() {

@@ -11,7 +11,7 @@ public:
     virtual ~TestFtpServer();  // stops the server
 
     // False with error() when the server did not come up.
-    virtual bool start(const QString& root, const QString& user, const QString& password) = 0;
+    bool start(const QString& root, const QString& user, const QString& password);
     void stop() { terminate(); }
 
     quint16 port() const { return m_port; }  // valid after start() returned true
@@ -20,11 +20,11 @@ public:
     QString error() const { return m_error; }
 
 protected:
-    // Starts the program in a session of its own, to stop vsftpd's children with it.
-    bool launch(const QString& program, const QStringList& arguments);
+    virtual bool prepare() { return true; }  // once per start(), before the first command()
+    // The program and its arguments serving m_root on m_port.
+    virtual QStringList command() = 0;
     void terminate();
     bool fail(const QString& why);
-    bool running() const;
 
     std::unique_ptr<QProcess> m_process;
     quint16 m_port = 0;
@@ -34,13 +34,13 @@ protected:
 // pyftpdlib run by /usr/bin/python3 tests/support/pyftpd.py, serving MLSD listings.
 class PyFtpServer : public TestFtpServer {
 public:
-    bool start(const QString& root, const QString& user, const QString& password) override;
     // Before start(): drops the client once, as data flows for the nth STOR, RETR or "LIST".
     void cutOnce(const QString& verb, int nth) {
         m_cut = QStringLiteral("%1:%2").arg(verb).arg(nth);
     }
 
 private:
+    QStringList command() override;
     QString m_cut;
 };
 
@@ -48,8 +48,6 @@ private:
 // to `root`, which start() hands over to it: folders it should write into exist before start().
 class VsFtpServer : public TestFtpServer {
 public:
-    bool start(const QString& root, const QString& user, const QString& password) override;
-
     bool passive = true;  // false: EPSV and PASV are refused (pasv_enable=NO)
     int maxPerIp = 0;     // more: the control connections taken from one address (421 beyond)
     // PEM files of a certificate and its key: TLS is then required, and data connections must
@@ -57,8 +55,8 @@ public:
     QString tlsCertificate, tlsKey;
 
 private:
-    bool ensureAccount();
-    bool waitForBanner();
+    bool prepare() override;
+    QStringList command() override;
     std::unique_ptr<QTemporaryDir> m_dir;  // configuration, log, empty secure chroot
 };
 

@@ -1,9 +1,7 @@
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QTcpSocket>
 #include <QThread>
 
 #include "FtpServers.h"
@@ -34,12 +32,21 @@ bool makeSelfSignedCertificate(const QString& folder, QString* error) {
                {}, error);
 }
 
-bool VsFtpServer::ensureAccount() {
+bool VsFtpServer::prepare() {
+    if (m_user.isEmpty() || m_user == "root")
+        return fail("vsftpd needs a dedicated account, not \"" + m_user + "\"");
     QString why;
     if (!run("id", {"-u", m_user}, {}, &why) &&
         !run("useradd", {"-M", "-s", "/bin/sh", "-d", "/", m_user}, {}, &why) &&
         !run("id", {"-u", m_user}, {}, &why))  // created meanwhile by a parallel test
         return fail(why);
+    if (!run("chown", {"-R", m_user + ":", m_root}, {}, &why))
+        return fail(why);
+    m_dir = std::make_unique<QTemporaryDir>();
+    const QString empty = m_dir->filePath("empty");
+    QDir().mkpath(empty);
+    QFile::setPermissions(empty, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                     QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
     // Tests running side by side may hold the password files' lock for a moment.
     for (int attempt = 0; attempt < 10; ++attempt) {
         if (run("chpasswd", {}, (m_user + ":" + m_password + "\n").toUtf8(), &why))
@@ -49,97 +56,47 @@ bool VsFtpServer::ensureAccount() {
     return fail(why);
 }
 
-bool VsFtpServer::start(const QString& root, const QString& user, const QString& password) {
-    stop();
-    m_root = QDir(root).absolutePath();
-    m_user = user;
-    m_password = password;
-    m_error.clear();
-    if (user.isEmpty() || user == "root")
-        return fail("vsftpd needs a dedicated account, not \"" + user + "\"");
-    if (!ensureAccount())
-        return false;
-    QString why;
-    if (!run("chown", {"-R", user + ":", m_root}, {}, &why))
-        return fail(why);
-
-    m_dir = std::make_unique<QTemporaryDir>();
-    QString tls;
+QStringList VsFtpServer::command() {
+    const int pasvMin = 20000 + QRandomGenerator::global()->bounded(30000);
+    const QString conf = m_dir->filePath("vsftpd.conf");
+    QFile f(conf);  // when it cannot be written, vsftpd says so
+    f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    QString text = QStringLiteral(
+                       "listen=YES\n"
+                       "listen_address=127.0.0.1\n"
+                       "listen_port=%1\n"
+                       "anonymous_enable=NO\n"
+                       "local_enable=YES\n"
+                       "write_enable=YES\n"
+                       "local_umask=022\n"
+                       "chroot_local_user=YES\n"
+                       "allow_writeable_chroot=YES\n"
+                       "local_root=%2\n"
+                       "seccomp_sandbox=NO\n"
+                       "secure_chroot_dir=%3\n"
+                       "pasv_enable=%6\n"
+                       "pasv_min_port=%4\n"
+                       "pasv_max_port=%5\n"
+                       "utf8_filesystem=YES\n"
+                       "delay_failed_login=0\n")
+                       .arg(m_port)
+                       .arg(m_root, m_dir->filePath("empty"))
+                       .arg(pasvMin)
+                       .arg(pasvMin + 99)
+                       .arg(passive ? "YES" : "NO");
+    if (maxPerIp > 0)
+        text += QStringLiteral("max_per_ip=%1\n").arg(maxPerIp);
     // OpenSSL 3 refuses vsftpd's default cipher (DES-CBC3-SHA).
     if (!tlsCertificate.isEmpty())
-        tls = QStringLiteral(
-                  "ssl_enable=YES\n"
-                  "rsa_cert_file=%1\n"
-                  "rsa_private_key_file=%2\n"
-                  "force_local_logins_ssl=YES\n"
-                  "force_local_data_ssl=YES\n"
-                  "require_ssl_reuse=YES\n"
-                  "ssl_ciphers=HIGH\n")
-                  .arg(tlsCertificate, tlsKey);
-    const QString empty = m_dir->filePath("empty");
-    QDir().mkpath(empty);
-    QFile::setPermissions(empty, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
-                                     QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
-
-    // A port that is free now; another process may take it before vsftpd binds, so retry.
-    for (int attempt = 0; attempt < 5; ++attempt) {
-        m_port = freeLoopbackPort();
-        const int pasvMin = 20000 + QRandomGenerator::global()->bounded(30000);
-        const QString conf = m_dir->filePath("vsftpd.conf");
-        QFile f(conf);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            return fail("cannot write " + conf);
-        const QString text = QStringLiteral(
-                                 "listen=YES\n"
-                                 "listen_address=127.0.0.1\n"
-                                 "listen_port=%1\n"
-                                 "anonymous_enable=NO\n"
-                                 "local_enable=YES\n"
-                                 "write_enable=YES\n"
-                                 "local_umask=022\n"
-                                 "chroot_local_user=YES\n"
-                                 "allow_writeable_chroot=YES\n"
-                                 "local_root=%2\n"
-                                 "seccomp_sandbox=NO\n"
-                                 "pam_service_name=vsftpd\n"
-                                 "secure_chroot_dir=%3\n"
-                                 "pasv_enable=%6\n"
-                                 "pasv_address=127.0.0.1\n"
-                                 "pasv_min_port=%4\n"
-                                 "pasv_max_port=%5\n"
-                                 "utf8_filesystem=YES\n"
-                                 "delay_failed_login=0\n")
-                                 .arg(m_port)
-                                 .arg(m_root, empty)
-                                 .arg(pasvMin)
-                                 .arg(pasvMin + 99)
-                                 .arg(passive ? "YES" : "NO");
-        const QString limit =
-            maxPerIp > 0 ? QStringLiteral("max_per_ip=%1\n").arg(maxPerIp) : QString();
-        f.write((text + limit + tls).toUtf8());
-        f.close();
-        if (!launch("/usr/sbin/vsftpd", {conf}))
-            return false;
-        if (waitForBanner())
-            return true;
-        if (running())
-            return fail("vsftpd did not greet on port " + QString::number(m_port));
-    }
-    return fail("vsftpd did not stay up");
-}
-
-bool VsFtpServer::waitForBanner() {
-    const QDeadlineTimer deadline(10000);
-    while (!deadline.hasExpired() && running()) {
-        QTcpSocket probe;
-        probe.connectToHost(QHostAddress::LocalHost, m_port);
-        if (probe.waitForConnected(500)) {
-            while (!probe.canReadLine() && probe.waitForReadyRead(1000)) {
-            }
-            if (probe.readLine().startsWith("220"))
-                return true;
-        }
-        m_process->waitForFinished(100);
-    }
-    return false;
+        text += QStringLiteral(
+                    "ssl_enable=YES\n"
+                    "rsa_cert_file=%1\n"
+                    "rsa_private_key_file=%2\n"
+                    "force_local_logins_ssl=YES\n"
+                    "force_local_data_ssl=YES\n"
+                    "require_ssl_reuse=YES\n"
+                    "ssl_ciphers=HIGH\n")
+                    .arg(tlsCertificate, tlsKey);
+    f.write(text.toUtf8());
+    return {"/usr/sbin/vsftpd", conf};
 }

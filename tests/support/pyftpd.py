@@ -55,31 +55,6 @@ def cutting_handlers(base, verb, nth):
     return CuttingHandler
 
 
-def tls_handler(certfile):
-    """A control handler that requires TLS with the certificate and key in `certfile`."""
-    from pyftpdlib.handlers import TLS_FTPHandler
-
-    class RequiredTlsHandler(TLS_FTPHandler):
-        tls_control_required = True
-        tls_data_required = True
-
-    RequiredTlsHandler.certfile = certfile
-    return RequiredTlsHandler
-
-
-def latency_handler(base, delay):
-    """A control handler whose replies (and close) reach the client `delay` seconds late."""
-
-    class LatencyHandler(base):
-        def push(self, data):
-            self.ioloop.call_later(delay, base.push, self, data)
-
-        def close_when_done(self):
-            self.ioloop.call_later(delay, base.close_when_done, self)
-
-    return LatencyHandler
-
-
 def main():
     parser = argparse.ArgumentParser(usage=__doc__)
     parser.add_argument("root")
@@ -93,12 +68,26 @@ def main():
 
     authorizer = DummyAuthorizer()
     authorizer.add_user(args.user, args.password, os.path.abspath(args.root), perm="elradfmwMT")
-    handler = tls_handler(args.tls) if args.tls else FTPHandler
+    handler = FTPHandler
+    if args.tls:
+        from pyftpdlib.handlers import TLS_FTPHandler as handler
+
+        handler.certfile = args.tls
+        handler.tls_control_required = handler.tls_data_required = True
     if args.cut:
         verb, _, nth = args.cut.partition(":")
         handler = cutting_handlers(handler, verb.upper(), int(nth))
-    if args.latency:
-        handler = latency_handler(handler, args.latency / 1000.0)
+    if args.latency:  # replies (and the close) reach the client late
+        base, delay = handler, args.latency / 1000.0
+
+        class LatencyHandler(base):
+            def push(self, data):
+                self.ioloop.call_later(delay, base.push, self, data)
+
+            def close_when_done(self):
+                self.ioloop.call_later(delay, base.close_when_done, self)
+
+        handler = LatencyHandler
     handler.authorizer = authorizer
     # Failed logins answer at once: tests try wrong passwords.
     handler.auth_failed_timeout = 0
