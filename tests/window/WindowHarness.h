@@ -33,8 +33,7 @@ public:
     enum Server { None, Py, Vs, VsTls };
     // Test data columns "server" (both servers) and, when `connections`, "connections" (1, 4).
     static void addServerRows(bool connections = true);
-    // The server knows the account as its first 8 letters in lower case; `serverFiles` fills
-    // its root first.
+    // The server's account: the first 8 letters in lower case. `serverFiles` fills its root.
     explicit WindowHarness(Server kind = Py,
                            const std::function<void(const QString&)>& serverFiles = {});
     ~WindowHarness();

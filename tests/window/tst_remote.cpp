@@ -5,8 +5,8 @@
 
 namespace {
 
-// sites/proj: hidden files, nested folders, and links out of it to a folder (also from deep
-// inside) and a file. many: 20 files. deep: deeper than any project. Then the entries for vsftpd.
+// sites/proj: hidden files, nested folders, links out to a folder (also from deep inside) and a
+// file. many: 20 files. deep: deeper than any project. Then the entries for vsftpd.
 void makeTrees(const QString& root, bool vsftpd) {
     for (const char* file : {"proj/pictavo.html", "proj/.hidden", "proj/a.swf", "proj/images/1.png",
                              "proj/images/.2.png", "proj/one/inner/x.txt", "proj/two/inner2/y.txt",
@@ -54,8 +54,8 @@ void manageEntries(WindowHarness& h, QTreeWidget* list) {
     QVERIFY(!h.ui().cmdView->isEnabled() && !h.ui().cmdDelete->isEnabled() &&
             h.ui().cmdDeleteRemoteFolder->isEnabled());
 
-    // Commands on rows with answers (a text answers a prompt, empty cancels); the status (its
-    // first line only when ending in a line feed) and the last question asked.
+    // Commands on rows with answers (a text for a prompt, empty cancels); the status (its first
+    // line only when ending in a line feed) and the last question asked.
     using R = RemoteManagement;
     const QVariant yes = QMessageBox::Yes, no = QMessageBox::No, ok = QMessageBox::Ok;
     struct Step {
@@ -133,8 +133,8 @@ private slots:
         QTreeWidget* list = h.ui().lstRemoteFileList;
         QVERIFY(h.window->remoteSide().ChangeCurrentRemoteFolder("sites", true));
         h.window->remoteSide().RefreshRemoteFileList();
-        // A deletion stops part-way when the tree is too deep or Abort is pressed; the list read
-        // again is still the folder's, with what is left of the project.
+        // A deletion stops part-way when the tree is too deep or on Abort; the list read again is
+        // still the folder's, with what is left of the project.
         const auto deleteProject = [&](const QString& name, const QString& status, int left) {
             h.select(list, {name});
             h.script.answer(QMessageBox::Yes);

@@ -7,8 +7,7 @@
 
 namespace {
 
-// The copy holds the project's published files (or, unless `all`, some of them), each equal to
-// its source: none partly written, no temporary.
+// The copy holds the project's published files (unless `all`, some), each equal to its source.
 void verifyCopy(const QString& project, const QString& copy, bool all = true) {
     const QStringList files = filesBelow(copy);
     if (all)
@@ -19,8 +18,7 @@ void verifyCopy(const QString& project, const QString& copy, bool all = true) {
                  qPrintable(file));
 }
 
-// The double-click, a missing start page, an aborted download and a dropped connection; then
-// what they left is removed.
+// The double-click, a missing start page, an aborted download and a dropped connection.
 void failuresAndReconnection(WindowHarness& h) {
     QTreeWidget* list = h.ui().lstLocalFileList;
     h.select(list, {"A", "B", "C"});
@@ -130,8 +128,8 @@ private slots:
                 return;
         }
 
-        // Nothing selected: the remote list is read again (folders only). Only folder rows are
-        // sent, with the options of a publish.
+        // Nothing selected: the remote list is read again (folders only). Folder rows are sent,
+        // with a publish's options.
         QDir(h.serverRoot()).mkpath("appeared");
         h.window->upload().UploadSelectedProjects();
         QCOMPARE(h.remoteRows(), (QStringList{"appeared", "beta"}));
@@ -202,8 +200,7 @@ private slots:
         QCOMPARE(h.log().filter("unchanged"), QStringList{"3 unchanged file(s) skipped."});
         QVERIFY(h.log().filter("was skipped").isEmpty());
 
-        // Received back: subfolders as answered, a link as its file; nothing selected, the local
-        // list is read again.
+        // Received back: subfolders as answered, a link as its file; nothing selected, a new list.
         writeFile(h.serverRoot() + "/target.txt", "linked content");
         QFile::link("target.txt", h.serverRoot() + "/my link");
         h.window->remoteSide().RefreshRemoteFileList();
