@@ -42,6 +42,7 @@ private slots:
                               "miShowLog", "Connect operation cancelled.", "1"}));
         const bool chosen = choice < 0 || choice == 2;
         QCOMPARE(h.localRows(), chosen ? (QStringList{"GARDEN", "MY FOLIO 2"}) : QStringList());
+        QVERIFY(!chosen || h.window->localPath() == h.projects());  // one separator
         if (choice >= 0) {
             const ScriptedDialogs::Shown notice = h.script.shown.first();
             QCOMPARE(notice.title, QString("Pictavo Ferrymate [Notice]"));
