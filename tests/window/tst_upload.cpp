@@ -143,6 +143,7 @@ private slots:
         QVERIFY(pointer == Qt::WaitCursor && h.xFtp->SkipUnchanged());
         QCOMPARE(h.xFtp->Connections(), connections);
         verifyCopy(h.projects() + "My Folio 2", h.serverRoot() + "/myfolio2");
+        QCOMPARE(h.status(), QString("Successfully uploaded the selected Pictavo(s)."));
         QCOMPARE(h.remoteRows(), (QStringList{"appeared", "beta", "myfolio2"}));
         const QRegularExpression uploading("^Uploading file '.*' \\(\\d+ of \\d+K\\)$");
         QVERIFY(h.progress.contains(100) && h.statuses.indexOf(uploading) >= 0 &&
