@@ -2,11 +2,17 @@
 
 #include <QTemporaryDir>
 #include <QTreeWidget>
+#include <QtTest>
 
 #include "FerryMenu.h"
 #include "FtpComponent.h"
 #include "FtpServers.h"
+#include "FtpSession.h"
 #include "NetConnect.h"
+#include "ProfileFile.h"
+#include "ProjectUpload.h"
+#include "RemoteManagement.h"
+#include "RemoteSide.h"
 #include "ScriptedDialogs.h"
 #include "ui_FerryMenu.h"
 
@@ -20,15 +26,14 @@ void makeProject(const QString& folder, int movies = 2, int texts = 1, int image
 QStringList filesBelow(const QString& root);
 
 // One transfer window in a program folder of its own, with a projects folder, a real FTP server
-// and scripted dialogs. A test that shows a box without a scripted answer fails.
+// and scripted dialogs. A test that shows a box without a scripted answer, or leaves one, fails.
 class WindowHarness {
 public:
     // None: for a cancelled sign-in. VsTls: vsftpd requiring TLS, self-signed.
     enum Server { None, Py, Vs, VsTls };
     // Test data columns "server" (both servers) and, when `connections`, "connections" (1, 4).
     static void addServerRows(bool connections = true);
-    // The server knows the account as its first 8 letters in lower case; `serverFiles` fills
-    // its root before it starts.
+    // The server's account: the first 8 letters in lower case. `serverFiles` fills its root.
     explicit WindowHarness(Server kind = Py,
                            const std::function<void(const QString&)>& serverFiles = {});
     ~WindowHarness();
@@ -41,8 +46,7 @@ public:
     // Ferrymate.ini naming the server (or another port) and holding `extra`.
     void writeSettings(const QString& extra = {}, quint16 port = 0);
     void setConnections(int connections);
-    // The next sign-in is answered with this name and password (Cancel when `cancel`), once
-    // `shown` was called.
+    // Answers the next sign-in with this name and password (or Cancel), after calling `shown`.
     void scriptSignIn(const QString& name, const QString& pass, bool cancel = false,
                       const std::function<void()>& shown = {});
     void scriptSignIn(bool cancel = false) { scriptSignIn(account, password, cancel); }

