@@ -80,8 +80,7 @@ private slots:
                     [&](const QString& host, const QString& fingerprint, const QString& subject,
                         const QString& issuer, const QDateTime& from, const QDateTime& to,
                         const QStringList& reasons, bool& trust) {
-                        QVERIFY(from < QDateTime::currentDateTime());
-                        QVERIFY(to > QDateTime::currentDateTime());
+                        QVERIFY(from < to);
                         QVERIFY(!reasons.isEmpty());
                         asked << host + " " + fingerprint + " " + subject + " " + issuer;
                         trust = true;
