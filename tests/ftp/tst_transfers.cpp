@@ -1,107 +1,15 @@
-#include <unistd.h>
 #include <QtTest>
 
 #include "Fixture.h"
 
 using namespace ftp;
 
-// Sends of many files against real servers, over many connections and data connections; aborts
-// in the middle of a large file; a connection cut while data flows.
+// Many data connections in one session; aborts in the middle of a large file; a connection cut
+// while data flows.
 class TransfersTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void sendFiles_data() {
-        QTest::addColumn<QString>("kind");
-        QTest::newRow("pyftpdlib") << "pyftpdlib";
-        QTest::newRow("vsftpd") << "vsftpd";
-        QTest::newRow("vsftpd TLS, 4 connections") << "vsftpd TLS x4";
-        // The server refuses the third and fourth connection with 421.
-        QTest::newRow("vsftpd taking 2 of 4 connections") << "vsftpd max 2 x4";
-    }
-    void sendFiles() {
-        QFETCH(QString, kind);
-        Peer p(kind);
-        QVERIFY2(p.start(), qPrintable(p.error()));
-        const QString accented = QString::fromUtf8("\xc3\xbcn\xc3\xaf code.swf");
-        writeFile(p.local("p/bin/a.swf"), pattern(200000, 'a'));
-        writeFile(p.local("p/bin/B.SWF"), pattern(1000, 'b'));
-        writeFile(p.local("p/bin/notes.txt"), "not a movie");
-        writeFile(p.local("p/bin/more/c.swf"), pattern(5000, 'c'));
-        writeFile(p.local("p/bin/more/deeper/d.swf"), QByteArray());
-        writeFile(p.local("p/bin/empty/e.txt"), "no movie here");
-        writeFile(p.local("p/bin/more/" + accented), "u");
-        const QString unsendable = p.local("p/bin/line\nbreak.swf");
-        writeFile(unsendable, "no command can name it");
-        // A name that is no valid UTF-8: Qt does not even list it.
-        QFile undecodable(p.local("p/bin/more/x"));
-        QVERIFY(undecodable.open(QIODevice::WriteOnly));
-        undecodable.close();
-        const QByteArray undecodableName =
-            QFile::encodeName(p.local("p/bin/more")) + "/caf\xe9.swf";
-        QVERIFY(::rename(QFile::encodeName(p.local("p/bin/more/x")).constData(),
-                         undecodableName.constData()) == 0);
-        // Qt cannot remove it with the test's folder either.
-        const auto removeUndecodable = qScopeGuard([&] { ::unlink(undecodableName.constData()); });
-
-        p.ftp.SendFiles(p.local("p/bin/*.swf"), "myfolio2", true, false);
-        QCOMPARE(tree(p.root()),
-                 QStringList({"myfolio2/B.SWF", "myfolio2/a.swf", "myfolio2/more/c.swf",
-                              "myfolio2/more/deeper/d.swf", "myfolio2/more/" + accented}));
-        QCOMPARE(readFile(p.path("myfolio2/a.swf")), pattern(200000, 'a'));
-        // Folders made by the send are empty and need no listing; a folder without matching files
-        // is not created.
-        const QString listing("^(MLSD|LIST)");
-        QCOMPARE(p.rec.sentMatching(listing), 0);
-        QVERIFY(!QFileInfo::exists(p.path("myfolio2/empty")));
-        QCOMPARE(p.rec.risingPercent(kSendingFiles), 100);
-        QCOMPARE(p.rec.of("skip"),
-                 QStringList({"skip " + unsendable + "||7",
-                              "skip " + p.local("p/bin/more/caf\uFFFD.swf") + "||8"}));
-
-        // A folder that is not there sends nothing and is no error: projects without images.
-        const qsizetype sent = p.rec.sent().size();
-        p.ftp.SendFiles(p.local("p/bin/images/*.*"), "myfolio2\\images", true, false);
-        QCOMPARE(p.rec.sent().size(), sent);
-        QVERIFY(!QFileInfo::exists(p.path("myfolio2/images")));
-
-        // Into folders that exist: one listing per target folder, not a command per file. Where
-        // MLSD names a folder, the "ls -l" listing confirms it is no link. (Until another
-        // operation runs, a send knows the folders the session's sends made: no listing.)
-        p.ftp.SendFiles(p.local("p/bin/*.swf"), "myfolio2", true, true);
-        QCOMPARE(p.rec.sentMatching(listing), 0);
-        p.ftp.ChangeFolder("/");
-        p.ftp.SendFiles(p.local("p/bin/*.swf"), "myfolio2", true, true);
-        QCOMPARE(p.rec.sentMatching(listing), kind.startsWith("pyftpdlib") ? 5 : 3);
-
-        // Unchanged files stay without a question; one of another size and one older there than
-        // here go, every question asked before the first of them.
-        writeFile(p.local("p/bin/a.swf"), pattern(300, 'z'));
-        for (const QString& name : tree(p.local("p/bin")))
-            setModified(p.local("p/bin/" + name), QDateTime::currentDateTime().addSecs(-3600));
-        setModified(p.local("p/bin/B.SWF"), QDateTime::currentDateTime().addSecs(3600));
-        p.rec.events.clear();
-        p.ftp.setSkipUnchanged(true);
-        p.ftp.SendFiles(p.local("p/bin/*.swf"), "myfolio2", true, false);
-        QCOMPARE(p.rec.of("skip").filter(QRegularExpression("\\|9$")).size(), 3);
-        QCOMPARE(p.rec.of("replace").size(), 2);
-        QCOMPARE(p.rec.of("sending").size(), 2);
-        QVERIFY(p.rec.events.indexOf(QRegularExpression("replace .*B.SWF.*")) <
-                p.rec.events.indexOf(QRegularExpression("sending .*")));
-        QCOMPARE(readFile(p.path("myfolio2/a.swf")), pattern(300, 'z'));
-        QVERIFY(!tree(p.root()).join(' ').contains("ferrypart"));
-
-        // As many connections as asked for, or as the server takes: asked once per session.
-        QTRY_COMPARE(p.rec.sentMatching("^USER "), !kind.endsWith("x4")     ? 1
-                                                   : kind.contains("max 2") ? 2
-                                                                            : 4);
-        QCOMPARE(p.rec.log.filter(QRegularExpression("^421 ")).size(),
-                 kind.contains("max 2") ? 2 : 0);
-        // An EPSV sent ahead with a rename always has a transfer to serve: one left unused
-        // would have the server time it out (pyftpdlib: an unasked 421 later).
-        QCOMPARE(p.rec.sentMatching("^EPSV"), p.rec.sentMatching("^(STOR|RETR|MLSD|LIST|NLST)"));
-    }
-
     // Hundreds of data connections in one session: over TLS each resumes the session of the
     // control connection (vsftpd refuses it otherwise), also after the TLS 1.3 tickets that
     // the earlier ones used.

@@ -6,7 +6,6 @@
 #include <QTest>
 
 Peer::Peer(const QString& kind) {
-    // "x4": transfers over four connections at once.
     if (kind.endsWith(" x4"))
         ftp.setConnections(4);
     m_active = kind.endsWith(" active");
@@ -39,7 +38,6 @@ QSslCertificate Peer::certificate() const {
 }
 
 bool Peer::start(bool connect) {
-    // One account for every vsftpd test: parallel test runs set the same password.
     if (!m_server->start(m_root.path(), "ferryftp", "Ferry-pw1"))
         return false;
     ftp.setServerAddress(QStringLiteral("localhost"));
@@ -51,14 +49,6 @@ bool Peer::start(bool connect) {
     if (connect)
         ftp.Connect();
     return true;
-}
-
-void addServerRows() {
-    QTest::addColumn<QString>("kind");
-    QTest::newRow("pyftpdlib") << "pyftpdlib";
-    QTest::newRow("vsftpd") << "vsftpd";
-    QTest::newRow("vsftpd TLS") << "vsftpd TLS";
-    QTest::newRow("vsftpd TLS 1.2") << "vsftpd TLS 1.2";
 }
 
 ftp::FtpError failureOf(const std::function<void()>& operation) {

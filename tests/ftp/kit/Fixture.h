@@ -28,9 +28,8 @@ public:
 
     QList<ftp::FolderItem> items;  // ListingItem
     QList<Progress> progress;
-    // The other notifications, in order: "sending LOCAL", "skip FIRST|SECOND|REASON", "replace
-    // EXISTING|EXISTINGSIZE|NEWSIZE", "password?", "account?", "disconnected STATE",
-    // "reconnecting ATTEMPT/ATTEMPTS".
+    // The other notifications, in order: "sending LOCAL", "skip FIRST|SECOND|REASON",
+    // "replace EXISTING|OLDSIZE|NEWSIZE", "password?", "account?", "disconnected STATE", ...
     QStringList events;
     QStringList causes;        // Reconnecting's causes
     QStringList log;           // CommandLogged lines
@@ -42,8 +41,7 @@ public:
     std::function<void(const Progress&)> onProgress;
 
     QStringList of(const QString& kind) const;  // the events of one kind
-    // The last percent in `progress`; -1 when a percent went back or came in another state than
-    // `state` (any with -1).
+    // The last percent; -1 when one went back or came in another state than `state` (-1: any).
     int risingPercent(int state = -1) const;
     bool logged(const QString& line) const { return log.contains(line); }
     QStringList sent() const;  // the commands only
@@ -52,13 +50,10 @@ public:
     }
 };
 
-// A real server of the kind named ("pyftpdlib" or "vsftpd") serving a fresh temporary root, a local
-// folder, and a component with its recorder. Files for the server go under path() before start(),
-// which hands them to the server and points the component at it. "vsftpd TLS" requires TLS with a
-// certificate made for the test (in certificate()), which the component trusts as an extra
-// authority; "vsftpd TLS 1.2" also keeps the component to TLS 1.2. A kind ending in " x4" moves
-// files over four connections; "vsftpd max 2" takes two control connections at most. A kind
-// ending in " active" asks for active mode; "vsftpd no passive" refuses passive mode.
+// A real server ("pyftpdlib" or "vsftpd" and options) serving a fresh temporary root, a local
+// folder, and a component with its recorder; files for the server go under path() before start().
+// Options: "TLS" required with a certificate the component trusts as an extra authority, "TLS 1.2",
+// " x4" connections, "max 2" control connections taken, " active" mode, "no passive" refused.
 class Peer {
     QTemporaryDir m_root, m_local, m_tls;
     std::unique_ptr<TestFtpServer> m_server;
@@ -81,8 +76,6 @@ public:
     Recorder rec{ftp};
 };
 
-// The "kind" column with a row for each real server, TLS included.
-void addServerRows();
 // The error an operation fails with; number 0 when it succeeds.
 ftp::FtpError failureOf(const std::function<void()>& operation);
 qint32 errorOf(const std::function<void()>& operation);  // its number
