@@ -32,43 +32,21 @@ class ScriptedTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // A line outside any reply while idle is no reply overdue; a server that stays silent ends
-    // the connection, once; a greeting that never comes is a timeout too.
-    void silentServer() {
-        ScriptedServer server;
-        server.on["CWD"] = [](const QString&) {};
-        Client c(server, 1);
-        c.ftp.Connect();
-        server.reply("Idle noise.");
-        QTest::qWait(1500);
-        QVERIFY(c.rec.logged("Idle noise."));
-        QCOMPARE(errorOf([&] { c.ftp.ChangeFolder("slow"); }), qint32(kErrTimeout));
-        QCOMPARE(c.rec.events, QStringList{"disconnected 0"});
-        QCOMPARE(errorOf([&] { c.ftp.ChangeFolder("slow"); }), qint32(kErrNotConnected));
-        server.greeting = "";
-        Client late(server, 1);
-        QCOMPARE(errorOf([&] { late.ftp.Connect(); }), qint32(kErrTimeout));
-    }
-
     // An old server: it asks for an account, has no UTF8 (names in Latin-1) and no EPSV, names
     // another address in its PASV reply, and puts noise around the replies.
     void oldServer() {
         ScriptedServer server;
         server.greeting = "220-Welcome\n220-  to the\nnoise without a code\n220 server";
         server.features = {};
-        server.on["PASS"] = [&](const QString&) { server.reply("332 Need account."); };
-        server.on["ACCT"] = [&](const QString&) { server.reply("230 Logged in."); };
-        server.on["EPSV"] = [&](const QString&) { server.reply("500 EPSV not understood."); };
         server.pasvHost = "127,0,0,2";
         server.listing = "-rw-r--r-- 1 a b 5 Jan 01 2020 caf\xe9.txt\r\n";
-        server.on["PWD"] = [&](const QString&) {
-            server.reply("257 \"/r\xe9sum\xe9 \"\"q\"\"\" is current");
-        };
-        server.on["DELE"] = [&](const QString&) { server.reply("250 Deleted."); };
-        server.on["CWD"] = [&](const QString&) {
-            // A spontaneous line and a preliminary reply before the real answer.
-            server.reply("250-Folder changed\n 200 not the end\n250 Done.");
-        };
+        // A spontaneous line and a preliminary reply before CWD's real answer.
+        server.replies = {{"PASS", "332 Need account."},
+                          {"ACCT", "230 Logged in."},
+                          {"EPSV", "500 EPSV not understood."},
+                          {"PWD", "257 \"/r\xe9sum\xe9 \"\"q\"\"\" is current"},
+                          {"DELE", "250 Deleted."},
+                          {"CWD", "250-Folder changed\n 200 not the end\n250 Done."}};
         Client c(server);
         c.ftp.setPassword(QString());
         c.rec.password = "typed secret";
@@ -95,7 +73,7 @@ private slots:
         // A reply nobody asked for does not answer the next command.
         server.reply("200 Spontaneous.");
         QTRY_VERIFY(c.rec.logged("200 Spontaneous."));
-        server.on["PWD"] = [&](const QString&) { server.reply("257 \"/a\""); };
+        server.replies["PWD"] = "257 \"/a\"";
         QCOMPARE(errorOf([&] { c.ftp.ChangeFolder("a"); }), 0);
         QCOMPARE(c.ftp.CurrentFolder(), QString("/a"));
         QCOMPARE(c.rec.log.count("250 Done."), 1);
@@ -104,7 +82,7 @@ private slots:
         // under its temporary name, and the error says so.
         server.listing = "-rw-r--r-- 1 a b 3 Jan 01 2020 a.txt\r\n";
         server.files["a.txt"] = "old";
-        server.on["RNTO"] = [&](const QString&) { server.reply("553 Will not replace."); };
+        server.replies["RNTO"] = "553 Will not replace.";
         QTemporaryDir local;
         writeFile(local.filePath("a.txt"), "new");
         const QString why = failureOf([&] {
@@ -114,166 +92,6 @@ private slots:
                  qPrintable(why));
         QCOMPARE(server.files.value(".a.txt.ferrypart"), QByteArray("new"));
         QVERIFY(!server.received.contains("DELE .a.txt.ferrypart"));
-    }
-
-    // A data connection that does not open in one mode is tried once in the other, which the
-    // session then keeps: a listing falls back, the upload and the next listing go straight to
-    // the mode that worked.
-    void dataModeFallback_data() {
-        QTest::addColumn<bool>("passive");  // PassiveMode: else active first
-        QTest::addColumn<QString>("fault");
-        QTest::addColumn<int>("epsv");  // EPSV and EPRT commands expected
-        QTest::addColumn<int>("eprt");
-        QTest::newRow("EPRT and PORT refused") << false << "refuse active" << 3 << 1;
-        // The listing works in active mode; the upload, refused, falls back on its own.
-        QTest::newRow("425 to STOR in active mode") << false << "425 in active" << 2 << 2;
-        QTest::newRow("server never connects") << false << "never connect" << 3 << 1;
-        QTest::newRow("passive port refuses") << true << "refusing port" << 1 << 3;
-        // The upload fails in both modes: the file the server made at 425 goes too.
-        QTest::newRow("upload fails in both") << true << "both fail" << 2 << 3;
-        // The port of the EPSV sent ahead with the first rename (after the target's listing and
-        // the first file) is gone: a new one, no mode change.
-        QTest::newRow("port sent ahead refuses") << true << "ahead refuses" << 5 << 0;
-        // The first file's rename fails: the next file's STOR, sent ahead with it, is answered
-        // with an empty upload and its temporary removed before anything else goes out.
-        QTest::newRow("rename refused, STOR sent ahead") << true << "rename refused" << 4 << 0;
-    }
-    void dataModeFallback() {
-        QFETCH(bool, passive);
-        QFETCH(QString, fault);
-        QFETCH(int, epsv);
-        QFETCH(int, eprt);
-        ScriptedServer server;
-        server.listing = "type=file;size=1; a.txt\r\n";
-        // The data connection last set up is an active one: EPRT or PORT, not EPSV or PASV.
-        const auto inActiveMode = [&] {
-            const QRegularExpression setup("^(EPSV|PASV|EPRT|PORT)");
-            return !server.received.filter(setup).constLast().contains("SV");
-        };
-        if (fault == "refuse active") {
-            for (const char* verb : {"EPRT", "PORT"})
-                server.on[verb] = [&](const QString&) { server.reply("500 Not understood."); };
-        } else if (fault == "425 in active" || fault == "both fail") {
-            // As vsftpd: the target exists before the connection back fails.
-            server.on["STOR"] = [&](const QString& name) {
-                if (inActiveMode()) {
-                    server.files[name] = QByteArray();
-                    server.reply("425 Failed to establish connection.");
-                } else {
-                    server.receiveData(name);
-                }
-            };
-            if (fault == "both fail")
-                server.refusePassive = true;
-        } else if (fault == "never connect") {
-            server.on["EPRT"] = [&](const QString&) { server.reply("200 Waiting, in vain."); };
-        } else if (fault == "refusing port") {
-            server.refusePassive = true;
-        } else if (fault == "rename refused") {
-            server.on["RNTO"] = [&](const QString&) { server.reply("553 Not allowed."); };
-        } else if (fault == "ahead refuses") {
-            server.on["EPSV"] = [&](const QString& argument) {
-                server.refusePassive = server.received.count("EPSV") == 3;
-                server.standard("EPSV", argument);
-            };
-        }
-        QTemporaryDir local;
-        const QByteArray content = pattern(100000, 'f');
-        writeFile(local.filePath("f.bin"), content);
-        writeFile(local.filePath("g.bin"), content);
-        Client c(server);
-        c.ftp.setPassiveMode(passive);
-        c.ftp.Connect();
-
-        QElapsedTimer clock;
-        clock.start();
-        const qint32 error = errorOf([&] {
-            if (fault == "ahead refuses" || fault == "rename refused")
-                c.ftp.SendFiles(local.filePath("*.bin"), "", false, false);
-            else
-                c.ftp.SendFile(local.filePath("f.bin"), 0, "f.bin", false);
-        });
-        if (fault == "both fail") {
-            QCOMPARE(error, qint32(kErrDataConnection));
-            QVERIFY(!server.files.contains("f.bin"));
-        } else if (fault == "rename refused") {
-            QCOMPARE(error, 553);
-            QVERIFY(server.received.contains("STOR .g.bin.ferrypart"));
-            QCOMPARE(server.files.keys(), QStringList());
-        } else {
-            QCOMPARE(error, 0);
-            QCOMPARE(server.files.value("f.bin"), content);
-            if (fault == "ahead refuses")
-                QCOMPARE(server.files.value("g.bin"), content);
-        }
-        QCOMPARE(c.ftp.GetFolderItems("", 0).Count(), 1);
-        // A data connection that never opens costs the deadline once, and the session lives.
-        QVERIFY(clock.elapsed() < 3000);
-        const QString note =
-            passive ? "Passive mode failed; using active mode for the rest of the session."
-                    : "Active mode failed; using passive mode for the rest of the session.";
-        const bool switched = passive ? eprt > 0 : epsv > 0;
-        QCOMPARE(c.rec.log.filter("mode failed"), switched ? QStringList{note} : QStringList());
-        QCOMPARE(server.received.filter("EPSV").size(), epsv);
-        QCOMPARE(server.received.filter("EPRT").size(), eprt);
-    }
-
-    // A server that trickles its answer keeps the silence timeout at bay: a reply must still
-    // complete within the timeout once it began, and a listing within ten timeouts.
-    void trickles_data() {
-        QTest::addColumn<QString>("verb");
-        QTest::addColumn<QList<QByteArray>>("pieces");
-        QTest::addColumn<int>("interval");         // ms between pieces; 0 sends them at once
-        QTest::addColumn<QString>("description");  // of the timeout; none: no error
-        const QString late("The server's reply did not complete within 1 seconds.");
-        QList<QByteArray> noise(30, "still changing\r\n"), entries;
-        for (int i = 0; i < 100000; ++i)
-            entries << "type=file;size=1; f" + QByteArray::number(i) + ".txt\r\n";
-        QTest::newRow("CWD, noise lines before the reply")
-            << "CWD" << noise + QList<QByteArray>{"250 Okay.\r\n"} << 300 << late;
-        QTest::newRow("MLSD, a line every 200 ms")
-            << "MLSD" << entries.mid(0, 100) << 200
-            << "The listing did not complete within 10 seconds.";
-        QTest::newRow("MLSD, 100000 entries at full speed") << "MLSD" << entries << 0 << QString();
-    }
-    void trickles() {
-        QFETCH(QString, verb);
-        QFETCH(QList<QByteArray>, pieces);
-        QFETCH(int, interval);
-        QFETCH(QString, description);
-        ScriptedServer server;
-        server.on[verb] = [&](const QString&) {
-            if (verb != "MLSD")
-                server.trickleReply(pieces, interval);
-            else
-                server.sendData(pieces, interval);
-        };
-        Client c(server, 1);
-        QElapsedTimer clock;
-        clock.start();
-        int listed = 0;
-        const FtpError failure = failureOf([&] {
-            c.ftp.Connect();
-            if (verb == "CWD")
-                c.ftp.ChangeFolder("slow");
-            else
-                listed = c.ftp.GetFolderItems("", 0).Count();
-        });
-        QCOMPARE(failure.number, description.isEmpty() ? 0 : qint32(kErrTimeout));
-        QCOMPARE(failure.description, description);
-        QVERIFY(c.rec.of("reconnecting").isEmpty());
-        if (verb != "MLSD") {
-            // Closed a timeout after the reply began, however long the server would go on.
-            QVERIFY2(clock.elapsed() < 2500, qPrintable(QString::number(clock.elapsed())));
-            QCOMPARE(c.ftp.State(), int(kNotConnected));
-            return;
-        }
-        // The listing ends and nothing retries it; the session goes on.
-        QCOMPARE(server.received.count("MLSD"), 1);
-        QCOMPARE(listed, description.isEmpty() ? int(pieces.size()) : 0);
-        QVERIFY2(clock.elapsed() < 12000, qPrintable(QString::number(clock.elapsed())));
-        c.ftp.ChangeFolder("next");
-        QCOMPARE(c.ftp.CurrentFolder(), QString("/next"));
     }
 
     void hostileListing() {
@@ -328,63 +146,165 @@ private slots:
         QCOMPARE(c.rec.events, skipped);
     }
 
-    // Receives that must fail, leaving the old local file as it was and no temporary: a file
-    // cut short and reported complete all the same (closed early, or reset, the size announced
-    // or not), sizes near 2^63 (UBSan: their sum must not overflow), a folder inside every
-    // folder.
-    void receiveFaults_data() {
-        QTest::addColumn<QString>("fault");
-        QTest::addColumn<bool>("many");  // ReceiveFiles, sizes from the listing; else ReceiveFile
+    // One scripted fault per row, set up by the row's name, and one call on it: `call` is
+    // "connect", "cwd", "list", "send" (f.bin), "sends" (*.bin, each STOR sent ahead with the
+    // rename before it), "receive" (big.bin) or "receive all", after "active " in active mode.
+    // The call fails with `error` and, when given, `description`; then the session goes on.
+    // `expect`, separated by ", ", holds "TEXT=N": N received commands contain TEXT; "<MS": the
+    // call's bound (else 3 s); "lost": the failure ends the session; else names the server must
+    // hold with the uploaded content.
+    void faults_data() {
+        QTest::addColumn<QString>("call");
         QTest::addColumn<qint32>("error");
-        QTest::newRow("closed early, size from SIZE")
-            << "closed" << false << qint32(kErrDataConnection);
-        QTest::newRow("closed early, size from the listing")
-            << "closed" << true << qint32(kErrDataConnection);
-        QTest::newRow("reset, no size announced") << "reset" << false << qint32(kErrDataConnection);
-        QTest::newRow("sizes near 2^63") << "huge" << true << qint32(kErrDataConnection);
-        QTest::newRow("a folder in every folder") << "endless" << true << qint32(kErrProtocol);
+        QTest::addColumn<QString>("description");
+        QTest::addColumn<QString>("expect");
+        const qint32 data = kErrDataConnection, late = kErrTimeout;
+        // A line while idle is no reply overdue; a server that then stays silent ends the
+        // connection, once; a greeting that never comes is a timeout too.
+        QTest::newRow("silent") << "cwd" << late << ""
+                                << "lost";
+        QTest::newRow("no greeting") << "connect" << late << ""
+                                     << "lost";
+        // A trickled answer keeps the silence timeout at bay, but a reply must complete within
+        // the timeout once it began, and a listing within ten timeouts; nothing retries it.
+        const QString reply = "The server's reply did not complete within 1 seconds.";
+        QTest::newRow("reply trickled") << "cwd" << late << reply << "lost, <2500";
+        const QString listing = "The listing did not complete within 10 seconds.";
+        QTest::newRow("listing trickled") << "list" << late << listing << "MLSD=1, <12000";
+        QTest::newRow("100000 entries at once") << "list" << 0 << ""
+                                                << "MLSD=1, <12000";
+        // A data connection that does not open in one mode is tried once in the other, which
+        // the session keeps, costing the deadline once: a listing falls back, the upload and the
+        // next listing go straight to the mode that worked.
+        QTest::newRow("EPRT and PORT refused") << "active send" << 0 << ""
+                                               << "f.bin, EPSV=3, EPRT=1";
+        // The listing works in active mode; the upload, refused, falls back on its own.
+        QTest::newRow("425 to active STOR") << "active send" << 0 << ""
+                                            << "f.bin, EPSV=2, EPRT=2";
+        QTest::newRow("never connects back") << "active send" << 0 << ""
+                                             << "f.bin, EPSV=3, EPRT=1";
+        QTest::newRow("passive port refuses") << "send" << 0 << ""
+                                              << "f.bin, EPSV=1, EPRT=3";
+        // The file the server made at 425 goes too.
+        QTest::newRow("both modes fail") << "send" << data << ""
+                                         << "EPSV=2, EPRT=3";
+        // The port of the EPSV sent ahead with the first rename is gone: a new one, same mode.
+        QTest::newRow("port sent ahead refuses") << "sends" << 0 << ""
+                                                 << "f.bin, g.bin, EPSV=5, EPRT=0";
+        // The next file's STOR, sent ahead with the refused rename, is answered with an empty
+        // upload and its temporary removed before anything else goes out.
+        QTest::newRow("rename refused") << "sends" << 553 << ""
+                                        << "STOR .g.bin.ferrypart=1, EPSV=4, EPRT=0";
+        // Receives that fail leave the old local file as it was and no temporary: a file cut short
+        // and reported complete all the same, sizes near 2^63 (UBSan: their sum must not
+        // overflow), a folder inside every folder.
+        QTest::newRow("closed early, size from SIZE") << "receive" << data << ""
+                                                      << "";
+        QTest::newRow("closed early, size listed") << "receive all" << data << ""
+                                                   << "";
+        QTest::newRow("reset, no size announced") << "receive" << data << ""
+                                                  << "";
+        QTest::newRow("sizes near 2^63") << "receive all" << data << ""
+                                         << "";
+        QTest::newRow("a folder in every folder") << "receive all" << qint32(kErrProtocol) << ""
+                                                  << "LIST=65";
         // Only the server we talk to may deliver the data: in active mode another host that
         // connects first is turned away, and over TLS a data connection must show the control
         // connection's certificate.
-        QTest::newRow("another host connects first") << "intruder" << false << qint32(0);
-        QTest::newRow("another certificate on the data connection")
-            << "other certificate" << false << qint32(kErrDataConnection);
+        QTest::newRow("another host connects first") << "active receive" << 0 << ""
+                                                     << "";
+        QTest::newRow("another certificate on data") << "receive" << data << ""
+                                                     << "";
+        // As pyftpdlib, aborted right after its 150: a lone 225 to ABOR leaves the transfer
+        // without a reply of its own; the late replies are not taken for the next ones'.
+        QTest::newRow("lone 225 to ABOR") << "list" << qint32(kErrAborted) << ""
+                                          << "";
     }
-    void receiveFaults() {
-        QFETCH(QString, fault);
-        QFETCH(bool, many);
+    void faults() {
+        QFETCH(QString, call);
         QFETCH(qint32, error);
+        QFETCH(QString, description);
+        QFETCH(QString, expect);
+        const QString key = QTest::currentDataTag();
+        const bool sending = call.contains("send"), receiving = call.contains("receive");
         ScriptedServer server;
-        server.features = {"EPSV", "UTF8"};
-        const QByteArray whole = pattern(200000, 'r');
-        server.files["big.bin"] = whole;
-        const auto file = [](const QByteArray& name, const QByteArray& size) {
-            return "-rw-r--r-- 1 a b " + size + " Jan 01 2020 " + name + "\r\n";
+        QTemporaryDir local, certificates;
+        const QByteArray content = pattern(sending ? 100000 : 200000, 'f');
+        const QString target = local.filePath("big.bin");
+        if (sending) {
+            server.listing = "type=file;size=1; a.txt\r\n";
+            writeFile(local.filePath("f.bin"), content);
+            writeFile(local.filePath("g.bin"), content);
+        } else {
+            server.listing = "type=file;size=200000; big.bin\r\n";
+            server.files["big.bin"] = content;
+            writeFile(target, "old");
+        }
+        QList<QByteArray> entries;
+        if (key.contains("trickled") || key.startsWith("100000")) {
+            for (int i = 0; i < (key.startsWith("listing") ? 100 : 100000); ++i)
+                entries << "type=file;size=1; f" + QByteArray::number(i) + ".txt\r\n";
+            server.on["MLSD"] = [&, interval = key.startsWith("listing") ? 200 : 0](auto&) {
+                server.sendData(entries, interval);
+            };
+        }
+        // The data connection last set up is an active one: EPRT or PORT, not EPSV or PASV.
+        const auto inActiveMode = [&] {
+            const QRegularExpression setup("^(EPSV|PASV|EPRT|PORT)");
+            return !server.received.filter(setup).constLast().contains("SV");
         };
-        server.listing = file("big.bin", QByteArray::number(whole.size()));
-        if (fault == "closed" || fault == "reset") {
-            server.on["RETR"] = [&](const QString&) {
-                server.sendData({whole.left(100000)}, 0, fault == "reset");
+        if (key == "silent") {
+            server.replies["CWD"] = "";
+        } else if (key == "no greeting") {
+            server.greeting = "";
+        } else if (key == "reply trickled") {
+            server.on["CWD"] = [&](auto&) {
+                server.trickleReply(QList<QByteArray>(30, "still changing\r\n") << "250 Okay.\r\n",
+                                    300);
             };
-        }
-        if (fault == "reset")
-            server.on["SIZE"] = [&](const QString&) { server.reply("502 No SIZE here."); };
-        if (fault == "huge") {
-            server.files["big2.bin"] = whole;
+        } else if (key == "EPRT and PORT refused") {
+            server.replies = {{"EPRT", "500 Not understood."}, {"PORT", "500 Not understood."}};
+        } else if (key == "425 to active STOR" || key == "both modes fail") {
+            // As vsftpd: the target exists before the connection back fails.
+            server.on["STOR"] = [&](const QString& name) {
+                if (!inActiveMode())
+                    return server.receiveData(name);
+                server.files[name] = QByteArray();
+                server.reply("425 Failed to establish connection.");
+            };
+            server.refusePassive = key == "both modes fail";
+        } else if (key == "never connects back") {
+            server.replies["EPRT"] = "200 Waiting, in vain.";
+        } else if (key == "passive port refuses") {
+            server.refusePassive = true;
+        } else if (key == "port sent ahead refuses") {
+            server.on["EPSV"] = [&](const QString& argument) {
+                server.refusePassive = server.received.count("EPSV") == 3;
+                server.standard("EPSV", argument);
+            };
+        } else if (key == "rename refused") {
+            server.replies["RNTO"] = "553 Not allowed.";
+        } else if (key.startsWith("closed early") || key.startsWith("reset")) {
+            server.on["RETR"] = [&, reset = key.startsWith("reset")](auto&) {
+                server.sendData({content.left(100000)}, 0, reset);
+            };
+            if (key.startsWith("reset"))
+                server.replies["SIZE"] = "502 No SIZE here.";
+        } else if (key == "sizes near 2^63") {
+            server.files["big2.bin"] = content;
             server.listing =
-                file("big.bin", "9223372036854775000") + file("big2.bin", "9223372036854775000");
-        }
-        if (fault == "endless") {
-            server.listing += "drwxr-xr-x 1 a b 0 Jan 01 2020 a\r\n";
+                "type=file;size=9223372036854775000; big.bin\r\n"
+                "type=file;size=9223372036854775000; big2.bin\r\n";
+        } else if (key == "a folder in every folder") {
+            server.features = {"EPSV", "UTF8"};
+            server.listing = "drwxr-xr-x 1 a b 0 Jan 01 2020 a\r\n";
             // Bounded should the walk not stop.
-            server.on["LIST"] = [&](const QString&) {
+            server.on["LIST"] = [&](auto&) {
                 if (server.received.filter("LIST").size() > 100)
-                    server.reply("550 Enough.");
-                else
-                    server.sendData({server.listing});
+                    return server.reply("550 Enough.");
+                server.sendData({server.listing});
             };
-        }
-        if (fault == "intruder") {
+        } else if (key == "another host connects first") {
             server.on["EPRT"] = [&](const QString& argument) {
                 QTcpSocket intruder;
                 intruder.bind(QHostAddress("127.0.0.2"));
@@ -396,53 +316,89 @@ private slots:
                 }
                 server.standard("EPRT", argument);
             };
+        } else if (key == "lone 225 to ABOR") {
+            server.replies = {{"MLSD", "150 Here it comes, slowly."},
+                              {"ABOR", "225 ABOR command successful; data channel closed."}};
         }
-        QTemporaryDir local;
-        const QString target = local.filePath("big.bin");
-        writeFile(target, "old");
-        Client c(server);
-        c.ftp.setPassiveMode(fault != "intruder");
-        if (fault == "other certificate") {
-            const QTemporaryDir certificates;
-            const QSslCertificate certificate = server.offerTls(certificates.path(), true);
+        Client c(server, sending || receiving ? 2 : 1);
+        const bool active = call.startsWith("active ");
+        c.ftp.setPassiveMode(!active);
+        if (key == "another certificate on data") {
+            const QSslCertificate certificate = server.offerTls(certificates.path());
             QVERIFY(!certificate.isNull());
             c.ftp.setServerAddress("localhost");
             c.ftp.setTlsMode(kTlsRequire);
             c.ftp.setExtraCaCertificates({certificate});
         }
-        c.ftp.Connect();
+        if (call != "connect")
+            c.ftp.Connect();
+        if (key == "silent") {
+            server.reply("Idle noise.");
+            QTest::qWait(1500);
+            QVERIFY(c.rec.logged("Idle noise."));
+        } else if (key == "lone 225 to ABOR") {
+            QTimer::singleShot(200, &c.ftp, [&] { c.ftp.setAbortRequested(true); });
+        }
 
-        QCOMPARE(errorOf([&] {
-                     if (many)
-                         c.ftp.ReceiveFiles("*", local.path(), true);
-                     else
-                         c.ftp.ReceiveFile("big.bin", 0, target);
-                 }),
-                 error);
-        QCOMPARE(tree(local.path()), QStringList{"big.bin"});
-        QCOMPARE(readFile(target), error ? QByteArray("old") : whole);
-        if (fault == "endless")
-            QCOMPARE(server.received.filter("LIST").size(), 65);
-        QCOMPARE(c.ftp.State(), int(kIdle));
-    }
-
-    // pyftpdlib, aborted right after its 150, answers ABOR with a single 225 that leaves the
-    // transfer without a reply of its own: the late replies are not taken for the next ones'.
-    void abortAnsweredWith225() {
-        ScriptedServer server;
-        server.on["MLSD"] = [&](const QString&) { server.reply("150 Here it comes, slowly."); };
-        server.on["ABOR"] = [&](const QString&) {
-            server.reply("225 ABOR command successful; data channel closed.");
-        };
-        Client c(server, 5);
-        c.ftp.Connect();
-        QTimer::singleShot(200, &c.ftp, [&] { c.ftp.setAbortRequested(true); });
-        QCOMPARE(errorOf([&] { c.ftp.ListFolder(""); }), qint32(kErrAborted));
-        QCOMPARE(c.ftp.State(), int(kIdle));
-        c.ftp.ChangeFolder("next");
-        QCOMPARE(c.ftp.CurrentFolder(), QString("/next"));
+        QElapsedTimer clock;
+        clock.start();
+        int listed = 0;
+        const FtpError failure = failureOf([&] {
+            if (call == "connect")
+                c.ftp.Connect();
+            else if (call == "cwd")
+                c.ftp.ChangeFolder("slow");
+            else if (call == "list")
+                listed = c.ftp.GetFolderItems("", 0).Count();
+            else if (call == "sends")
+                c.ftp.SendFiles(local.filePath("*.bin"), "", false, false);
+            else if (sending)
+                c.ftp.SendFile(local.filePath("f.bin"), 0, "f.bin", false);
+            else if (call.endsWith("all"))
+                c.ftp.ReceiveFiles("*", local.path(), true);
+            else
+                c.ftp.ReceiveFile("big.bin", 0, target);
+        });
+        const qint64 elapsed = clock.elapsed();
+        QCOMPARE(failure.number, error);
+        if (!description.isEmpty())
+            QCOMPARE(failure.description, description);
+        const QStringList expected = expect.split(", ", Qt::SkipEmptyParts);
+        const bool lost = expected.contains("lost");
+        QCOMPARE(c.rec.of("disconnected") + c.rec.of("reconnecting"),
+                 lost && call != "connect" ? QStringList{"disconnected 0"} : QStringList());
+        QCOMPARE(c.ftp.State(), int(lost ? kNotConnected : kIdle));
+        QCOMPARE(listed, error ? 0 : int(entries.size()));
+        QStringList held;
+        qint64 bound = 3000;
+        for (const QString& item : expected) {
+            if (item.startsWith('<'))
+                bound = item.mid(1).toLongLong();
+            else if (!item.contains('=') && item != "lost")
+                held << item;
+        }
+        QVERIFY2(elapsed < bound, qPrintable(QString::number(elapsed)));
+        if (sending) {
+            QCOMPARE(server.files.keys(), held);
+            for (const QString& name : held)
+                QCOMPARE(server.files.value(name), content);
+            QCOMPARE(c.ftp.GetFolderItems("", 0).Count(), 1);
+        } else if (receiving) {
+            QCOMPARE(tree(local.path()), QStringList{"big.bin"});
+            QCOMPARE(readFile(target), error ? QByteArray("old") : content);
+        }
+        const QString note =
+            active ? "Active mode failed; using passive mode for the rest of the session."
+                   : "Passive mode failed; using active mode for the rest of the session.";
+        const bool switched = !server.received.filter(active ? "EPSV" : "EPRT").isEmpty();
+        QCOMPARE(c.rec.log.filter("mode failed"), switched ? QStringList{note} : QStringList());
+        for (const QString& item : expected.filter("="))
+            QCOMPARE(server.received.filter(item.section('=', 0, 0)).size(),
+                     item.section('=', 1).toInt());
+        QCOMPARE(errorOf([&] { c.ftp.ChangeFolder("next"); }), lost ? qint32(kErrNotConnected) : 0);
+        if (!lost)
+            QCOMPARE(c.ftp.CurrentFolder(), QString("/next"));
         QVERIFY(!c.ftp.AbortRequested());
-        QVERIFY(c.rec.events.isEmpty());
     }
 
     void destroyedWhileWaiting() {

@@ -34,9 +34,9 @@ void ScriptedServer::Listener::incomingConnection(qintptr descriptor) {
     addPendingConnection(socket);
 }
 
-QSslCertificate ScriptedServer::offerTls(const QString& folder, bool otherOnData) {
+QSslCertificate ScriptedServer::offerTls(const QString& folder) {
     m_tls = serverTls(QDir(folder).filePath("control"));
-    m_dataTls = otherOnData ? serverTls(QDir(folder).filePath("data")) : m_tls;
+    m_dataTls = serverTls(QDir(folder).filePath("data"));
     return m_dataTls.isNull() ? QSslCertificate() : m_tls.localCertificate();
 }
 
@@ -91,7 +91,7 @@ void ScriptedServer::withData(std::function<void(QTcpSocket*)> use) {
 
 void ScriptedServer::reply(const QByteArray& lines) {
     for (const QByteArray& line : lines.split('\n'))
-        if (m_control)
+        if (m_control && !lines.isEmpty())
             m_control->write(line + "\r\n");
 }
 
@@ -99,7 +99,9 @@ void ScriptedServer::onCommand(const QString& line) {
     received << line;
     const QString verb = line.section(' ', 0, 0).toUpper();
     const QString argument = line.section(' ', 1);
-    if (on.contains(verb))
+    if (replies.contains(verb))
+        reply(replies.value(verb));
+    else if (on.contains(verb))
         on[verb](argument);
     else
         standard(verb, argument);

@@ -22,8 +22,8 @@ public:
     ScriptedServer();
     quint16 port() const { return m_server.serverPort(); }
     // Takes AUTH TLS and PROT P with a certificate for "localhost" made in `folder`, which it
-    // returns (null when openssl failed); with `otherOnData`, data connections show another one.
-    QSslCertificate offerTls(const QString& folder, bool otherOnData = false);
+    // returns (null when openssl failed); data connections show another one.
+    QSslCertificate offerTls(const QString& folder);
 
     QByteArray greeting = "220 Scripted server ready.";
     QStringList features = {"EPSV", "MLST type*;size*;modify*;", "UTF8"};
@@ -31,7 +31,8 @@ public:
     QByteArray listing;                 // what LIST and MLSD send
     QMap<QString, QByteArray> files;    // by name
     bool refusePassive = false;         // EPSV and PASV announce a port that refuses
-    QMap<QString, Handler> on;          // verb (upper case) -> handler replacing the default
+    QMap<QString, QByteArray> replies;  // verb (upper case) -> a fixed reply ("": none)
+    QMap<QString, Handler> on;          // verb -> a handler replacing the default
     QString cwd = QStringLiteral("/");
     QStringList received;  // command lines, in order
 
