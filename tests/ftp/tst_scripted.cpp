@@ -53,12 +53,12 @@ private slots:
         server.listing += line("..", true) + line("\\..\\up", true);
         server.listing += "x" + QByteArray(100 * 1024, 'y') + "\r\n";
         // A spontaneous line and a preliminary reply before CWD's real answer.
-        server.replies = {{"PASS", "332 Need account."},
-                          {"ACCT", "230 Logged in."},
-                          {"EPSV", "500 EPSV not understood."},
-                          {"PWD", "257 \"/r\xe9sum\xe9 \"\"q\"\"\" is current"},
-                          {"DELE", "250 Deleted."},
-                          {"CWD", "250-Folder changed\n 200 not the end\n250 Done."}};
+        server.replies.insert({{"PASS", "332 Need account."},
+                               {"ACCT", "230 Logged in."},
+                               {"EPSV", "500 EPSV not understood."},
+                               {"PWD", "257 \"/r\xe9sum\xe9 \"\"q\"\"\" is current"},
+                               {"DELE", "250 Deleted."},
+                               {"CWD", "250-Folder changed\n 200 not the end\n250 Done."}});
         Client c(server);
         c.ftp.setPassword(QString());
         c.rec.password = "typed secret";
@@ -219,7 +219,7 @@ private slots:
             {"lone 225 to ABOR",
              {{"MLSD", "150 Here it comes, slowly."},
               {"ABOR", "225 ABOR command successful; data channel closed."}}}};
-        server.replies = scripts.value(key);
+        server.replies.insert(scripts.value(key));
         server.refusePassive = key == "passive port refuses" || key == "both modes fail";
         if (key == "no greeting") {
             server.greeting = "";

@@ -4,13 +4,10 @@
 
 #include <QDir>
 #include <QFile>
-#include <QMap>
-#include <QObject>
 #include <QPointer>
 #include <QSslConfiguration>
 #include <QSslKey>
 #include <QSslSocket>
-#include <QStringList>
 #include <QTcpServer>
 #include <QTimer>
 #include <functional>
@@ -31,11 +28,15 @@ public:
     QByteArray listing;                 // what LIST and MLSD send
     QMap<QString, QByteArray> files;    // by name
     bool refusePassive = false;         // EPSV and PASV announce a port that refuses
-    QMap<QString, QByteArray> replies;  // verb (upper case) -> a fixed reply ("": none)
+    // Verb (upper case) -> a fixed reply ("": none); the login's and "200 Okay." by default.
+    QMap<QString, QByteArray> replies = {{"USER", "331 Password required."},
+                                         {"PASS", "230 Logged in."}};
     QMap<QString, std::function<void(const QString& argument)>> on;  // verb -> its handler
     QStringList received;                                            // command lines, in order
 
     ScriptedServer() {
+        for (const char* verb : {"TYPE", "OPTS", "NOOP", "PBSZ"})
+            replies[verb] = "200 Okay.";
         m_server.listen(QHostAddress::LocalHost, 0);
         connect(&m_server, &QTcpServer::newConnection, this, [this] {
             auto* s = static_cast<QSslSocket*>(m_server.nextPendingConnection());
@@ -120,16 +121,8 @@ public:
     }
 
     void standard(const QString& verb, const QString& argument) {  // the default answer
-        static const QMap<QString, QByteArray> fixed = {{"USER", "331 Password required."},
-                                                        {"PASS", "230 Logged in."},
-                                                        {"TYPE", "200 Okay."},
-                                                        {"OPTS", "200 Okay."},
-                                                        {"NOOP", "200 Okay."},
-                                                        {"PBSZ", "200 Okay."}};
         const QByteArray missing = "550 No such file.";
-        if (fixed.contains(verb)) {
-            reply(fixed.value(verb));
-        } else if (verb == "FEAT") {
+        if (verb == "FEAT") {
             QByteArray text = "211-Features:\n";
             for (const QString& f : std::as_const(features))
                 text += ' ' + f.toUtf8() + '\n';
