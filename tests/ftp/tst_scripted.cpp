@@ -14,7 +14,6 @@ struct Client {
         ftp.setServerPort(server.port());
         ftp.setUserName("mary.jon");
         ftp.setPassword("secret");
-        ftp.setPassiveMode(true);
         ftp.setTimeout(timeout);
     }
     FtpComponent ftp;
@@ -42,22 +41,18 @@ private slots:
         QTemporaryDir outer;
         const QByteArray absolute = outer.filePath("planted").toUtf8();
         const QList<QByteArray> files = {"../x", "a/b", absolute, "C:boot.ini", "bell\x07.txt"};
-        const auto line = [&](const QByteArray& name, bool folder) -> QByteArray {
-            return (folder ? "d" : "-") + QByteArray("rw-r--r-- 1 a b 5 Jan 01 2020 ") + name +
-                   "\r\n";
-        };
+        const QByteArray entry = "rw-r--r-- 1 a b 5 Jan 01 2020 ";
         for (const QByteArray& name : files + QList<QByteArray>{"caf\xe9.txt"}) {
-            server.listing += line(name, false);
+            server.listing += "-" + entry + name + "\r\n";
             server.files[name] = "12345";
         }
-        server.listing += line("..", true) + line("\\..\\up", true);
+        server.listing += "d" + entry + "..\r\nd" + entry + "\\..\\up\r\n";
         server.listing += "x" + QByteArray(100 * 1024, 'y') + "\r\n";
         // A spontaneous line and a preliminary reply before CWD's real answer.
         server.replies.insert({{"PASS", "332 Need account."},
                                {"ACCT", "230 Logged in."},
                                {"EPSV", "500 EPSV not understood."},
                                {"PWD", "257 \"/r\xe9sum\xe9 \"\"q\"\"\" is current"},
-                               {"DELE", "250 Deleted."},
                                {"CWD", "250-Folder changed\n 200 not the end\n250 Done."}});
         Client c(server);
         c.ftp.setPassword(QString());
@@ -117,15 +112,13 @@ private slots:
         server.listing = "-rw-r--r-- 1 a b 3 Jan 01 2020 a.txt\r\n";
         server.files["a.txt"] = "old";
         server.replies["RNTO"] = "553 Will not replace.";
-        QTemporaryDir local;
-        writeFile(local.filePath("a.txt"), "new");
+        writeFile(outer.filePath("a.txt"), "new");
         const QString why = failureOf([&] {
-                                c.ftp.SendFile(local.filePath("a.txt"), 0, "a.txt", true);
+                                c.ftp.SendFile(outer.filePath("a.txt"), 0, "a.txt", true);
                             }).description;
         QVERIFY2(why.endsWith("The new version of 'a.txt' is kept as '.a.txt.ferrypart'."),
                  qPrintable(why));
         QCOMPARE(server.files.value(".a.txt.ferrypart"), QByteArray("new"));
-        QVERIFY(!server.received.contains("DELE .a.txt.ferrypart"));
     }
 
     // A scripted fault per row, set up by its name, and one call: "connect", "cwd", "list",
@@ -149,28 +142,24 @@ private slots:
         QTest::newRow("listing trickled") << "list" << late << "MLSD=1";
         QTest::newRow("100000 entries at once") << "list" << 0 << "MLSD=1";
         // A data connection that does not open in one mode is tried once in the other, which
-        // the session keeps, costing the deadline once.
+        // the session keeps, costing the deadline once; an upload refused with 425 falls back on
+        // its own (the file the server made goes if both fail). A port sent ahead that is gone is
+        // replaced in the same mode; a STOR sent ahead with a refused rename gets an empty upload
+        // and its temporary removed before anything else goes out.
         QTest::newRow("EPRT and PORT refused") << "active send" << 0 << "f.bin, EPSV=3, EPRT=1";
-        // The listing works in active mode; the upload, refused, falls back on its own.
         QTest::newRow("425 to active STOR") << "active send" << 0 << "f.bin, EPSV=2, EPRT=2";
         QTest::newRow("never connects back") << "active send" << 0 << "f.bin, EPSV=3, EPRT=1";
         QTest::newRow("passive port refuses") << "send" << 0 << "f.bin, EPSV=1, EPRT=3";
-        // The file the server made at 425 goes too.
         QTest::newRow("both modes fail") << "send" << data << "EPSV=2, EPRT=3";
-        // The port of the EPSV sent ahead with the first rename is gone: a new one, same mode.
         QTest::newRow("ahead port refuses") << "sends" << 0 << "f.bin, g.bin, EPSV=5, EPRT=0";
-        // The next file's STOR, sent ahead with the refused rename, is answered with an empty
-        // upload and its temporary removed before anything else goes out.
         QTest::newRow("rename refused") << "sends" << 553 << "STOR .g.bin.ferrypart=1, EPSV=4";
-        // A receive that fails leaves the old local file and no temporary: a file cut short and
-        // reported complete, sizes near 2^63 (their sum must not overflow), a folder inside
-        // every folder.
+        // A receive that fails leaves the old file and no temporary: a file cut short reported
+        // complete, sizes near 2^63 (their sum must not overflow), a folder in every folder.
         QTest::newRow("closed early, size from SIZE") << "receive" << data << "";
         QTest::newRow("closed early, size listed") << "receive all" << data << "";
         QTest::newRow("reset, no size announced") << "receive" << data << "";
         QTest::newRow("sizes near 2^63") << "receive all" << data << "";
-        QTest::newRow("a folder in every folder")
-            << "receive all" << qint32(kErrProtocol) << "LIST=65";
+        QTest::newRow("endless folders") << "receive all" << qint32(kErrProtocol) << "LIST=65";
         // Only the server we talk to may deliver the data: another host that connects first is
         // turned away, and over TLS the data connection shows the control one's certificate.
         QTest::newRow("another host connects first") << "active receive" << 0 << "";
@@ -202,7 +191,7 @@ private slots:
             writeFile(target, "old");
         }
         QList<QByteArray> entries;
-        if (key.contains("trickled") || key.startsWith("100000")) {
+        if (call == "list") {
             for (int i = 0; i < (key.startsWith("listing") ? 100 : 100000); ++i)
                 entries << "type=file;size=1; f" + QByteArray::number(i) + ".txt\r\n";
             server.on["MLSD"] = [&, interval = key.startsWith("listing") ? 200 : 0](auto&) {
@@ -223,8 +212,6 @@ private slots:
         server.refusePassive = key == "passive port refuses" || key == "both modes fail";
         if (key == "no greeting") {
             server.greeting = "";
-        } else if (key == "destroyed by a notification") {
-            server.listing += "type=file;size=1; b.txt\r\n";
         } else if (key == "reply trickled") {
             server.on["CWD"] = [&](auto&) {
                 server.trickleReply(QList<QByteArray>(30, "still changing\r\n") << "250 Okay.\r\n",
@@ -254,14 +241,12 @@ private slots:
             server.listing =
                 "type=file;size=9223372036854775000; big.bin\r\n"
                 "type=file;size=9223372036854775000; big2.bin\r\n";
-        } else if (key == "a folder in every folder") {
+        } else if (key == "endless folders") {
             server.features = {"EPSV", "UTF8"};
             server.listing = "drwxr-xr-x 1 a b 0 Jan 01 2020 a\r\n";
-            // Bounded should the walk not stop.
-            server.on["LIST"] = [&](auto&) {
-                if (server.received.filter("LIST").size() > 100)
-                    return server.reply("550 Enough.");
-                server.sendData({server.listing});
+            server.on["LIST"] = [&](auto&) {  // bounded should the walk not stop
+                server.received.size() > 1000 ? server.reply("550 Enough.")
+                                              : server.sendData({server.listing});
             };
         } else if (key == "another host connects first") {
             server.on["EPRT"] = [&](const QString& argument) {
@@ -269,10 +254,8 @@ private slots:
                 intruder.bind(QHostAddress("127.0.0.2"));
                 intruder.connectToHost(QHostAddress::LocalHost,
                                        argument.section('|', 3, 3).toUInt());
-                if (intruder.waitForConnected(2000)) {
-                    intruder.write("planted");
+                if (intruder.waitForConnected(2000) && intruder.write("planted") > 0)
                     intruder.waitForBytesWritten(2000);
-                }
                 server.standard("EPRT", argument);
             };
         }

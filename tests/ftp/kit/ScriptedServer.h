@@ -37,6 +37,7 @@ public:
     ScriptedServer() {
         for (const char* verb : {"TYPE", "OPTS", "NOOP", "PBSZ"})
             replies[verb] = "200 Okay.";
+        replies["QUIT"] = "221 Goodbye.";
         m_server.listen(QHostAddress::LocalHost, 0);
         connect(&m_server, &QTcpServer::newConnection, this, [this] {
             auto* s = static_cast<QSslSocket*>(m_server.nextPendingConnection());
@@ -89,8 +90,7 @@ public:
                     return s->disconnectFromHost();
                 }
                 // Once the data left, a zero linger time makes the close a reset.
-                while (s->bytesToWrite() > 0 && s->waitForBytesWritten(2000)) {
-                }
+                s->flush();
                 const linger now{1, 0};
                 ::setsockopt(int(s->socketDescriptor()), SOL_SOCKET, SO_LINGER, &now, sizeof now);
                 s->abort();
@@ -171,9 +171,6 @@ public:
             // The transfer it stopped gets its own reply first.
             reply(std::exchange(m_transfer, false) ? "426 Transfer aborted.\n226 Abort successful."
                                                    : "226 Abort successful.");
-        } else if (verb == "QUIT") {
-            reply("221 Goodbye.");
-            m_control->disconnectFromHost();
         } else if (verb == "AUTH" && !m_tls.isNull()) {
             reply("234 Proceed with the handshake.");
             m_control->setSslConfiguration(m_tls);
