@@ -15,10 +15,9 @@
 #include "FtpServers.h"
 
 // A minimal FTP server on 127.0.0.1 that follows a script, for what real servers will not do on
-// demand: odd replies, drops, silence, wrong PASV addresses, hostile listings. It runs in the
-// test's thread; the component's nested event loops drive it. Each verb has a default answer that
-// a test may replace in `replies` or `on`. EPRT connects back at once; STOR creates its file when
-// it answers 150, as real servers do; SIZE, RNFR, RNTO and DELE work on `files`.
+// demand. It runs in the test's thread, driven by the component's nested event loops. A test may
+// replace any verb's default answer in `replies` or `on`. EPRT connects back at once; STOR makes
+// its file as it answers 150, as real servers do; SIZE, RNFR, RNTO and DELE work on `files`.
 class ScriptedServer : public QObject {
     Q_OBJECT
 public:
@@ -89,7 +88,7 @@ public:
                     connect(s, &QTcpSocket::disconnected, this, &ScriptedServer::endTransfer);
                     return s->disconnectFromHost();
                 }
-                // Once the data left, a zero linger time makes the close a reset.
+                // Flushed, a zero linger time makes the close a reset.
                 s->flush();
                 const linger now{1, 0};
                 ::setsockopt(int(s->socketDescriptor()), SOL_SOCKET, SO_LINGER, &now, sizeof now);
@@ -248,8 +247,7 @@ private:
         reply("226 Transfer complete.");
     }
 
-    // Writes `pieces` to `socket` one every `intervalMs`, then runs `done`, unless the socket
-    // went away.
+    // Writes `pieces` to `socket` one every `intervalMs`, then runs `done`; stops should it close.
     void drip(QTcpSocket* socket, QList<QByteArray> pieces, int intervalMs,
               std::function<void()> done) {
         if (intervalMs == 0) {
