@@ -189,7 +189,7 @@ private slots:
         }
         QList<QByteArray> entries;
         if (call == "list") {
-            for (int i = 0; i < (key.startsWith("listing") ? 100 : 100000); ++i)
+            for (int i = 0; i < (key.startsWith("100000") ? 100000 : 100); ++i)
                 entries << "type=file;size=1; f" + QByteArray::number(i) + ".txt\r\n";
             server.on["MLSD"] = [&, interval = key.startsWith("listing") ? 200 : 0](auto&) {
                 server.sendData(entries, interval);
