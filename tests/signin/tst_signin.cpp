@@ -37,8 +37,7 @@ struct Network {
 struct Sandbox final : Network, ConnectedState, WebLauncher {
     QTemporaryDir dir;
     ScriptedDialogs script;
-    int dialled = 0, browser = 0;
-    QStringList opened;
+    int dialled = 0, browser = 0;  // the browser's result for the product page (else an error)
     explicit Sandbox(const Network& network = {}, const QByteArray& settings = {})
         : Network(network) {
         setAppPathForTesting(dir.path());
@@ -60,10 +59,7 @@ struct Sandbox final : Network, ConnectedState, WebLauncher {
     }
     bool dialUpConfigured(quint32) override { return dialUp; }
     void autodial() override { ++dialled; }
-    int open(const QString& url) override {
-        opened << url;
-        return browser;
-    }
+    int open(const QString& url) override { return url == FERRYMATE_PRODUCT_PAGE ? browser : 5; }
 };
 
 QByteArray Settings(const QByteArray& address, const QByteArray& user, const QByteArray& stored) {
@@ -85,9 +81,7 @@ void run(QDialog& form, const QString& steps) {
             if (!fields[2].isEmpty())
                 form.findChild<QCheckBox*>("chkSavePassword")->setChecked(fields[2] == u"1");
         }
-        if (action == u"close")
-            QVERIFY(form.close());
-        else if (action.startsWith(u"cmd"))
+        if (action.startsWith(u"cmd"))
             form.findChild<QPushButton*>(action)->click();
         else
             QTest::keyClick(keys, QKeySequence(action)[0].key());
@@ -198,36 +192,31 @@ private slots:
     void textsAndLink() {
         FerryLogin login;
         const QString expected =
-            "Frame1 title: Introduction\nFrame2 title: Login\n"
-            "Label1 text: You must be a subscriber to Hostavia to proceed.\n"
-            "Label2 text: To begin, provide your login information. The Upload Menu will appear "
-            "after login allowing you to upload one or more Pictavos or view and delete Pictavos "
-            "that have already been uploaded.\n"
-            "Label3 text: Welcome to the Pictavo Ferrymate. Use this tool to upload your Pictavos "
-            "to Hostavia. and to view and delete other Pictavos previously uploaded to Hostavia.\n"
-            "Label4 text: Hostavia is a dedicated website for hosting Pictavos. It's available to "
-            "you at affordable subscription rates.\n"
-            "Label5 text: For information about Hostavia pricing and features, please visit\n"
-            "Label6 text: This Ferrymate only works with Hostavia. If you have an existing "
-            "website, you must use a separate FTP program for uploading your Pictavos. For more "
-            "information, view the tutorial \"Uploading Pictavos\" from the Pictavo Builder menu "
-            "bar.\nPicture1 accessibleName: Pictavo Ferrymate\n"
-            "chkSavePassword text: &Save Password\nchkSavePassword toolTip: Save your password\n"
-            "cmdCancel text: C&ancel\ncmdCancel toolTip: Cancel login and close Ferrymate\n"
-            "cmdConnect text: &Login and Proceed to Ferrymate\n"
-            "cmdConnect toolTip: Login to your account and go to Ferrymate\n"
-            "frmFerryLogin windowTitle: Pictavo Ferrymate - Login\n"
-            "lblLink text: " FERRYMATE_PRODUCT_PAGE
-            "\nlblPassword text: &Password :\n"
-            "lblUserName text: &Account Name :\ntxtPassword accessibleName: Password\n"
-            "txtPassword toolTip: Hostavia account password\ntxtUserName accessibleName: Account "
-            "Name\ntxtUserName toolTip: Hostavia account username";
-        QStringList texts;  // control by control: "name property: text"
+            "Frame1: Introduction\nFrame2: Login\nLabel1: You must be a subscriber to Hostavia to "
+            "proceed.\nLabel2: To begin, provide your login information. The Upload Menu will "
+            "appear after login allowing you to upload one or more Pictavos or view and delete "
+            "Pictavos that have already been uploaded.\nLabel3: Welcome to the Pictavo Ferrymate. "
+            "Use this tool to upload your Pictavos to Hostavia. and to view and delete other "
+            "Pictavos previously uploaded to Hostavia.\nLabel4: Hostavia is a dedicated website "
+            "for hosting Pictavos. It's available to you at affordable subscription rates.\n"
+            "Label5: For information about Hostavia pricing and features, please visit\n"
+            "Label6: This Ferrymate only works with Hostavia. If you have an existing website, you "
+            "must use a separate FTP program for uploading your Pictavos. For more information, "
+            "view the tutorial \"Uploading Pictavos\" from the Pictavo Builder menu bar.\n"
+            "Picture1: Pictavo Ferrymate\nchkSavePassword: &Save Password\nchkSavePassword: Save "
+            "your password\ncmdCancel: C&ancel\ncmdCancel: Cancel login and close Ferrymate\n"
+            "cmdConnect: &Login and Proceed to Ferrymate\ncmdConnect: Login to your account and go "
+            "to Ferrymate\nfrmFerryLogin: Pictavo Ferrymate - Login\n"
+            "lblLink: " FERRYMATE_PRODUCT_PAGE
+            "\nlblPassword: &Password :\n"
+            "lblUserName: &Account Name :\ntxtPassword: Hostavia account password\ntxtPassword: "
+            "Password\ntxtUserName: Account Name\ntxtUserName: Hostavia account username";
+        QStringList texts;  // "name: text" of each title, text, tool tip and accessible name
         for (const QWidget* control : login.findChildren<QWidget*>() + QList<QWidget*>{&login})
             for (const char* property :
                  {"windowTitle", "title", "text", "toolTip", "accessibleName"})
                 if (const QString text = control->property(property).toString(); !text.isEmpty())
-                    texts << control->objectName() + u' ' + property + QStringLiteral(": ") + text;
+                    texts << control->objectName() + u": "_s + text;
         texts.sort();
         QCOMPARE(texts.join(u'\n'), expected);
         QCOMPARE(login.form().txtPassword->echoMode(), QLineEdit::Password);
@@ -243,7 +232,6 @@ private slots:
             platform.browser = result;
             QTest::mouseClick(login.form().lblLink, Qt::LeftButton);
         }
-        QCOMPARE(platform.opened, QStringList(3, QStringLiteral(FERRYMATE_PRODUCT_PAGE)));
         QCOMPARE(platform.script.messageTexts().join(u'\n'),
                  "Problem running your web browser. Please check to ensure that your browser is "
                  "correctly installed.\rError 2)\nPictavo's Ferrymate could not find a file "
@@ -271,7 +259,6 @@ private slots:
             {savedBob, "other|typed||cmdCancel", false, kept, savedBob});
         row("Escape after unticking",
             {savedBob, "other|typed|0|Esc", false, kept, Settings(bob.toLatin1(), "bob", "")});
-        row("closed", {{}, "frank|pw||close", false, "||0||99|||1|1", Settings("", "", "")});
         // A name or password missing: noticed by either Enter key too; Escape does nothing on it.
         const QString missing =
             u"Pictavo Ferrymate - Enter username & password\n"
