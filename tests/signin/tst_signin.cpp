@@ -120,14 +120,12 @@ private slots:
                       const char* key, const QByteArray& after = {}) {
             QTest::newRow(tag.constData()) << file << QString(key) << value << after;
         };
-        // CR or LF line ends, letter case and blanks, quotes, Latin-1, the first key and section
-        // of the name only (Late: "-"), a value cut to the buffer.
+        // CR or LF line ends, case and blanks, quotes, Latin-1, first key and section only, cut.
         row("Info keys",
-            "; set\n[info]\r\n  HOST =  a b  \r\nhost=2\r\nQ1=\" a b \"\r\nQ2='x'\r\nQ3=\"x\r\n"
-            "Q4=\"\"\r\nL=caf\xe9\r\nCut=" +
-                QByteArray(300, 'v') + "\r\n[S]\r\n[INFO]\r\nLate=2",
-            u"a b| a b |x|\"x||caf\u00e9|"_s + QString(79, u'v') + u"|-"_s,
-            "Host Q1 Q2 Q3 Q4 L Cut Late");
+            "; set\n[info]\r\nCut=" + QByteArray(300, 'v') +
+                "\r\n  HOST =  a b  \r\nhost=2\r\nQ1=\" a b \"\r\nQ2='x'\r\nQ3=\"x\r\nQ4=\"\"\r\n"
+                "L=caf\xe9\r\n[S]\r\n[INFO]\r\nLate=2",
+            QString(79, u'v') + u"|a b| a b |x|\"x||caf\u00e9|-"_s, "Cut Host Q1 Q2 Q3 Q4 L Late");
         for (const char* port : {"ftp", "0", "70000"})
             row("port " + QByteArray(port), "[Service]\r\nDomain=d\r\nPort=" + QByteArray(port),
                 "d:21", "service");
@@ -135,23 +133,19 @@ private slots:
              {std::pair{"7", "7"}, {"0", "1"}, {"11", "10"}, {"four", "4"}})
             row("connections " + QByteArray(value),
                 "[transfer]\r\nCONNECTIONS=" + QByteArray(value), count, "connections");
-        // Malformed, read as the old reader did; fifty characters and more take three length
-        // digits.
-        auto password = [&](const QByteArray& stored, const QString& value,
-                            const QByteArray& saved = {}) {
-            const QByteArray line = "[ConnectionInfo]\r\nLastPasswordUsed=";
-            row("password " + stored.left(20), line + stored + "\r\n", value, "password",
-                line + (saved.isNull() ? stored : saved) + "\r\n");
-        };
-        password("1023A63E3A2E", QString::fromLatin1("h\xe9llo"));
-        password("100" + QByteArray("0004191D0A05021F0E").repeated(6).left(100), QString(50, u'K'));
-        password("4x410A", "\nE", "04410A");
+        // Saved passwords read and saved again: fifty characters and more take three length
+        // digits; a malformed one reads as the old reader did.
+        const QByteArray pw = "[ConnectionInfo]\r\nLastPasswordUsed=";
+        const QByteArray fifty = "100" + QByteArray("0004191D0A05021F0E").repeated(6).left(100);
+        row("password Latin-1", pw + "1023A63E3A2E", u"h\u00e9llo"_s, "password",
+            pw + "1023A63E3A2E\r\n");
+        row("password of 50", pw + fifty, QString(50, u'K'), "password", pw + fifty + "\r\n");
+        row("password malformed", pw + "4x410A", "\nE", "password", pw + "04410A\r\n");
         row("replaced in place, other lines kept",
             "; kept\n[info]\nhost = old\nlone line\n\n[Service]\nDomain=d\n", "new", "Info/Host",
             "; kept\r\n[info]\r\nhost=new\r\nlone line\r\n\r\n[Service]\r\nDomain=d\r\n");
-        row("added after the section's last line", "[Info]\r\nA=1\r\n\r\n[Service]\r\nDomain=d\r\n",
-            "2", "INFO/B", "[Info]\r\nA=1\r\nB=2\r\n\r\n[Service]\r\nDomain=d\r\n");
-        row("Latin-1 written", {}, QString::fromLatin1("caf\xe9"), "S/K", "[S]\r\nK=caf\xe9\r\n");
+        row("added after the section's last line, Latin-1", "[Info]\r\nA=1\r\n\r\n[Service]\r\n",
+            u"caf\u00e9"_s, "INFO/B", "[Info]\r\nA=1\r\nB=caf\xe9\r\n\r\n[Service]\r\n");
         const QByteArray kept("[Info]\r\nHost=alice\r\n");
         row("value with CR", kept, "x\r[Service]", "Info/Host", kept);
         row("value with LF", kept, "x\ny=1", "Info/Host", kept);
@@ -208,9 +202,9 @@ private slots:
             "cmdConnect: &Login and Proceed to Ferrymate\ncmdConnect: Login to your account and go "
             "to Ferrymate\nfrmFerryLogin: Pictavo Ferrymate - Login\n"
             "lblLink: " FERRYMATE_PRODUCT_PAGE
-            "\nlblPassword: &Password :\n"
-            "lblUserName: &Account Name :\ntxtPassword: Hostavia account password\ntxtPassword: "
-            "Password\ntxtUserName: Account Name\ntxtUserName: Hostavia account username";
+            "\nlblPassword: &Password :\nlblUserName: &Account Name :\ntxtPassword: Hostavia "
+            "account password\ntxtPassword: Password\ntxtUserName: Account Name\ntxtUserName: "
+            "Hostavia account username";
         QStringList texts;  // "name: text" of each title, text, tool tip and accessible name
         for (const QWidget* control : login.findChildren<QWidget*>() + QList<QWidget*>{&login})
             for (const char* property :
@@ -255,8 +249,7 @@ private slots:
                                      .record = "||0|" + kHank + u"|21|hank|pass\u20ac|0|0"_s,
                                      .after = Settings(kHank.toLatin1(), "hank", "")});
         const QString kept = "bob|s3cret|1|" + bob + "|99|bob|s3cret|1|1";
-        row("Cancel keeps the password",
-            {savedBob, "other|typed||cmdCancel", false, kept, savedBob});
+        row("Cancel keeps password", {savedBob, "other|typed||cmdCancel", false, kept, savedBob});
         row("Escape after unticking",
             {savedBob, "other|typed|0|Esc", false, kept, Settings(bob.toLatin1(), "bob", "")});
         // A name or password missing: noticed by either Enter key too; Escape does nothing on it.
