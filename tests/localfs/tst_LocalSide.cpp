@@ -72,8 +72,7 @@ struct SideFixture final : LocalSide::Hooks {
                              pathOfEntry(&box, i);
         else if (verb == u"rows")  // the list's rows: folders end in "/", then their dates
             for (const QTreeWidgetItem* row : list.findItems(u"*"_s, Qt::MatchWildcard))
-                texts << row->text(0) + (rowKindOf(row) == kFolderRow ? u"/ "_s : u" "_s) +
-                             row->text(1);
+                texts << row->text(0) + (rowKindOf(row) == kFolderRow ? "/ " : " ") + row->text(1);
         else if (verb == u"disk")  // what the projects folder holds
             texts = QDir(root).entryList(QDir::AllEntries | QDir::System | QDir::Hidden |
                                          QDir::NoDotAndDotDot);
@@ -122,14 +121,13 @@ private slots:
         const QString newName = u"\nPictavo - Ferrymate: Enter the new name for ~Sites/Old Site"_s;
         SideFixture().check(
             u"rows,pick:1,go:Sites/,cmdUpLocal_Click,pick:0,cmdUpLocal_Click,pick:1,"
-            "add:~notes.txt/,Ok,pick:3,rows,pick:1,go:^SITES/,box,go:~Sites/,"
-            "select:.DRAFTS,select:Dangling,No,DeleteSelectedLocalFiles,Yes,Cancel,"
-            "DeleteSelectedLocalFiles,select:OLD SITE,No,RemoveSelectedLocalFolder,Yes,Cancel,"
-            "RemoveSelectedLocalFolder,select:EMPTY SITE,Yes,RemoveSelectedLocalFolder,"
-            "=,CreateNewLocalFolder,=..\\Escaped,Ok,CreateNewLocalFolder,=My Site,Ok,"
-            "CreateNewLocalFolder,=New Site,CreateNewLocalFolder,select:OLD SITE,No,"
-            "RenameSelectedLocalFile,Yes,=My Site/Escaped,Ok,"
-            "RenameSelectedLocalFile,Yes,=My Site,Ok,RenameSelectedLocalFile,select:OLD SITE,"
+            "add:~notes.txt/,Ok,pick:3,rows,pick:1,go:^SITES/,box,go:~Sites/,select:.DRAFTS,"
+            "select:Dangling,No,DeleteSelectedLocalFiles,Yes,Cancel,DeleteSelectedLocalFiles,"
+            "select:OLD SITE,No,RemoveSelectedLocalFolder,Yes,Cancel,RemoveSelectedLocalFolder,"
+            "select:EMPTY SITE,Yes,RemoveSelectedLocalFolder,=,CreateNewLocalFolder,=..\\Escaped,"
+            "Ok,CreateNewLocalFolder,=My Site,Ok,CreateNewLocalFolder,=New Site,"
+            "CreateNewLocalFolder,select:OLD SITE,No,RenameSelectedLocalFile,Yes,=My Site/Escaped,"
+            "Ok,RenameSelectedLocalFile,Yes,=My Site,Ok,RenameSelectedLocalFile,select:OLD SITE,"
             "Yes,=old site 2,RenameSelectedLocalFile,disk"_s,
             u"read\n.DRAFTS/ 12/31/20|Dangling |EMPTY SITE/ 12/31/20|MY SITE/ 3/4/21 1:02:03 PM|"
             "OLD SITE/ 12/31/20\nlog: Error while attempting to change current local folder to "
