@@ -171,15 +171,11 @@ private slots:
         QCOMPARE(read, value);
         if (after.isNull())
             return;
-        const bool written = key == u"password" || after != file;  // else refused
-        QCOMPARE(key == u"password" ? SavePassword(value)
-                                    : writeProfileString(key.section(u'/', 0, 0),
-                                                         key.section(u'/', 1), value, path),
-                 written);
+        const QString section = key.section(u'/', 0, 0), name = key.section(u'/', 1);
+        const bool written = key == u"password" ? SavePassword(value)
+                                                : writeProfileString(section, name, value, path);
+        QCOMPARE(written, key == u"password" || after != file);  // else refused
         QCOMPARE(fileBytes(path), after);
-        // The file may hold the saved password: only its owner reads it (-rw-------).
-        if (written)
-            QCOMPARE(QFile::permissions(path), QFileDevice::Permissions(0x6600));
     }
 
     // The form's texts; the link opens the product page, a browser that fails is explained.
@@ -274,6 +270,7 @@ private slots:
             row(tag, {.result = result, .net = net, .press = press, .seen = seen});
         };
         offline("reachability unknown", {Reach::Unknown, Medium::Unknown});
+        offline("LAN", {Reach::Local, Medium::Ethernet});
         offline("LAN by WiFi", {Reach::Local, Medium::WiFi});
         offline("modem and proxy", {Reach::Local, Medium::Cellular, kConnectionProxy});
         offline("proxy only", {Reach::Local, Medium::Bluetooth, kConnectionProxy, true},
@@ -314,6 +311,8 @@ private slots:
         QCOMPARE(seen, c.seen);
         QCOMPARE(platform.dialled, c.press == u"cmdConnect" ? 1 : 0);
         QCOMPARE(fileBytes(settingsPath()), c.after);
+        // It may hold the saved password: only its owner reads it (-rw-------).
+        QCOMPARE(QFile::permissions(settingsPath()), QFileDevice::Permissions(0x6600));
     }
 };
 
