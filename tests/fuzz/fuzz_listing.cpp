@@ -21,11 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     parser.finish();
     const ftp::Mask mask(QStringLiteral("*a?b*"));
     for (const ftp::ListingEntry& e : parser.take()) {
-        if (e.parsed && (e.name == "." || e.name == ".."))
-            __builtin_trap();  // never reported
-        if (e.parsed && e.name.isEmpty())
-            __builtin_trap();
-        if (e.kind < 0 || e.kind > 2)
+        // A parsed entry never is "." or "..", nor nameless; each is of a known kind.
+        if ((e.parsed && (e.name == "." || e.name == ".." || e.name.isEmpty())) || e.kind < 0 ||
+            e.kind > 2)
             __builtin_trap();
         mask.matches(e.name);
         ftp::isSafeLocalName(e.name);

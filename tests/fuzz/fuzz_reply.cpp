@@ -17,8 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             const ftp::RawReply raw = parser.takeReply();
             if (raw.lines.isEmpty() || (raw.code != 0 && (raw.code < 100 || raw.code > 599)))
                 __builtin_trap();
-            ftp::Reply reply;
-            reply.code = raw.code;
+            ftp::Reply reply{raw.code, {}};
             for (const QByteArray& line : raw.lines) {
                 if (line.size() > ftp::ReplyParser::kMaxLine)
                     __builtin_trap();

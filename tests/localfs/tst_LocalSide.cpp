@@ -48,12 +48,11 @@ struct SideFixture final : LocalSide::Hooks {
     void EnableLocalCommands() override { events << u"enable"_s; }
 
     // Runs the steps and compares what they showed and told ("~": the temporary folder, "^": same).
-    void check(const QString& steps, QStringList trace) {
+    void check(const QString& steps, QString trace) {
         const QString dir = tmp.path() + u'/';
         for (const QString& step : steps.split(u','))
             run(QString(step).replace(u'~', dir).replace(u'^', dir.toUpper()));
-        QCOMPARE(events,
-                 trace.replaceInStrings(u"~"_s, dir).replaceInStrings(u"^"_s, dir.toUpper()));
+        QCOMPARE(events.join(u'\n'), trace.replace(u'~', dir).replace(u'^', dir.toUpper()));
     }
 
     // A step, "verb:argument"; a button's name or "=" and a text answers the next box or prompt.
@@ -73,8 +72,7 @@ struct SideFixture final : LocalSide::Hooks {
                              pathOfEntry(&box, i);
         else if (verb == u"rows")  // the list's rows: folders end in "/", then their dates
             for (const QTreeWidgetItem* row : list.findItems(u"*"_s, Qt::MatchWildcard))
-                texts << row->text(0) + (rowKindOf(row) == kFolderRow ? u"/ "_s : u" "_s) +
-                             row->text(1);
+                texts << row->text(0) + (rowKindOf(row) == kFolderRow ? "/ " : " ") + row->text(1);
         else if (verb == u"disk")  // what the projects folder holds
             texts = QDir(root).entryList(QDir::AllEntries | QDir::System | QDir::Hidden |
                                          QDir::NoDotAndDotDot);
@@ -104,66 +102,54 @@ class TestLocalSide : public QObject {
 private slots:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
 
-    void folders() {
+    void foldersAndCommands() {
         // A relative path: nothing moves. Up; to the drive, where up stops; back by the upper-cased
         // entry. A folder that cannot be read still becomes current; another spelling is another.
-        SideFixture().check(
-            u"rows,pick:1,go:Sites/,cmdUpLocal_Click,pick:0,cmdUpLocal_Click,pick:1,"
-            "add:~notes.txt/,Ok,pick:3,rows,pick:1,go:^SITES/,box"_s,
-            QStringList{"read",
-                        ".DRAFTS/ 12/31/20|Dangling |EMPTY SITE/ 12/31/20|"
-                        "MY SITE/ 3/4/21 1:02:03 PM|OLD SITE/ 12/31/20",
-                        "log: Error while attempting to change current local folder to "
-                        "'Sites/'. Description: The path is not absolute.",
-                        "Could not change current local folder.", "Local folder changed to ~",
-                        "read", "enable", "Local folder changed to /"} +
-                QStringList{"read", "enable", "Local path already at root folder.",
-                            "Local folder changed to ~Sites/", "read", "enable",
-                            "Pictavo Ferrymate [Error]: Cannot read the contents of ~notes.txt/",
-                            "Local folder changed to ~notes.txt/", "enable"} +
-                QStringList{"", "Local folder changed to ~Sites/", "read", "enable",
-                            "Local folder changed to ^SITES/",
-                            "/=/|*^SITES/=^SITES/|^=~|^NOTES.TXT/=~notes.txt/"});
-    }
-
-    void commands() {
-        // Each file command declined (nothing reread), failing (a name refused, or a box whose
-        // Cancel stops nothing; reread and reported as done), then done.
-        const QString confirm = u"Pictavo Ferrymate [Confirm]: "_s;
-        const QString notice = u"Pictavo Ferrymate [Notice]: "_s, cannot = notice + "Cannot ";
-        const QString refused = notice +
-                                "The name \"%1\" cannot be used: a name must not "
-                                "contain / or \\ and must not be . or ..";
+        // Then each file command declined (nothing reread), failing (a name refused, or a box
+        // whose Cancel stops nothing; reread and reported as done), then done.
+        const QString confirm = u"\nPictavo Ferrymate [Confirm]: "_s;
+        const QString cannot = u"\nPictavo Ferrymate [Notice]: Cannot "_s;
+        const QString refused =
+            u"\nPictavo Ferrymate [Notice]: The name \"%1\" cannot be used: a name "
+            "must not contain / or \\ and must not be . or .."_s;
         const QString deleting =
             confirm + "Are you sure you want to delete the selected local file(s)?";
         const QString removing = confirm + "Are you sure you want to delete the local folder '%1'?";
-        const QString prompt = u"Pictavo - Ferrymate: Enter the "_s;
-        const QString creating = prompt + "name of the local folder you wish to create.";
+        const QString creating =
+            u"\nPictavo - Ferrymate: Enter the name of the local folder you wish to create."_s;
         const QString renaming = confirm + "Rename local file ~Sites/Old Site?";
-        const QString newName = prompt + "new name for ~Sites/Old Site";
-        const QString no = u"Local file not renamed."_s, renamed = u"Local file renamed."_s;
+        const QString newName = u"\nPictavo - Ferrymate: Enter the new name for ~Sites/Old Site"_s;
         SideFixture().check(
-            u"select:.DRAFTS,select:Dangling,No,DeleteSelectedLocalFiles,Yes,Cancel,"
-            "DeleteSelectedLocalFiles,select:OLD SITE,No,RemoveSelectedLocalFolder,Yes,Cancel,"
-            "RemoveSelectedLocalFolder,select:EMPTY SITE,Yes,RemoveSelectedLocalFolder,"
-            "=,CreateNewLocalFolder,=..\\Escaped,Ok,CreateNewLocalFolder,=My Site,Ok,"
-            "CreateNewLocalFolder,=New Site,CreateNewLocalFolder,select:OLD SITE,No,"
-            "RenameSelectedLocalFile,Yes,=,RenameSelectedLocalFile,Yes,=My Site/Escaped,Ok,"
-            "RenameSelectedLocalFile,Yes,=My Site,Ok,RenameSelectedLocalFile,select:OLD SITE,"
+            u"rows,pick:1,go:Sites/,cmdUpLocal_Click,pick:0,cmdUpLocal_Click,pick:1,"
+            "add:~notes.txt/,Ok,pick:3,rows,pick:1,go:^SITES/,box,go:~Sites/,select:.DRAFTS,"
+            "select:Dangling,No,DeleteSelectedLocalFiles,Yes,Cancel,DeleteSelectedLocalFiles,"
+            "select:OLD SITE,No,RemoveSelectedLocalFolder,Yes,Cancel,RemoveSelectedLocalFolder,"
+            "select:EMPTY SITE,Yes,RemoveSelectedLocalFolder,=,CreateNewLocalFolder,=..\\Escaped,"
+            "Ok,CreateNewLocalFolder,=My Site,Ok,CreateNewLocalFolder,=New Site,"
+            "CreateNewLocalFolder,select:OLD SITE,No,RenameSelectedLocalFile,Yes,=My Site/Escaped,"
+            "Ok,RenameSelectedLocalFile,Yes,=My Site,Ok,RenameSelectedLocalFile,select:OLD SITE,"
             "Yes,=old site 2,RenameSelectedLocalFile,disk"_s,
-            QStringList{"read", deleting, "Local file(s) not deleted.", deleting,
-                        cannot + "delete ~Sites/.Drafts", "read", "Local file(s) deleted.",
-                        removing.arg("OLD SITE"), "Local folder not deleted."} +
-                QStringList{removing.arg("OLD SITE"), cannot + "remove ~Sites/Old Site", "read",
-                            "enable", "Local folder deleted.", removing.arg("EMPTY SITE"), "read",
-                            "enable", "Local folder deleted."} +
-                QStringList{creating, creating, refused.arg("..\\Escaped"), creating,
-                            cannot + "create ~Sites/My Site", "read", creating, "read", renaming} +
-                QStringList{no, renaming, newName, no, renaming, newName,
-                            refused.arg("My Site/Escaped"), no, renaming} +
-                QStringList{newName, cannot + "rename ~Sites/Old Site", "read", renamed, renaming,
-                            newName, "read", renamed,
-                            ".Drafts|index.html|My Site|New Site|old site 2"});
+            u"read\n.DRAFTS/ 12/31/20|Dangling |EMPTY SITE/ 12/31/20|MY SITE/ 3/4/21 1:02:03 PM|"
+            "OLD SITE/ 12/31/20\nlog: Error while attempting to change current local folder to "
+            "'Sites/'. Description: The path is not absolute.\n"
+            "Could not change current local folder.\nLocal folder changed to ~\nread\nenable\n"
+            "Local folder changed to /\nread\nenable\nLocal path already at root folder.\n"
+            "Local folder changed to ~Sites/\nread\nenable\n"
+            "Pictavo Ferrymate [Error]: Cannot read the contents of ~notes.txt/\n"
+            "Local folder changed to ~notes.txt/\nenable\n\nLocal folder changed to ~Sites/\n"
+            "read\nenable\nLocal folder changed to ^SITES/\n"
+            "/=/|*^SITES/=^SITES/|^=~|^NOTES.TXT/=~notes.txt/\nLocal folder changed to ~Sites/"_s +
+                deleting + "\nLocal file(s) not deleted." + deleting + cannot +
+                "delete ~Sites/.Drafts\nread\nLocal file(s) deleted." + removing.arg("OLD SITE") +
+                "\nLocal folder not deleted." + removing.arg("OLD SITE") + cannot +
+                "remove ~Sites/Old Site\nread\nenable\nLocal folder deleted." +
+                removing.arg("EMPTY SITE") + "\nread\nenable\nLocal folder deleted." + creating +
+                creating + refused.arg("..\\Escaped") + creating + cannot +
+                "create ~Sites/My Site\nread" + creating + "\nread" + renaming +
+                "\nLocal file not renamed." + renaming + newName + refused.arg("My Site/Escaped") +
+                "\nLocal file not renamed." + renaming + newName + cannot +
+                "rename ~Sites/Old Site\nread\nLocal file renamed." + renaming + newName +
+                "\nread\nLocal file renamed.\n.Drafts|index.html|My Site|New Site|old site 2");
     }
 };
 
