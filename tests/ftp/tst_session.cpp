@@ -151,10 +151,10 @@ private slots:
         // A new file too goes under a temporary name: the site never serves part of it.
         QVERIFY(p.rec.sent().contains("RNFR .pictavo.html.ferrypart"));
         QCOMPARE(p.rec.risingPercent(kSendingFile), 100);
-        // Into an existing folder the second time: nothing is created.
+        // Into an existing folder the second time: nothing is created, the type stays set.
         const qsizetype before = p.rec.sent().size();
         p.ftp.SendFile(local, 0, "site/copy.html", false);
-        QVERIFY(p.rec.sent().mid(before).filter("MKD").isEmpty());
+        QCOMPARE(p.rec.sent().mid(before).filter(QRegularExpression("^(MKD|TYPE)")).size(), 0);
         QCOMPARE(errorOf([&] { p.ftp.SendFile(p.local("none"), 0, "site/none", false); }),
                  qint32(kErrLocalFile));
         // A folder where the file should go is not replaced.
