@@ -63,11 +63,9 @@ private slots:
         QVERIFY(p.rec.of("disconnected").isEmpty());
     }
 
-    // pyftpdlib drops the client once while data flows: the operation reconnects, starts the
-    // cut file or listing over and goes on; a server that stays down fails it after two tries.
-    // Rows: the command cut, and what happens at the first Reconnecting ("stop", "abort") or at
-    // the greeting of the first try ("abort at login"); over 4 connections ("x4") the others or
-    // a new one send the cut file.
+    // pyftpdlib cuts the row's command once: the operation reconnects, starts the cut file over
+    // and goes on. Meanwhile: "stop" the server at the first Reconnecting (two tries, then it
+    // fails), "abort" there or at the greeting of the first try; "x4" others send the cut file.
     void cutConnection_data() {
         QTest::addColumn<QString>("row");
         for (const char* row :
