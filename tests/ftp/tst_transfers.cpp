@@ -4,48 +4,15 @@
 
 using namespace ftp;
 
-// Many data connections in one session; aborts in the middle of a large file; a connection cut
-// while data flows.
+// Aborts in the middle of a large file; a connection cut while data flows.
 class TransfersTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // Hundreds of data connections in one session: over TLS each resumes the session of the
-    // control connection (vsftpd refuses it otherwise), also after the TLS 1.3 tickets that
-    // the earlier ones used.
-    void manyDataConnections_data() {
-        QTest::addColumn<QString>("kind");
-        QTest::newRow("vsftpd TLS") << "vsftpd TLS";
-        QTest::newRow("vsftpd TLS 1.2") << "vsftpd TLS 1.2";
-    }
-    void manyDataConnections() {
-        QFETCH(QString, kind);
-        Peer p(kind);
-        QVERIFY2(p.start(), qPrintable(p.error()));
-        QVERIFY(p.ftp.Encrypted());
-        constexpr int kFiles = 100;
-        for (int i = 0; i < kFiles; ++i)
-            writeFile(p.local(QStringLiteral("site/f%1.html").arg(i)), pattern(100 + i, char(i)));
-        const qsizetype before = p.rec.sent().size();
-        QCOMPARE(errorOf([&] { p.ftp.SendFiles(p.local("site/*.html"), "site", false, false); }),
-                 0);
-        // EPSV, STOR, RNFR and RNTO per file; making the folder, TYPE and the way back once.
-        const qsizetype commands = p.rec.sent().size() - before;
-        QVERIFY2(commands <= 4 * kFiles + 8, qPrintable(QString::number(commands)));
-        // The next file's EPSV goes with the rename, before its replies: one round trip.
-        int ahead = 0;
-        for (qsizetype i = 1; i < p.rec.log.size(); ++i)
-            ahead += p.rec.log.at(i - 1).startsWith("RNTO ") && p.rec.log.at(i) == "EPSV";
-        QCOMPARE(ahead, kFiles - 1);
-        for (int i = 0; i < kFiles; ++i)
-            QCOMPARE(p.ftp.GetFolderItems("site\\*.html", 0).Count(), kFiles);
-        QCOMPARE(readFile(p.path("site/f99.html")), pattern(199, char(99)));
-    }
-
     void abortLargeFile_data() {
         QTest::addColumn<QString>("kind");
-        QTest::newRow("vsftpd TLS") << "vsftpd TLS";
-        QTest::newRow("pyftpdlib, 4 connections") << "pyftpdlib x4";
+        for (const char* kind : {"vsftpd TLS", "pyftpdlib x4"})
+            QTest::newRow(kind) << kind;
     }
     void abortLargeFile() {
         QFETCH(QString, kind);
@@ -59,7 +26,7 @@ private slots:
         const QRegularExpression stor("^STOR \\.[123]\\.bin");
         p.rec.onProgress = [&](const Recorder::Progress& pr) {
             if (pr.done > 0 && pr.done < pr.size && !p.ftp.AbortRequested() &&
-                p.rec.sent().filter(stor).size() >= moving) {
+                p.rec.commands.filter(stor).size() >= moving) {
                 p.ftp.setAbortRequested(true);
                 stateAfterAbort = p.ftp.State();
             }
@@ -78,32 +45,7 @@ private slots:
         }
         moving = p.ftp.Connections() == 4 ? 3 : 1;
         QVERIFY(aborted([&] { p.ftp.SendFiles(p.local("many/*.bin"), "many", false, true); }));
-        QVERIFY(QDir(p.local("many")).removeRecursively());
         QTRY_COMPARE(tree(p.path("many")), QStringList());
-
-        // Between two files, while the next one's STOR went ahead with the rename: the server
-        // answers it before anything else, and its temporary goes too.
-        for (int i = 0; i < 8; ++i)
-            writeFile(p.local(QStringLiteral("few/%1.txt").arg(i)), pattern(1000 + i, 'f'));
-        const auto ahead = QObject::connect(&p.ftp, &FtpClient::CommandLogged, [&] {
-            const QStringList sent = p.rec.sent();
-            if (sent.size() > 2 && sent.last().startsWith("STOR ") &&
-                sent.at(sent.size() - 2) == "EPSV" &&
-                sent.at(sent.size() - 3).startsWith("RNTO ") && !p.ftp.AbortRequested())
-                QTimer::singleShot(0, &p.ftp, [&] {
-                    p.ftp.setAbortRequested(true);
-                    stateAfterAbort = p.ftp.State();
-                });
-        });
-        QVERIFY(aborted([&] { p.ftp.SendFiles(p.local("few/*.txt"), "few", false, true); }));
-        QObject::disconnect(ahead);
-        // The abort returns at once; the session's next command waits until the server answered
-        // the STOR and the removal of its temporary.
-        const int listed = p.ftp.GetFolderItems("few\\*", 0).Count();
-        QTRY_COMPARE(tree(p.path("few")).filter(".ferrypart"), QStringList());
-        QCOMPARE(listed, tree(p.path("few")).size());
-        QVERIFY(QDir(p.path("few")).removeRecursively() &&
-                QDir(p.local("few")).removeRecursively());
 
         // A local file cut short while it is sent: an error, and nothing under its name.
         p.rec.onProgress = [&](const Recorder::Progress& pr) {
@@ -115,35 +57,24 @@ private slots:
 
         // The session goes on, in its first folder; the server has done the cleanup by the time it
         // answers the next listing.
-        p.rec.onProgress = nullptr;
         QCOMPARE(p.ftp.CurrentFolder(), QString("/"));
         QCOMPARE(readFile(p.path("big.bin")), old);
         QCOMPARE(tree(p.root()), QStringList{"big.bin"});
-        QCOMPARE(tree(p.localRoot()), QStringList({"big.bin"}));
         QVERIFY(p.rec.of("disconnected").isEmpty());
     }
 
-    // pyftpdlib drops the client once while data flows: the operation reconnects, starts the
-    // cut file or listing over and goes on; a server that stays down fails it after two tries.
+    // pyftpdlib cuts the row's command once: the operation reconnects, starts the cut file over
+    // and goes on. Meanwhile: "stop" the server at the first Reconnecting (two tries, then it
+    // fails), "abort" there or at the greeting of the first try; "x4" others send the cut file.
     void cutConnection_data() {
-        QTest::addColumn<QString>("verb");
-        // Done at the first Reconnecting, or at the greeting of the first try.
-        QTest::addColumn<QString>("meanwhile");
-        QTest::newRow("receive") << "RETR" << QString();
-        QTest::newRow("listing") << "LIST" << QString();
-        QTest::newRow("server stays down") << "STOR"
-                                           << "stop";
-        QTest::newRow("aborted while reconnecting") << "RETR"
-                                                    << "abort";
-        QTest::newRow("aborted while logging in again") << "RETR"
-                                                        << "abort at login";
-        // Whichever connection is cut, the others or a new one send its file.
-        QTest::newRow("send over 4 connections") << "STOR"
-                                                 << "x4";
+        QTest::addColumn<QString>("row");
+        for (const char* row :
+             {"RETR", "LIST", "STOR stop", "RETR abort", "RETR abort at login", "STOR x4"})
+            QTest::newRow(row) << row;
     }
     void cutConnection() {
-        QFETCH(QString, verb);
-        QFETCH(QString, meanwhile);
+        QFETCH(QString, row);
+        const QString verb = row.section(' ', 0, 0), meanwhile = row.section(' ', 1);
         const bool several = meanwhile == "x4";
         Peer p(several ? "pyftpdlib x4" : "pyftpdlib");
         static_cast<PyFtpServer&>(p.server()).cutOnce(verb, verb == "LIST" ? 1 : several ? 13 : 12);
@@ -182,19 +113,18 @@ private slots:
             // The cause, or the abort; the end of the connection is reported once.
             const bool stop = meanwhile == "stop";
             QCOMPARE(errorOf(operation), stop ? qint32(kErrConnectionLost) : qint32(kErrAborted));
-            QCOMPARE(p.rec.of("reconnecting"),
-                     stop ? QStringList({"reconnecting 1/2", "reconnecting 2/2"})
-                          : QStringList{"reconnecting 1/2"});
-            QCOMPARE(p.rec.of("disconnected"), QStringList{"disconnected 0"});
-            QCOMPARE(p.rec.events.last(), QString("disconnected 0"));
-            QCOMPARE(p.rec.causes, QStringList(stop ? 2 : 1, "The server closed the connection."));
+            const QStringList tries =
+                QStringList{"reconnecting 1/2", "reconnecting 2/2"}.mid(0, 1 + stop);
+            QCOMPARE(p.rec.events.filter(QRegularExpression("^(rec|dis)")),
+                     tries + QStringList{"disconnected 0"});
+            QCOMPARE(p.rec.causes, QStringList(tries.size(), "The server closed the connection."));
             // Nothing of the cut new file shows under its name.
             if (send)
                 QVERIFY(!QFileInfo::exists(p.path("site/f11.bin")));
             return;
         }
         QCOMPARE(errorOf(operation), 0);
-        QCOMPARE(p.rec.of("reconnecting").size(), several ? p.rec.causes.size() : 1);
+        QVERIFY(several || p.rec.causes.size() == 1);
         QVERIFY(p.rec.of("disconnected").isEmpty());
         QCOMPARE(p.ftp.CurrentFolder(), QString("/"));
         if (verb == "LIST") {
@@ -203,7 +133,6 @@ private slots:
         }
         // Byte for byte, with nothing left of the cut attempt on either side.
         const QStringList files = tree(from);
-        QCOMPARE(files.size(), 30);
         QCOMPARE(tree(to), files);
         for (const QString& name : files)
             QVERIFY2(readFile(to + '/' + name) == readFile(from + '/' + name), qPrintable(name));

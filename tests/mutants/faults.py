@@ -60,7 +60,7 @@ FAULTS = [
      "        (void)0;\n    m_conn->forgetPending();", "tst_upload|ftp_transfers"),
     ("TLS 1.3 data connections share one context",
      "if (!m_dataContext && m_socket->sessionProtocol() != QSsl::TlsV1_3)", "if (!m_dataContext)",
-     "ftp_transfers"),
+     "ftp_transfers|ftp_session"),
     # Sign-in, local side and command rules.
     ("sign-in: an unticked password still saved", "(ui->chkSavePassword->isChecked()", "(true",
      "signin_login"),
@@ -165,6 +165,9 @@ FAULTS = [
     # sign-in: the settings file (tests/signin)
     ("settings: the file with the saved password readable by others",
      "    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);\n", "", "signin_login"),
+    # FTP engine: sessions and transfers against real servers
+    ("sends: the transfer type sent again for every file",
+     "    if (conn().type == want)\n        return;\n", "", "ftp_session"),
 ]
 
 

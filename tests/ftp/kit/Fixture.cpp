@@ -130,7 +130,8 @@ Recorder::Recorder(ftp::FtpClient& client) {
     connect(&client, &ftp::FtpClient::CommandLogged, this,
             [this](const QString& line, int direction) {
                 log << line;
-                logDirections << direction;
+                if (direction == ftp::kLogSent)
+                    commands << line;
             });
     connect(&client, &ftp::FtpClient::Disconnected, this,
             [this, &client] { events << QStringLiteral("disconnected %1").arg(client.State()); });
@@ -165,12 +166,4 @@ int Recorder::risingPercent(int state) const {
         last = p.percent;
     }
     return last;
-}
-
-QStringList Recorder::sent() const {
-    QStringList out;
-    for (qsizetype i = 0; i < log.size(); ++i)
-        if (logDirections.at(i) == ftp::kLogSent)
-            out << log.at(i);
-    return out;
 }

@@ -31,9 +31,9 @@ public:
     // The other notifications, in order: "sending LOCAL", "skip FIRST|SECOND|REASON",
     // "replace EXISTING|OLDSIZE|NEWSIZE", "password?", "account?", "disconnected STATE", ...
     QStringList events;
-    QStringList causes;        // Reconnecting's causes
-    QStringList log;           // CommandLogged lines
-    QList<int> logDirections;  // and their directions
+    QStringList causes;    // Reconnecting's causes
+    QStringList log;       // CommandLogged lines
+    QStringList commands;  // the sent ones among them
 
     int replaceAnswer = 1;
     QString account, password;  // answers to AccountRequired and PasswordRequired
@@ -44,9 +44,8 @@ public:
     // The last percent; -1 when one went back or came in another state than `state` (-1: any).
     int risingPercent(int state = -1) const;
     bool logged(const QString& line) const { return log.contains(line); }
-    QStringList sent() const;  // the commands only
     qsizetype sentMatching(const QString& pattern) const {
-        return sent().filter(QRegularExpression(pattern)).size();
+        return commands.filter(QRegularExpression(pattern)).size();
     }
 };
 
