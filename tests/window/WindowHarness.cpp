@@ -51,6 +51,7 @@ void WindowHarness::addServerRows(bool connections) {
 
 WindowHarness::WindowHarness(Server kind, const std::function<void(const QString&)>& serverFiles) {
     setConnectedState(&online);
+    setWebLauncher(this);
     setAppPathForTesting(m_program.path());
     if (serverFiles)
         serverFiles(m_serverRoot.path());
@@ -79,6 +80,7 @@ WindowHarness::~WindowHarness() {
     server.reset();
     setAppPathForTesting(QString());
     setConnectedState(nullptr);
+    setWebLauncher(nullptr);
 }
 
 void WindowHarness::writeInitialize(const QString& content) {

@@ -14,6 +14,7 @@
 #include "RemoteManagement.h"
 #include "RemoteSide.h"
 #include "ScriptedDialogs.h"
+#include "WebPage.h"
 #include "ui_FerryMenu.h"
 
 // Writes a file (and its folders) with the given bytes.
@@ -27,7 +28,8 @@ QStringList filesBelow(const QString& root);
 
 // One transfer window in a program folder of its own, with a projects folder, a real FTP server
 // and scripted dialogs. A test that shows a box without a scripted answer, or leaves one, fails.
-class WindowHarness {
+// The web pages it would open are only recorded in `urls`.
+class WindowHarness : public WebLauncher {
 public:
     // None: for a cancelled sign-in. VsTls: vsftpd requiring TLS, self-signed.
     enum Server { None, Py, Vs, VsTls };
@@ -36,7 +38,11 @@ public:
     // The server's account: the first 8 letters in lower case. `serverFiles` fills its root.
     explicit WindowHarness(Server kind = Py,
                            const std::function<void(const QString&)>& serverFiles = {});
-    ~WindowHarness();
+    ~WindowHarness() override;
+    int open(const QString& url) override {
+        urls << url;
+        return 42;
+    }
 
     QString projects() const { return m_projects.path() + QLatin1Char('/'); }
     QString serverRoot() const { return m_serverRoot.path(); }
@@ -78,8 +84,8 @@ public:
     std::unique_ptr<ftp::FtpComponent> xFtp;
     std::unique_ptr<FerryMenu> window;
     int unloadedSignals = 0;
-    QStringList statuses;  // every status line shown, in order
-    QList<int> progress;   // every value the progress bar took, in order
+    QStringList statuses, urls;  // every status line shown, in order; the pages opened
+    QList<int> progress;         // every value the progress bar took, in order
 
 private:
     QTemporaryDir m_program, m_projects, m_serverRoot, m_tls;
