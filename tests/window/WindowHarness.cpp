@@ -93,10 +93,6 @@ void WindowHarness::writeSettings(const QString& extra, quint16 port) {
     writeFile(m_program.filePath("Ferrymate.ini"), (service + extra).toLatin1());
 }
 
-void WindowHarness::setConnections(int connections) {
-    writeSettings(QString("[Transfer]\r\nConnections=%1\r\n").arg(connections));
-}
-
 void WindowHarness::scriptSignIn(const QString& name, const QString& pass, bool cancel,
                                  const std::function<void()>& shown) {
     script.answerForm([name, pass, cancel, shown](QDialog& form) {

@@ -51,7 +51,6 @@ public:
     void writeInitialize(const QString& content);
     // Ferrymate.ini naming the server (or another port) and holding `extra`.
     void writeSettings(const QString& extra = {}, quint16 port = 0);
-    void setConnections(int connections);
     // Answers the next sign-in with this name and password (or Cancel), after calling `shown`.
     void scriptSignIn(const QString& name, const QString& pass, bool cancel = false,
                       const std::function<void()>& shown = {});

@@ -18,57 +18,6 @@ void verifyCopy(const QString& project, const QString& copy, bool all = true) {
                  qPrintable(file));
 }
 
-// The double-click, a missing start page, an aborted download and a dropped connection.
-void failuresAndReconnection(WindowHarness& h) {
-    QTreeWidget* list = h.ui().lstLocalFileList;
-    h.select(list, {"A", "B", "C"});
-    list->setCurrentItem(list->topLevelItem(1), 0, QItemSelectionModel::NoUpdate);
-    h.script.answer(QMessageBox::No);
-    emit list->itemDoubleClicked(list->topLevelItem(1), 0);
-    QCOMPARE(h.script.shown.last().text + "|" + h.status(),
-             QString("Upload Pictavo 'B'?|Pictavo(s) not uploaded to FTP server."));
-
-    QFile::remove(h.projects() + "B/bin/pictavo.html");
-    h.script.answer(QMessageBox::Yes);
-    emit list->itemDoubleClicked(list->topLevelItem(1), 0);
-    verifyCopy(h.projects() + "A", h.serverRoot() + "/a");
-    QVERIFY(filesBelow(h.serverRoot()).filter(QRegularExpression("^[bc]/")).isEmpty());
-    // The failure, with its cause, stays in the status line after the list was read again.
-    QCOMPARE(h.status(), "Error while uploading file(s).\nThe local file '" + h.projects() +
-                             "B/bin/pictavo.html' does not exist.");
-    QVERIFY(h.log().filter("Error while uploading file(s). Description: ").size() == 1 &&
-            h.ui().prgStatus->value() == 0);
-
-    bool aborted = false;
-    QObject scope;
-    QObject::connect(h.xFtp.get(), &ftp::FtpClient::TransferProgress, &scope,
-                     [&](const QString&, const QString&, qint64 size, qint64 done) {
-                         if (!aborted && size > 1000000 && done > 0 && done < size) {
-                             aborted = true;
-                             h.ui().miAbort->trigger();
-                         }
-                     });
-    h.select(h.ui().lstRemoteFileList, {"d1", "d2", "d3"});
-    h.script.answer(QMessageBox::No).answer(QMessageBox::No);  // d3 is never asked about
-    h.window->download().ReceiveSelectedItems();
-    QVERIFY(aborted && h.log().contains("Download successfully aborted.") &&
-            h.statuses.contains("Download aborted.") && h.ui().prgStatus->value() == 0);
-    QCOMPARE(filesBelow(h.projects()).filter(QRegularExpression("^d")),
-             QStringList{"d1/small.txt"});
-    // The local list was read again: the first folder is there, the third never came.
-    QVERIFY(h.localRows().contains("D1") && !h.localRows().contains("D3"));
-
-    // The upload says the connection was lost, reconnects and completes.
-    h.send({"BIG"});
-    verifyCopy(h.projects() + "Big", h.serverRoot() + "/big");
-    const QString lost = "^Connection to Mary.Jones.localhost lost; reconnecting \\(1 of 2\\)";
-    QCOMPARE(h.statuses.filter(QRegularExpression(lost + "...\\n.+")).size(), 1);
-
-    for (const char* made : {"/a", "/big", "/d1", "/d2", "/d3"})
-        QDir(h.serverRoot() + made).removeRecursively();
-    h.ui().lstLocalFileList->clearSelection();
-}
-
 }  // namespace
 
 class UploadTest : public QObject {
@@ -104,7 +53,7 @@ private slots:
             py.cutOnce("STOR", 4 + 12);
             QVERIFY(py.start(h.serverRoot(), py.user(), py.password()));
         }
-        h.setConnections(connections);
+        h.writeSettings(QString("[Transfer]\r\nConnections=%1\r\n").arg(connections));
         QVERIFY(h.signIn());
         // Fits its screen, and 1366x768 at 144 DPI (1.5 times longer) less a panel and title bar.
         const QSize needed = h.window->minimumSizeHint().expandedTo(h.window->minimumSize()) * 1.5;
@@ -121,17 +70,60 @@ private slots:
                               h.ui().cboRemotePath->currentText(), log->window()->windowTitle()}),
                  (QStringList{h.status(), "http://Mary.Jones.localhost", "/",
                               "Pictavo Ferrymate - Log"}));
+        // The double-click, a missing start page, an aborted download and a dropped connection.
         if (failures) {
-            failuresAndReconnection(h);
-            if (QTest::currentTestFailed())
-                return;
+            QTreeWidget* list = h.ui().lstLocalFileList;
+            h.select(list, {"A", "B", "C"});
+            list->setCurrentItem(list->topLevelItem(1), 0, QItemSelectionModel::NoUpdate);
+            h.script.answer(QMessageBox::No);
+            emit list->itemDoubleClicked(list->topLevelItem(1), 0);
+            QCOMPARE(h.script.shown.last().text + "|" + h.status(),
+                     QString("Upload Pictavo 'B'?|Pictavo(s) not uploaded to FTP server."));
+
+            QFile::remove(h.projects() + "B/bin/pictavo.html");
+            h.script.answer(QMessageBox::Yes);
+            emit list->itemDoubleClicked(list->topLevelItem(1), 0);
+            verifyCopy(h.projects() + "A", h.serverRoot() + "/a");
+            QVERIFY(filesBelow(h.serverRoot()).filter(QRegularExpression("^[bc]/")).isEmpty());
+            // The failure, with its cause, stays in the status line after the list was read again.
+            QCOMPARE(h.status(), "Error while uploading file(s).\nThe local file '" + h.projects() +
+                                     "B/bin/pictavo.html' does not exist.");
+            QVERIFY(h.log().filter("Error while uploading file(s). Description: ").size() == 1 &&
+                    h.ui().prgStatus->value() == 0);
+
+            bool aborted = false;
+            QObject scope;
+            QObject::connect(h.xFtp.get(), &ftp::FtpClient::TransferProgress, &scope,
+                             [&](const QString&, const QString&, qint64 size, qint64 done) {
+                                 if (!aborted && size > 1000000 && done > 0 && done < size) {
+                                     aborted = true;
+                                     h.ui().miAbort->trigger();
+                                 }
+                             });
+            h.select(h.ui().lstRemoteFileList, {"d1", "d2", "d3"});
+            h.script.answer(QMessageBox::No).answer(QMessageBox::No);  // d3 is never asked about
+            h.window->download().ReceiveSelectedItems();
+            QVERIFY(aborted && h.log().contains("Download successfully aborted.") &&
+                    h.statuses.contains("Download aborted.") && h.ui().prgStatus->value() == 0);
+            QCOMPARE(filesBelow(h.projects()).filter(QRegularExpression("^d")),
+                     QStringList{"d1/small.txt"});
+            // The local list was read again: the first folder is there, the third never came.
+            QVERIFY(h.localRows().contains("D1") && !h.localRows().contains("D3"));
+
+            // The upload says the connection was lost, reconnects and completes.
+            h.send({"BIG"});
+            verifyCopy(h.projects() + "Big", h.serverRoot() + "/big");
+            const QString lost =
+                "^Connection to Mary.Jones.localhost lost; reconnecting \\(1 of 2\\)";
+            QCOMPARE(h.statuses.filter(QRegularExpression(lost + "...\\n.+")).size(), 1);
+
+            for (const char* made : {"/a", "/big", "/d1", "/d2", "/d3"})
+                QDir(h.serverRoot() + made).removeRecursively();
+            h.ui().lstLocalFileList->clearSelection();
         }
 
-        // Nothing selected: the remote list is read again (folders only). Folder rows are sent,
-        // with a publish's options.
-        QDir(h.serverRoot()).mkpath("appeared");
-        h.window->upload().UploadSelectedProjects();
-        QCOMPARE(h.remoteRows(), (QStringList{"appeared", "beta"}));
+        // Folder rows are sent, with a publish's options; the remote list is read again (folders
+        // only).
         addListRow(h.ui().lstLocalFileList, "unreadable", "unreadable", kFileRow, "");
         h.xFtp->setConnections(9);
         h.xFtp->setSkipUnchanged(false);
@@ -143,7 +135,7 @@ private slots:
                 h.xFtp->Connections() == connections);
         verifyCopy(h.projects() + "My Folio 2", h.serverRoot() + "/myfolio2");
         QCOMPARE(h.status(), QString("Successfully uploaded the selected Pictavo(s)."));
-        QCOMPARE(h.remoteRows(), (QStringList{"appeared", "beta", "myfolio2"}));
+        QCOMPARE(h.remoteRows(), (QStringList{"beta", "myfolio2"}));
         const QRegularExpression uploading("^Uploading file '.*' \\(\\d+ of \\d+K\\)$");
         QVERIFY(h.progress.contains(100) && h.statuses.indexOf(uploading) >= 0 &&
                 h.statuses.contains("Sending " + h.projects() + "My Folio 2/bin/pictavo.html"));
@@ -198,13 +190,10 @@ private slots:
                 q.buttons == (B::Yes | B::YesToAll | B::No | B::NoToAll));
         QCOMPARE(h.log().filter("skipped"), QStringList{"3 unchanged file(s) skipped."});
 
-        // Received back: subfolders as answered, a link as its file; nothing selected, a new list.
+        // Received back: subfolders as answered, a link as its file.
         writeFile(h.serverRoot() + "/target.txt", "linked content");
         QFile::link("target.txt", h.serverRoot() + "/my link");
         h.window->remoteSide().RefreshRemoteFileList();
-        QDir(h.projects()).mkpath("Appeared");
-        h.window->download().ReceiveSelectedItems();
-        QVERIFY(h.localRows().contains("APPEARED"));
         h.select(h.ui().lstRemoteFileList, {"beachtrip", "myfolio2", "my link"});
         h.script.answer(QMessageBox::No).answer(QMessageBox::Yes);
         h.ui().cmdReceive->click();
@@ -243,7 +232,7 @@ private slots:
             const bool stop = how != QString("go on"), asks = how != QString("abort");
             for (const char* site : {"/site1", "/site2", "/site3"})
                 QDir(h.serverRoot() + site).removeRecursively();
-            h.setConnections(connections);
+            h.writeSettings(QString("[Transfer]\r\nConnections=%1\r\n").arg(connections));
             if (!h.window || how == QString("close")) {
                 h.window.reset();
                 QVERIFY(h.signIn());
@@ -303,9 +292,6 @@ private slots:
                      stop ? "Upload aborted." : "Successfully uploaded the selected Pictavo(s).");
             QCOMPARE(h.log().mid(logFrom).contains("Upload successfully aborted."), stop);
             QCOMPARE(h.statuses.mid(statusFrom).contains("Aborting current operaion."), !asks);
-            const QStringList two = filesBelow(h.serverRoot() + "/site2");
-            if (connections == 1)
-                QVERIFY(two.contains("images/big 1.png") && !two.contains("images/big 3.png"));
         }
     }
 };
