@@ -35,7 +35,8 @@ public:
     enum Server { None, Py, Vs, VsTls };
     // Test data columns "server" (both servers) and, when `connections`, "connections" (1, 4).
     static void addServerRows(bool connections = true);
-    // The server's account: the first 8 letters in lower case. `serverFiles` fills its root.
+    // The server's account: the first 8 letters in lower case. `serverFiles` fills its root
+    // before the server starts (vsftpd can only change what was there then).
     explicit WindowHarness(Server kind = Py,
                            const std::function<void(const QString&)>& serverFiles = {});
     ~WindowHarness() override;

@@ -68,14 +68,14 @@ private slots:
     // rules (the project limit, the rows selected); browsing, a listing stopped part-way, the
     // menus; the server goes away; a refused one, Cancel: the program ends.
     void signInBrowseAndFailures() {
-        WindowHarness h{WindowHarness::Py, [](const QString& root) {
-                            for (const char* folder : {"Alpha/inner", "ALPHA", "site1", "site2",
-                                                       "site3", "site4", "site5", "site6"})
-                                QDir(root).mkpath(folder);
-                            writeFile(root + "/files/a.txt", "a");
-                            for (int i = 0; i < 3000; ++i)
-                                QDir(root).mkpath(QString("big/folder%1").arg(i));
-                        }};
+        WindowHarness h{WindowHarness::Py};
+        const QDir served(h.serverRoot());
+        for (const char* folder :
+             {"Alpha/inner", "ALPHA", "site1", "site2", "site3", "site4", "site5", "site6"})
+            served.mkpath(folder);
+        writeFile(h.serverRoot() + "/files/a.txt", "a");
+        for (int i = 0; i < 3000; ++i)
+            served.mkpath(QString("big/folder%1").arg(i));
         makeProject(h.projects() + "New");
         const QString ini = h.programDir() + "/Ferrymate.ini";
         // An account that had TLS, on this server without it: refused before the name is sent.
@@ -141,9 +141,9 @@ private slots:
                      "Could not list remote folder's contents."}));
 
         // Below the limit again: one project fewer, the special folders not counted.
-        QDir(h.serverRoot()).rmdir("site6");
+        served.rmdir("site6");
         for (const char* special : {"cgi-bin", "cp", "images"})
-            QDir(h.serverRoot()).mkpath(special);
+            served.mkpath(special);
         QVERIFY(remote.ChangeCurrentRemoteFolder("/", true));
         remote.RefreshRemoteFileList();
         h.select(list, {"NEW"});

@@ -31,19 +31,16 @@ private slots:
         QFETCH(int, server);
         QFETCH(int, connections);
         const bool failures = server == WindowHarness::Py && connections == 1;
-        WindowHarness h{WindowHarness::Server(server), [failures](const QString& root) {
-                            QDir(root).mkpath("beta");
-                            writeFile(root + "/index.html", "not a row");
-                            if (failures) {
-                                writeFile(root + "/d1/small.txt", "s");
-                                writeFile(root + "/d2/big.bin", QByteArray(96 * 1024 * 1024, 'b'));
-                                writeFile(root + "/d3/late.txt", "l");
-                            }
-                        }};
+        WindowHarness h{WindowHarness::Server(server)};
+        QDir(h.serverRoot()).mkpath("beta");
+        writeFile(h.serverRoot() + "/index.html", "not a row");
         makeProject(h.projects() + "My Folio 2", 2, 1, 3);
         makeProject(h.projects() + "Garden", 1, 1, 0);
         makeProject(h.projects() + "beach Trip", 1, 2, 2);
         if (failures) {
+            writeFile(h.serverRoot() + "/d1/small.txt", "s");
+            writeFile(h.serverRoot() + "/d2/big.bin", QByteArray(96 * 1024 * 1024, 'b'));
+            writeFile(h.serverRoot() + "/d3/late.txt", "l");
             for (const char* name : {"A", "B", "C"})
                 makeProject(h.projects() + name, 1, 1, 1);
             makeProject(h.projects() + "Big", 9, 10, 10, 300000);
@@ -220,7 +217,8 @@ private slots:
     // closing, which ask first, in one window signed in again after it closed. No partial file
     // stays, and nothing starts a second operation meanwhile.
     void stoppingAnUpload() {
-        WindowHarness h{WindowHarness::Py, [](const QString& root) { QDir(root).mkpath("old"); }};
+        WindowHarness h{WindowHarness::Py};
+        QDir(h.serverRoot()).mkpath("old");
         makeProject(h.projects() + "Site 1", 1, 1, 2);
         makeProject(h.projects() + "Site 2", 1, 1, 0);
         makeProject(h.projects() + "Site 3", 1, 1, 1);
