@@ -164,11 +164,11 @@ private slots:
         emit h.xFtp->AccountRequired(account);
         emit h.xFtp->PasswordRequired(password);
         const ScriptedDialogs::Shown& query = h.script.shown.at(h.script.shown.size() - 2);
-        QCOMPARE(account + "|" + password + "|" + query.title + "|" + query.text + "|" +
-                     h.script.shown.last().text,
-                 QString("acct-7||Pictavo Ferrymate [Query]|An account is required for this "
-                         "server.|Please enter the correct password"));
-        QCOMPARE(h.window->record().sPassword, h.password);
+        QCOMPARE(account + "|" + password + "|" + h.window->record().sPassword + "|" + query.title +
+                     "|" + query.text + "|" + h.script.shown.last().text,
+                 "acct-7||" + h.password +
+                     "|Pictavo Ferrymate [Query]|An account is required for "
+                     "this server.|Please enter the correct password");
 
         // The right button opens the lists' menus, whose entries run their buttons' commands.
         for (QTreeWidget* view : {list, h.ui().lstRemoteFileList}) {

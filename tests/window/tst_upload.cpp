@@ -137,18 +137,14 @@ private slots:
         QVERIFY(h.progress.contains(100) && h.statuses.indexOf(uploading) >= 0 &&
                 h.statuses.contains("Sending " + h.projects() + "My Folio 2/bin/pictavo.html"));
 
-        // Updates paced to the end: then the log holds every line. The commands are counted.
+        // Updates paced to the end from here on. The commands are counted.
         h.window->setUpdatePace(std::chrono::hours(1));
-        const int logBefore = h.log().size();
-        int commands = 0, logged = 0;
-        QObject::connect(h.xFtp.get(), &ftp::FtpClient::CommandLogged, h.window.get(),
-                         [&](const QString&, int direction) {
-                             ++logged;
-                             commands += direction == ftp::kLogSent;
-                         });
+        int commands = 0;
+        QObject::connect(
+            h.xFtp.get(), &ftp::FtpClient::CommandLogged, h.window.get(),
+            [&](const QString&, int direction) { commands += direction == ftp::kLogSent; });
         h.select(h.ui().lstLocalFileList, {"BEACH TRIP", "GARDEN"});
         h.ui().miSend->trigger();
-        QCOMPARE(h.log().size(), logBefore + logged);
         // pyftpdlib's list of the remote folder afterwards takes two more.
         if (connections == 1)
             QCOMPARE(commands, server == WindowHarness::Py ? 49 : 47);
@@ -242,22 +238,20 @@ private slots:
                 h.script.answer(stop ? QMessageBox::Yes : QMessageBox::No);
             if (asks && stop)
                 h.script.answer(QMessageBox::Ok);  // the disconnection notice
-            QStringList enabledMidway;
-            int shownMidway = -1;
+            QStringList midwayState;  // the enabled commands, then the count of boxes shown
             const auto midway = [&](const QString& name, bool partWay) {
-                if (shownMidway >= 0 || !partWay ||
+                if (!midwayState.isEmpty() || !partWay ||
                     !name.contains(connections > 1 ? "big " : "big 2"))
                     return;
                 // Not the controls, nor a click or double-click that arrives anyway.
                 h.select(h.ui().lstRemoteFileList, {"old"});
-                enabledMidway = h.enabledCommands();
-                const int before = h.script.shown.size();
+                midwayState = h.enabledCommands();
                 h.window->upload().cmdSend_Click();
                 h.window->remoteManagement().cmdDelete_Click();
                 h.window->download().cmdReceive_Click();
                 QTreeWidget* local = h.ui().lstLocalFileList;
                 emit local->itemDoubleClicked(local->topLevelItem(0), 0);
-                shownMidway = h.script.shown.size() - before;
+                midwayState << QString::number(h.script.shown.size() - from);
                 if (!asks)
                     h.ui().cmdAbort->click();
                 else if (how == QString("close"))
@@ -276,9 +270,8 @@ private slots:
                                  int) { midway(name, done > 0 && done < size); });
             h.send({"SITE 1", "SITE 2", "SITE 3"});
             // Cancel asks first; View and the log window start nothing on the server.
-            QCOMPARE(enabledMidway,
-                     QStringList({"cmdAbort", "cmdCancel", "cmdView", "miAbort", "miShowLog"}));
-            QCOMPARE(shownMidway, 0);
+            QCOMPARE(midwayState, QStringList({"cmdAbort", "cmdCancel", "cmdView", "miAbort",
+                                               "miShowLog", "0"}));
             QVERIFY(h.log().filter("Another FTP operation").isEmpty());
             verifyCopy(h.projects() + "Site 1", h.serverRoot() + "/site1");
             verifyCopy(h.projects() + "Site 2", h.serverRoot() + "/site2", !stop);
