@@ -52,10 +52,10 @@ public:
     void writeInitialize(const QString& content);
     // Ferrymate.ini naming the server (or another port) and holding `extra`.
     void writeSettings(const QString& extra = {}, quint16 port = 0);
-    // Answers the next sign-in with this name and password (or Cancel), after calling `shown`.
-    void scriptSignIn(const QString& name, const QString& pass, bool cancel = false,
+    // Answers the next sign-in with the account and `pass` (empty: the password), or Cancel,
+    // after calling `shown`.
+    void scriptSignIn(bool cancel = false, const QString& pass = {},
                       const std::function<void()>& shown = {});
-    void scriptSignIn(bool cancel = false) { scriptSignIn(account, password, cancel); }
 
     // Creates the window and runs its start-up; true when it ended connected.
     bool open();

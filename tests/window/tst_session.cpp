@@ -84,13 +84,13 @@ private slots:
         h.scriptSignIn();
         answerRetry(h, tlsPrompt, "cmdConnect");
         bool userSent = true;
-        h.scriptSignIn(h.account, "wrong", false, [&] {
+        h.scriptSignIn(false, "wrong", [&] {
             userSent = !h.log().filter("USER").isEmpty();
             h.writeSettings();
         });
         answerRetry(h, atPrompt, "cmdConnect");
         QString savedAddress = "x";
-        h.scriptSignIn(h.account, h.password, false, [&] {
+        h.scriptSignIn(false, {}, [&] {
             savedAddress =
                 readProfileString("ConnectionInfo", "LastServerAddressUsed", "", 256, ini);
         });
@@ -191,6 +191,8 @@ private slots:
         QCOMPARE(h.script.shown.last().text,
                  QString("Disconnected from FTP server Mary.Jones.localhost"));
         QCOMPARE(h.ui().cboRemotePath->count() + h.remoteRows().size(), 0);
+        emit list->itemDoubleClicked(list->currentItem(), 0);
+        QCOMPARE(h.status(), QString("Cannot upload Pictavo(s) when not connected."));
         QCOMPARE(
             h.enabledCommands(),
             (QStringList{"cmdCancel", "cmdConnect", "cmdCreateLocalFolder", "cmdRemoveLocalFolder",

@@ -67,7 +67,6 @@ private slots:
                               h.ui().cboRemotePath->currentText(), log->window()->windowTitle()}),
                  (QStringList{h.status(), "http://Mary.Jones.localhost", "/",
                               "Pictavo Ferrymate - Log"}));
-        // The double-click, a missing start page, an aborted download and a dropped connection.
         if (failures) {
             QTreeWidget* list = h.ui().lstLocalFileList;
             h.select(list, {"A", "B", "C"});
@@ -119,8 +118,7 @@ private slots:
             h.ui().lstLocalFileList->clearSelection();
         }
 
-        // Folder rows are sent, with a publish's options; the remote list is read again (folders
-        // only).
+        // Folder rows are sent, with a publish's options; the list is read again (folders only).
         addListRow(h.ui().lstLocalFileList, "unreadable", "unreadable", kFileRow, "");
         h.xFtp->setConnections(9);
         h.xFtp->setSkipUnchanged(false);
@@ -201,12 +199,6 @@ private slots:
         QCOMPARE(readFile(h.projects() + "my link"),
                  server == WindowHarness::Vs ? QByteArray("linked content") : QByteArray());
         QCOMPARE(h.status(), QString("File download(s) complete."));
-
-        h.script.answer(QMessageBox::Ok);  // the disconnection notice
-        h.window->session().CloseConnection();
-        h.select(h.ui().lstLocalFileList, {"GARDEN"});
-        emit h.ui().lstLocalFileList->itemDoubleClicked(h.ui().lstLocalFileList->currentItem(), 0);
-        QCOMPARE(h.status(), QString("Cannot upload Pictavo(s) when not connected."));
     }
 
     // Stopped at a big file by Abort (one and four connections), by Escape (No goes on) and by
