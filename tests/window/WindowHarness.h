@@ -26,9 +26,9 @@ void makeProject(const QString& folder, int movies = 2, int texts = 1, int image
 // Every file below `root`, as relative paths, sorted.
 QStringList filesBelow(const QString& root);
 
-// One transfer window in a program folder of its own, with a projects folder, a real FTP server
-// and scripted dialogs. A test that shows a box without a scripted answer, or leaves one, fails.
-// The web pages it would open are only recorded in `urls`.
+// One transfer window in a program folder of its own, with a projects folder, a real FTP server,
+// scripted dialogs and web pages recorded in `urls`. A box without a scripted answer, or an answer
+// left, fails the test.
 class WindowHarness : public WebLauncher {
 public:
     // None: for a cancelled sign-in. VsTls: vsftpd requiring TLS, self-signed.

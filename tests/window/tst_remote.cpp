@@ -117,8 +117,7 @@ private slots:
         QTreeWidget* list = h.ui().lstRemoteFileList;
         QVERIFY(h.window->remoteSide().ChangeCurrentRemoteFolder("sites", true));
         h.window->remoteSide().RefreshRemoteFileList();
-        // A deletion stops part-way when the tree is too deep or on Abort; the list read again is
-        // still the folder's, with what is left of the project.
+        // A deletion stops part-way when too deep or on Abort; the list read again shows the rest.
         const auto deleteProject = [&](const QString& name, const QString& status, int left) {
             h.select(list, {name});
             h.script.answer(QMessageBox::Yes);
@@ -142,10 +141,9 @@ private slots:
         QVERIFY(std::is_sorted(h.progress.begin(), h.progress.end() - 1));
         h.ui().cmdUpFtp->click();
         const QString notDeleted = "Selected Pictavo(s) not deleted.\n";
-        deleteProject(
-            "deep",
-            notDeleted + "The folder tree is more than 64 levels deep; nothing below was deleted.",
-            1);
+        const QString tooDeep =
+            "The folder tree is more than 64 levels deep; nothing below was deleted.";
+        deleteProject("deep", notDeleted + tooDeep, 1);
         bool abortEnabled = false;
         QMetaObject::Connection once;
         once = QObject::connect(h.ui().prgStatus, &QProgressBar::valueChanged, h.window.get(), [&] {

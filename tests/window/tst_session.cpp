@@ -64,9 +64,8 @@ private slots:
         QCOMPARE(readProfileString("Certificates", host, "", 256, ini), QString("00:11"));
     }
 
-    // A wrong password, OK: asked again, the address no longer kept. The lists feed the command
-    // rules (the project limit, the rows selected); browsing, a listing stopped part-way, the
-    // menus; the server goes away; a refused one, Cancel: the program ends.
+    // A wrong password, OK: asked again, the address no longer kept. The command rules, browsing, a
+    // listing stopped part-way, the menus; the server goes away; a refused one, Cancel: the end.
     void signInBrowseAndFailures() {
         WindowHarness h{WindowHarness::Py};
         const QDir served(h.serverRoot());

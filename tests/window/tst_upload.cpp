@@ -23,9 +23,9 @@ void verifyCopy(const QString& project, const QString& copy, bool all = true) {
 class UploadTest : public QObject {
     Q_OBJECT
 private slots:
-    // Signing in, publishing, publishing again and receiving, over one or four connections. Over
-    // one to pyftpdlib first: the double-click, a missing start page, an aborted download and an
-    // upload whose connection drops.
+    // Signing in, publishing, publishing again and receiving, over one or four connections; over
+    // one to pyftpdlib first the double-click, a missing start page, an aborted download, a lost
+    // link.
     void publishesAndReceives_data() { WindowHarness::addServerRows(); }
     void publishesAndReceives() {
         QFETCH(int, server);
