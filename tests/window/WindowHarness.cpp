@@ -52,6 +52,7 @@ WindowHarness::WindowHarness(Server kind, const std::function<void(const QString
     setConnectedState(&online);
     setWebLauncher(this);
     setAppPathForTesting(m_program.path());
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
     if (serverFiles)
         serverFiles(m_serverRoot.path());
     if (kind == Py) {
@@ -80,6 +81,7 @@ WindowHarness::~WindowHarness() {
     setAppPathForTesting(QString());
     setConnectedState(nullptr);
     setWebLauncher(nullptr);
+    qputenv("XDG_CONFIG_HOME", m_oldConfig);
 }
 
 void WindowHarness::writeInitialize(const QString& content) {

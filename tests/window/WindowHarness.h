@@ -7,7 +7,6 @@
 #include "FerryMenu.h"
 #include "FtpComponent.h"
 #include "FtpServers.h"
-#include "FtpSession.h"
 #include "NetConnect.h"
 #include "ProfileFile.h"
 #include "ProjectUpload.h"
@@ -26,9 +25,9 @@ void makeProject(const QString& folder, int movies = 2, int texts = 1, int image
 // Every file below `root`, as relative paths, sorted.
 QStringList filesBelow(const QString& root);
 
-// One transfer window in a program folder of its own, with a projects folder, a real FTP server,
-// scripted dialogs and web pages recorded in `urls`. A box without a scripted answer, or an answer
-// left, fails the test.
+// One transfer window in a program folder and a user configuration folder of its own, with a
+// projects folder, a real FTP server, scripted dialogs and web pages recorded in `urls`. A box
+// without a scripted answer, or an answer left, fails the test.
 class WindowHarness : public WebLauncher {
 public:
     // None: for a cancelled sign-in. VsTls: vsftpd requiring TLS, self-signed.
@@ -88,5 +87,6 @@ public:
     QList<int> progress;         // every value the progress bar took, in order
 
 private:
-    QTemporaryDir m_program, m_projects, m_serverRoot, m_tls;
+    QTemporaryDir m_program, m_projects, m_serverRoot, m_tls, m_config;
+    const QByteArray m_oldConfig = qgetenv("XDG_CONFIG_HOME");
 };

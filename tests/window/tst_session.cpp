@@ -25,8 +25,7 @@ private slots:
     // asks again with a warning.
     void certificateTrust() {
         WindowHarness h{WindowHarness::VsTls};
-        const QString ini = h.programDir() + "/Ferrymate.ini";
-        const QString host = "Mary.Jones.localhost";
+        const QString ini = h.programDir() + "/Ferrymate.ini", host = "Mary.Jones.localhost";
         h.scriptSignIn();
         h.script.answer(QMessageBox::Yes);
         QVERIFY(h.open());

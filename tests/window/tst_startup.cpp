@@ -106,10 +106,6 @@ private slots:
     void programFolderNotWritable() {
         QFETCH(bool, full);
         WindowHarness h;
-        QTemporaryDir home;
-        const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
-        const auto restore = qScopeGuard([&] { qputenv("XDG_CONFIG_HOME", oldConfig); });
         SmallDisk system(h.programDir(), (full ? 16 : 64) * 1024);
         QVERIFY(system.mounted());
         h.writeInitialize("projectDir=" + h.projects() + "&\r\n");

@@ -208,11 +208,8 @@ private slots:
         WindowHarness h{WindowHarness::Py};
         QDir(h.serverRoot()).mkpath("old");
         makeProject(h.projects() + "Site 1", 1, 1, 2);
-        makeProject(h.projects() + "Site 2", 1, 1, 0);
+        makeProject(h.projects() + "Site 2", 3, 1, 0, 8 * 1024 * 1024);
         makeProject(h.projects() + "Site 3", 1, 1, 1);
-        for (int i = 1; i <= 3; ++i)
-            writeFile(h.projects() + QString("Site 2/bin/images/big %1.png").arg(i),
-                      QByteArray(8 * 1024 * 1024, char('0' + i)));
         for (const auto& [how, connections] :
              {std::pair{"abort", 1}, {"abort", 4}, {"go on", 4}, {"escape", 4}, {"close", 4}}) {
             const bool stop = how != QString("go on"), asks = how != QString("abort");
@@ -233,7 +230,7 @@ private slots:
             QStringList midwayState;  // the enabled commands, then the count of boxes shown
             const auto midway = [&](const QString& name, bool partWay) {
                 if (!midwayState.isEmpty() || !partWay ||
-                    !name.contains(connections > 1 ? "big " : "big 2"))
+                    !name.contains(connections > 1 ? "Site 2/bin/movie" : "Site 2/bin/movie2"))
                     return;
                 // Not the controls, nor a click or double-click that arrives anyway.
                 h.select(h.ui().lstRemoteFileList, {"old"});
