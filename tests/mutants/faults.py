@@ -168,6 +168,15 @@ FAULTS = [
     # FTP engine: sessions and transfers against real servers
     ("sends: the transfer type sent again for every file",
      "    if (conn().type == want)\n        return;\n", "", "ftp_session"),
+    # window: the buttons and lists
+    ("window: Upload starts a second operation while one runs",
+     "    m_window.busy().runIfIdle([this] {\n        UploadSelectedProjects();",
+     "    std::invoke([this] {\n        UploadSelectedProjects();", "tst_upload"),
+    ("window: the remote list not read again after an upload",
+     "    m_remote.RefreshRemoteFileList();\n    // The listing", "    // The listing", "tst_upload"),
+    ("window: commands follow clicks, not keyboard selection",
+     "connect(ui->lstLocalFileList, &QTreeWidget::itemSelectionChanged,",
+     "connect(ui->lstLocalFileList, &QTreeWidget::itemClicked,", "tst_session|tst_upload"),
 ]
 
 

@@ -8,8 +8,7 @@
 void writeFile(const QString& path, const QByteArray& data) {
     QDir().mkpath(QFileInfo(path).path());
     QFile file(path);
-    // A day ahead: newer than any copy on a server, so never skipped as unchanged however slowly
-    // the test runs.
+    // A day ahead: newer than any copy on a server, never skipped as unchanged however slow.
     if (file.open(QIODevice::WriteOnly) && file.write(data) >= 0 && file.flush())
         file.setFileTime(QDateTime::currentDateTime().addDays(1),
                          QFileDevice::FileModificationTime);
@@ -51,7 +50,9 @@ void WindowHarness::addServerRows(bool connections) {
 
 WindowHarness::WindowHarness(Server kind, const std::function<void(const QString&)>& serverFiles) {
     setConnectedState(&online);
+    setWebLauncher(this);
     setAppPathForTesting(m_program.path());
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
     if (serverFiles)
         serverFiles(m_serverRoot.path());
     if (kind == Py) {
@@ -79,6 +80,8 @@ WindowHarness::~WindowHarness() {
     server.reset();
     setAppPathForTesting(QString());
     setConnectedState(nullptr);
+    setWebLauncher(nullptr);
+    qputenv("XDG_CONFIG_HOME", m_oldConfig);
 }
 
 void WindowHarness::writeInitialize(const QString& content) {
@@ -91,17 +94,14 @@ void WindowHarness::writeSettings(const QString& extra, quint16 port) {
     writeFile(m_program.filePath("Ferrymate.ini"), (service + extra).toLatin1());
 }
 
-void WindowHarness::setConnections(int connections) {
-    writeSettings(QString("[Transfer]\r\nConnections=%1\r\n").arg(connections));
-}
-
-void WindowHarness::scriptSignIn(const QString& name, const QString& pass, bool cancel,
+void WindowHarness::scriptSignIn(bool cancel, const QString& pass,
                                  const std::function<void()>& shown) {
-    script.answerForm([name, pass, cancel, shown](QDialog& form) {
+    const QString name = account, word = pass.isEmpty() ? password : pass;
+    script.answerForm([name, word, cancel, shown](QDialog& form) {
         if (shown)
             shown();
         form.findChild<QLineEdit*>("txtUserName")->setText(name);
-        form.findChild<QLineEdit*>("txtPassword")->setText(pass);
+        form.findChild<QLineEdit*>("txtPassword")->setText(word);
         form.findChild<QPushButton*>(cancel ? "cmdCancel" : "cmdConnect")->click();
     });
 }

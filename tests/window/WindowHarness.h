@@ -7,13 +7,13 @@
 #include "FerryMenu.h"
 #include "FtpComponent.h"
 #include "FtpServers.h"
-#include "FtpSession.h"
 #include "NetConnect.h"
 #include "ProfileFile.h"
 #include "ProjectUpload.h"
 #include "RemoteManagement.h"
 #include "RemoteSide.h"
 #include "ScriptedDialogs.h"
+#include "WebPage.h"
 #include "ui_FerryMenu.h"
 
 // Writes a file (and its folders) with the given bytes.
@@ -25,18 +25,24 @@ void makeProject(const QString& folder, int movies = 2, int texts = 1, int image
 // Every file below `root`, as relative paths, sorted.
 QStringList filesBelow(const QString& root);
 
-// One transfer window in a program folder of its own, with a projects folder, a real FTP server
-// and scripted dialogs. A test that shows a box without a scripted answer, or leaves one, fails.
-class WindowHarness {
+// One transfer window in a program folder and a user configuration folder of its own, with a
+// projects folder, a real FTP server, scripted dialogs and web pages recorded in `urls`. A box
+// without a scripted answer, or an answer left, fails the test.
+class WindowHarness : public WebLauncher {
 public:
     // None: for a cancelled sign-in. VsTls: vsftpd requiring TLS, self-signed.
     enum Server { None, Py, Vs, VsTls };
     // Test data columns "server" (both servers) and, when `connections`, "connections" (1, 4).
     static void addServerRows(bool connections = true);
-    // The server's account: the first 8 letters in lower case. `serverFiles` fills its root.
+    // The server's account: the first 8 letters in lower case. `serverFiles` fills its root
+    // before the server starts (vsftpd can only change what was there then).
     explicit WindowHarness(Server kind = Py,
                            const std::function<void(const QString&)>& serverFiles = {});
-    ~WindowHarness();
+    ~WindowHarness() override;
+    int open(const QString& url) override {
+        urls << url;
+        return 42;
+    }
 
     QString projects() const { return m_projects.path() + QLatin1Char('/'); }
     QString serverRoot() const { return m_serverRoot.path(); }
@@ -45,11 +51,10 @@ public:
     void writeInitialize(const QString& content);
     // Ferrymate.ini naming the server (or another port) and holding `extra`.
     void writeSettings(const QString& extra = {}, quint16 port = 0);
-    void setConnections(int connections);
-    // Answers the next sign-in with this name and password (or Cancel), after calling `shown`.
-    void scriptSignIn(const QString& name, const QString& pass, bool cancel = false,
+    // Answers the next sign-in with the account and `pass` (empty: the password), or Cancel,
+    // after calling `shown`.
+    void scriptSignIn(bool cancel = false, const QString& pass = {},
                       const std::function<void()>& shown = {});
-    void scriptSignIn(bool cancel = false) { scriptSignIn(account, password, cancel); }
 
     // Creates the window and runs its start-up; true when it ended connected.
     bool open();
@@ -78,9 +83,10 @@ public:
     std::unique_ptr<ftp::FtpComponent> xFtp;
     std::unique_ptr<FerryMenu> window;
     int unloadedSignals = 0;
-    QStringList statuses;  // every status line shown, in order
-    QList<int> progress;   // every value the progress bar took, in order
+    QStringList statuses, urls;  // every status line shown, in order; the pages opened
+    QList<int> progress;         // every value the progress bar took, in order
 
 private:
-    QTemporaryDir m_program, m_projects, m_serverRoot, m_tls;
+    QTemporaryDir m_program, m_projects, m_serverRoot, m_tls, m_config;
+    const QByteArray m_oldConfig = qgetenv("XDG_CONFIG_HOME");
 };
