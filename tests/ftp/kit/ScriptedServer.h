@@ -21,14 +21,14 @@
 class ScriptedServer : public QObject {
     Q_OBJECT
 public:
-    QByteArray greeting = "220 Scripted server ready.";
     QStringList features = {"EPSV", "MLST type*;size*;modify*;", "UTF8"};
     QByteArray pasvHost = "127,0,0,1";  // the address in 227 replies
     QByteArray listing;                 // what LIST and MLSD send
     QMap<QString, QByteArray> files;    // by name
     bool refusePassive = false;         // EPSV and PASV announce a port that refuses
-    // Verb (upper case) -> a fixed reply ("": none); the login's and "200 Okay." by default.
-    QMap<QString, QByteArray> replies = {{"USER", "331 Password required."},
+    // Verb (upper case) or GREETING -> a fixed reply ("": none); login and "200 Okay." by default.
+    QMap<QString, QByteArray> replies = {{"GREETING", "220 Scripted server ready."},
+                                         {"USER", "331 Password required."},
                                          {"PASS", "230 Logged in."}};
     QMap<QString, std::function<void(const QString& argument)>> on;  // verb -> its handler
     QStringList received;                                            // command lines, in order
@@ -53,7 +53,7 @@ public:
                     onCommand(line);
                 }
             });
-            reply(greeting);
+            reply(replies.value("GREETING"));
         });
         connect(&m_passive, &QTcpServer::newConnection, this, [this] {
             auto* s = static_cast<QSslSocket*>(m_passive.nextPendingConnection());
