@@ -21,11 +21,6 @@ namespace {
 
 const QByteArray kDomain = FERRYMATE_SERVICE_DOMAIN;
 
-QByteArray fileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
 struct Network {
     Reach reach = Reach::Online;
     Medium medium = Medium::Unknown;
@@ -43,9 +38,8 @@ struct Sandbox final : Network, ConnectedState, WebLauncher {
         setAppPathForTesting(dir.path());
         setConnectedState(this);
         setWebLauncher(this);
-        QFile file(settingsPath());
-        QVERIFY(settings.isNull() ||
-                (file.open(QIODevice::WriteOnly) && file.write(settings) == settings.size()));
+        if (!settings.isNull())
+            writeFile(settingsPath(), settings);
     }
     ~Sandbox() override {
         setAppPathForTesting(QString());
@@ -175,7 +169,7 @@ private slots:
         const bool written = key == u"password" ? SavePassword(value)
                                                 : writeProfileString(section, name, value, path);
         QCOMPARE(written, key == u"password" || after != file);  // else refused
-        QCOMPARE(fileBytes(path), after);
+        QCOMPARE(readFile(path), after);
     }
 
     // The form's texts; the link opens the product page, a browser that fails is explained.
@@ -310,7 +304,7 @@ private slots:
                  c.record);
         QCOMPARE(seen, c.seen);
         QCOMPARE(platform.dialled, c.press == u"cmdConnect" ? 1 : 0);
-        QCOMPARE(fileBytes(settingsPath()), c.after);
+        QCOMPARE(readFile(settingsPath()), c.after);
         // It may hold the saved password: only its owner reads it (-rw-------).
         QCOMPARE(QFile::permissions(settingsPath()), QFileDevice::Permissions(0x6600));
     }

@@ -5,20 +5,6 @@
 
 #include "AppPath.h"
 
-void writeFile(const QString& path, const QByteArray& data) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    // A day ahead: newer than any copy on a server, never skipped as unchanged however slow.
-    if (file.open(QIODevice::WriteOnly) && file.write(data) >= 0 && file.flush())
-        file.setFileTime(QDateTime::currentDateTime().addDays(1),
-                         QFileDevice::FileModificationTime);
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 void makeProject(const QString& folder, int movies, int texts, int images, int movieBytes) {
     const QString bin = folder + "/bin/";
     writeFile(bin + "pictavo.html", "<html>" + folder.toUtf8() + "</html>\n");

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QTemporaryDir>
-#include <QTreeWidget>
 #include <QtTest>
 
 #include "FerryMenu.h"
@@ -16,9 +14,6 @@
 #include "WebPage.h"
 #include "ui_FerryMenu.h"
 
-// Writes a file (and its folders) with the given bytes.
-void writeFile(const QString& path, const QByteArray& data);
-QByteArray readFile(const QString& path);
 // A Pictavo project: bin/pictavo.html, movies, texts, bin/images, and a file never published.
 void makeProject(const QString& folder, int movies = 2, int texts = 1, int images = 3,
                  int movieBytes = 4000);

@@ -1,6 +1,4 @@
 // The transfer window's start-up, its controls and log, and where the settings go.
-#include <QStandardPaths>
-
 #include "FullDisk.h"
 #include "WindowHarness.h"
 
