@@ -12,28 +12,38 @@
 
 namespace {
 
+// The processes `pid` started that are still running.
+QList<pid_t> children(pid_t pid) {
+    QFile list(QStringLiteral("/proc/%1/task/%1/children").arg(pid));
+    QList<pid_t> found;
+    if (list.open(QIODevice::ReadOnly))
+        for (const QByteArray& child : list.readAll().split(' '))
+            if (child.toInt() > 0)
+                found << pid_t(child.toInt());
+    return found;
+}
+
 // Kills every process below `pid`, the deepest first: vsftpd runs each session in a session of
 // its own, out of reach of a signal to the server's process group.
 void killDescendants(pid_t pid) {
-    QFile children(QStringLiteral("/proc/%1/task/%1/children").arg(pid));
-    if (!children.open(QIODevice::ReadOnly))
-        return;
-    for (const QByteArray& child : children.readAll().split(' ')) {
-        if (child.toInt() > 0) {
-            killDescendants(pid_t(child.toInt()));
-            ::kill(pid_t(child.toInt()), SIGKILL);
-        }
+    for (const pid_t child : children(pid)) {
+        killDescendants(child);
+        ::kill(child, SIGKILL);
     }
 }
 
 }  // namespace
 
 TestFtpServer::~TestFtpServer() {
-    terminate();
+    stop();
+}
+
+bool TestFtpServer::busy() const {
+    return m_process && !children(pid_t(m_process->processId())).isEmpty();
 }
 
 bool TestFtpServer::start(const QString& root, const QString& user, const QString& password) {
-    terminate();
+    stop();
     m_root = QDir(root).absolutePath();
     m_user = user;
     m_password = password;
@@ -67,7 +77,7 @@ bool TestFtpServer::start(const QString& root, const QString& user, const QStrin
     return fail(program.first() + " did not stay up: " + m_process->errorString());
 }
 
-void TestFtpServer::terminate() {
+void TestFtpServer::stop() {
     const qint64 pid = m_process ? m_process->processId() : 0;  // 0 once it ended
     if (pid > 0) {
         killDescendants(pid_t(pid));
@@ -81,7 +91,7 @@ void TestFtpServer::terminate() {
 bool TestFtpServer::fail(const QString& why) {
     // With what the server wrote to stderr so far.
     m_error = (why + "\n" + (m_process ? m_process->readAllStandardError() : "")).trimmed();
-    terminate();
+    stop();
     return false;
 }
 

@@ -12,7 +12,10 @@ public:
 
     // False with error() when the server did not come up.
     bool start(const QString& root, const QString& user, const QString& password);
-    void stop() { terminate(); }
+    void stop();
+    // Whether sessions are still open: vsftpd counts a closed one against its limits until its
+    // process has ended.
+    bool busy() const;
 
     quint16 port() const { return m_port; }  // valid after start() returned true
     QString user() const { return m_user; }
@@ -23,7 +26,6 @@ protected:
     virtual bool prepare() { return true; }  // once per start(), before the first command()
     // The program and its arguments serving m_root on m_port.
     virtual QStringList command() = 0;
-    void terminate();
     bool fail(const QString& why);
 
     std::unique_ptr<QProcess> m_process;
