@@ -10,6 +10,7 @@
 #include "ProfileFile.h"
 #include "ScriptedDialogs.h"
 #include "Service.h"
+#include "TestFiles.h"
 #include "TransferProfile.h"
 #include "WebPage.h"
 

@@ -1,20 +1,5 @@
 #include "ScriptedDialogs.h"
 
-#include <QDir>
-
-void writeFile(const QString& path, const QByteArray& data) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(data) >= 0 && file.flush())
-        file.setFileTime(QDateTime::currentDateTime().addDays(1),
-                         QFileDevice::FileModificationTime);
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 ScriptedDialogs& ScriptedDialogs::queue(const Answer& answer) {
     m_answers.append(answer);
     return *this;

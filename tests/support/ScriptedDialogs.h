@@ -5,10 +5,6 @@
 
 #include "Dialogs.h"
 
-// Writes a file and its folders, dated a day ahead (newer than any copy on a server); reads one.
-void writeFile(const QString& path, const QByteArray& data);
-QByteArray readFile(const QString& path);
-
 // Answers the program's boxes, prompts, folder choosers and forms from a script and records what
 // was shown. It is installed for its lifetime.
 class ScriptedDialogs final : public Dialogs {

@@ -17,15 +17,6 @@ void makeProject(const QString& folder, int movies, int texts, int images, int m
     writeFile(folder + "/project.pvo", "not published");
 }
 
-QStringList filesBelow(const QString& root) {
-    QStringList files;
-    QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        files << QDir(root).relativeFilePath(it.next());
-    files.sort();
-    return files;
-}
-
 void WindowHarness::addServerRows(bool connections) {
     QTest::addColumn<int>("server");
     QTest::addColumn<int>("connections");

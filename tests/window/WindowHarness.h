@@ -11,14 +11,13 @@
 #include "RemoteManagement.h"
 #include "RemoteSide.h"
 #include "ScriptedDialogs.h"
+#include "TestFiles.h"
 #include "WebPage.h"
 #include "ui_FerryMenu.h"
 
 // A Pictavo project: bin/pictavo.html, movies, texts, bin/images, and a file never published.
 void makeProject(const QString& folder, int movies = 2, int texts = 1, int images = 3,
                  int movieBytes = 4000);
-// Every file below `root`, as relative paths, sorted.
-QStringList filesBelow(const QString& root);
 
 // One transfer window in a program folder and a user configuration folder of its own, with a
 // projects folder, a real FTP server, scripted dialogs and web pages recorded in `urls`. A box

@@ -120,14 +120,14 @@ private slots:
             h.ui().cmdDelete->click();
             QCOMPARE(h.status(), status);
             const QString folder = h.serverRoot() + h.ui().cboRemotePath->currentText() + "/";
-            const int files = filesBelow(folder + name).size();
+            const int files = tree(folder + name).size();
             QVERIFY2(left >= 0 ? files == left : files > 1 && files < 20, qPrintable(name));
             QCOMPARE(h.remoteRows().contains(name), left != 0);
         };
         deleteProject("proj", "Selected Pictavo(s) successfully deleted.", 0);
         QCOMPARE(h.script.shown.last().text,
                  QString("Are you sure you want to delete the selected Pictavo(s)?"));
-        QCOMPARE(filesBelow(h.serverRoot() + "/sites"),
+        QCOMPARE(tree(h.serverRoot() + "/sites"),
                  QStringList({"keep.txt", "keep/pictavo.html", "keepme/sub/x.txt"}));
         QCOMPARE(readFile(outside.path() + "/precious/file.txt"), QByteArray("precious"));
         QVERIFY(h.statuses.contains("Deleting 'proj'.") && h.log().filter("Error").isEmpty());

@@ -9,9 +9,9 @@ namespace {
 
 // The copy holds the project's published files (unless `all`, some), each equal to its source.
 void verifyCopy(const QString& project, const QString& copy, bool all = true) {
-    const QStringList files = filesBelow(copy);
+    const QStringList files = tree(copy);
     if (all)
-        QCOMPARE(files, filesBelow(project + "/bin"));
+        QCOMPARE(files, tree(project + "/bin"));
     for (const QString& file : files)
         QVERIFY2(QFileInfo::exists(project + "/bin/" + file) &&
                      readFile(copy + "/" + file) == readFile(project + "/bin/" + file),
@@ -80,7 +80,7 @@ private slots:
             h.script.answer(QMessageBox::Yes);
             emit list->itemDoubleClicked(list->topLevelItem(1), 0);
             verifyCopy(h.projects() + "A", h.serverRoot() + "/a");
-            QVERIFY(filesBelow(h.serverRoot()).filter(QRegularExpression("^[bc]/")).isEmpty());
+            QVERIFY(tree(h.serverRoot()).filter(QRegularExpression("^[bc]/")).isEmpty());
             // The failure, with its cause, stays in the status line after the list was read again.
             QCOMPARE(h.status(), "Error while uploading file(s).\nThe local file '" + h.projects() +
                                      "B/bin/pictavo.html' does not exist.");
@@ -101,7 +101,7 @@ private slots:
             h.window->download().ReceiveSelectedItems();
             QVERIFY(aborted && h.log().contains("Download successfully aborted.") &&
                     h.statuses.contains("Download aborted.") && h.ui().prgStatus->value() == 0);
-            QCOMPARE(filesBelow(h.projects()).filter(QRegularExpression("^d")),
+            QCOMPARE(tree(h.projects()).filter(QRegularExpression("^d")),
                      QStringList{"d1/small.txt"});
             // The local list was read again: the first folder is there, the third never came.
             QVERIFY(h.localRows().contains("D1") && !h.localRows().contains("D3"));
@@ -173,7 +173,7 @@ private slots:
                      round != 2);
             QCOMPARE(readFile(remote + "movie1.swf") == oldMovie, round < 3);
         }
-        QCOMPARE(filesBelow(remote), filesBelow(garden));
+        QCOMPARE(tree(remote), tree(garden));
         const ScriptedDialogs::Shown& q = h.script.shown.at(shown);
         QCOMPARE(q.title + "|" + q.text, QString("Pictavo Ferrymate [Confirm]|garden/pictavo.html "
                                                  "already exits. Do you want to replace it?"));
@@ -194,7 +194,7 @@ private slots:
                  (QStringList{question.arg("beachtrip"), question.arg("myfolio2")}));
         verifyCopy(h.projects() + "My Folio 2", h.projects() + "myfolio2");
         verifyCopy(h.projects() + "beach Trip", h.projects() + "beachtrip", false);
-        QCOMPARE(filesBelow(h.projects() + "beachtrip").size(), 4);  // no images
+        QCOMPARE(tree(h.projects() + "beachtrip").size(), 4);  // no images
         // pyftpdlib lists the link as a file, which makes no row.
         QCOMPARE(readFile(h.projects() + "my link"),
                  server == WindowHarness::Vs ? QByteArray("linked content") : QByteArray());

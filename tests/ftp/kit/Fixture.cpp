@@ -1,7 +1,5 @@
 #include "Fixture.h"
 
-#include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QTest>
 
@@ -64,22 +62,10 @@ qint32 errorOf(const std::function<void()>& operation) {
     return failureOf(operation).number;
 }
 
-void writeFile(const QString& path, const QByteArray& content) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        f.write(content);
-}
-
 void setModified(const QString& path, const QDateTime& time) {
     QFile f(path);
     if (f.open(QIODevice::Append))
         f.setFileTime(time, QFileDevice::FileModificationTime);
-}
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 QByteArray pattern(qint64 size, char seed) {
@@ -90,15 +76,6 @@ QByteArray pattern(qint64 size, char seed) {
         b[i] = char(x >> 16);
     }
     return b;
-}
-
-QStringList tree(const QString& root) {
-    QStringList out;
-    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        out << QDir(root).relativeFilePath(it.next());
-    out.sort();
-    return out;
 }
 
 Recorder::Recorder(ftp::FtpClient& client) {

@@ -13,6 +13,7 @@
 #include "FtpClient.h"
 #include "FtpComponent.h"
 #include "FtpServers.h"
+#include "TestFiles.h"
 
 // Records the notifications of an FTP component, and answers the by-reference ones.
 class Recorder : public QObject {
@@ -79,10 +80,6 @@ public:
 ftp::FtpError failureOf(const std::function<void()>& operation);
 qint32 errorOf(const std::function<void()>& operation);  // its number
 
-void writeFile(const QString& path, const QByteArray& content);
 void setModified(const QString& path, const QDateTime& time);
-QByteArray readFile(const QString& path);
 // Deterministic content of `size` bytes.
 QByteArray pattern(qint64 size, char seed);
-// Every file below `root`, relative, sorted.
-QStringList tree(const QString& root);
