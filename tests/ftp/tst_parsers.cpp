@@ -11,6 +11,7 @@
 #include "RemotePath.h"
 #include "ReplyParser.h"
 #include "Session.h"
+#include "TestFiles.h"
 
 using namespace ftp;
 
@@ -75,9 +76,7 @@ private slots:
             log.append(path, QString("line %1").arg(i));
             log.flush();
         }
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray text = file.readAll();
+        const QByteArray text = readFile(path);
         QVERIFY(text.size() <= 1000);
         QVERIFY(text.startsWith(QByteArray(CommandLog::kDroppedNote) + "\nline "));
         QVERIFY(text.endsWith("\nline 498\nline 499\n"));
