@@ -43,6 +43,11 @@ FerryMenu::FerryMenu(ftp::FtpClient& ftpClient, QWidget* parent)
       xFtp(ftpClient),
       m_questions(this) {
     ui->setupUi(this);
+    // The status box keeps its size: a longer status must not move the lists above it, which
+    // would also lay out and paint the whole window again for each status. Two lines are kept
+    // from the start; a taller status makes the box taller for good (see showStatus).
+    ui->lblStatus->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    ui->lblStatus->setMinimumHeight(2 * ui->lblStatus->fontMetrics().lineSpacing());
     ui->Picture1->setPixmap(style()->standardIcon(QStyle::SP_DriveNetIcon).pixmap(48, 48));
     ui->cmdReceive->setIcon(style()->standardIcon(QStyle::SP_ArrowDown));
     ui->cmdUpFtp->setIcon(style()->standardIcon(QStyle::SP_FileDialogToParent));
@@ -199,10 +204,12 @@ void FerryMenu::showTransferStatus(const QString& sMessage) {
 }
 
 void FerryMenu::showStatus(const QString& sMessage) {
-    ui->lblStatus->setText(sMessage);
+    QLabel* label = ui->lblStatus;
+    label->setText(sMessage);
+    label->setMinimumHeight(qMax(label->minimumHeight(), label->heightForWidth(label->width())));
     // Screen readers read the name and hear of its change.
-    ui->lblStatus->setAccessibleName(sMessage);
-    QAccessibleEvent changed(ui->lblStatus, QAccessible::NameChanged);
+    label->setAccessibleName(sMessage);
+    QAccessibleEvent changed(label, QAccessible::NameChanged);
     QAccessible::updateAccessibility(&changed);
     emit statusChanged(sMessage);
 }

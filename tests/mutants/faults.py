@@ -141,6 +141,8 @@ FAULTS = [
      "tst_upload"),
     ("replace questions: Yes to All not kept", "        m_replaceAnswer = answer;\n",
      "        (void)answer;\n", "tst_upload"),
+    ("window: a longer status moves the lists", "label->setMinimumHeight(qMax(",
+     "(void)(qMax(", "tst_upload"),
     ("window: closed during a transfer without asking", "return !m_busy.transferring() ||",
      "return true ||", "tst_upload"),
     ("window: the chosen projects folder not used at the next start",
