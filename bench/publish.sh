@@ -56,9 +56,13 @@ run_window() {
 }
 run_window1() { run_window "$1" "$2" 1; }
 run_window4() { run_window "$1" "$2" 4; }
+# ftpbench runs the component as the window does: unchanged files skipped (the window always
+# looks) and every command written to a log file (the window keeps one for each session).
+as_window=(--skip-unchanged --log "$out/ftpbench.log")
 run_ftpbench() {
   "$ftpbench" --host 127.0.0.1 --port "$1" --user "$user" --password "$password" --tls off \
-    --send "$projects/$2/bin" --to "$(remote_name "$2")" >/dev/null 2>"$out/last.err"
+    "${as_window[@]}" --send "$projects/$2/bin" --to "$(remote_name "$2")" >/dev/null \
+    2>"$out/last.err"
 }
 run_lftp() {
   lftp -u "$user,$password" -p "$1" -e "set ftp:ssl-allow no; set ftp:passive-mode on; \
@@ -123,7 +127,7 @@ upload_window() {
 }
 upload_ftpbench() {
   "$ftpbench" --host 127.0.0.1 --port "$1" --user "$user" --password "$password" --tls off \
-    --send "$projects/$2/bin" --to "$(remote_name "$2")" 2>"$out/last.err" |
+    "${as_window[@]}" --send "$projects/$2/bin" --to "$(remote_name "$2")" 2>"$out/last.err" |
     awk '$1 == "files" {for (i = 1; i < NF; i++) v[$i] = $(i + 1)} END {print v["seconds"] - v["login"]}'
 }
 echo
@@ -144,7 +148,7 @@ done
 echo "(upload alone, sign-in excluded on both sides; target: window within 1.1 x ftpbench)"
 
 # The 300 files to a server 50 ms away.
-slow_root="$out/roots/slow"
+slow_root="$roots/slow"
 rm -rf "$slow_root" && mkdir -p "$slow_root"
 # It runs until its stdin closes: a pipe this script holds open until it ends.
 rm -f "$out/slow.in" "$out/slow.port" && mkfifo "$out/slow.in"

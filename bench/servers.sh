@@ -1,16 +1,30 @@
 # shellcheck shell=bash
 # Sourced by the benchmarks: starts pyftpdlib and vsftpd on loopback ports for one account, each
 # serving an empty folder, and stops them when the benchmark exits.
-# Needs: here (the repository), out (a work folder), user, password. Sets: py_port, py_root,
-# vs_port, vs_root; start_vsftpd starts more vsftpd servers.
+# Needs: here (the repository), out (a work folder), user, password. Sets: roots (where served
+# folders go), py_port, py_root, vs_port, vs_root; start_vsftpd starts more vsftpd servers.
 
 free_port() { /usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'; }
 
+# The served folders are kept in memory where the machine allows: each run writes its files
+# again, and the disk's write-back of earlier runs otherwise stalls whichever tool is running
+# (for a second or more, now and then).
+if [ -d /dev/shm ] && [ -w /dev/shm ]; then
+  roots=$(mktemp -d /dev/shm/ferrymate-bench.XXXXXX)
+  chmod 755 "$roots"
+else
+  roots="$out/roots"
+fi
+
 pids=()
-stop_servers() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; pkill -P "$p" 2>/dev/null || true; done; }
+stop_servers() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; pkill -P "$p" 2>/dev/null || true; done
+  [[ $roots == /dev/shm/* ]] && rm -rf "$roots"
+  return 0
+}
 trap stop_servers EXIT
 
-py_root="$out/roots/pyftpdlib"
+py_root="$roots/pyftpdlib"
 rm -rf "$py_root" && mkdir -p "$py_root"
 coproc PY { exec /usr/bin/python3 "$here/tests/support/pyftpd.py" "$py_root" "$user" "$password" 0; }
 pids+=("$PY_PID")
@@ -58,7 +72,7 @@ CONF
   for _ in $(seq 50); do (exec 3<>"/dev/tcp/127.0.0.1/$started_port") 2>/dev/null && break; sleep 0.1; done
 }
 
-vs_root="$out/roots/vsftpd"
+vs_root="$roots/vsftpd"
 start_vsftpd vsftpd "$vs_root"
 vs_port=$started_port
 

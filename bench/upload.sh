@@ -42,7 +42,7 @@ openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=localhost \
   -addext subjectAltName=IP:127.0.0.1,DNS:localhost -keyout "$out/tls/key.pem" -out "$cert" \
   2>"$out/tls/openssl.log" || { cat "$out/tls/openssl.log" >&2; exit 1; }
 # OpenSSL 3 refuses vsftpd's default cipher (DES-CBC3-SHA).
-vt_root="$out/roots/vsftpd-tls"
+vt_root="$roots/vsftpd-tls"
 start_vsftpd vsftpd-tls "$vt_root" "ssl_enable=YES
 rsa_cert_file=$cert
 rsa_private_key_file=$out/tls/key.pem
