@@ -35,6 +35,23 @@ void SetUpList(QTreeWidget* list, const QString& first, const QString& second) {
     list->setRootIsDecorated(false);
 }
 
+// Holds the status label outside any layout: a label in a layout lays out the whole window
+// again for each new text, many a second during a transfer, though the box keeps its size.
+class StatusHolder : public QWidget {
+public:
+    StatusHolder(QLabel* label, QLayout* layout) : QWidget(label->parentWidget()), m_label(label) {
+        delete layout->replaceWidget(label, this);
+        label->setParent(this);
+        label->show();
+    }
+
+protected:
+    void resizeEvent(QResizeEvent*) override { m_label->setGeometry(rect()); }
+
+private:
+    QLabel* m_label;
+};
+
 }  // namespace
 
 FerryMenu::FerryMenu(ftp::FtpClient& ftpClient, QWidget* parent)
@@ -43,11 +60,11 @@ FerryMenu::FerryMenu(ftp::FtpClient& ftpClient, QWidget* parent)
       xFtp(ftpClient),
       m_questions(this) {
     ui->setupUi(this);
-    // The status box keeps its size: a longer status must not move the lists above it, which
-    // would also lay out and paint the whole window again for each status. Two lines are kept
-    // from the start; a taller status makes the box taller for good (see showStatus).
-    ui->lblStatus->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    ui->lblStatus->setMinimumHeight(2 * ui->lblStatus->fontMetrics().lineSpacing());
+    // The status box keeps its size: a longer status must not move the lists above it. Two
+    // lines are kept from the start; a taller status makes the box taller for good (see
+    // showStatus).
+    auto* statusHolder = new StatusHolder(ui->lblStatus, ui->statusLayout);
+    statusHolder->setMinimumHeight(2 * ui->lblStatus->fontMetrics().lineSpacing());
     ui->Picture1->setPixmap(style()->standardIcon(QStyle::SP_DriveNetIcon).pixmap(48, 48));
     ui->cmdReceive->setIcon(style()->standardIcon(QStyle::SP_ArrowDown));
     ui->cmdUpFtp->setIcon(style()->standardIcon(QStyle::SP_FileDialogToParent));
@@ -206,7 +223,8 @@ void FerryMenu::showTransferStatus(const QString& sMessage) {
 void FerryMenu::showStatus(const QString& sMessage) {
     QLabel* label = ui->lblStatus;
     label->setText(sMessage);
-    label->setMinimumHeight(qMax(label->minimumHeight(), label->heightForWidth(label->width())));
+    QWidget* holder = label->parentWidget();
+    holder->setMinimumHeight(qMax(holder->minimumHeight(), label->heightForWidth(holder->width())));
     // Screen readers read the name and hear of its change.
     label->setAccessibleName(sMessage);
     QAccessibleEvent changed(label, QAccessible::NameChanged);

@@ -101,6 +101,10 @@ void FerryMenu::EnableLocalCommands() {
     SetBoth(ui->cmdRenameLocalFile, ui->miRenameLocalFile, c.renameFile);
     SetBoth(ui->cmdCreateLocalFolder, ui->miCreateLocalFolder, c.createFolder);
     SetBoth(ui->cmdRemoveLocalFolder, ui->miRemoveLocalFolder, c.removeFolder);
+    const bool sendWasEnabled = ui->cmdSend->isEnabled();
     SetBoth(ui->cmdSend, ui->miSend, c.send);
-    ui->cmdSend->repaint();
+    // Drawn at once, even while an operation holds the event loop. A repaint draws whatever else
+    // of the window waits to be drawn too, so it is made only when the button did change.
+    if (ui->cmdSend->isEnabled() != sendWasEnabled)
+        ui->cmdSend->repaint();
 }
